@@ -1,0 +1,35 @@
+# quindle_module(NAME DEPS...): a static library from every .cpp below
+# src/NAME, linked to the listed targets. Sources are globbed so that adding a
+# file needs no edit here.
+function(quindle_module name)
+  file(GLOB_RECURSE _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(_src)
+    add_library(quindle_${name} STATIC ${_src})
+    target_include_directories(quindle_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(quindle_${name} PUBLIC ${ARGN})
+  else()  # a module that has only headers so far
+    add_library(quindle_${name} INTERFACE)
+    target_include_directories(quindle_${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(quindle_${name} INTERFACE ${ARGN})
+  endif()
+endfunction()
+
+# quindle_tests(MODULE DEPS...): tests/MODULE/*.cpp become test_MODULE; tests in
+# tests/MODULE/threaded/*.cpp become test_MODULE_threaded, labelled "threaded"
+# so that CI can run them again under ThreadSanitizer.
+function(quindle_tests module)
+  file(GLOB _plain CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB _threaded CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/threaded/*.cpp)
+  if(_plain)
+    add_executable(test_${module} ${_plain})
+    target_link_libraries(test_${module} PRIVATE ${ARGN} quindle_testsupport GTest::gtest_main GTest::gmock)
+    gtest_discover_tests(test_${module} DISCOVERY_MODE PRE_TEST
+      PROPERTIES LABELS "${module}" ENVIRONMENT "QUINDLE_QUIET=1;QT_QPA_PLATFORM=offscreen")
+  endif()
+  if(_threaded)
+    add_executable(test_${module}_threaded ${_threaded})
+    target_link_libraries(test_${module}_threaded PRIVATE ${ARGN} quindle_testsupport GTest::gtest_main GTest::gmock)
+    gtest_discover_tests(test_${module}_threaded DISCOVERY_MODE PRE_TEST
+      PROPERTIES LABELS "${module};threaded" ENVIRONMENT "QUINDLE_QUIET=1;QT_QPA_PLATFORM=offscreen")
+  endif()
+endfunction()

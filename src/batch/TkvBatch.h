@@ -1,0 +1,57 @@
+#pragma once
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// One file entry of a batch.
+struct TkvNode {
+    std::atomic<int32_t> State{0};  // 0 running/waiting, 1 success, 2 failure
+    int32_t Index = 0;              // 0-based row number, fixed
+    std::string FileName;           // full source path, fixed
+    std::string ResultText;         // written by the worker that holds the entry
+};
+
+class TkvBatch;
+// A callback bound to its owner (capture the owner in the lambda).
+using TkvNodeEvent = std::function<void(TkvBatch&, TkvNode&)>;
+using TkvEvent = std::function<void()>;
+
+// The entries of one run, the search thread that fills them, and their
+// hand-out to converter workers.
+class TkvBatch {
+public:
+    TkvBatch();
+    ~TkvBatch();  // stops and joins the search, frees the entries
+
+    void Start(const std::string& source, const std::string& target, bool recurse);
+    void AddFile(const std::string& path);
+    TkvNode* NextNode();  // waits while the search may still add entries
+    bool IsExhausted() const;
+    int32_t Count() const;
+    void ReportSuccess();
+    void ReportFailure(const std::string& message);
+    // The batch lock, for short critical sections of the batch's users.
+    std::vector<std::unique_ptr<TkvNode>>& LockNodes();
+    void UnlockNodes();
+    void Terminate();
+    static std::string NormalizePath(const std::string& path);
+
+    // Read after a run (or under the lock).
+    int32_t SuccessCount() const;
+    int32_t FailureCount() const;
+    std::vector<std::string> Errors() const;
+    std::string SourceDir() const;
+    std::string TargetDir() const;
+    void SetTargetDir(const std::string& dir);  // CreateWorkers
+
+    TkvNodeEvent OnNodeAdded;  // set by the owner before Start/AddFile
+
+private:
+    // implementation-defined
+};

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+// Writes `data` to a temporary file in the folder of `path`, flushes it and
+// renames it over `path`, so that a crash never leaves a half-written file.
+// Throws std::runtime_error with a readable message on failure; the old file
+// is then left as it was.
+void AtomicWriteFile(const std::string& path, std::string_view data);
+
+// Creates a folder with all missing parents; true when it exists afterwards.
+bool ForceDirectories(const std::string& path);
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+
+// Copies access and modification times; false when either side fails.
+bool CopyFileTime(const std::string& from, const std::string& to);

@@ -1,0 +1,20 @@
+#pragma once
+#include <stdexcept>
+#include <string>
+
+namespace sheets {
+
+// A workbook that cannot be read: damaged, unsupported, over a limit. The
+// message is short and readable; it becomes the file's result text.
+class Error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The workbook is encrypted and its password is unknown.
+class PasswordError : public Error {
+public:
+    PasswordError() : Error("The workbook is password-protected") {}
+};
+
+}  // namespace sheets

@@ -1,0 +1,32 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace sheets {
+
+// What a number format makes of a value.
+struct Formatted {
+    std::string text;       // UTF-8, as the spreadsheet shows it
+    int32_t color = -1;     // 0xRRGGBB from a [Red]-style section; -1 none
+    bool isDateOrTime = false;
+};
+
+// A compiled format code (up to four sections). Compile once, use often;
+// immutable and safe to share between threads.
+class NumberFormat {
+public:
+    // Never throws: a code that cannot be parsed is shown as General.
+    static std::shared_ptr<const NumberFormat> Compile(std::string_view code);
+    virtual ~NumberFormat() = default;
+    virtual Formatted Format(double value, bool date1904) const = 0;
+    virtual Formatted FormatText(std::string_view text) const = 0;  // the text section
+    virtual bool IsDate() const = 0;
+};
+
+// The code of a built-in format id (0..49 and the locale ids); "General"
+// for ids that have none.
+std::string_view BuiltinFormatCode(uint32_t id);
+
+}  // namespace sheets
