@@ -67,6 +67,7 @@ public:
             if (n == "sheetData") inData_ = true;
             else if (n == "sheetFormatPr") FormatPr(a);
             else if (n == "drawing") refs.drawingRelId = AttrString(a, "id");
+            else if (n == "dimension") Dimension(a);
             else if (n == "extLst") skip_ = depth_;
             return;
         }
@@ -131,6 +132,14 @@ private:
         sheet_.defaultRowsHidden = AttrBool(a, "zeroHeight", false);
     }
 
+    // The stated extent sizes the row table up front; it is only a hint.
+    void Dimension(Attrs a) {
+        const char* ref = Attr(a, "ref");
+        Range r;
+        if (!ref || !ParseRange(ref, r) || !sheet_.rows.empty()) return;
+        sheet_.rows.reserve(std::min<size_t>(size_t(r.row2) - r.row1 + 1, 1u << 16));
+    }
+
     void Column(Attrs a) {
         int64_t first = AttrInt(a, "min", 0), last = AttrInt(a, "max", first);
         if (first < 1 || last < first) return;
@@ -184,10 +193,17 @@ private:
         const char* type = nullptr;
         const char* style = nullptr;
         for (Attrs p = a; *p; p += 2) {
-            std::string_view k = LocalName(*p);
-            if (k == "r") ref = p[1];
-            else if (k == "t") type = p[1];
-            else if (k == "s") style = p[1];
+            // The hot path: unprefixed one-letter names, checked without strlen.
+            const char* k = *p;
+            char k0 = k[0];
+            if (k[1] != '\0') {
+                std::string_view local = LocalName(k);
+                if (local.size() != 1) continue;
+                k0 = local[0];
+            }
+            if (k0 == 'r') ref = p[1];
+            else if (k0 == 't') type = p[1];
+            else if (k0 == 's') style = p[1];
         }
         uint32_t col = nextCol_;
         if (ref) {
