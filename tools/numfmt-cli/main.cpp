@@ -1,5 +1,5 @@
 // Formats values from standard input, one per line: CODE<TAB>VALUE<TAB>DATE1904
-// (VALUE prefixed with "s:" is text). Prints TEXT<TAB>COLOR per line.
+// (CODE "#builtinN" is built-in id N; VALUE prefixed with "s:" is text). Prints TEXT<TAB>COLOR per line.
 // For checking the number-format unit against reference renderings.
 #include <cstdio>
 #include <cstdlib>
@@ -27,7 +27,13 @@ int main() {
         std::string value(l.substr(t1 + 1, t2 - t1 - 1));
         bool d1904 = l.substr(t2 + 1) == "1";
         auto& f = cache[code];
-        if (!f) f = sheets::NumberFormat::Compile(code);
+        if (!f) {
+            // "#builtinN" stands for the code of built-in id N.
+            if (code.rfind("#builtin", 0) == 0)
+                f = sheets::NumberFormat::Compile(sheets::BuiltinFormatCode(uint32_t(std::atoi(code.c_str() + 8))));
+            else
+                f = sheets::NumberFormat::Compile(code);
+        }
         sheets::Formatted r = value.rfind("s:", 0) == 0 ? f->FormatText(std::string_view(value).substr(2))
                                                         : f->Format(std::strtod(value.c_str(), nullptr), d1904);
         std::printf("%s\t%d\n", r.text.c_str(), r.color);

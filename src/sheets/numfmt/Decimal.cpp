@@ -1,12 +1,14 @@
 #include "sheets/numfmt/Decimal.h"
 
 #include <charconv>
+#include <limits>
 
 namespace sheets::numfmt {
 
 Decimal Decimal::Of(double magnitude) {
     Decimal r;
     if (!(magnitude > 0)) return r;
+    if (magnitude > std::numeric_limits<double>::max()) magnitude = std::numeric_limits<double>::max();
     char buf[40];
     auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 14);
     // "d.dddddddddddddde+XX"

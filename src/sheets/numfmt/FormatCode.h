@@ -9,7 +9,7 @@ namespace sheets::numfmt {
 
 enum class Tok : uint8_t {
     Literal, Zero, Hash, Question, Point, Comma, Percent, Exp, Slash, Text, Fill, General,
-    FixedDen,
+    FixedDen, Era,
     Year2, Year4, Month, Month2, MonthAbbr, MonthFull, MonthLetter,
     Day, Day2, DayAbbr, DayFull, Hour, Hour2, Minute, Minute2, Second, Second2,
     SecFrac, AmPm, ElapsedH, ElapsedM, ElapsedS,

@@ -195,8 +195,10 @@ size_t Tokenize(std::string_view code, size_t i, Section& s) {
             if (StartsWithI(code, i, "general")) {
                 AddTok(s, Tok::General, code.substr(i, 7));
                 i += 7;
-            } else {  // era marks: nothing to show for the Gregorian calendar
-                i += RunLength(code, i);
+            } else {  // an era mark: nothing in a date, a letter in a number
+                size_t n = RunLength(code, i);
+                AddTok(s, Tok::Era, code.substr(i, n));
+                i += n;
             }
             continue;
         }
@@ -286,6 +288,7 @@ void FinishDate(Section& s) {
             continue;
         }
         if (k == Tok::AmPm) s.hasAmPm = true;
+        if (k == Tok::Era) continue;  // the Gregorian calendar has no era to show
         if (IsDateTok(k) || k == Tok::Fill) {
             out.push_back(std::move(t[i]));
         } else if (k == Tok::Text) {
@@ -320,8 +323,10 @@ void NumberPart(std::vector<Token>& t, Part part, bool fromRight, int& count) {
 
 void FinishNumber(Section& s) {
     auto& t = s.tokens;
-    for (auto& tok : t)
+    for (auto& tok : t) {
         if (tok.kind == Tok::Text) s.hasAt = true;
+        if (tok.kind == Tok::Era) ToLiteral(tok);
+    }
 
     // A fraction: a run of placeholders, '/', then placeholders or a number.
     size_t slash = t.size();
@@ -406,6 +411,8 @@ void FinishNumber(Section& s) {
         if (tok.kind == Tok::Comma) ToLiteral(tok);
         if (tok.part == Part::Int && tok.kind == Tok::Hash) s.intHasHash = true;
     }
+    if (s.scale10 > 400) s.scale10 = 400;  // beyond this every double is zero or infinite
+    if (s.scale10 < -400) s.scale10 = -400;
     NumberPart(t, Part::Int, true, s.nInt);
     NumberPart(t, Part::Dec, false, s.nDec);
     NumberPart(t, Part::Exp, true, s.nExp);

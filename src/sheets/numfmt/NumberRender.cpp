@@ -80,7 +80,17 @@ void RenderFraction(const Section& s, double v, std::string& out) {
     double whole = s.fracWhole ? std::floor(v) : 0;
     double part = v - whole;
     uint64_t num = 0, den = 1;
-    if (s.fixedDen) {
+    char nd[Fixed::kMaxInt], dd[20];
+    int nn = -1;
+    double denLimit = s.fixedDen ? double(s.fixedDen) : std::pow(10.0, s.nDen ? s.nDen : 1);
+    if (!(part * denLimit < 1e17)) {
+        // Too large for a meaningful fraction: the whole number over 1.
+        Fixed f;
+        RoundFixed(Decimal::Of(part), 0, f);
+        nn = f.ni;
+        for (int i = 0; i < nn; ++i) nd[i] = f.intd[i];
+        num = 1;
+    } else if (s.fixedDen) {
         den = s.fixedDen;
         num = static_cast<uint64_t>(std::floor(part * double(den) + 0.5));
     } else {
@@ -102,8 +112,8 @@ void RenderFraction(const Section& s, double v, std::string& out) {
     }
     bool blankFraction = s.fracWhole && num == 0;
     if (blankFraction && nw == 0) wd[nw++] = '0';  // 0 shows as "0", not as nothing
-    char nd[20], dd[20];
-    int nn = Digits(num, nd), ndd = Digits(den, dd);
+    if (nn < 0) nn = Digits(num, nd);
+    int ndd = Digits(den, dd);
     if (!s.fracWhole && nn == 0) nd[nn++] = '0';
     int denIdx = 0;
     for (const Token& t : s.tokens) {
