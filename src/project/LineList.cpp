@@ -82,10 +82,9 @@ void TLineList::Insert(size_t pos, const std::string& line) {
 void TLineList::Add(const std::string& line) { lines_.push_back(line); }
 
 void TLineList::LoadFromFile(const std::string& path) {
-    const std::string bytes = ReadWholeFile(path, kMaxListFileBytes);
-    TLineList loaded;
-    loaded.SetText(DecodeFileText(bytes));
-    lines_ = std::move(loaded.lines_);
+    LoadFromBytes(ReadWholeFile(path, kMaxListFileBytes));
 }
+
+void TLineList::LoadFromBytes(const std::string& bytes) { SetText(DecodeFileText(bytes)); }
 
 void TLineList::SaveToFile(const std::string& path) const { AtomicWriteFile(path, Text()); }
