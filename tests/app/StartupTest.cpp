@@ -41,12 +41,13 @@ public:
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* name : {"XDG_STATE_HOME", "XDG_CONFIG_HOME"}) {
+        for (const char* name : {"XDG_STATE_HOME", "XDG_CONFIG_HOME", "QUINDLE_QUIET"}) {
             const char* old = std::getenv(name);
             saved_.push_back({name, old ? old : "", old != nullptr});
         }
         setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        unsetenv("QUINDLE_QUIET");  // notices must open here; the test runner sets it
         std::filesystem::create_directories(dir / "bin");
         previous_ = SetShellOpener([this](const std::string& t) { opened.push_back(t); });
     }
@@ -177,4 +178,10 @@ TEST(ProductProfile, IsExactlyTheProductsOwn) {
     EXPECT_EQ(p.PathDelim, '/');
     EXPECT_TRUE(p.DeriveTarget);
     EXPECT_TRUE(p.DefaultOverwrite);
+}
+
+TEST_F(StartupTest, QuietServersOpenNoNotices) {
+    setenv("QUINDLE_QUIET", "1", 1);
+    EXPECT_EQ(Main({"-u"}, nullptr), 0);
+    EXPECT_TRUE(opened.empty());
 }

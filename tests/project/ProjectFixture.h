@@ -18,6 +18,7 @@ protected:
     void SetUp() override {
         Save("XDG_STATE_HOME", dir / "state");
         Save("XDG_CONFIG_HOME", dir / "config");
+        Save("QUINDLE_QUIET", "");  // notices must open here; the test runner sets it
         previous_ = SetShellOpener([this](const std::string& t) { opened.push_back(t); });
         std::filesystem::create_directories(dir / "bin");
         info_ = std::make_unique<TkvInfo>(exe, dir / "bin/quindle.ext");
@@ -60,7 +61,8 @@ private:
     void Save(const char* name, const std::string& value) {
         const char* old = std::getenv(name);
         saved_.push_back({name, old ? old : "", old != nullptr});
-        setenv(name, value.c_str(), 1);
+        if (value.empty()) unsetenv(name);
+        else setenv(name, value.c_str(), 1);
     }
     struct Env {
         std::string name, value;
