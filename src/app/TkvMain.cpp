@@ -1,0 +1,3 @@
+#include "app/TkvMain.h"
+
+void TkvMain::Run() {}

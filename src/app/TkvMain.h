@@ -1,0 +1,7 @@
+#pragma once
+
+// The unattended console run.
+class TkvMain {
+public:
+    void Run();
+};
