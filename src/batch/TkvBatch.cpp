@@ -79,16 +79,17 @@ void TkvBatch::Search() {
 
 void TkvBatch::AppendEntry(const std::string& path, const std::string& mask, const std::string& extraPattern) {
     if (!AcceptsFile(path, mask, extraPattern)) return;
-    TkvNode* node;
+    auto entry = std::make_unique<TkvNode>();
+    entry->FileName = path;
+    TkvNode* node = entry.get();
+    bool wake;
     {
         Guard guard(lock_);
-        auto entry = std::make_unique<TkvNode>();
         entry->Index = static_cast<int32_t>(nodes_.size());
-        entry->FileName = path;
-        node = entry.get();
         nodes_.push_back(std::move(entry));
+        wake = WakeOneLocked();
     }
-    entryAdded_.notify_one();
+    if (wake) entryAdded_.notify_one();
     if (OnNodeAdded) OnNodeAdded(*this, *node);
 }
 
@@ -116,15 +117,35 @@ void TkvBatch::AddFile(const std::string& path) {
     EndSearch();
 }
 
+// Waking a worker for every entry costs more than the walk itself when
+// entries come faster than workers wake. So at most one signalled worker is
+// on its way at a time; it passes the signal on when it leaves entries behind
+// for other sleepers. Whenever entries wait and a worker sleeps, a signal is
+// under way, so no entry is left waiting.
+bool TkvBatch::WakeOneLocked() {
+    if (sleepers_ == 0 || wakePending_) return false;
+    wakePending_ = true;
+    return true;
+}
+
 TkvNode* TkvBatch::NextNode() {
     std::unique_lock<std::recursive_mutex> guard(lock_);
     for (;;) {
-        if (nextIndex_ < static_cast<int32_t>(nodes_.size())) return nodes_[nextIndex_++].get();
+        if (nextIndex_ < static_cast<int32_t>(nodes_.size())) {
+            TkvNode* node = nodes_[nextIndex_++].get();
+            bool wake = nextIndex_ < static_cast<int32_t>(nodes_.size()) && WakeOneLocked();
+            guard.unlock();
+            if (wake) entryAdded_.notify_one();
+            return node;
+        }
         if (searchDone_) {
             exhausted_ = true;
             return nullptr;
         }
+        ++sleepers_;
         entryAdded_.wait(guard);
+        --sleepers_;
+        wakePending_ = false;
     }
 }
 

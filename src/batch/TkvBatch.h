@@ -56,6 +56,7 @@ private:
     void Search();  // the search thread's body
     void AppendEntry(const std::string& path, const std::string& mask, const std::string& extraPattern);
     void EndSearch();
+    bool WakeOneLocked();  // under lock_: whether to signal one waiting worker
 
     // The batch lock. Re-entrant, so that a user holding it through LockNodes
     // may still call Count, ReportFailure and the like.
@@ -69,6 +70,8 @@ private:
     std::vector<std::string> errors_;               // lock_
     std::vector<std::string> errorKeys_;            // lock_; errors_ case-folded
     bool searchDone_ = false;                       // lock_
+    int32_t sleepers_ = 0;                          // lock_; workers waiting in NextNode
+    bool wakePending_ = false;                      // lock_; a waiting worker was signalled and has not run yet
     std::string mask_, sourceDir_, targetDir_;      // lock_
     std::string extraPattern_;                      // lock_
     bool recurse_ = false;                          // lock_
