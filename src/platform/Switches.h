@@ -1,6 +1,8 @@
 #pragma once
 #include <atomic>
 
-// When on, the folder search skips the owner files ("~$" names) that office
-// programs keep beside open documents. Off until start-up turns it on.
+// Process-wide switches, set at start-up and read from any thread.
+
+// Skip the owner files ("~$...") that spreadsheet programs leave beside open
+// workbooks when searching a source.
 extern std::atomic<bool> SkipLockFiles;
