@@ -1,7 +1,7 @@
 #include "batch/Match.h"
 
 #include "batch/Regex.h"
-#include "batch/Utf8.h"
+#include "platform/Text.h"
 
 TkvMatchBase* kvMatch = nullptr;
 
@@ -13,7 +13,7 @@ bool TkvMatch::Match(const std::string& text, const std::string& pattern) {
     try {
         // A name from another system may not be UTF-8; match it with its
         // stray bytes as U+FFFD so that ".*" can run across them.
-        if (!IsValidUtf8(text)) return Regex::IsMatch(pattern, roIgnoreCase, ReplaceInvalidUtf8(text));
+        if (!IsValidUtf8(text)) return Regex::IsMatch(pattern, roIgnoreCase, SanitizeUtf8(text));
         return Regex::IsMatch(pattern, roIgnoreCase, text);
     } catch (...) {
         return true;

@@ -11,6 +11,7 @@
 
 #include "batch/Regex.h"
 #include "batch/Utf8.h"
+#include "platform/Text.h"
 #include "platform/Switches.h"
 
 namespace {

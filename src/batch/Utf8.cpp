@@ -29,28 +29,3 @@ bool IsAscii(std::string_view s) {
         if (static_cast<unsigned char>(c) >= 0x80) return false;
     return true;
 }
-
-bool IsValidUtf8(std::string_view s) {
-    for (size_t i = 0; i < s.size();) {
-        size_t len = Utf8CharLength(s, i);
-        if (len == 0) return false;
-        i += len;
-    }
-    return true;
-}
-
-std::string ReplaceInvalidUtf8(std::string_view s) {
-    std::string out;
-    out.reserve(s.size() + 8);
-    for (size_t i = 0; i < s.size();) {
-        size_t len = Utf8CharLength(s, i);
-        if (len == 0) {
-            out += "\xEF\xBF\xBD";
-            ++i;
-        } else {
-            out.append(s, i, len);
-            i += len;
-        }
-    }
-    return out;
-}

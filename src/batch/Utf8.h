@@ -6,8 +6,4 @@
 // do not form one (overlong forms, surrogates and values past U+10FFFF are
 // not well-formed).
 size_t Utf8CharLength(std::string_view s, size_t pos);
-bool IsValidUtf8(std::string_view s);
 bool IsAscii(std::string_view s);
-// The text with every byte that is not part of a well-formed character
-// replaced by U+FFFD.
-std::string ReplaceInvalidUtf8(std::string_view s);
