@@ -37,6 +37,7 @@ struct Section {
     Cmp cmp = Cmp::None;
     double rhs = 0;
 
+    bool malformed = false; // the code cannot be read (an unclosed [)
     bool date = false;      // a date or time section
     bool hasAt = false;     // holds the text placeholder @
     bool hasAmPm = false;

@@ -169,7 +169,10 @@ size_t Tokenize(std::string_view code, size_t i, Section& s) {
                 continue;
             case '[': {
                 size_t end = code.find(']', i + 1);
-                if (end == std::string_view::npos) return code.size();
+                if (end == std::string_view::npos) {
+                    s.malformed = true;
+                    return code.size();
+                }
                 Bracket(s, code.substr(i + 1, end - i - 1));
                 i = end + 1;
                 continue;
@@ -346,17 +349,24 @@ void FinishNumber(Section& s) {
         if (IsDigitTok(t[slash + 1].kind)) {
             for (size_t i = slash + 1; i < t.size() && IsDigitTok(t[i].kind); ++i) t[i].part = Part::Den;
         } else {
-            Token& lit = t[slash + 1];
-            size_t n = 0;
+            // A fixed denominator; its zeros were read as placeholders.
             uint32_t den = 0;
-            while (n < lit.text.size() && lit.text[n] >= '0' && lit.text[n] <= '9' && den < 100000000)
-                den = den * 10 + uint32_t(lit.text[n++] - '0');
-            Token fixed{Tok::FixedDen, Part::None, false, 0, den, lit.text.substr(0, n), {}};
-            lit.text.erase(0, n);
-            if (lit.text.empty())
-                lit = std::move(fixed);
-            else
-                t.insert(t.begin() + long(slash) + 1, std::move(fixed));
+            std::string digits;
+            size_t k = slash + 1;
+            while (k < t.size()) {
+                Token& tok = t[k];
+                size_t n = 0;
+                while (n < tok.text.size() && tok.text[n] >= '0' && tok.text[n] <= '9') ++n;
+                if ((tok.kind != Tok::Literal && tok.kind != Tok::Zero) || n == 0) break;
+                for (size_t j = 0; j < n && den < 100000000; ++j) den = den * 10 + uint32_t(tok.text[j] - '0');
+                digits.append(tok.text, 0, n);
+                if (n < tok.text.size()) {
+                    tok.text.erase(0, n);
+                    break;
+                }
+                t.erase(t.begin() + long(k));
+            }
+            t.insert(t.begin() + long(slash) + 1, Token{Tok::FixedDen, Part::None, false, 0, den, digits, {}});
             s.fixedDen = den;
         }
         for (size_t i = 0; i < numStart; ++i)

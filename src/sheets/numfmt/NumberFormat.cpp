@@ -151,6 +151,8 @@ std::shared_ptr<const NumberFormat> NumberFormat::Compile(std::string_view code)
     if (code.empty() || IsGeneral(code)) return std::make_shared<GeneralFormat>();
     auto sections = numfmt::ParseCode(code);
     if (sections.empty()) return std::make_shared<GeneralFormat>();
+    for (const auto& s : sections)
+        if (s.malformed) return std::make_shared<GeneralFormat>();
     return std::make_shared<CodeFormat>(std::move(sections));
 }
 
