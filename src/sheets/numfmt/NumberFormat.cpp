@@ -70,7 +70,6 @@ public:
             if (!numfmt::RenderDate(*s, serial, date1904, r.text)) r.text = kNoDate;
             return r;
         }
-        r.text.reserve(16);
         if (showSign && v < 0) r.text += '-';
         numfmt::RenderNumber(*s, mag, r.text);
         return r;
