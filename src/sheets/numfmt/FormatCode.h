@@ -56,6 +56,10 @@ struct Section {
     bool NegativeOnly() const;
 };
 
+// Reads the tokens of the section that starts at i into s; returns the
+// index after its ';' (or the end of the code).
+size_t TokenizeSection(std::string_view code, size_t i, Section& s);
+
 // Splits and parses a code into at most four sections. Never fails: what it
 // cannot understand it keeps as literal text.
 std::vector<Section> ParseCode(std::string_view code);
