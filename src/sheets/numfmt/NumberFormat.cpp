@@ -67,6 +67,12 @@ public:
         double mag = std::fabs(v);
         if (s->date) {
             double serial = (showSign || v >= 0) ? v : mag;
+            if (serial < 0 && date1904) {
+                // The 1904 system shows a negative serial (a negative time,
+                // mostly) as its magnitude with a minus sign.
+                r.text += '-';
+                serial = -serial;
+            }
             if (!numfmt::RenderDate(*s, serial, date1904, r.text)) r.text = kNoDate;
             return r;
         }
