@@ -79,10 +79,10 @@ TEST(XlsCodePage, EightBitTextConvertsThroughTheWorkbooksCodePage) {
 
 TEST(XlsCells, RkNumbersDecodeAllFourForms) {
     std::string cells =
-        Rec(0x027E, Cell(0, 0, 15) + U32(0x3FF00000)) +              // 1.0 as the top of a double
-        Rec(0x027E, Cell(0, 1, 15) + U32(0x3FF00000 | 1)) +          // the same / 100
-        Rec(0x027E, Cell(0, 2, 15) + U32((123u << 2) | 2)) +         // integer
-        Rec(0x027E, Cell(0, 3, 15) + U32((uint32_t(-12345) << 2) | 3)) +  // integer / 100
+        Rec(0x027E, CellAt(0, 0, 15) + U32(0x3FF00000)) +              // 1.0 as the top of a double
+        Rec(0x027E, CellAt(0, 1, 15) + U32(0x3FF00000 | 1)) +          // the same / 100
+        Rec(0x027E, CellAt(0, 2, 15) + U32((123u << 2) | 2)) +         // integer
+        Rec(0x027E, CellAt(0, 3, 15) + U32((uint32_t(-12345) << 2) | 3)) +  // integer / 100
         Rec(0x00BD, U16(1) + U16(2) + U16(15) + U32((7u << 2) | 2) + U16(15) + U32(0x40240000) + U16(3));
     auto wb = sheets::ReadXls(Cfb(Stream(BasicGlobals(), {{"S", cells}})));
     const auto& rows = wb.sheets[0].rows;

@@ -30,7 +30,7 @@ inline std::string Wide16(const std::u16string& s) {
     for (char16_t c : s) out += U16(c);
     return out;
 }
-inline std::string Cell(uint16_t row, uint16_t col, uint16_t xf) { return U16(row) + U16(col) + U16(xf); }
+inline std::string CellAt(uint16_t row, uint16_t col, uint16_t xf) { return U16(row) + U16(col) + U16(xf); }
 
 struct SheetSpec {
     std::string name;
