@@ -54,11 +54,15 @@ void AppendEscaped(std::string& out, std::string_view s, bool attribute, bool li
             ++i;
             continue;
         }
-        if (c < 0x80) {  // controls and DEL
+        if (c == '\n' || c == '\t') {
             flush(i);
             if (c == '\n') out += attribute ? "&#10;" : (lineBreaks ? "\n" : " ");
-            else if (c == '\t') out += attribute ? "&#9;" : "\t";
+            else out += attribute ? "&#9;" : "\t";
             plain = ++i;
+            continue;
+        }
+        if (c < 0x80) {  // other controls stay: they are part of the text and inert in a page
+            ++i;
             continue;
         }
         const size_t n = Utf8Length(s, i);

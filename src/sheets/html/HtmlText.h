@@ -6,9 +6,9 @@
 namespace sheets::html {
 
 // Appends `text` escaped for element content (and, with `attribute`, for a
-// double-quoted attribute value). Invalid UTF-8 becomes U+FFFD and control
-// characters other than tab and line feed are dropped, so whatever a workbook
-// holds, the page stays well-formed UTF-8. `lineBreaks` false turns line
+// double-quoted attribute value). Invalid UTF-8 becomes U+FFFD, so whatever
+// a workbook holds, the page stays well-formed UTF-8. Other control characters are kept
+// as they are: the text is the workbook's. `lineBreaks` false turns line
 // feeds into spaces (a cell without wrapping shows one line).
 void AppendEscaped(std::string& out, std::string_view text, bool attribute = false,
                    bool lineBreaks = true);
