@@ -22,6 +22,7 @@ struct Script {
     HResult createStatus = 0;    // creation fails with this when negative
     std::string version = "16.0";
     std::string openError;       // Open fails with this description
+    std::string failNamesWith;   // ... for the file names that contain this
     HResult openStatus = 0;      // ... or with this bare status
     std::string saveError;       // SaveAs fails with this description
     bool omitSheetsMember = false;
@@ -104,6 +105,10 @@ public:
             std::lock_guard<std::mutex> lock(s->mutex);
             s->log.push_back("Open");
             s->openArgs.push_back(a.positional);
+            std::string file;
+            a.At(0).ToText(file);
+            if (!s->failNamesWith.empty() && file.find(s->failNamesWith) != std::string::npos)
+                throw ServerError{"Cannot read " + file.substr(file.find_last_of('/') + 1) + "."};
             if (!s->openError.empty()) throw ServerError{s->openError};
             if (s->openStatus) throw ServerStatus{s->openStatus};
             ++s->opens;
