@@ -1,0 +1,159 @@
+#include "sheets/container/Zip.h"
+
+#include <zip.h>
+#include <zlib.h>
+
+#include <memory>
+
+#include "sheets/Errors.h"
+
+namespace sheets {
+
+std::string NormalizePartName(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (char c : name) {
+        if (c == '\\') c = '/';
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+        out.push_back(c);
+    }
+    size_t lead = out.find_first_not_of('/');
+    if (lead == std::string::npos) return {};
+    out.erase(0, lead);
+    return out;
+}
+
+ZipPackage::ZipPackage(std::string_view bytes) {
+    zip_error_t err;
+    zip_error_init(&err);
+    zip_source_t* src = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &err);
+    if (!src) {
+        zip_error_fini(&err);
+        throw Error("The workbook cannot be read (out of memory)");
+    }
+    archive_ = zip_open_from_source(src, ZIP_RDONLY, &err);
+    if (!archive_) {
+        zip_source_free(src);
+        std::string why = zip_error_strerror(&err);
+        zip_error_fini(&err);
+        throw Error("The workbook is damaged (" + why + ")");
+    }
+    zip_error_fini(&err);
+    zip_int64_t n = zip_get_num_entries(archive_, 0);
+    for (zip_int64_t i = 0; i < n; ++i) {
+        const char* nm = zip_get_name(archive_, uint64_t(i), ZIP_FL_ENC_RAW);
+        if (nm) index_.emplace(NormalizePartName(nm), uint64_t(i));  // first one wins
+    }
+}
+
+ZipPackage::~ZipPackage() {
+    if (archive_) zip_discard(archive_);
+}
+
+int64_t ZipPackage::Find(std::string_view name) const {
+    auto it = index_.find(NormalizePartName(name));
+    return it == index_.end() ? -1 : int64_t(it->second);
+}
+
+bool ZipPackage::Has(std::string_view name) const { return Find(name) >= 0; }
+
+std::vector<std::string> ZipPackage::Names() const {
+    std::vector<std::string> out;
+    zip_int64_t n = zip_get_num_entries(archive_, 0);
+    for (zip_int64_t i = 0; i < n; ++i) {
+        const char* nm = zip_get_name(archive_, uint64_t(i), ZIP_FL_ENC_RAW);
+        if (nm) out.emplace_back(nm);
+    }
+    return out;
+}
+
+void ZipPackage::Stream(std::string_view name, const std::function<void(const char*, size_t)>& sink) const {
+    int64_t idx = Find(name);
+    std::string shown(name);
+    if (idx < 0) throw Error("The workbook is damaged (part " + shown + " is missing)");
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(archive_, uint64_t(idx), 0, &st) != 0)
+        throw Error("The workbook is damaged (cannot read " + shown + ")");
+    auto tooLarge = [&] { return Error("The workbook is too large to read (part " + shown + " exceeds 512 MiB)"); };
+    auto bomb = [&] { return Error("The workbook is unsafe to read (part " + shown + " inflates beyond a sane ratio)"); };
+    uint64_t comp = (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0;
+    if ((st.valid & ZIP_STAT_SIZE) && st.size > kMaxEntryBytes) throw tooLarge();
+    if ((st.valid & ZIP_STAT_SIZE) && st.size > kRatioFloorBytes && st.size / (comp ? comp : 1) > kMaxRatio)
+        throw bomb();
+
+    if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE) throw PasswordError();
+    uint16_t method = (st.valid & ZIP_STAT_COMP_METHOD) ? st.comp_method : ZIP_CM_STORE;
+    if (method != ZIP_CM_STORE && method != ZIP_CM_DEFLATE)
+        throw Error("The workbook cannot be read (part " + shown + " uses an unsupported compression)");
+
+    // The raw data is inflated here rather than by libzip: that way the
+    // limits hold whatever the headers claim, and a checksum mismatch (which
+    // some writers produce) does not lose an otherwise readable part.
+    std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> f(
+        zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED), zip_fclose);
+    if (!f) throw Error("The workbook is damaged (cannot open " + shown + ": " + zip_strerror(archive_) + ")");
+
+    z_stream z{};
+    if (method == ZIP_CM_DEFLATE && inflateInit2(&z, -MAX_WBITS) != Z_OK)
+        throw Error("The workbook cannot be read (out of memory)");
+    struct ZEnd {
+        z_stream* z;
+        bool on;
+        ~ZEnd() { if (on) inflateEnd(z); }
+    } zend{&z, method == ZIP_CM_DEFLATE};
+
+    char in[32 * 1024];
+    char out[64 * 1024];
+    uint64_t total = 0;
+    bool ended = false;
+    auto deliver = [&](const char* p, size_t n) {
+        total += n;
+        if (total > kMaxEntryBytes) throw tooLarge();
+        if (total > kRatioFloorBytes && total / (comp ? comp : 1) > kMaxRatio) throw bomb();
+        sink(p, n);
+    };
+    while (!ended) {
+        zip_int64_t got = zip_fread(f.get(), in, sizeof in);
+        if (got < 0) throw Error("The workbook is damaged (" + shown + ": " + zip_file_strerror(f.get()) + ")");
+        if (got == 0) break;
+        if (method == ZIP_CM_STORE) {
+            deliver(in, size_t(got));
+            continue;
+        }
+        z.next_in = reinterpret_cast<Bytef*>(in);
+        z.avail_in = uInt(got);
+        while (z.avail_in > 0 && !ended) {
+            z.next_out = reinterpret_cast<Bytef*>(out);
+            z.avail_out = sizeof out;
+            int rc = inflate(&z, Z_NO_FLUSH);
+            if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR)
+                throw Error("The workbook is damaged (" + shown + " cannot be decompressed)");
+            size_t produced = sizeof out - z.avail_out;
+            if (produced) deliver(out, produced);
+            if (rc == Z_STREAM_END) ended = true;
+            else if (rc == Z_BUF_ERROR && produced == 0) break;
+        }
+    }
+    if (method == ZIP_CM_DEFLATE && !ended) {
+        // Flush what the inflater still holds, then insist on a proper end.
+        for (;;) {
+            z.next_out = reinterpret_cast<Bytef*>(out);
+            z.avail_out = sizeof out;
+            int rc = inflate(&z, Z_SYNC_FLUSH);
+            size_t produced = sizeof out - z.avail_out;
+            if (produced) deliver(out, produced);
+            if (rc == Z_STREAM_END) { ended = true; break; }
+            if (produced == 0) break;
+        }
+        if (!ended) throw Error("The workbook is damaged (" + shown + " is truncated)");
+    }
+}
+
+std::string ZipPackage::Read(std::string_view name) const {
+    std::string out;
+    Stream(name, [&](const char* p, size_t n) { out.append(p, n); });
+    return out;
+}
+
+}  // namespace sheets

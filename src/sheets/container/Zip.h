@@ -1,0 +1,50 @@
+#pragma once
+// A zip package read from memory, with limits so that a hostile archive
+// cannot make us inflate without bound.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct zip;
+
+namespace sheets {
+
+class ZipPackage {
+public:
+    // Largest uncompressed entry we accept, whatever its header says.
+    static constexpr uint64_t kMaxEntryBytes = 512ull << 20;
+    // Deflate cannot legitimately exceed about 1032:1; above this ratio (for
+    // entries large enough to matter) the entry is a bomb.
+    static constexpr uint64_t kMaxRatio = 1000;
+    static constexpr uint64_t kRatioFloorBytes = 4ull << 20;
+
+    // The bytes must outlive the package. Throws sheets::Error.
+    explicit ZipPackage(std::string_view bytes);
+    ~ZipPackage();
+    ZipPackage(const ZipPackage&) = delete;
+    ZipPackage& operator=(const ZipPackage&) = delete;
+
+    // Part names are matched without regard to case or a leading '/'.
+    bool Has(std::string_view name) const;
+    // The whole entry; throws sheets::Error when missing, damaged or over
+    // the limits.
+    std::string Read(std::string_view name) const;
+    // The entry in chunks, without holding it whole.
+    void Stream(std::string_view name, const std::function<void(const char*, size_t)>& sink) const;
+    // Every entry name, as stored.
+    std::vector<std::string> Names() const;
+
+private:
+    int64_t Find(std::string_view name) const;
+    zip* archive_ = nullptr;
+    std::unordered_map<std::string, uint64_t> index_;  // normalized name -> entry
+};
+
+// The normalized form used for lookups: lower case, '/' separators, no
+// leading '/'.
+std::string NormalizePartName(std::string_view name);
+
+}  // namespace sheets

@@ -1,0 +1,195 @@
+#include "sheets/xlsx/Drawing.h"
+
+#include <algorithm>
+
+#include "sheets/Errors.h"
+#include "sheets/xlsx/RichText.h"
+
+namespace sheets::xlsx {
+
+namespace {
+
+struct PendingPicture {
+    Picture pic;
+    std::string embed;
+    bool oneCell = false;
+};
+
+class DrawingHandler final : public SaxHandler {
+public:
+    std::vector<PendingPicture> pictures;
+
+    void Start(std::string_view n, Attrs a) override {
+        ++depth_;
+        if (skip_) return;
+        if (n == "Choice") {  // alternate content: read the fallback only
+            skip_ = depth_;
+            return;
+        }
+        if (n == "twoCellAnchor" || n == "oneCellAnchor" || n == "absoluteAnchor") {
+            anchor_ = true;
+            cur_ = PendingPicture{};
+            cur_.oneCell = n != "twoCellAnchor";
+            hasPic_ = false;
+            return;
+        }
+        if (!anchor_) return;
+        if (n == "from") where_ = &cur_.pic.from;
+        else if (n == "to") where_ = &cur_.pic.to;
+        else if (where_ && (n == "col" || n == "row" || n == "colOff" || n == "rowOff")) {
+            field_ = std::string(n);
+            text_.clear();
+            wantText = true;
+        } else if (n == "ext") {
+            int64_t cx = AttrInt(a, "cx", -1), cy = AttrInt(a, "cy", -1);
+            if (cx >= 0 && cy >= 0 && (cur_.pic.widthEmu == 0 || !inPic_)) {
+                cur_.pic.widthEmu = cx;
+                cur_.pic.heightEmu = cy;
+            }
+        } else if (n == "pic") {
+            inPic_ = true;
+            hasPic_ = true;
+        } else if (inPic_ && n == "cNvPr") {
+            cur_.pic.description = AttrString(a, "descr");
+        } else if (inPic_ && n == "blip") {
+            cur_.embed = AttrString(a, "embed");
+        }
+    }
+
+    void End(std::string_view n) override {
+        if (skip_) {
+            if (skip_ == depth_) skip_ = 0;
+            --depth_;
+            return;
+        }
+        --depth_;
+        if (!anchor_) return;
+        if (wantText && n == field_) {
+            wantText = false;
+            int64_t v = 0;
+            if (!ParseInt(text_, v) || v < 0) v = 0;
+            if (n == "col") where_->col = uint32_t(std::min<int64_t>(v, 16383));
+            else if (n == "row") where_->row = uint32_t(std::min<int64_t>(v, 1048575));
+            else if (n == "colOff") where_->colOffset = std::min<int64_t>(v, int64_t(1) << 40);
+            else where_->rowOffset = std::min<int64_t>(v, int64_t(1) << 40);
+        } else if (n == "from" || n == "to") {
+            where_ = nullptr;
+        } else if (n == "pic") {
+            inPic_ = false;
+        } else if (n == "twoCellAnchor" || n == "oneCellAnchor" || n == "absoluteAnchor") {
+            anchor_ = false;
+            if (hasPic_ && !cur_.embed.empty()) {
+                if (cur_.oneCell) cur_.pic.to = cur_.pic.from;
+                pictures.push_back(std::move(cur_));
+            }
+        }
+    }
+
+    void Text(std::string_view t) override { text_.append(t); }
+
+private:
+    PendingPicture cur_;
+    Anchor* where_ = nullptr;
+    std::string field_, text_;
+    int depth_ = 0, skip_ = 0;
+    bool anchor_ = false, inPic_ = false, hasPic_ = false;
+};
+
+std::string ImageType(const Package& pkg, const std::string& part) {
+    std::string t = pkg.ContentType(part);
+    if (!t.empty()) return t;
+    std::string lower = NormalizePartName(part);
+    auto ends = [&](std::string_view e) { return lower.size() >= e.size() && lower.ends_with(e); };
+    if (ends(".png")) return "image/png";
+    if (ends(".jpg") || ends(".jpeg")) return "image/jpeg";
+    if (ends(".gif")) return "image/gif";
+    if (ends(".bmp")) return "image/bmp";
+    if (ends(".svg")) return "image/svg+xml";
+    return "application/octet-stream";
+}
+
+class CommentsHandler final : public SaxHandler {
+public:
+    CommentsHandler(std::vector<Comment>& out) : out_(out), reader_(colors_, fonts_, base_) {}
+
+    void Start(std::string_view n, Attrs a) override {
+        ++depth_;
+        if (n == "author" && depth_ == 3) {
+            text_.clear();
+            inAuthor_ = true;
+            wantText = true;
+        } else if (n == "comment" && depth_ == 3) {
+            uint32_t c, r;
+            const char* ref = Attr(a, "ref");
+            cur_ = Comment{};
+            valid_ = ref && ParseCellRef(std::string_view(ref).substr(0, std::string_view(ref).find(':')), c, r);
+            if (valid_) {
+                cur_.row = r;
+                cur_.col = c;
+            }
+            int64_t author = AttrInt(a, "authorId", -1);
+            if (author >= 0 && uint64_t(author) < authors_.size()) cur_.author = authors_[size_t(author)];
+            inComment_ = true;
+        } else if (inComment_ && depth_ > 4) {
+            wantText = reader_.Start(n, a);
+        }
+    }
+    void End(std::string_view n) override {
+        if (inAuthor_ && depth_ == 3) {
+            inAuthor_ = false;
+            wantText = false;
+            DecodeEscapes(text_);
+            authors_.push_back(text_);
+        } else if (inComment_ && depth_ == 3) {
+            inComment_ = false;
+            cur_.text = reader_.Take().text;
+            if (valid_) out_.push_back(std::move(cur_));
+        } else if (inComment_ && depth_ > 4) {
+            reader_.End(n);
+            wantText = false;
+        }
+        --depth_;
+    }
+    void Text(std::string_view t) override {
+        if (inAuthor_) text_.append(t);
+        else reader_.Text(t);
+    }
+
+private:
+    std::vector<Comment>& out_;
+    std::vector<std::string> authors_;
+    ColorResolver colors_;
+    std::vector<Font> fontList_;
+    FontTable fonts_{fontList_};
+    Font base_;
+    RichTextReader reader_;
+    Comment cur_;
+    std::string text_;
+    int depth_ = 0;
+    bool inAuthor_ = false, inComment_ = false, valid_ = false;
+};
+
+}  // namespace
+
+void ParseDrawing(const Package& pkg, const std::string& part, std::vector<Picture>& out, uint64_t& budget) {
+    DrawingHandler h;
+    pkg.Parse(part, h);
+    auto rels = pkg.Rels(part);
+    for (auto& p : h.pictures) {
+        const Relationship* rel = FindRel(rels, p.embed);
+        if (!rel || rel->external || !pkg.Has(rel->target)) continue;  // a linked or missing image shows nothing
+        std::string data = pkg.Read(rel->target);
+        if (data.size() > budget) throw Error("The workbook is too large to read (its pictures exceed the memory limit)");
+        budget -= data.size();
+        p.pic.data = std::move(data);
+        p.pic.contentType = ImageType(pkg, rel->target);
+        out.push_back(std::move(p.pic));
+    }
+}
+
+void ParseComments(const Package& pkg, const std::string& part, std::vector<Comment>& out) {
+    CommentsHandler h(out);
+    pkg.Parse(part, h);
+}
+
+}  // namespace sheets::xlsx

@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "sheets/model/Workbook.h"
+#include "sheets/xlsx/Package.h"
+
+namespace sheets::xlsx {
+
+// Adds the pictures anchored in a drawing part to `out`. Charts and shapes
+// are passed over. `budget` is the image bytes still allowed; reading lowers it.
+void ParseDrawing(const Package& pkg, const std::string& part, std::vector<Picture>& out, uint64_t& budget);
+
+// Adds the comments of a comments part to `out`.
+void ParseComments(const Package& pkg, const std::string& part, std::vector<Comment>& out);
+
+}  // namespace sheets::xlsx

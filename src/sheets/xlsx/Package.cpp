@@ -1,0 +1,162 @@
+#include "sheets/xlsx/Package.h"
+
+#include "sheets/xlsx/Xml.h"
+
+namespace sheets::xlsx {
+
+namespace {
+
+std::string PercentDecode(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    auto hex = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() && hex(s[i + 1]) >= 0 && hex(s[i + 2]) >= 0) {
+            out.push_back(char(hex(s[i + 1]) * 16 + hex(s[i + 2])));
+            i += 2;
+        } else {
+            out.push_back(s[i]);
+        }
+    }
+    return out;
+}
+
+class RelsHandler final : public SaxHandler {
+public:
+    RelsHandler(std::string_view source, std::vector<Relationship>& out) : source_(source), out_(out) {}
+    void Start(std::string_view name, Attrs a) override {
+        if (name != "Relationship") return;
+        Relationship r;
+        r.id = AttrString(a, "Id");
+        std::string type = AttrString(a, "Type");
+        size_t slash = type.rfind('/');
+        r.type = slash == std::string::npos ? type : type.substr(slash + 1);
+        const char* mode = Attr(a, "TargetMode");
+        r.external = mode && std::string_view(mode) == "External";
+        std::string target = AttrString(a, "Target");
+        r.target = r.external ? target : ResolvePartName(source_, target);
+        out_.push_back(std::move(r));
+    }
+    void End(std::string_view) override {}
+
+private:
+    std::string_view source_;
+    std::vector<Relationship>& out_;
+};
+
+class TypesHandler final : public SaxHandler {
+public:
+    TypesHandler(std::vector<std::pair<std::string, std::string>>& o,
+                 std::vector<std::pair<std::string, std::string>>& d)
+        : overrides_(o), defaults_(d) {}
+    void Start(std::string_view name, Attrs a) override {
+        if (name == "Override")
+            overrides_.emplace_back(NormalizePartName(AttrString(a, "PartName")), AttrString(a, "ContentType"));
+        else if (name == "Default")
+            defaults_.emplace_back(NormalizePartName(AttrString(a, "Extension")), AttrString(a, "ContentType"));
+    }
+    void End(std::string_view) override {}
+
+private:
+    std::vector<std::pair<std::string, std::string>>& overrides_;
+    std::vector<std::pair<std::string, std::string>>& defaults_;
+};
+
+}  // namespace
+
+std::string ResolvePartName(std::string_view sourcePart, std::string_view target) {
+    std::string t = PercentDecode(target);
+    for (char& c : t)
+        if (c == '\\') c = '/';
+    // Fragments and queries are not part names.
+    size_t cut = t.find_first_of("#?");
+    if (cut != std::string::npos) t.resize(cut);
+    std::string base;
+    if (t.empty() || t.front() != '/') {
+        size_t slash = sourcePart.rfind('/');
+        if (slash != std::string_view::npos) base = std::string(sourcePart.substr(0, slash + 1));
+    }
+    std::string joined = base + t;
+    std::vector<std::string_view> segs;
+    std::string_view rest(joined);
+    while (!rest.empty()) {
+        size_t s = rest.find('/');
+        std::string_view seg = rest.substr(0, s);
+        if (seg == "..") {
+            if (!segs.empty()) segs.pop_back();
+        } else if (!seg.empty() && seg != ".") {
+            segs.push_back(seg);
+        }
+        if (s == std::string_view::npos) break;
+        rest.remove_prefix(s + 1);
+    }
+    std::string out;
+    for (size_t i = 0; i < segs.size(); ++i) {
+        if (i) out.push_back('/');
+        out.append(segs[i]);
+    }
+    return out;
+}
+
+std::vector<Relationship> Package::Rels(std::string_view part) const {
+    std::string relsName;
+    size_t slash = part.rfind('/');
+    if (part.empty())
+        relsName = "_rels/.rels";
+    else if (slash == std::string_view::npos)
+        relsName = "_rels/" + std::string(part) + ".rels";
+    else
+        relsName = std::string(part.substr(0, slash + 1)) + "_rels/" + std::string(part.substr(slash + 1)) + ".rels";
+    std::vector<Relationship> out;
+    if (!zip_.Has(relsName)) return out;
+    RelsHandler h(part, out);
+    ParseXml(zip_.Read(relsName), h, relsName);
+    return out;
+}
+
+void Package::LoadContentTypes() const {
+    if (typesLoaded_) return;
+    typesLoaded_ = true;
+    if (!zip_.Has("[Content_Types].xml")) return;
+    TypesHandler h(overrides_, defaults_);
+    ParseXml(zip_.Read("[Content_Types].xml"), h, "[Content_Types].xml");
+}
+
+std::string Package::ContentType(std::string_view part) const {
+    LoadContentTypes();
+    std::string norm = NormalizePartName(part);
+    for (auto& [p, t] : overrides_)
+        if (p == norm) return t;
+    size_t dot = norm.rfind('.');
+    if (dot != std::string::npos) {
+        std::string ext = norm.substr(dot + 1);
+        for (auto& [e, t] : defaults_)
+            if (e == ext) return t;
+    }
+    return {};
+}
+
+void Package::Parse(std::string_view part, SaxHandler& handler) const {
+    SaxParser parser(handler, std::string(part));
+    zip_.Stream(part, [&](const char* p, size_t n) { parser.Feed(p, n); });
+    parser.Finish();
+}
+
+const Relationship* FindRel(const std::vector<Relationship>& rels, std::string_view id) {
+    for (auto& r : rels)
+        if (r.id == id) return &r;
+    return nullptr;
+}
+
+const Relationship* FindRelOfType(const std::vector<Relationship>& rels, std::string_view type) {
+    for (auto& r : rels)
+        if (r.type == type) return &r;
+    return nullptr;
+}
+
+}  // namespace sheets::xlsx

@@ -1,0 +1,49 @@
+#pragma once
+// The parts of an OOXML package and the relationships between them.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sheets/container/Zip.h"
+#include "sheets/xlsx/Xml.h"
+
+namespace sheets::xlsx {
+
+struct Relationship {
+    std::string id;
+    std::string type;    // the last segment of the type URI, e.g. "worksheet"
+    std::string target;  // a part name (resolved, no leading '/'), or the address when external
+    bool external = false;
+};
+
+class Package {
+public:
+    explicit Package(std::string_view bytes) : zip_(bytes) {}
+
+    const ZipPackage& Zip() const { return zip_; }
+    bool Has(std::string_view part) const { return zip_.Has(part); }
+    std::string Read(std::string_view part) const { return zip_.Read(part); }
+    // Streams a part through an XML handler without holding it whole.
+    void Parse(std::string_view part, SaxHandler& handler) const;
+
+    // The relationships of a part ("" for the package itself); empty when
+    // the part has none.
+    std::vector<Relationship> Rels(std::string_view part) const;
+    // The content type declared for a part, or "" when none is.
+    std::string ContentType(std::string_view part) const;
+
+private:
+    void LoadContentTypes() const;
+    ZipPackage zip_;
+    mutable bool typesLoaded_ = false;
+    mutable std::vector<std::pair<std::string, std::string>> overrides_;  // normalized part, type
+    mutable std::vector<std::pair<std::string, std::string>> defaults_;   // lower-case extension, type
+};
+
+// Resolves a relationship target against the part that holds it.
+std::string ResolvePartName(std::string_view sourcePart, std::string_view target);
+
+const Relationship* FindRel(const std::vector<Relationship>& rels, std::string_view id);
+const Relationship* FindRelOfType(const std::vector<Relationship>& rels, std::string_view type);
+
+}  // namespace sheets::xlsx

@@ -1,0 +1,238 @@
+#include "sheets/xlsx/Styles.h"
+
+#include <algorithm>
+#include <optional>
+#include <unordered_map>
+
+#include "sheets/numfmt/NumberFormat.h"
+#include "sheets/xlsx/Fonts.h"
+
+namespace sheets::xlsx {
+
+namespace {
+
+struct FillSpec {
+    Fill::Pattern pattern = Fill::Pattern::None;
+    ColorSpec fg, bg;
+};
+struct SideSpec {
+    BorderStyle style = BorderStyle::None;
+    ColorSpec color;
+};
+struct BorderSpec {
+    SideSpec left, right, top, bottom;
+};
+struct XfSpec {
+    int64_t numFmt = -1, font = -1, fill = -1, border = -1, parent = -1;
+    std::optional<Alignment> align;
+};
+
+Fill::Pattern PatternOf(const char* v) {
+    std::string_view s = v ? v : "none";
+    if (s == "none") return Fill::Pattern::None;
+    if (s == "solid") return Fill::Pattern::Solid;
+    if (s == "gray125" || s == "gray0625" || s == "darkGray" || s == "mediumGray" || s == "lightGray")
+        return Fill::Pattern::Gray;
+    return Fill::Pattern::Other;
+}
+
+BorderStyle BorderStyleOf(const char* v) {
+    static const std::pair<std::string_view, BorderStyle> kStyles[] = {
+        {"thin", BorderStyle::Thin},
+        {"medium", BorderStyle::Medium},
+        {"thick", BorderStyle::Thick},
+        {"dashed", BorderStyle::Dashed},
+        {"dotted", BorderStyle::Dotted},
+        {"double", BorderStyle::Double},
+        {"hair", BorderStyle::Hair},
+        {"mediumDashed", BorderStyle::MediumDashed},
+        {"dashDot", BorderStyle::DashDot},
+        {"mediumDashDot", BorderStyle::MediumDashDot},
+        {"dashDotDot", BorderStyle::DashDotDot},
+        {"mediumDashDotDot", BorderStyle::MediumDashDotDot},
+        {"slantDashDot", BorderStyle::SlantDashDot},
+    };
+    if (!v) return BorderStyle::None;
+    for (auto& [n, s] : kStyles)
+        if (n == v) return s;
+    return BorderStyle::None;
+}
+
+Alignment ReadAlignment(Attrs a) {
+    Alignment al;
+    if (const char* h = Attr(a, "horizontal")) {
+        std::string_view s = h;
+        al.horizontal = s == "left"               ? HAlign::Left
+                        : s == "center"           ? HAlign::Center
+                        : s == "right"            ? HAlign::Right
+                        : s == "fill"             ? HAlign::Fill
+                        : s == "justify"          ? HAlign::Justify
+                        : s == "centerContinuous" ? HAlign::CenterContinuous
+                        : s == "distributed"      ? HAlign::Distributed
+                                                  : HAlign::General;
+    }
+    if (const char* v = Attr(a, "vertical")) {
+        std::string_view s = v;
+        al.vertical = s == "top"           ? VAlign::Top
+                      : s == "center"      ? VAlign::Center
+                      : s == "justify"     ? VAlign::Justify
+                      : s == "distributed" ? VAlign::Distributed
+                                           : VAlign::Bottom;
+    }
+    al.wrap = AttrBool(a, "wrapText", false);
+    al.shrink = AttrBool(a, "shrinkToFit", false);
+    al.indent = uint8_t(std::clamp<int64_t>(AttrInt(a, "indent", 0), 0, 250));
+    int64_t rot = AttrInt(a, "textRotation", 0);
+    al.rotation = uint8_t(rot == 255 ? 255 : std::clamp<int64_t>(rot, 0, 180));
+    return al;
+}
+
+class StylesHandler final : public SaxHandler {
+public:
+    std::unordered_map<int64_t, std::string> numFmts;
+    std::vector<FontSpec> fonts;
+    std::vector<FillSpec> fills;
+    std::vector<BorderSpec> borders;
+    std::vector<XfSpec> styleXfs, cellXfs;
+    std::vector<uint32_t> indexed;
+    bool hasIndexed = false;
+
+    void Start(std::string_view n, Attrs a) override {
+        ++depth_;
+        if (skipDepth_) return;
+        if (depth_ == 2) {
+            section_ = n;
+            if (n != "numFmts" && n != "fonts" && n != "fills" && n != "borders" && n != "cellStyleXfs" &&
+                n != "cellXfs" && n != "colors")
+                skipDepth_ = depth_;  // dxfs, cellStyles, extLst ...
+            return;
+        }
+        if (section_ == "numFmts") {
+            if (n == "numFmt") {
+                int64_t id = AttrInt(a, "numFmtId", -1);
+                if (id >= 0) numFmts[id] = AttrString(a, "formatCode");
+            }
+        } else if (section_ == "fonts") {
+            if (depth_ == 3) fonts.emplace_back();
+            else if (!fonts.empty() && depth_ == 4) ApplyFontElement(fonts.back(), n, a);
+        } else if (section_ == "fills") {
+            if (depth_ == 3) fills.emplace_back();
+            else if (fills.empty()) return;
+            else if (n == "patternFill") fills.back().pattern = PatternOf(Attr(a, "patternType"));
+            else if (n == "fgColor") fills.back().fg = ReadColorSpec(a);
+            else if (n == "bgColor") fills.back().bg = ReadColorSpec(a);
+            else if (n == "gradientFill") fills.back().pattern = Fill::Pattern::Other;
+            else if (n == "color") {
+                // Gradient stops: the first colour shows, the last is the background.
+                (gradientStops_++ == 0 ? fills.back().fg : fills.back().bg) = ReadColorSpec(a);
+            }
+        } else if (section_ == "borders") {
+            if (depth_ == 3) {
+                borders.emplace_back();
+                side_ = nullptr;
+            } else if (borders.empty()) {
+                return;
+            } else if (depth_ == 4) {
+                BorderSpec& b = borders.back();
+                side_ = n == "left" || n == "start"  ? &b.left
+                        : n == "right" || n == "end" ? &b.right
+                        : n == "top"                 ? &b.top
+                        : n == "bottom"              ? &b.bottom
+                                                     : nullptr;
+                if (side_) side_->style = BorderStyleOf(Attr(a, "style"));
+            } else if (depth_ == 5 && side_ && n == "color") {
+                side_->color = ReadColorSpec(a);
+            }
+        } else if (section_ == "cellStyleXfs" || section_ == "cellXfs") {
+            auto& list = section_ == "cellXfs" ? cellXfs : styleXfs;
+            if (depth_ == 3 && n == "xf") {
+                XfSpec x;
+                x.numFmt = AttrInt(a, "numFmtId", -1);
+                x.font = AttrInt(a, "fontId", -1);
+                x.fill = AttrInt(a, "fillId", -1);
+                x.border = AttrInt(a, "borderId", -1);
+                if (section_ == "cellXfs") x.parent = AttrInt(a, "xfId", -1);
+                list.push_back(x);
+            } else if (depth_ == 4 && n == "alignment" && !list.empty()) {
+                list.back().align = ReadAlignment(a);
+            }
+        } else if (section_ == "colors") {
+            if (n == "indexedColors") hasIndexed = true;
+            else if (n == "rgbColor" && depth_ == 4) {
+                ColorSpec c = ReadColorSpec(a);
+                indexed.push_back(c.kind == ColorSpec::Kind::Rgb ? c.value : 0);
+            } else if (depth_ == 3 && n != "indexedColors") {
+                skipDepth_ = depth_;  // mruColors
+            }
+        }
+    }
+    void End(std::string_view n) override {
+        if (skipDepth_ == depth_) skipDepth_ = 0;
+        if (depth_ == 3) gradientStops_ = 0;
+        if (depth_ == 2) section_ = {};
+        --depth_;
+    }
+
+private:
+    int depth_ = 0, skipDepth_ = 0, gradientStops_ = 0;
+    std::string section_;
+    SideSpec* side_ = nullptr;
+};
+
+}  // namespace
+
+void ParseStyles(std::string_view xml, const std::string& part, ColorResolver& colors, Styles& out) {
+    StylesHandler h;
+    ParseXml(xml, h, part);
+    if (h.hasIndexed && !h.indexed.empty()) colors.SetIndexed(h.indexed);
+
+    Styles st;
+    st.fonts.clear();
+    for (size_t i = 0; i < h.fonts.size(); ++i) {
+        Font f = ResolveFont(h.fonts[i], colors, i == 0 ? Font{} : st.fonts[0]);
+        st.fonts.push_back(f);
+    }
+    if (st.fonts.empty()) st.fonts.push_back(Font{});
+
+    st.fills.clear();
+    for (auto& f : h.fills) st.fills.push_back(Fill{f.pattern, colors.Resolve(f.fg), colors.Resolve(f.bg)});
+    if (st.fills.empty()) st.fills.push_back(Fill{});
+
+    st.borders.clear();
+    for (auto& b : h.borders) {
+        auto side = [&](const SideSpec& s) { return BorderSide{s.style, colors.Resolve(s.color)}; };
+        st.borders.push_back(Border{side(b.left), side(b.right), side(b.top), side(b.bottom)});
+    }
+    if (st.borders.empty()) st.borders.push_back(Border{});
+
+    auto code = [&](int64_t id) -> std::string {
+        auto it = h.numFmts.find(id);
+        if (it != h.numFmts.end()) return it->second;
+        return std::string(BuiltinFormatCode(uint32_t(std::clamp<int64_t>(id, 0, 0xFFFF))));
+    };
+    auto index = [](int64_t id, size_t count) -> uint32_t {
+        return id >= 0 && uint64_t(id) < count ? uint32_t(id) : 0;
+    };
+
+    st.formats.clear();
+    for (const XfSpec& x : h.cellXfs) {
+        const XfSpec* parent =
+            x.parent >= 0 && uint64_t(x.parent) < h.styleXfs.size() ? &h.styleXfs[size_t(x.parent)] : nullptr;
+        auto pick = [&](int64_t own, int64_t XfSpec::*field) {
+            return own >= 0 ? own : parent ? parent->*field : -1;
+        };
+        CellFormat cf;
+        int64_t nf = pick(x.numFmt, &XfSpec::numFmt);
+        cf.numFmt = code(nf < 0 ? 0 : nf);
+        cf.font = index(pick(x.font, &XfSpec::font), st.fonts.size());
+        cf.fill = index(pick(x.fill, &XfSpec::fill), st.fills.size());
+        cf.border = index(pick(x.border, &XfSpec::border), st.borders.size());
+        if (x.align) cf.align = *x.align;
+        else if (parent && parent->align) cf.align = *parent->align;
+        st.formats.push_back(std::move(cf));
+    }
+    if (st.formats.empty()) st.formats.push_back(CellFormat{});
+    out = std::move(st);
+}
+
+}  // namespace sheets::xlsx

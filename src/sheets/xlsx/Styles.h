@@ -1,0 +1,15 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "sheets/model/Workbook.h"
+#include "sheets/xlsx/Colors.h"
+
+namespace sheets::xlsx {
+
+// Reads a styles part into `out`, every cell format resolved (inheritance
+// from cell styles, colours to RGB, built-in number formats to codes).
+// Updates `colors` with the workbook's indexed palette when it has one.
+void ParseStyles(std::string_view xml, const std::string& part, ColorResolver& colors, Styles& out);
+
+}  // namespace sheets::xlsx

@@ -1,0 +1,42 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "sheets/model/Workbook.h"
+#include "sheets/xlsx/Package.h"
+#include "sheets/xlsx/RichText.h"
+
+namespace sheets::xlsx {
+
+struct SheetContext {
+    const ColorResolver& colors;
+    FontTable& fonts;
+    const Font& baseFont;
+    std::vector<RichString>& strings;  // shared strings first; inline ones are appended
+    uint32_t sharedCount = 0;
+    size_t formatCount = 1;
+    bool date1904 = false;
+};
+
+// What a worksheet part refers to elsewhere.
+struct SheetRefs {
+    std::string drawingRelId;
+    struct Link {
+        Range range;
+        std::string relId, location, tooltip;
+    };
+    std::vector<Link> links;
+};
+
+// Reads a worksheet (or dialog or macro sheet) part into `sheet`. Throws
+// sheets::Error for references beyond the sheet's limits, shared-string
+// indices out of range and malformed XML.
+SheetRefs ParseWorksheet(const Package& pkg, const std::string& part, SheetContext& ctx, Sheet& sheet);
+
+// "A1:C3" or "B2"; false when malformed or beyond the limits.
+bool ParseRange(std::string_view ref, Range& out);
+
+// An ISO 8601 date, time or date-time as a serial number of the date system.
+bool IsoToSerial(std::string_view iso, bool date1904, double& out);
+
+}  // namespace sheets::xlsx

@@ -1,0 +1,85 @@
+#pragma once
+// A streaming XML reader over expat. Element and attribute names are given by
+// their local part (prefixes dropped), so transitional, strict and oddly
+// prefixed documents read alike. Documents with a DTD are refused: entity
+// definitions are how a small file expands into gigabytes.
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <string_view>
+
+struct XML_ParserStruct;
+
+namespace sheets::xlsx {
+
+// Expat's attribute list: name, value, name, value, ..., null.
+using Attrs = const char**;
+
+class SaxHandler {
+public:
+    virtual ~SaxHandler() = default;
+    virtual void Start(std::string_view name, Attrs attrs) = 0;
+    virtual void End(std::string_view name) = 0;
+    // Character data, in pieces; only delivered while WantText() is true.
+    virtual void Text(std::string_view text) {}
+    bool wantText = false;
+};
+
+class SaxParser {
+public:
+    // `part` names the document in error messages.
+    SaxParser(SaxHandler& handler, std::string part);
+    ~SaxParser();
+    SaxParser(const SaxParser&) = delete;
+    SaxParser& operator=(const SaxParser&) = delete;
+
+    // Throws sheets::Error on malformed XML or a DTD; rethrows what a
+    // handler threw.
+    void Feed(const char* data, size_t size);
+    void Finish();
+
+private:
+    static void OnStart(void* self, const char* name, const char** attrs);
+    static void OnEnd(void* self, const char* name);
+    static void OnText(void* self, const char* text, int len);
+    static void OnDoctype(void* self, const char*, const char*, const char*, int);
+    static void OnEntity(void* self, const char*, int, const char*, int, const char*, const char*, const char*,
+                         const char*);
+    void Fail(std::exception_ptr e);
+    void Check(int status);
+
+    XML_ParserStruct* parser_;
+    SaxHandler& handler_;
+    std::string part_;
+    std::exception_ptr error_;
+};
+
+// Parses a whole document held in memory.
+void ParseXml(std::string_view xml, SaxHandler& handler, const std::string& part);
+
+// The local part of a possibly prefixed name.
+inline std::string_view LocalName(const char* name) {
+    std::string_view n(name);
+    size_t c = n.rfind(':');
+    return c == std::string_view::npos ? n : n.substr(c + 1);
+}
+
+// The value of the attribute with this local name, or null.
+const char* Attr(Attrs attrs, std::string_view local);
+// Attribute helpers; `def` when absent or unreadable.
+bool AttrBool(Attrs attrs, std::string_view local, bool def);
+int64_t AttrInt(Attrs attrs, std::string_view local, int64_t def);
+double AttrDouble(Attrs attrs, std::string_view local, double def);
+std::string AttrString(Attrs attrs, std::string_view local);
+
+bool ParseDouble(std::string_view s, double& out);
+bool ParseInt(std::string_view s, int64_t& out);
+
+// Reads "B12" into 0-based column and row. False for anything else, or for a
+// reference beyond the sheet's limits (`beyond` set then).
+bool ParseCellRef(std::string_view ref, uint32_t& col, uint32_t& row, bool* beyond = nullptr);
+
+// Decodes the _xHHHH_ escapes that OOXML uses for characters XML cannot carry.
+void DecodeEscapes(std::string& s);
+
+}  // namespace sheets::xlsx
