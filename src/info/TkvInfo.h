@@ -22,6 +22,14 @@ public:
     void HandleAppException(const std::exception& e);
     void HandleAppException(const std::string& message);
 
+    // The product profile values that links carry; set at start-up, before
+    // any link is opened.
+    void SetProduct(std::string title, std::string shortName, std::string version);
+
+    // Stats file name used when none is given: beside the program (its
+    // extension replaced by ".ext") or in the user's state folder.
+    static std::string DefaultStatsFileName(const std::string& exePath);
+
     int32_t InstallStamp() const { return installStamp_; }
     // The stored value of a counter (0 when missing); for reports and tests.
     std::string Stat(const std::string& name) const;
@@ -29,14 +37,25 @@ public:
     void LoadStats();
     void SaveStats();
 
+    // Builds the text OpenLink hands to the shell; empty when nothing is to
+    // be opened (a notice while quiet).
+    std::string LinkText(const std::string& page, const std::string& action, const std::string& extra) const;
+
+    // Packs a UTC time as a DOS date-time number; -1 outside 1980..2107.
+    static int32_t PackDosTime(int64_t unixSeconds);
+
 private:
-    // ... implementation-defined members
-    std::string exePath_;
-    std::string statsFileName_;
-    int32_t installStamp_ = -1;
-    mutable std::mutex mutex_;  // guards the store
+    void SaveLocked() const;  // caller holds mutex_
+    std::string ValueLocked(const std::string& name) const;
+    bool QuietLocked() const;
+
+    const std::string exePath_;
+    const std::string statsFileName_;
+    int32_t installStamp_ = -1;  // set in the constructor, read-only afterwards
+    mutable std::mutex mutex_;   // guards stats_ and the product values below
     struct Store;
     Store* stats_ = nullptr;
+    std::string title_, shortName_, version_;
 };
 
 extern TkvInfo* kvInfo;

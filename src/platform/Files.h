@@ -16,3 +16,19 @@ bool DirectoryExists(const std::string& path);
 
 // Copies access and modification times; false when either side fails.
 bool CopyFileTime(const std::string& from, const std::string& to);
+
+// True when the current user may create files in `folder`.
+bool FolderWritable(const std::string& folder);
+
+// $XDG_STATE_HOME/quindle/ (default ~/.local/state/quindle/) and
+// $XDG_CONFIG_HOME/quindle/ (default ~/.config/quindle/), each ending in '/'.
+std::string StateFolder();
+std::string ConfigFolder();
+
+// Where a file that lives beside the program is written: beside it when the
+// program's folder is writable, else in StateFolder().
+std::string WritableBeside(const std::string& exePath, const std::string& fileName);
+
+// Reads a whole file; throws std::runtime_error when it cannot be read or is
+// larger than `maxBytes`.
+std::string ReadWholeFile(const std::string& path, size_t maxBytes);

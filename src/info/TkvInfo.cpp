@@ -1,0 +1,261 @@
+#include "info/TkvInfo.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
+
+#include "platform/Files.h"
+#include "platform/Shell.h"
+#include "platform/Text.h"
+
+TkvInfo* kvInfo = nullptr;
+
+// Entries in the order they were first set; names compare exactly, so that
+// the marker "v" and a counter "V" stay apart.
+struct TkvInfo::Store {
+    std::vector<std::pair<std::string, std::string>> entries;
+
+    std::pair<std::string, std::string>* Find(const std::string& name) {
+        for (auto& e : entries)
+            if (e.first == name) return &e;
+        return nullptr;
+    }
+    void Set(const std::string& name, const std::string& value) {
+        if (auto* e = Find(name)) e->second = value;
+        else entries.emplace_back(name, value);
+    }
+};
+
+namespace {
+
+// The store file is plain name=value lines under a header, so that a person
+// can read it and set the quiet flag "+" by hand.
+constexpr const char* kStoreHeader = "# Quindle usage counters";
+constexpr size_t kMaxStoreBytes = 1 << 20;
+
+std::string Encode(const std::vector<std::pair<std::string, std::string>>& entries) {
+    std::string out = kStoreHeader;
+    out += '\n';
+    for (const auto& [name, value] : entries) out += name + "=" + value + "\n";
+    return out;
+}
+
+bool Decode(const std::string& text, std::vector<std::pair<std::string, std::string>>& entries) {
+    if (text.find('\0') != std::string::npos || !IsValidUtf8(text)) return false;
+    std::vector<std::pair<std::string, std::string>> out;
+    size_t pos = 0;
+    bool first = true;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (first) {
+            if (line != kStoreHeader) return false;
+            first = false;
+            continue;
+        }
+        if (line.empty() || line[0] == '#') continue;
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos || eq == 0) return false;
+        std::string name = line.substr(0, eq);
+        bool dup = false;
+        for (auto& e : out)
+            if (e.first == name) dup = true;
+        if (!dup) out.emplace_back(std::move(name), line.substr(eq + 1));
+    }
+    if (first) return false;
+    entries = std::move(out);
+    return true;
+}
+
+std::string RemoveQuotes(std::string s) {
+    std::erase(s, '"');
+    return s;
+}
+
+int32_t FolderStamp(const std::string& exePath) {
+    std::string folder = FolderPart(exePath);
+    if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    if (folder.empty()) folder = ".";
+    struct statx stx{};
+    if (::statx(AT_FDCWD, folder.c_str(), 0, STATX_BTIME | STATX_MTIME, &stx) != 0) return -1;
+    if (stx.stx_mask & STATX_BTIME) return TkvInfo::PackDosTime(stx.stx_btime.tv_sec);
+    if (stx.stx_mask & STATX_MTIME) return TkvInfo::PackDosTime(stx.stx_mtime.tv_sec);
+    return -1;
+}
+
+}  // namespace
+
+int32_t TkvInfo::PackDosTime(int64_t unixSeconds) {
+    const time_t t = static_cast<time_t>(unixSeconds);
+    struct tm tm{};
+    if (!gmtime_r(&t, &tm)) return -1;
+    const int year = tm.tm_year + 1900;
+    if (year < 1980 || year > 2107) return -1;
+    const uint32_t date = (uint32_t(year - 1980) << 9) | (uint32_t(tm.tm_mon + 1) << 5) | uint32_t(tm.tm_mday);
+    const uint32_t time = (uint32_t(tm.tm_hour) << 11) | (uint32_t(tm.tm_min) << 5) | uint32_t(tm.tm_sec / 2);
+    return static_cast<int32_t>((date << 16) | time);
+}
+
+std::string TkvInfo::DefaultStatsFileName(const std::string& exePath) {
+    return WritableBeside(exePath, ChangeFileExt(NamePart(exePath), ".ext"));
+}
+
+TkvInfo::TkvInfo(std::string exePath, std::string statsFileName)
+    : exePath_(std::move(exePath)), statsFileName_(std::move(statsFileName)), stats_(new Store) {
+    installStamp_ = FolderStamp(exePath_);
+    LoadStats();
+    try {
+        Tally("R", 0, 1);
+    } catch (const std::exception&) {
+        // A store that cannot be written (read-only home on a server) must
+        // not keep the program from starting; the count stays in memory.
+    }
+}
+
+TkvInfo::~TkvInfo() {
+    try {
+        SaveStats();
+    } catch (...) {
+        // The last save at exit has nobody left to report to.
+    }
+    delete stats_;
+}
+
+void TkvInfo::SetProduct(std::string title, std::string shortName, std::string version) {
+    std::lock_guard lock(mutex_);
+    title_ = std::move(title);
+    shortName_ = std::move(shortName);
+    version_ = std::move(version);
+}
+
+void TkvInfo::LoadStats() {
+    std::vector<std::pair<std::string, std::string>> entries;
+    try {
+        const std::string text = ReadWholeFile(statsFileName_, kMaxStoreBytes);
+        if (!Decode(text, entries)) entries.clear();
+    } catch (const std::exception&) {
+        entries.clear();
+    }
+    bool hasR = false;
+    for (const auto& e : entries) hasR = hasR || e.first == "R";
+    if (!hasR) entries.clear();
+    std::lock_guard lock(mutex_);
+    stats_->entries = std::move(entries);
+    stats_->Set("v", "2");
+}
+
+void TkvInfo::SaveStats() {
+    std::lock_guard lock(mutex_);
+    SaveLocked();
+}
+
+void TkvInfo::SaveLocked() const {
+    if (statsFileName_.empty()) return;
+    const std::string folder = FolderPart(statsFileName_);
+    if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
+    AtomicWriteFile(statsFileName_, Encode(stats_->entries));
+}
+
+void TkvInfo::Tally(const std::string& name, int32_t value, int32_t step) {
+    std::lock_guard lock(mutex_);
+    const std::string current = ValueLocked(name);
+    if (value <= 0) {
+        int32_t old = 0;
+        if (!TryParseInt32(current, old)) old = 0;
+        // Counters wrap like the 32-bit numbers they are instead of
+        // overflowing.
+        value = static_cast<int32_t>(static_cast<uint32_t>(old) + static_cast<uint32_t>(step));
+    }
+    const std::string text = std::to_string(value);
+    if (auto* e = stats_->Find(name); e && e->second == text) return;
+    stats_->Set(name, text);
+    SaveLocked();
+}
+
+std::string TkvInfo::ValueLocked(const std::string& name) const {
+    auto* e = stats_->Find(name);
+    return e ? e->second : std::string();
+}
+
+std::string TkvInfo::Stat(const std::string& name) const {
+    std::lock_guard lock(mutex_);
+    return ValueLocked(name);
+}
+
+bool TkvInfo::QuietLocked() const {
+    bool quiet = false;
+    if (const char* env = std::getenv("QUINDLE_QUIET"); env && TryParseBool(env, quiet) && quiet) return true;
+    quiet = false;
+    return TryParseBool(ValueLocked("+"), quiet) && quiet;
+}
+
+bool TkvInfo::IsQuiet() const {
+    std::lock_guard lock(mutex_);
+    return QuietLocked();
+}
+
+std::string TkvInfo::LinkText(const std::string& page, const std::string& action, const std::string& extra) const {
+    std::lock_guard lock(mutex_);
+    if (page == "supports") {
+        std::string title = title_;
+        if (const size_t amp = title.find('&'); amp != std::string::npos) title.replace(amp, 1, "And");
+        return std::string("mailto:") + kSupportMail + "?subject=Support required for " + title + " " + version_ +
+               " - " + std::to_string(installStamp_);
+    }
+    if (page == "h") {
+        const std::string chm = ChangeFileExt(exePath_, ".chm");
+        return FileExists(chm) ? chm : ChangeFileExt(exePath_, ".pdf");
+    }
+    std::string address = kVendorUrl;
+    if (!page.empty()) {
+        address += "/en/" + shortName_ + "/" + page + ".htm";
+    } else if (!action.empty()) {
+        if (QuietLocked()) return {};
+        address += "/net/";
+    }
+    std::string counters;
+    for (const auto& [name, value] : stats_->entries) {
+        if (!name.empty() && name[0] >= 'A' && name[0] <= 'Z') {
+            counters += static_cast<char>(name[0] - 'A' + 'a');
+            counters += value;
+        }
+    }
+    std::string query;
+    auto add = [&](const char* key, const std::string& value) {
+        if (value.empty()) return;
+        if (!query.empty()) query += '&';
+        query += key;
+        query += '=';
+        query += RemoveQuotes(value);
+    };
+    add("a", action);
+    add("p", shortName_);
+    add("v", version_);
+    add("c", counters);
+    add("i", std::to_string(installStamp_));
+    if (!extra.empty()) query += "&" + extra;
+    return address + "?" + query;
+}
+
+void TkvInfo::OpenLink(const std::string& page, const std::string& action, const std::string& extra) {
+    const std::string text = LinkText(page, action, extra);
+    if (!text.empty()) ShellOpen(text);
+}
+
+void TkvInfo::HandleAppException(const std::exception& e) { HandleAppException(std::string(e.what())); }
+
+void TkvInfo::HandleAppException(const std::string& message) {
+    try {
+        Tally("E", 0, 1);
+    } catch (...) {
+        // Reporting the error matters more than counting it.
+    }
+    OpenLink("", "err&e=" + message, "");
+}

@@ -1,0 +1,3 @@
+#include "platform/Switches.h"
+
+std::atomic<bool> SkipLockFiles{false};

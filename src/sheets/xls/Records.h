@@ -1,0 +1,96 @@
+#pragma once
+// The record layer of the binary workbook stream: records, bounds-checked
+// field reads, and reads that run on across CONTINUE records.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sheets::xls {
+
+namespace rt {
+constexpr uint16_t Formula = 0x0006, Eof = 0x000A, Continue = 0x003C, FilePass = 0x002F,
+                   CodePage = 0x0042, DateMode = 0x0022, Window1 = 0x003D, Font = 0x0031,
+                   ColInfo = 0x007D, DefColWidth = 0x0055, BoundSheet = 0x0085,
+                   Palette = 0x0092, StandardWidth = 0x0099, MulRk = 0x00BD,
+                   MulBlank = 0x00BE, RString = 0x00D6, Xf = 0x00E0, Xf4 = 0x0443,
+                   MergedCells = 0x00E5, Sst = 0x00FC, LabelSst = 0x00FD, HLink = 0x01B8,
+                   Blank = 0x0201, Number = 0x0203, Label = 0x0204, BoolErr = 0x0205,
+                   String = 0x0207, Row = 0x0208, Window2 = 0x023E, Rk = 0x027E,
+                   DefaultRowHeight = 0x0225, Format = 0x041E, Bof = 0x0809,
+                   HLinkTooltip = 0x0800, Formula4 = 0x0406, ShrFmla = 0x04BC,
+                   Array = 0x0221, Table = 0x0236, Biff4Bof = 0x0409, Biff3Bof = 0x0209,
+                   Biff2Bof = 0x0009;
+}  // namespace rt
+
+struct Record {
+    uint16_t type = 0;
+    std::string_view data;
+    size_t offset = 0;  // of the header in the stream
+};
+
+// Walks the records of a stream. A header or body cut off by the end of the
+// stream is reported as damage.
+class RecordReader {
+public:
+    explicit RecordReader(std::string_view stream, size_t at = 0) : s_(stream), at_(at) {}
+    bool AtEnd() const { return at_ + 4 > s_.size(); }
+    // Next record; false at the end of the stream.
+    bool Next(Record& r);
+    // The type of the next record without consuming it; 0 at the end.
+    uint16_t PeekType() const;
+    size_t Offset() const { return at_; }
+    void Seek(size_t at) { at_ = at; }
+
+private:
+    std::string_view s_;
+    size_t at_;
+};
+
+[[noreturn]] void Truncated();
+
+// Little-endian fields of one record (or one piece of it), bounds-checked.
+class Bytes {
+public:
+    explicit Bytes(std::string_view d) : d_(d) {}
+    size_t Left() const { return d_.size() - at_; }
+    size_t Pos() const { return at_; }
+    uint8_t U8();
+    uint16_t U16();
+    uint32_t U32();
+    double F64();
+    std::string_view Take(size_t n);
+    void Skip(size_t n) { Take(n); }
+
+private:
+    std::string_view d_;
+    size_t at_ = 0;
+};
+
+// A record followed by its CONTINUE records, read as one run of bytes,
+// except that character data split at a piece boundary starts the next piece
+// with a fresh flag byte that says whether its characters are 8 or 16 bits.
+class Continued {
+public:
+    explicit Continued(std::vector<std::string_view> pieces) : pieces_(std::move(pieces)) {}
+    bool AtEnd();
+    uint8_t U8();
+    uint16_t U16();
+    uint32_t U32();
+    void Skip(size_t n);
+    // `count` characters, 16-bit when `wide`, appended to `out` as UTF-16
+    // code units.
+    void Chars(size_t count, bool wide, std::u16string& out);
+
+private:
+    bool Fill();  // moves to the next piece when this one is used up
+    std::vector<std::string_view> pieces_;
+    size_t piece_ = 0, at_ = 0;
+};
+
+// UTF-16 code units to UTF-8 (unpaired surrogates become U+FFFD). When
+// `offsets` is given it receives, for every code unit index, the byte offset
+// in the result where it begins (plus one entry for the end).
+std::string Utf16ToUtf8(std::u16string_view s, std::vector<uint32_t>* offsets = nullptr);
+
+}  // namespace sheets::xls
