@@ -150,3 +150,23 @@ TEST(XlsxBadInput, EncryptedPackagesAreReportedAsPasswordProtected) {
     PutLe32(looped, 512 + 4, 1);  // the directory sector points to itself
     EXPECT_EQ(FailureOf(looped).find("password"), std::string::npos);
 }
+
+// Damaged workbook relationships: the parts are found by their declared
+// content types when that is unambiguous, otherwise the workbook fails.
+TEST(XlsxBadInput, DamagedWorkbookRelationships) {
+    const std::string ct = "application/vnd.openxmlformats-officedocument.spreadsheetml.";
+    std::string types = R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
+                        R"(<Override PartName="/xl/worksheets/sheet1.xml" ContentType=")" + ct + R"(worksheet+xml"/>)"
+                        R"(<Override PartName="/xl/sharedStrings.xml" ContentType=")" + ct + R"(sharedStrings+xml"/></Types>)";
+    std::string sheet = fixtures::SheetXml(R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row>)");
+    std::string sst = "<sst><si><t>kept</t></si></sst>";
+    fixtures::Entries damaged = {{"[Content_Types].xml", types}, {"xl/_rels/workbook.xml.rels", "<Relationships><Rel\"\"\"/>"}};
+    Workbook wb = fixtures::Load(fixtures::Package(sheet, sst, "", damaged));
+    ASSERT_EQ(wb.sheets.size(), 1u);
+    EXPECT_EQ(fixtures::TextOf(wb, wb.sheets[0].rows.at(0).cells.at(0)), "kept");
+
+    // Two sheets cannot be told apart without their relationships.
+    damaged.push_back({"xl/workbook.xml",
+                       R"(<workbook xmlns:r="r"><sheets><sheet name="A" r:id="rId1"/><sheet name="B" r:id="rId2"/></sheets></workbook>)"});
+    EXPECT_NE(FailureOf(fixtures::Package(sheet, sst, "", damaged)).find("damaged"), std::string::npos);
+}
