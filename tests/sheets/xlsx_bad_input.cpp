@@ -6,6 +6,7 @@
 
 #include "sheets/Errors.h"
 #include "sheets/Loader.h"
+#include "sheets/xlsx/Worksheet.h"
 #include "xlsx_fixtures.h"
 
 using namespace sheets;
@@ -169,4 +170,27 @@ TEST(XlsxBadInput, DamagedWorkbookRelationships) {
     damaged.push_back({"xl/workbook.xml",
                        R"(<workbook xmlns:r="r"><sheets><sheet name="A" r:id="rId1"/><sheet name="B" r:id="rId2"/></sheets></workbook>)"});
     EXPECT_NE(FailureOf(fixtures::Package(sheet, sst, "", damaged)).find("damaged"), std::string::npos);
+}
+
+// The workbook's memory budget holds across its sheets (shown here with a
+// tiny budget; the reader's own is sized for millions of cells).
+TEST(XlsxBadInput, CellAndTextBudgets) {
+    std::string bytes = fixtures::Package(fixtures::SheetXml(
+        R"(<row r="1"><c r="A1"><v>1</v></c><c r="B1" t="inlineStr"><is><t>0123456789</t></is></c></row><row r="2"/>)"));
+    xlsx::Package pkg(bytes);
+    xlsx::ColorResolver colors;
+    std::vector<Font> fontList{Font{}};
+    xlsx::FontTable fonts(fontList);
+    std::vector<RichString> strings;
+    auto read = [&](uint64_t cells, uint64_t text) {
+        xlsx::SheetContext ctx{colors, fonts, fontList[0], strings};
+        ctx.cellBudget = cells;
+        ctx.textBudget = text;
+        Sheet sheet;
+        xlsx::ParseWorksheet(pkg, "xl/worksheets/sheet1.xml", ctx, sheet);
+        return sheet.rows.size();
+    };
+    EXPECT_EQ(read(4, 1000), 2u);
+    EXPECT_THROW(read(3, 1000), Error);
+    EXPECT_THROW(read(4, 10), Error);
 }

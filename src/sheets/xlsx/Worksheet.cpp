@@ -120,6 +120,16 @@ public:
     }
 
 private:
+    void Spend() {
+        if (ctx_.cellBudget == 0) throw Error("The workbook is too large to read (too many cells)");
+        --ctx_.cellBudget;
+    }
+
+    void SpendText(size_t bytes) {
+        if (bytes > ctx_.textBudget) throw Error("The workbook is too large to read (too much text)");
+        ctx_.textBudget -= bytes;
+    }
+
     [[noreturn]] void Beyond(std::string_view ref) {
         throw Error("The workbook has a cell beyond the sheet's limits (" + std::string(ref.substr(0, 20)) + ")");
     }
@@ -165,6 +175,7 @@ private:
             index = uint32_t(v - 1);
         }
         if (index >= kMaxRows) Beyond("row " + std::to_string(uint64_t(index) + 1));
+        Spend();
         size_t hint = sheet_.rows.empty() ? 0 : sheet_.rows.back().cells.size();
         if (!sheet_.rows.empty() && index <= sheet_.rows.back().index) rowsUnsorted = true;
         Row& row = sheet_.rows.emplace_back();
@@ -230,6 +241,7 @@ private:
     }
 
     uint32_t Intern(std::string text) {
+        SpendText(text.size() + sizeof(RichString));
         ctx_.strings.push_back(RichString{std::move(text), {}});
         return uint32_t(ctx_.strings.size() - 1);
     }
@@ -288,6 +300,8 @@ private:
                 if (hasIs_) {
                     c.type = CellType::String;
                     ctx_.strings.push_back(inline_.Take());
+                    SpendText(ctx_.strings.back().text.size() + sizeof(RichString) +
+                              ctx_.strings.back().runs.size() * sizeof(TextRun));
                     c.string = uint32_t(ctx_.strings.size() - 1);
                 } else if (!empty) {
                     DecodeEscapes(value_);
@@ -306,6 +320,7 @@ private:
                 break;
         }
         if (c.type == CellType::Blank && c.format == 0) return;
+        Spend();
         Row& row = sheet_.rows.back();
         if (!row.cells.empty() && row.cells.back().col >= c.col) cellsUnsorted_ = rowsUnsorted = true;
         row.cells.push_back(c);

@@ -15,8 +15,11 @@ namespace {
 
 using namespace xlsx;
 
-// Pictures are held in memory with the rest of the workbook.
+// The memory a workbook may take, whatever its parts claim: pictures are held
+// whole, cells take 16 bytes each (rows a little more), text its length.
 constexpr uint64_t kPictureBudget = 256ull << 20;
+constexpr uint64_t kCellBudget = 24ull << 20;
+constexpr uint64_t kTextBudget = 512ull << 20;
 
 struct SheetEntry {
     std::string name, relId;
@@ -148,6 +151,8 @@ Workbook ReadXlsx(std::string_view bytes) {
     ctx.sharedCount = uint32_t(wb.strings.size());
     ctx.formatCount = wb.styles.formats.size();
     ctx.date1904 = wb.date1904;
+    ctx.cellBudget = kCellBudget;
+    ctx.textBudget = kTextBudget;
 
     uint64_t pictureBudget = kPictureBudget;
     for (const SheetEntry& e : wh.sheets) {
