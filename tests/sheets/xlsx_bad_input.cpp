@@ -53,6 +53,11 @@ std::string CompoundFile(const std::vector<std::string>& streams) {
         for (size_t i = 0; i < names[e].size(); ++i) f[at + 2 * i] = names[e][i];
         f[at + 64] = char((names[e].size() + 1) * 2);
         f[at + 66] = e == 0 ? 5 : 2;
+        f[at + 67] = 1;  // black
+        PutLe32(f, at + 68, 0xFFFFFFFF);
+        PutLe32(f, at + 72, e > 0 && e + 1 < names.size() ? uint32_t(e + 1) : 0xFFFFFFFF);
+        PutLe32(f, at + 76, e == 0 && names.size() > 1 ? 1 : 0xFFFFFFFF);
+        PutLe32(f, at + 116, 0xFFFFFFFE);
     }
     return f;
 }
