@@ -120,6 +120,10 @@ TEST(XlsxLayout, HandWrittenSheetProperties) {
     ASSERT_EQ(s.rows.size(), 1u);
     EXPECT_EQ(s.rows[0].height, 30);
     EXPECT_EQ(s.rows[0].format, 1);
+
+    Workbook mac = fixtures::Load(fixtures::Package(fixtures::SheetXml("", R"(<sheetFormatPr baseColWidth="10" defaultRowHeight="16"/>)")));
+    EXPECT_NEAR(mac.sheets[0].defaultColWidth, 10.7109375, 1e-9);
+    EXPECT_EQ(mac.sheets[0].defaultRowHeight, 16);
 }
 
 TEST(XlsxLayout, HandWrittenDrawingAnchors) {

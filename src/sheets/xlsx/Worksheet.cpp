@@ -138,7 +138,14 @@ private:
         double h = AttrDouble(a, "defaultRowHeight", -1);
         if (std::isfinite(h) && h >= 0 && h <= 409) sheet_.defaultRowHeight = h;
         double w = AttrDouble(a, "defaultColWidth", -1);
-        if (std::isfinite(w) && w >= 0 && w <= 255) sheet_.defaultColWidth = w;
+        double base = AttrDouble(a, "baseColWidth", 8);
+        if (std::isfinite(w) && w >= 0 && w <= 255) {
+            sheet_.defaultColWidth = w;
+        } else if (std::isfinite(base) && base >= 0 && base <= 255 && base != 8) {
+            // Only the base is stated: the default adds the cell padding, five
+            // pixels of a seven-pixel digit, as stored widths do.
+            sheet_.defaultColWidth = base + std::floor(5.0 / 7 * 256) / 256;
+        }
         sheet_.defaultRowsHidden = AttrBool(a, "zeroHeight", false);
     }
 
