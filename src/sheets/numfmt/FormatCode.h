@@ -38,6 +38,9 @@ struct Section {
     double rhs = 0;
 
     bool malformed = false; // the code cannot be read (an unclosed [)
+    // [$-F800] and [$-F400] ask for the system's long date or time, whatever
+    // code follows them; this holds the en-US code that stands in.
+    const char* systemCode = nullptr;
     bool date = false;      // a date or time section
     bool hasAt = false;     // holds the text placeholder @
     bool hasAmPm = false;
