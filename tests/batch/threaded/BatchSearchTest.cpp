@@ -105,7 +105,7 @@ TEST_F(BatchSearch, StartingAgainSearchesNoMore) {
     EXPECT_EQ(batch.NextNode(), nullptr);
     EXPECT_EQ(batch.Count(), 1);
     EXPECT_EQ(batch.SourceDir(), dir_ / "in/");
-    EXPECT_EQ(batch.TargetDir(), dir_ / "out2");
+    EXPECT_EQ(batch.TargetDir(), dir_ / "out2/");  // made a folder: names are put straight after it
 
     TkvBatch direct;  // filled by hand: Start never searches
     direct.AddFile(dir_ / "in/a.xls");
