@@ -234,3 +234,20 @@ TEST(XlsRecords, RepeatedAndOutOfOrderCellsEndSorted) {
     EXPECT_EQ(rows[1].cells[3].col, 5);
     EXPECT_DOUBLE_EQ(rows[1].cells[3].number, 4);  // the later record wins
 }
+
+TEST(XlsRecords, CommentsJoinTheirNoteToTheTextBox) {
+    auto obj = [](uint16_t id) { return Rec(0x005D, U16(0x15) + U16(18) + U16(0x19) + U16(id) + std::string(14, '\0')); };
+    auto txo = [](uint16_t chars) { return Rec(0x01B6, std::string(10, '\0') + U16(chars) + U16(16) + U32(0)); };
+    std::string text = Rec(0x003C, U8(0) + "Check ") + Rec(0x003C, U8(1) + U16(u'Ж') + U16('!')) +
+                       Rec(0x003C, std::string(16, '\0'));  // formatting runs
+    std::string cells = Rec(0x0203, CellAt(2, 1, 15) + F64(1)) + obj(7) + txo(8) + text + obj(9) + txo(0) +
+                        Rec(0x001C, U16(2) + U16(1) + U16(0) + U16(7) + Str16("Ann") + U8(0)) +
+                        Rec(0x001C, U16(3) + U16(1) + U16(0) + U16(42) + Str16("Bob") + U8(0));
+    auto wb = Read(BasicGlobals(), {{"S", cells}});
+    const auto& comments = wb.sheets[0].comments;
+    ASSERT_EQ(comments.size(), 1u);  // the second note names no text box
+    EXPECT_EQ(comments[0].row, 2u);
+    EXPECT_EQ(comments[0].col, 1u);
+    EXPECT_EQ(comments[0].author, "Ann");
+    EXPECT_EQ(comments[0].text, "Check Ж!");
+}

@@ -267,6 +267,17 @@ void Reader::ReadSheet(size_t offset, Sheet& sheet) {
             if (run.font >= fontCount) throw Error("The workbook is damaged: rich text names a missing font");
     };
 
+    // Comments: NOTE records name a text box object by id; the box's text
+    // comes with an earlier OBJ and TXO pair.
+    struct Note {
+        uint32_t row = 0, col = 0;
+        uint16_t object = 0;
+        std::string author;
+    };
+    std::vector<Note> notes;
+    std::unordered_map<uint16_t, std::string> noteTexts;
+    uint16_t lastObject = 0;
+
     int depth = 0;
     while (rr.Next(r)) {
         if (r.type == rt::Bof) {
@@ -475,6 +486,44 @@ void Reader::ReadSheet(size_t offset, Sheet& sheet) {
         case rt::HLinkTooltip:
             cells.SetTooltip(ReadHyperlinkTooltip(r.data));
             break;
+        case rt::Obj:
+            // The first subrecord names the object; a text box that follows
+            // belongs to it.
+            if (biff8_ && r.data.size() >= 8 && b.U16() == 0x15) {
+                b.U16();
+                b.U16();
+                lastObject = b.U16();
+            }
+            break;
+        case rt::Txo:
+            if (biff8_ && r.data.size() >= 12) {
+                b.Skip(10);
+                const uint16_t count = b.U16();
+                std::vector<std::string_view> pieces;
+                Record cont;
+                while (rr.PeekType() == rt::Continue && rr.Next(cont)) pieces.push_back(cont.data);
+                if (count > 0 && !pieces.empty()) {
+                    // The text starts the first CONTINUE with a flag byte.
+                    Continued in(std::move(pieces));
+                    const bool wide = in.U8() & 1;
+                    std::u16string units;
+                    in.Chars(count, wide, units);
+                    noteTexts[lastObject] = Utf16ToUtf8(units);
+                }
+            }
+            break;
+        case rt::Note:
+            if (biff8_) {
+                Note n;
+                n.row = b.U16();
+                n.col = b.U16();
+                b.U16();  // shown or hidden
+                n.object = b.U16();
+                Continued rest({r.data.substr(b.Pos())});
+                if (!rest.AtEnd()) n.author = ReadString(rest, ctx_, true).text;
+                notes.push_back(std::move(n));
+            }
+            break;
         case rt::Window2: {
             const uint16_t flags = b.U16();
             sheet.showGridLines = flags & 0x02;
@@ -486,6 +535,11 @@ void Reader::ReadSheet(size_t offset, Sheet& sheet) {
         }
     }
     flush();
+    for (Note& n : notes) {
+        auto it = noteTexts.find(n.object);
+        if (it == noteTexts.end() || n.col > 16383) continue;
+        sheet.comments.push_back({n.row, n.col, std::move(n.author), it->second});
+    }
     cells.Finish();
 }
 
