@@ -251,3 +251,38 @@ TEST(XlsRecords, CommentsJoinTheirNoteToTheTextBox) {
     EXPECT_EQ(comments[0].author, "Ann");
     EXPECT_EQ(comments[0].text, "Check Ж!");
 }
+
+TEST(XlsRecords, SheetsThatShareOrOverlapTheirDataAreNotReadAgainAndAgain) {
+    const std::string bof = Rec(0x0809, U16(0x0600) + U16(0x10) + std::string(12, '\0'));
+    std::string body;
+    for (int i = 0; i < 40; ++i) body += Rec(0x0203, CellAt(uint16_t(i), 0, 15) + F64(i));
+    const int sheets = 3000;
+    auto build = [&](bool shared) {
+        std::string globals = bof.substr(0, 4) + U16(0x0600) + U16(5) + std::string(12, '\0') + BasicGlobals();
+        const size_t bsSize = Rec(0x0085, U32(0) + U8(0) + U8(0) + U8(1) + U8(0) + "S").size();
+        size_t at = globals.size() + sheets * bsSize + 4;
+        std::string list, subs;
+        for (int i = 0; i < sheets; ++i) {
+            list += Rec(0x0085, U32(uint32_t(shared ? at : at + subs.size())) + U8(0) + U8(0) + U8(1) + U8(0) + "S");
+            subs += bof + body;  // no end record: each runs into the next
+        }
+        return Cfb(globals + list + Rec(0x000A, "") + subs);
+    };
+    // All sheets naming one substream: read once.
+    auto wb = ReadXls(build(true));
+    ASSERT_EQ(wb.sheets.size(), size_t(sheets));
+    EXPECT_FALSE(wb.sheets[0].rows.empty());
+    EXPECT_TRUE(wb.sheets[1].rows.empty());
+    // Substreams without end records: refused rather than read quadratically.
+    EXPECT_NE(ErrorOf(build(false)).find("overlap"), std::string::npos);
+}
+
+TEST(XlsRecords, ThousandsOfDistinctFormatsStayLinear) {
+    std::string xfs;
+    for (uint32_t i = 0; i < 20000; ++i)
+        xfs += Rec(0x00E0, U16(0) + U16(0) + U16(1) + U8(0) + U8(0) + U8(0) + U8(0) +
+                               U32(0x1111 | (i & 0x3FFF) << 16) + U32(0) + U16(0));
+    auto wb = Read(BasicGlobals(xfs), {{"S", ""}});
+    EXPECT_EQ(wb.styles.formats.size(), 20016u);
+    EXPECT_GT(wb.styles.borders.size(), 2000u);
+}

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "sheets/Errors.h"
 #include "sheets/Loader.h"
@@ -70,6 +71,7 @@ private:
     std::vector<std::string> names_;
     std::vector<Visibility> visibility_;
     size_t sstCount_ = 0;
+    size_t scanned_ = 0;  // bytes of sheet records read so far
     std::unordered_map<uint8_t, uint32_t> errorStrings_;
 };
 
@@ -142,6 +144,7 @@ Workbook Reader::Read() {
     };
 
     wb_.sheets.resize(entries_.size());
+    std::unordered_set<size_t> readOffsets;
     for (size_t i = 0; i < entries_.size(); ++i) {
         Sheet& sheet = wb_.sheets[i];
         sheet.name = names_[i];
@@ -157,6 +160,9 @@ Workbook Reader::Read() {
             if (i < bofs.size()) at = bofs[i];
             else continue;  // nothing to read: the sheet stays empty
         }
+        // Two sheets never share their data; a file that says so would
+        // have us read (and hold) it twice.
+        if (!readOffsets.insert(at).second) continue;
         ReadSheet(at, sheet);
     }
     if (wb_.activeSheet >= wb_.sheets.size()) wb_.activeSheet = 0;
@@ -280,6 +286,12 @@ void Reader::ReadSheet(size_t offset, Sheet& sheet) {
 
     int depth = 0;
     while (rr.Next(r)) {
+        // Sheets whose data runs into each other (no end record) would be
+        // read over and over: the records of all sheets together may not
+        // come to much more than the stream.
+        scanned_ += 4 + r.data.size();
+        if (scanned_ > 2 * stream_.size() + (1u << 20))
+            throw Error("The workbook is damaged: its sheets overlap");
         if (r.type == rt::Bof) {
             ++depth;  // an embedded chart: its records are not cells
             continue;
