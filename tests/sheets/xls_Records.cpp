@@ -204,6 +204,12 @@ TEST(XlsRecords, DamagedRecordsFailWithAReadableMessage) {
     EXPECT_NE(ErrorOf(g, Rec(0x0203, CellAt(0, 0, 15) + "abc")).find("truncated"), std::string::npos);
     EXPECT_NE(ErrorOf(g, Rec(0x0204, CellAt(0, 0, 15) + U16(500) + U8(0) + "abc")).find("truncated"),
               std::string::npos);
+    // Rich text naming a font that does not exist, in the table and in a cell.
+    std::string badRun = U16(1) + U8(8) + U16(1) + "a" + U16(0) + U16(40);
+    EXPECT_NE(ErrorOf(BasicGlobals(Rec(0x00FC, U32(1) + U32(1) + badRun)), "").find("missing font"),
+              std::string::npos);
+    EXPECT_NE(ErrorOf(g, Rec(0x00D6, CellAt(0, 0, 15) + Str16("ab") + U16(1) + U16(0) + U16(40))).find("missing font"),
+              std::string::npos);
     // A cell past the last column.
     EXPECT_NE(ErrorOf(g, Rec(0x0203, CellAt(0, 20000, 15) + F64(1))).find("outside"), std::string::npos);
     // A cell format naming a font or number format that does not exist.

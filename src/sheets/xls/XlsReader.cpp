@@ -37,6 +37,11 @@ const char* ErrorText(uint8_t code) {
     }
 }
 
+void CheckRuns(const RichString& s, size_t fontCount) {
+    for (const TextRun& run : s.runs)
+        if (run.font >= fontCount) throw Error("The workbook is damaged: rich text names a missing font");
+}
+
 double RkValue(uint32_t rk) {
     double v;
     if (rk & 0x02) {
@@ -118,6 +123,7 @@ Workbook Reader::Read() {
     ctx_.codePage = &codePage_;
     ReadGlobals(rr);
     styles_.Resolve(wb_.styles);
+    for (const RichString& s : wb_.strings) CheckRuns(s, wb_.styles.fonts.size());
 
     // Sheet substreams in the order of the top-level BOF records, for sheets
     // whose recorded offset is wrong.
@@ -260,17 +266,12 @@ void Reader::ReadSheet(size_t offset, Sheet& sheet) {
         cells.Add(pending->row, c);
         pending.reset();
     };
-    auto put = [&](uint32_t row, uint16_t col, uint16_t ixfe, CellType type) {
+    auto put = [&](uint32_t, uint16_t col, uint16_t ixfe, CellType type) {
         Cell c;
         c.col = col;
         c.format = CheckedFormat(ixfe);
         c.type = type;
-        (void)row;
         return c;
-    };
-    auto keepRuns = [&](RichString& s) {
-        for (TextRun& run : s.runs)
-            if (run.font >= fontCount) throw Error("The workbook is damaged: rich text names a missing font");
     };
 
     // Comments: NOTE records name a text box object by id; the box's text
@@ -334,7 +335,7 @@ void Reader::ReadSheet(size_t offset, Sheet& sheet) {
                 }
                 if (!offsets.empty()) s.runs = MakeRuns(runs, offsets);
             }
-            keepRuns(s);
+            CheckRuns(s, fontCount);
             Cell c = put(row, col, ixfe, CellType::String);
             c.string = AddString(std::move(s));
             cells.Add(row, c);
