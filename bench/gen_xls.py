@@ -6,10 +6,17 @@ usage: gen_xls.py OUT.xls [ROWS]
 Needs Debian's python3-xlwt (an .xls sheet holds at most 65,536 rows).
 """
 import datetime
+import os
 import random
 import sys
 
-import xlwt
+try:
+    import xlwt
+except ImportError:
+    # Debian's python3-xlwt lives with the system interpreter.
+    if sys.executable != '/usr/bin/python3' and os.path.exists('/usr/bin/python3'):
+        os.execv('/usr/bin/python3', ['/usr/bin/python3'] + sys.argv)
+    raise
 
 
 def main():
