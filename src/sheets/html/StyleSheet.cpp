@@ -144,11 +144,18 @@ std::string StyleSheet::CellCss(uint32_t format, ValueKind kind, int32_t color) 
         const Border& b = styles_.borders[f.border];
         const std::pair<const char*, const BorderSide*> sides[] = {
             {"left", &b.left}, {"right", &b.right}, {"top", &b.top}, {"bottom", &b.bottom}};
-        for (auto [name, side] : sides) {
-            const char* line = BorderCss(side->style);
-            if (!line) continue;
-            css += std::string("border-") + name + ":" + line + " " +
-                   CssColor(side->color.set ? side->color.rgb : 0) + ";";
+        const auto line = [](const BorderSide& side) {
+            const char* l = BorderCss(side.style);
+            return l ? std::string(l) + " " + CssColor(side.color.set ? side.color.rgb : 0) : std::string();
+        };
+        const std::string left = line(b.left);
+        if (!left.empty() && b.left == b.right && b.left == b.top && b.left == b.bottom) {
+            css += "border:" + left + ";";  // a box, the common case, in one declaration
+        } else {
+            for (auto [name, side] : sides) {
+                const std::string l = line(*side);
+                if (!l.empty()) css += std::string("border-") + name + ":" + l + ";";
+            }
         }
     }
     const char* align = HAlignCss(f.align.horizontal, kind);
