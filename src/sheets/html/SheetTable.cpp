@@ -12,6 +12,7 @@ namespace {
 // Expanding hyperlink ranges over cells stops here, so that a few links over
 // whole sheets cannot cost more than the cells themselves.
 constexpr size_t kLinkBudget = size_t(1) << 22;
+constexpr size_t kDrainAt = size_t(1) << 20;
 
 std::string FoldCase(std::string_view s) {
     std::string out(s);
@@ -60,7 +61,9 @@ private:
     void BuildItems(uint32_t r, const Row* row, const Axis& cols);
     void EmitGap(uint32_t fromCol, uint32_t toCol, uint32_t& pos, const Axis& cols, uint32_t toUnit);
     void EmitEmpty(uint32_t span);
-    void EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rowspan, uint32_t lastCol, bool hiddenCol);
+    void EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rowspan, uint32_t lastCol, uint32_t lastRow,
+                  bool hiddenCol);
+    uint32_t FormatAt(uint32_t row, uint32_t col) const;
     void EmitText(const Shown& shown, bool wrap);
     void WritePictures();
     const std::string& Href(uint32_t link);
@@ -292,8 +295,20 @@ void SheetWriter::EmitText(const Shown& shown, bool wrap) {
     AppendEscaped(out_, std::string_view(text).substr(pos), false, wrap);
 }
 
+uint32_t SheetWriter::FormatAt(uint32_t row, uint32_t col) const {
+    const Row* r = geo_.FindRow(row);
+    if (r) {
+        auto c = std::lower_bound(r->cells.begin(), r->cells.end(), col,
+                                  [](const Cell& cell, uint32_t v) { return cell.col < v; });
+        if (c != r->cells.end() && c->col == col) return c->format;
+        if (r->format >= 0) return static_cast<uint32_t>(r->format);
+    }
+    const int32_t f = geo_.ColFormat(col);
+    return f >= 0 ? static_cast<uint32_t>(f) : 0;
+}
+
 void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rowspan, uint32_t lastCol,
-                           bool hiddenCol) {
+                           uint32_t lastRow, bool hiddenCol) {
     const Item& item = items_[i];
     uint32_t format = 0;
     if (item.cell) {
@@ -304,7 +319,10 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
         if (item.filler >= 0) format = static_cast<uint32_t>(item.filler);
     }
     const bool wrap = doc_.styles.Wraps(format);
-    const uint32_t cls = doc_.styles.CellClass(format, shown_.kind, shown_.color);
+    const uint32_t cls = colspan > 1 || rowspan > 1
+                             ? doc_.styles.MergedCellClass(format, shown_.kind, shown_.color, FormatAt(r, lastCol),
+                                                           FormatAt(lastRow, item.col))
+                             : doc_.styles.CellClass(format, shown_.kind, shown_.color);
     const bool empty = shown_.Empty();
     // Text runs on into an empty neighbour, as in the spreadsheet; elsewhere the cell clips it.
     bool spill = !empty && !wrap && shown_.kind == ValueKind::Text;
@@ -421,12 +439,13 @@ void SheetWriter::WriteRow(uint32_t unit, const Axis& rows, const Axis& cols) {
         EmitGap(nextCol, c, pos, cols, rc);
         const uint32_t colspan = cols.UnitOf(lastCol) - rc + 1;
         const uint32_t rowspan = rows.UnitOf(lastRow) - unit + 1;
-        EmitCell(r, i, colspan, rowspan, lastCol, !cols.Units()[rc].spacer && geo_.ColHidden(c));
+        EmitCell(r, i, colspan, rowspan, lastCol, lastRow, !cols.Units()[rc].spacer && geo_.ColHidden(c));
         if (lastCol != c || lastRow != r) active_.emplace(c, ActiveMerge{lastCol, lastRow});
         pos = rc + colspan;
         nextCol = lastCol + 1;
     }
     out_ += "</tr>\n";
+    if (doc_.drain && out_.size() >= kDrainAt) doc_.drain(out_);
 }
 
 void SheetWriter::WritePictures() {
@@ -448,6 +467,7 @@ void SheetWriter::WritePictures() {
         out_ += "\" src=\"data:" + type + ";base64,";
         AppendBase64(out_, p.data);
         out_ += "\">\n";
+        if (doc_.drain && out_.size() >= kDrainAt) doc_.drain(out_);
     }
 }
 
