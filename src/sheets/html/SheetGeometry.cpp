@@ -96,4 +96,11 @@ uint32_t Axis::UnitOf(uint32_t index) const {
     return it == units_.begin() ? 0 : static_cast<uint32_t>(it - units_.begin() - 1);
 }
 
+void Axis::Index() {
+    if (units_.empty()) return;
+    unitOf_.resize(units_.back().last + 1);
+    for (uint32_t u = 0; u < units_.size(); ++u)
+        for (uint32_t k = units_[u].first; k <= units_[u].last; ++k) unitOf_[k] = u;
+}
+
 }  // namespace sheets::html

@@ -24,6 +24,8 @@ public:
     // The sheet's rows, ascending by index, one per index.
     const std::vector<const Row*>& Rows() const { return rows_; }
     const Row* FindRow(uint32_t index) const;
+    // Height of a row in pixels; `row` is FindRow(index), which may be null.
+    int RowPx(const Row* row) const { return row ? RowPx(*row) : defaultRowPx_; }
     bool RowHidden(uint32_t index) const;
 
     bool ColHidden(uint32_t col) const { return col < kMaxCols && colHidden_[col]; }
@@ -57,9 +59,13 @@ public:
     const std::vector<Unit>& Units() const { return units_; }
     // The unit holding `index`; the last unit for an index past the end.
     uint32_t UnitOf(uint32_t index) const;
+    // The same for a column, from a table (columns are few, cells many).
+    void Index();
+    uint32_t ColUnitOf(uint32_t col) const { return col < unitOf_.size() ? unitOf_[col] : UnitOf(col); }
 
 private:
     std::vector<Unit> units_;
+    std::vector<uint32_t> unitOf_;
 };
 
 }  // namespace sheets::html

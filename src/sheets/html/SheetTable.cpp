@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <map>
+#include <string_view>
 
 #include "sheets/html/HtmlText.h"
 #include "sheets/html/SheetGeometry.h"
 
 namespace sheets::html {
 namespace {
+
+using namespace std::string_view_literals;
 
 // Expanding hyperlink ranges over cells stops here, so that a few links over
 // whole sheets cannot cost more than the cells themselves.
@@ -176,17 +179,17 @@ Axis SheetWriter::KeptCols() const {
 }
 
 void SheetWriter::WriteColumns(const Axis& cols) {
-    out_ += "<colgroup>";
+    out_ += "<colgroup>"sv;
     for (const Axis::Unit& u : cols.Units()) {
         if (!u.spacer && geo_.ColHidden(u.first)) {
-            out_ += "<col style=\"width:0;visibility:collapse\">";
+            out_ += "<col style=\"width:0;visibility:collapse\">"sv;
             continue;
         }
-        out_ += "<col style=\"width:";
+        out_ += "<col style=\"width:"sv;
         out_ += std::to_string(geo_.X(u.last + 1) - geo_.X(u.first));
-        out_ += "px\">";
+        out_ += "px\">"sv;
     }
-    out_ += "</colgroup>\n";
+    out_ += "</colgroup>\n"sv;
 }
 
 void SheetWriter::BuildItems(uint32_t r, const Row* row, const Axis& cols) {
@@ -243,11 +246,11 @@ void SheetWriter::BuildItems(uint32_t r, const Row* row, const Axis& cols) {
 void SheetWriter::EmitEmpty(uint32_t span) {
     if (span == 0) return;
     if (span == 1) {
-        out_ += "<td></td>";
+        out_ += "<td></td>"sv;
     } else {
-        out_ += "<td colspan=\"";
+        out_ += "<td colspan=\""sv;
         out_ += std::to_string(span);
-        out_ += "\"></td>";
+        out_ += "\"></td>"sv;
     }
 }
 
@@ -255,7 +258,7 @@ void SheetWriter::EmitEmpty(uint32_t span) {
 // slots that merged cells of earlier rows cover.
 void SheetWriter::EmitGap(uint32_t fromCol, uint32_t toCol, uint32_t& pos, const Axis& cols, uint32_t toUnit) {
     for (auto it = active_.lower_bound(fromCol); it != active_.end() && it->first < toCol; ++it) {
-        const uint32_t a = cols.UnitOf(it->first), b = cols.UnitOf(it->second.col2);
+        const uint32_t a = cols.ColUnitOf(it->first), b = cols.ColUnitOf(it->second.col2);
         if (a > pos) EmitEmpty(a - pos);
         pos = std::max(pos, b + 1);
     }
@@ -282,14 +285,14 @@ void SheetWriter::EmitText(const Shown& shown, bool wrap) {
         AppendEscaped(out_, std::string_view(text).substr(pos, start - pos), false, wrap);
         const uint32_t cls = doc_.styles.RunClass(run.font);
         if (cls) {
-            out_ += "<span class=\"s";
+            out_ += "<span class=\"s"sv;
             out_ += std::to_string(cls);
-            out_ += "\">";
+            out_ += "\">"sv;
         } else {
-            out_ += "<span>";
+            out_ += "<span>"sv;
         }
         AppendEscaped(out_, std::string_view(text).substr(start, end - start), false, wrap);
-        out_ += "</span>";
+        out_ += "</span>"sv;
         pos = end;
     }
     AppendEscaped(out_, std::string_view(text).substr(pos), false, wrap);
@@ -329,9 +332,9 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
     if (spill && i + 1 < items_.size() && items_[i + 1].col == lastCol + 1 && items_[i + 1].cell &&
         items_[i + 1].cell->type != CellType::Blank)
         spill = false;
-    out_ += "<td";
+    out_ += "<td"sv;
     if (cls || spill || hiddenCol) {
-        out_ += " class=\"";
+        out_ += " class=\""sv;
         size_t mark = out_.size();
         if (cls) {
             out_ += 's';
@@ -342,23 +345,23 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
         out_ += '"';
     }
     if (colspan > 1) {
-        out_ += " colspan=\"";
+        out_ += " colspan=\""sv;
         out_ += std::to_string(colspan);
         out_ += '"';
     }
     if (rowspan > 1) {
-        out_ += " rowspan=\"";
+        out_ += " rowspan=\""sv;
         out_ += std::to_string(rowspan);
         out_ += '"';
     }
     if (item.comment >= 0) {
-        out_ += " title=\"";
+        out_ += " title=\""sv;
         AppendEscaped(out_, sheet_.comments[static_cast<size_t>(item.comment)].text, true);
         out_ += '"';
     }
     out_ += '>';
     if (empty) {
-        out_ += "</td>";
+        out_ += "</td>"sv;
         return;
     }
     const std::string* href = nullptr;
@@ -371,12 +374,12 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
         }
     }
     if (href) {
-        out_ += "<a href=\"";
+        out_ += "<a href=\""sv;
         AppendEscaped(out_, *href, true);
         out_ += '"';
         const std::string& tip = sheet_.links[static_cast<size_t>(link)].tooltip;
         if (!tip.empty()) {
-            out_ += " title=\"";
+            out_ += " title=\""sv;
             AppendEscaped(out_, tip, true);
             out_ += '"';
         }
@@ -384,32 +387,32 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
     }
     const uint32_t rot = doc_.styles.RotationClass(format);
     if (rot) {
-        out_ += "<span class=\"s";
+        out_ += "<span class=\"s"sv;
         out_ += std::to_string(rot);
-        out_ += "\">";
+        out_ += "\">"sv;
     }
     EmitText(shown_, wrap);
-    if (rot) out_ += "</span>";
-    if (href) out_ += "</a>";
-    out_ += "</td>";
+    if (rot) out_ += "</span>"sv;
+    if (href) out_ += "</a>"sv;
+    out_ += "</td>"sv;
 }
 
 void SheetWriter::WriteRow(uint32_t unit, const Axis& rows, const Axis& cols) {
     const Axis::Unit& u = rows.Units()[unit];
     if (u.spacer) {
-        out_ += "<tr style=\"height:";
+        out_ += "<tr style=\"height:"sv;
         out_ += std::to_string(geo_.Y(u.last + 1) - geo_.Y(u.first));
-        out_ += "px\"></tr>\n";
+        out_ += "px\"></tr>\n"sv;
         return;
     }
     const uint32_t r = u.first;
     const Row* row = geo_.FindRow(r);
     if (row ? row->hidden : sheet_.defaultRowsHidden) {
-        out_ += "<tr style=\"display:none\">";
+        out_ += "<tr style=\"display:none\">"sv;
     } else {
-        out_ += "<tr style=\"height:";
-        out_ += std::to_string(geo_.Y(r + 1) - geo_.Y(r));
-        out_ += "px\">";
+        out_ += "<tr style=\"height:"sv;
+        out_ += std::to_string(geo_.RowPx(row));
+        out_ += "px\">"sv;
     }
     for (auto it = active_.begin(); it != active_.end();) it = it->second.row2 < r ? active_.erase(it) : std::next(it);
 
@@ -435,16 +438,16 @@ void SheetWriter::WriteRow(uint32_t unit, const Axis& rows, const Axis& cols) {
                 lastRow = m.row2;
             }
         }
-        const uint32_t rc = cols.UnitOf(c);
+        const uint32_t rc = cols.ColUnitOf(c);
         EmitGap(nextCol, c, pos, cols, rc);
-        const uint32_t colspan = cols.UnitOf(lastCol) - rc + 1;
+        const uint32_t colspan = cols.ColUnitOf(lastCol) - rc + 1;
         const uint32_t rowspan = rows.UnitOf(lastRow) - unit + 1;
         EmitCell(r, i, colspan, rowspan, lastCol, lastRow, !cols.Units()[rc].spacer && geo_.ColHidden(c));
         if (lastCol != c || lastRow != r) active_.emplace(c, ActiveMerge{lastCol, lastRow});
         pos = rc + colspan;
         nextCol = lastCol + 1;
     }
-    out_ += "</tr>\n";
+    out_ += "</tr>\n"sv;
     if (doc_.drain && out_.size() >= kDrainAt) doc_.drain(out_);
 }
 
@@ -466,20 +469,21 @@ void SheetWriter::WritePictures() {
         AppendEscaped(out_, p.description, true);
         out_ += "\" src=\"data:" + type + ";base64,";
         AppendBase64(out_, p.data);
-        out_ += "\">\n";
+        out_ += "\">\n"sv;
         if (doc_.drain && out_.size() >= kDrainAt) doc_.drain(out_);
     }
 }
 
 void SheetWriter::Write() {
     out_ += "<section id=\"" + SheetAnchor(sheetIndex_) + "\"";
-    if (sheet_.rightToLeft) out_ += " dir=\"rtl\"";
-    out_ += "><div class=\"sheet\">\n";
+    if (sheet_.rightToLeft) out_ += " dir=\"rtl\""sv;
+    out_ += "><div class=\"sheet\">\n"sv;
     if (sheet_.kind == SheetKind::Worksheet || sheet_.kind == SheetKind::Macro) {
         CollectMerges();
         CollectLinks();
         const Axis rows = KeptRows();
-        const Axis cols = KeptCols();
+        Axis cols = KeptCols();
+        cols.Index();
         for (const Axis::Unit& u : cols.Units()) {
             const int32_t f = geo_.ColFormat(u.first);
             if (!u.spacer && f >= 0 && doc_.styles.ShowsWhenBlank(static_cast<uint32_t>(f))) styledCols_.push_back(u.first);
@@ -488,10 +492,10 @@ void SheetWriter::Write() {
         out_ += "<table style=\"width:" + std::to_string(width) + "px\">";
         WriteColumns(cols);
         for (uint32_t u = 0; u < rows.Units().size(); ++u) WriteRow(u, rows, cols);
-        out_ += "</table>\n";
+        out_ += "</table>\n"sv;
         WritePictures();
     }
-    out_ += "</div></section>\n";
+    out_ += "</div></section>\n"sv;
 }
 
 }  // namespace
