@@ -23,8 +23,12 @@ if (args[0] === '--screen') {
         const r = XLSX.utils.decode_range(ref);
         return n + (r.e.r - r.s.r + 1) * (r.e.c - r.s.c + 1);
       }, 0);
-      if (cells <= MAX_CELLS) kept.push(file);
-      else console.log(`left out (extent of ${cells} cells): ${file}`);
+      if (cells > MAX_CELLS) {
+        console.log(`left out (extent of ${cells} cells): ${file}`);
+        continue;
+      }
+      wb.SheetNames.forEach(n => XLSX.utils.sheet_to_html(wb.Sheets[n]));
+      kept.push(file);
     } catch (e) {
       console.log(`left out (SheetJS fails: ${String(e.message).slice(0, 60)}): ${file}`);
     }

@@ -16,6 +16,9 @@ using namespace std::string_view_literals;
 // whole sheets cannot cost more than the cells themselves.
 constexpr size_t kLinkBudget = size_t(1) << 22;
 constexpr size_t kDrainAt = size_t(1) << 20;
+// Row and column formats fill at most this many absent cells of a sheet: they
+// reach across whole rows, and rows times columns can be far more than a page holds.
+constexpr size_t kFillerBudget = size_t(1) << 22;
 
 std::string FoldCase(std::string_view s) {
     std::string out(s);
@@ -44,7 +47,7 @@ struct Item {
 };
 
 struct ActiveMerge {
-    uint32_t col2, row2;
+    uint32_t col2;
 };
 
 class SheetWriter {
@@ -84,9 +87,11 @@ private:
     std::vector<size_t> comments_;            // indices into Sheet::comments, by (row, col)
     std::vector<uint32_t> styledCols_;        // kept columns whose format shows when blank
     std::map<uint32_t, ActiveMerge> active_;  // accepted merges covering the current row, by col1
+    std::multimap<uint32_t, uint32_t> expiry_;  // last row -> col1 of each entry of active_
     std::vector<Item> items_;
     Shown shown_;
     size_t mergeNext_ = 0, commentNext_ = 0;
+    size_t fillerBudget_ = kFillerBudget;
 };
 
 void SheetWriter::CollectMerges() {
@@ -217,10 +222,17 @@ void SheetWriter::BuildItems(uint32_t r, const Row* row, const Axis& cols) {
     const bool rowStyled = row && row->format >= 0 && doc_.styles.ShowsWhenBlank(static_cast<uint32_t>(row->format));
     if (rowStyled) {
         for (const Axis::Unit& u : cols.Units())
-            if (!u.spacer) items_.push_back(Item{u.first, nullptr, -1, -1, row->format});
+            if (fillerBudget_ > 0) {
+                items_.push_back(Item{u.first, nullptr, -1, -1, row->format});
+                --fillerBudget_;
+            }
         sorted = false;
     } else if (!styledCols_.empty()) {
-        for (uint32_t c : styledCols_) items_.push_back(Item{c, nullptr, -1, -1, geo_.ColFormat(c)});
+        for (uint32_t c : styledCols_)
+            if (fillerBudget_ > 0) {
+                items_.push_back(Item{c, nullptr, -1, -1, geo_.ColFormat(c)});
+                --fillerBudget_;
+            }
         sorted = false;
     }
     if (!sorted || !std::is_sorted(items_.begin(), items_.end(),
@@ -414,7 +426,10 @@ void SheetWriter::WriteRow(uint32_t unit, const Axis& rows, const Axis& cols) {
         out_ += std::to_string(geo_.RowPx(row));
         out_ += "px\">"sv;
     }
-    for (auto it = active_.begin(); it != active_.end();) it = it->second.row2 < r ? active_.erase(it) : std::next(it);
+    while (!expiry_.empty() && expiry_.begin()->first < r) {
+        active_.erase(expiry_.begin()->second);
+        expiry_.erase(expiry_.begin());
+    }
 
     BuildItems(r, row, cols);
     uint32_t pos = 0, nextCol = 0;
@@ -443,7 +458,10 @@ void SheetWriter::WriteRow(uint32_t unit, const Axis& rows, const Axis& cols) {
         const uint32_t colspan = cols.ColUnitOf(lastCol) - rc + 1;
         const uint32_t rowspan = rows.UnitOf(lastRow) - unit + 1;
         EmitCell(r, i, colspan, rowspan, lastCol, lastRow, !cols.Units()[rc].spacer && geo_.ColHidden(c));
-        if (lastCol != c || lastRow != r) active_.emplace(c, ActiveMerge{lastCol, lastRow});
+        if (lastCol != c || lastRow != r) {
+            active_.emplace(c, ActiveMerge{lastCol});
+            expiry_.emplace(lastRow, c);
+        }
         pos = rc + colspan;
         nextCol = lastCol + 1;
     }
