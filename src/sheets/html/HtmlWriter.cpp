@@ -58,12 +58,6 @@ std::vector<uint32_t> SheetsToShow(const Workbook& wb, const HtmlOptions& option
     return shown;
 }
 
-std::string FoldCase(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
 // The page as its head (up to the body's first tag) and its body: a large
 // workbook's body is the bulk of the page, and keeping the two apart spares
 // a copy of it.
@@ -72,7 +66,7 @@ void RenderParts(const Workbook& wb, const HtmlOptions& options, std::string& he
     const std::vector<uint32_t> shown = SheetsToShow(wb, options);
     html::Document doc(wb);
     doc.drain = std::move(drain);
-    for (uint32_t i : shown) doc.shownSheets.emplace(FoldCase(wb.sheets[i].name), i);
+    for (uint32_t i : shown) doc.shownSheets.emplace(html::FoldAscii(wb.sheets[i].name), i);
 
     if (shown.size() > 1) {
         body += "<nav>";

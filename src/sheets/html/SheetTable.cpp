@@ -20,13 +20,6 @@ constexpr size_t kDrainAt = size_t(1) << 20;
 // reach across whole rows, and rows times columns can be far more than a page holds.
 constexpr size_t kFillerBudget = size_t(1) << 22;
 
-std::string FoldCase(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 uint64_t Key(uint32_t row, uint32_t col) { return uint64_t(row) << 14 | col; }
 
 Range Clamp(Range r) {
@@ -473,7 +466,7 @@ void SheetWriter::WritePictures() {
     for (const Picture& p : sheet_.pictures) {
         static constexpr std::string_view kShown[] = {"image/png", "image/jpeg", "image/gif", "image/bmp",
                                                       "image/webp"};
-        const std::string type = FoldCase(p.contentType);
+        const std::string type = FoldAscii(p.contentType);
         if (p.data.empty() || std::find(std::begin(kShown), std::end(kShown), type) == std::end(kShown)) continue;
         constexpr int64_t kEmuPerPx = 9525;
         const auto clampOffset = [](int64_t emu) { return std::clamp<int64_t>(emu, 0, int64_t(1) << 40) / kEmuPerPx; };
@@ -541,7 +534,7 @@ int64_t LocationSheet(const Document& doc, std::string_view loc) {
         if (bang == std::string_view::npos) return -1;
         name = std::string(loc.substr(0, bang));
     }
-    auto it = doc.shownSheets.find(FoldCase(name));
+    auto it = doc.shownSheets.find(FoldAscii(name));
     return it == doc.shownSheets.end() ? int64_t(-1) : int64_t(it->second);
 }
 
