@@ -449,7 +449,7 @@ void SheetWriter::WriteRow(uint32_t unit, const Axis& rows, const Axis& cols) {
         const uint32_t rc = cols.ColUnitOf(c);
         EmitGap(nextCol, c, pos, cols, rc);
         const uint32_t colspan = cols.ColUnitOf(lastCol) - rc + 1;
-        const uint32_t rowspan = rows.UnitOf(lastRow) - unit + 1;
+        const uint32_t rowspan = lastRow == r ? 1 : rows.UnitOf(lastRow) - unit + 1;
         EmitCell(r, i, colspan, rowspan, lastCol, lastRow, !cols.Units()[rc].spacer && geo_.ColHidden(c));
         if (lastCol != c || lastRow != r) {
             active_.emplace(c, ActiveMerge{lastCol});
