@@ -117,3 +117,26 @@ TEST(HtmlLayout, TextClipsOnlyAtAFilledNeighbour) {
     EXPECT_NE(body.find("<td class=\"o\">long text that runs on</td>"), std::string::npos) << body;
     EXPECT_NE(body.find("<td>long text that stops</td>"), std::string::npos) << body;
 }
+
+TEST(HtmlLayout, RowAndColumnFormatsFillTheCellsARowLacks) {
+    Workbook wb = OneSheet();
+    wb.styles.fills.push_back(Fill{Fill::Pattern::Solid, Color::Rgb(0x00FF00), {}});
+    wb.styles.fills.push_back(Fill{Fill::Pattern::Solid, Color::Rgb(0x0000FF), {}});
+    CellFormat green, blue;
+    green.fill = 1;
+    blue.fill = 2;
+    wb.styles.formats = {CellFormat{}, green, blue};
+    Sheet& s = wb.sheets[0];
+    PutText(wb, s, 0, 0, "a");
+    PutText(wb, s, 0, 2, "c");
+    PutText(wb, s, 1, 0, "own format wins");
+    RowAt(s, 1).format = 1;
+    PutText(wb, s, 2, 0, "x");
+    s.cols.push_back(ColumnInfo{2, 2, -1, false, 2});
+    const std::string body = Body(Render(wb));
+    // Row 2 is green where it has no cell of its own; column C is blue in the other rows.
+    EXPECT_NE(body.find("<tr style=\"height:20px\"><td class=\"o\">own format wins</td><td class=\"s1\"></td><td class=\"s1\"></td></tr>"),
+              std::string::npos)
+        << body;
+    EXPECT_NE(body.find("<td class=\"o\">x</td><td></td><td class=\"s2\"></td>"), std::string::npos) << body;
+}

@@ -214,3 +214,27 @@ TEST(HtmlWriter, WritesInPlaceOrLeavesTheOldFile) {
     EXPECT_EQ(ReadFileText(target), text);
     EXPECT_THROW(WriteHtml(wb, dir / "missing/out.htm", {}), Error);
 }
+
+TEST(HtmlWriter, LargePageOnDiskEqualsTheRenderedOne) {
+    // Big enough that the body goes to disk in pieces before the style sheet is complete.
+    Workbook wb = OneSheet();
+    Font f;
+    for (uint32_t r = 0; r < 40000; ++r) {
+        PutNumber(wb.sheets[0], r, 0, r);
+        PutText(wb, wb.sheets[0], r, 1, "row " + std::to_string(r), r == 39999 ? 1 : 0);
+    }
+    f.bold = true;
+    wb.styles.fonts.push_back(f);
+    CellFormat last;
+    last.font = 1;
+    wb.styles.formats.push_back(last);  // first used at the very end
+    TempDir dir;
+    const std::string target = dir / "big.htm";
+    HtmlOptions o;
+    o.title = "big";
+    WriteHtml(wb, target, o);
+    const std::string page = ReadFileText(target);
+    EXPECT_GT(page.size(), size_t(2) << 20);
+    EXPECT_EQ(page, RenderHtml(wb, o));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+}

@@ -45,7 +45,7 @@ void Collect(const fs::path& input, const fs::path& out, std::vector<Job>& jobs)
             if (it->is_regular_file(ec) && IsWorkbook(it->path())) found.push_back(it->path());
         std::sort(found.begin(), found.end());
         for (const fs::path& p : found) {
-            fs::path rel = fs::relative(p, input);
+            const fs::path rel = p.lexically_relative(input);
             jobs.push_back({p, (out / rel).replace_extension(".htm")});
         }
     } else {
@@ -94,6 +94,15 @@ int main(int argc, char** argv) {
 
     std::vector<Job> jobs;
     for (const fs::path& in : inputs) Collect(in, out, jobs);
+    // Folders first, once each, so that the workers only convert.
+    std::vector<fs::path> folders;
+    for (const Job& j : jobs) folders.push_back(j.target.parent_path());
+    std::sort(folders.begin(), folders.end());
+    folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+    for (const fs::path& f : folders) {
+        std::error_code ec;
+        fs::create_directories(f, ec);
+    }
 
     const auto start = std::chrono::steady_clock::now();
     std::atomic<size_t> next{0};
@@ -103,8 +112,6 @@ int main(int argc, char** argv) {
         for (size_t i; (i = next.fetch_add(1)) < jobs.size();) {
             const Job& job = jobs[i];
             try {
-                std::error_code ec;
-                fs::create_directories(job.target.parent_path(), ec);
                 const sheets::Workbook wb = sheets::LoadWorkbook(job.source.string());
                 sheets::WriteHtml(wb, job.target.string(), options);
             } catch (const std::exception& e) {

@@ -144,6 +144,13 @@ std::string CssFontName(std::string_view name) {
     return clean;
 }
 
+std::string FoldAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
 std::string CssColor(uint32_t rgb) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string s = "#";

@@ -25,6 +25,9 @@ std::string SafeExternalUrl(std::string_view target);
 // Keeps only what a CSS font-family name may carry inside double quotes.
 std::string CssFontName(std::string_view name);
 
+// ASCII letters in lower case: sheet names as in-workbook locations compare them.
+std::string FoldAscii(std::string_view s);
+
 // "#rrggbb".
 std::string CssColor(uint32_t rgb);
 

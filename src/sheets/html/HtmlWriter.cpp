@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <system_error>
 
 #include "sheets/Errors.h"
 #include "sheets/html/HtmlText.h"
@@ -55,20 +58,16 @@ std::vector<uint32_t> SheetsToShow(const Workbook& wb, const HtmlOptions& option
     return shown;
 }
 
-std::string FoldCase(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
-}  // namespace
-
-std::string RenderHtml(const Workbook& wb, const HtmlOptions& options) {
+// The page as its head (up to the body's first tag) and its body: a large
+// workbook's body is the bulk of the page, and keeping the two apart spares
+// a copy of it.
+void RenderParts(const Workbook& wb, const HtmlOptions& options, std::string& head, std::string& body,
+                 std::function<void(std::string&)> drain = {}) {
     const std::vector<uint32_t> shown = SheetsToShow(wb, options);
     html::Document doc(wb);
-    for (uint32_t i : shown) doc.shownSheets.emplace(FoldCase(wb.sheets[i].name), i);
+    doc.drain = std::move(drain);
+    for (uint32_t i : shown) doc.shownSheets.emplace(html::FoldAscii(wb.sheets[i].name), i);
 
-    std::string body;
     if (shown.size() > 1) {
         body += "<nav>";
         for (uint32_t i : shown) {
@@ -79,53 +78,118 @@ std::string RenderHtml(const Workbook& wb, const HtmlOptions& options) {
         body += "</nav>\n";
     }
     for (uint32_t i : shown) html::AppendSheet(doc, i, body);
+    body += "</body>\n</html>\n";
 
-    std::string page;
-    page.reserve(body.size() + 4096);
-    page += "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>";
+    head += "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>";
     std::string title = options.title;
     if (title.empty() && shown.size() == 1) title = wb.sheets[shown.front()].name;
-    html::AppendEscaped(page, title, false, false);
-    page += "</title>\n<style>\n";
-    page += kBaseCss;
-    doc.styles.AppendRules(page);
-    page += "</style>\n</head>\n<body>\n";
-    page += body;
-    page += "</body>\n</html>\n";
-    return page;
+    html::AppendEscaped(head, title, false, false);
+    head += "</title>\n<style>\n";
+    head += kBaseCss;
+    doc.styles.AppendRules(head);
+    head += "</style>\n</head>\n<body>\n";
+}
+
+void WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw std::system_error(errno, std::generic_category());
+        }
+        data.remove_prefix(static_cast<size_t>(n));
+    }
+}
+
+// A file made beside the target, removed again unless it was kept.
+class TempFile {
+public:
+    explicit TempFile(const std::string& target) : path_(target + ".XXXXXX") {
+        fd_ = ::mkstemp(path_.data());
+        if (fd_ < 0) throw std::system_error(errno, std::generic_category());
+        // mkstemp makes the file private; a page is meant to be read like any
+        // other file. (Asking for the umask would change it for every thread.)
+        ::fchmod(fd_, 0644);
+    }
+    ~TempFile() {
+        if (fd_ >= 0) ::close(fd_);
+        if (!kept_) ::unlink(path_.c_str());
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    int Fd() const { return fd_; }
+    // Closes the file and renames it over `target`.
+    void MoveTo(const std::string& target) {
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0 || std::rename(path_.c_str(), target.c_str()) != 0)
+            throw std::system_error(errno, std::generic_category());
+        kept_ = true;
+    }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    bool kept_ = false;
+};
+
+void CopyRest(int from, int to) {
+    if (::lseek(from, 0, SEEK_SET) != 0) throw std::system_error(errno, std::generic_category());
+    for (;;) {
+        const ssize_t n = ::copy_file_range(from, nullptr, to, nullptr, size_t(1) << 30, 0);
+        if (n > 0) continue;
+        if (n == 0) return;
+        if (errno == EINTR) continue;
+        if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
+            throw std::system_error(errno, std::generic_category());
+        break;  // not offered here: copy through a buffer
+    }
+    std::string buf(size_t(1) << 20, '\0');
+    for (;;) {
+        const ssize_t n = ::read(from, buf.data(), buf.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw std::system_error(errno, std::generic_category());
+        if (n == 0) return;
+        WriteAll(to, std::string_view(buf.data(), static_cast<size_t>(n)));
+    }
+}
+
+}  // namespace
+
+std::string RenderHtml(const Workbook& wb, const HtmlOptions& options) {
+    std::string head, body;
+    RenderParts(wb, options, head, body);
+    return head + body;
 }
 
 void WriteHtml(const Workbook& wb, const std::string& path, const HtmlOptions& options) {
     HtmlOptions opts = options;
     if (opts.title.empty()) opts.title = std::filesystem::path(path).stem().string();
-    const std::string page = RenderHtml(wb, opts);
-
-    // A temporary file in the target's folder, so that the rename stays on one file system.
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) throw Error("Cannot write " + path + ": " + std::strerror(errno));
-    const char* p = page.data();
-    size_t left = page.size();
-    int err = 0;
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            err = errno;
-            break;
+    // Temporary files sit in the target's folder, so that the rename stays on
+    // one file system and a crash midway never leaves a half-written page. No
+    // fsync: it would cost more than the conversion of a small workbook.
+    try {
+        // A large body goes to a file of its own while the style sheet, which
+        // precedes it, is still growing; the page is then put together on disk.
+        std::unique_ptr<TempFile> bodyFile;
+        std::string head, body;
+        RenderParts(wb, opts, head, body, [&](std::string& part) {
+            if (!bodyFile) bodyFile = std::make_unique<TempFile>(path);
+            WriteAll(bodyFile->Fd(), part);
+            part.clear();
+        });
+        TempFile page(path);
+        WriteAll(page.Fd(), head);
+        if (bodyFile) {
+            WriteAll(bodyFile->Fd(), body);
+            CopyRest(bodyFile->Fd(), page.Fd());
+        } else {
+            WriteAll(page.Fd(), body);
         }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    if (!err && ::fsync(fd) != 0) err = errno;
-    // mkstemp makes the file private; a page is meant to be read like any other
-    // file. (Asking for the umask would change it for every thread for a moment.)
-    ::fchmod(fd, 0644);
-    if (::close(fd) != 0 && !err) err = errno;
-    if (!err && std::rename(temp.c_str(), path.c_str()) != 0) err = errno;
-    if (err) {
-        ::unlink(temp.c_str());
-        throw Error("Cannot write " + path + ": " + std::strerror(err));
+        page.MoveTo(path);
+    } catch (const std::system_error& e) {
+        throw Error("Cannot write " + path + ": " + std::strerror(e.code().value()));
     }
 }
 

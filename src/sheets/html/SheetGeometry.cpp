@@ -34,22 +34,30 @@ SheetGeometry::SheetGeometry(const Sheet& sheet) : sheet_(sheet) {
 
     // Columns without information have the sheet's default width (8.43 digits, 64 px, unless set).
     const int defaultPx = sheet.defaultColWidth >= 0 ? ColumnWidthPx(sheet.defaultColWidth) : 64;
-    std::vector<int> width(kMaxCols, defaultPx);
-    colHidden_.assign(kMaxCols, false);
-    colFormat_.assign(kMaxCols, -1);
-    for (const ColumnInfo& c : sheet.cols) {
-        if (c.first > c.last || c.first >= kMaxCols) continue;
-        const uint32_t last = std::min(c.last, kMaxCols - 1);
-        const int px = c.width >= 0 ? ColumnWidthPx(c.width) : defaultPx;
-        for (uint32_t k = c.first; k <= last; ++k) {
-            width[k] = px;
-            colHidden_[k] = c.hidden;
-            colFormat_[k] = c.format;
-        }
+    std::vector<const ColumnInfo*> infos;
+    for (const ColumnInfo& c : sheet.cols)
+        if (c.first <= c.last && c.first < kMaxCols) infos.push_back(&c);
+    std::stable_sort(infos.begin(), infos.end(),
+                     [](const ColumnInfo* a, const ColumnInfo* b) { return a->first < b->first; });
+    uint32_t next = 0;  // the first column no span covers yet
+    for (const ColumnInfo* c : infos) {
+        const uint32_t first = std::max(c->first, next), last = std::min(c->last, kMaxCols - 1);
+        if (first > last) continue;  // overlaps an earlier one
+        if (first > next) spans_.push_back(Span{next, defaultPx});
+        spans_.push_back(Span{first, c->width >= 0 ? ColumnWidthPx(c->width) : defaultPx, c->hidden, c->format});
+        next = last + 1;
     }
-    colX_.resize(kMaxCols + 1);
-    colX_[0] = 0;
-    for (uint32_t k = 0; k < kMaxCols; ++k) colX_[k + 1] = colX_[k] + (colHidden_[k] ? 0 : width[k]);
+    if (next < kMaxCols || spans_.empty()) spans_.push_back(Span{next, defaultPx});
+    for (size_t i = 1; i < spans_.size(); ++i) {
+        const Span& p = spans_[i - 1];
+        spans_[i].x = p.x + int64_t(spans_[i].first - p.first) * (p.hidden ? 0 : p.px);
+    }
+}
+
+const SheetGeometry::Span& SheetGeometry::SpanOf(uint32_t col) const {
+    auto it = std::upper_bound(spans_.begin(), spans_.end(), col,
+                               [](uint32_t c, const Span& s) { return c < s.first; });
+    return *std::prev(it);  // spans_[0].first is 0
 }
 
 int SheetGeometry::RowPx(const Row& row) const {
@@ -68,7 +76,11 @@ bool SheetGeometry::RowHidden(uint32_t index) const {
     return r ? r->hidden : sheet_.defaultRowsHidden;
 }
 
-int64_t SheetGeometry::X(uint32_t col) const { return colX_[std::min(col, kMaxCols)]; }
+int64_t SheetGeometry::X(uint32_t col) const {
+    col = std::min(col, kMaxCols);
+    const Span& s = SpanOf(col);
+    return s.x + int64_t(col - s.first) * (s.hidden ? 0 : s.px);
+}
 
 int64_t SheetGeometry::Y(uint32_t row) const {
     row = std::min(row, kMaxRows);
@@ -94,6 +106,13 @@ uint32_t Axis::UnitOf(uint32_t index) const {
     auto it = std::upper_bound(units_.begin(), units_.end(), index,
                                [](uint32_t i, const Unit& u) { return i < u.first; });
     return it == units_.begin() ? 0 : static_cast<uint32_t>(it - units_.begin() - 1);
+}
+
+void Axis::Index() {
+    if (units_.empty()) return;
+    unitOf_.resize(units_.back().last + 1);
+    for (uint32_t u = 0; u < units_.size(); ++u)
+        for (uint32_t k = units_[u].first; k <= units_[u].last; ++k) unitOf_[k] = u;
 }
 
 }  // namespace sheets::html

@@ -24,25 +24,34 @@ public:
     // The sheet's rows, ascending by index, one per index.
     const std::vector<const Row*>& Rows() const { return rows_; }
     const Row* FindRow(uint32_t index) const;
+    // Height of a row in pixels; `row` is FindRow(index), which may be null.
+    int RowPx(const Row* row) const { return row ? RowPx(*row) : defaultRowPx_; }
     bool RowHidden(uint32_t index) const;
 
-    bool ColHidden(uint32_t col) const { return col < kMaxCols && colHidden_[col]; }
-    int32_t ColFormat(uint32_t col) const { return col < kMaxCols ? colFormat_[col] : -1; }
+    bool ColHidden(uint32_t col) const { return SpanOf(col).hidden; }
+    int32_t ColFormat(uint32_t col) const { return SpanOf(col).format; }
 
     // Left edge of a column and top edge of a row, from the sheet's origin.
     int64_t X(uint32_t col) const;
     int64_t Y(uint32_t row) const;
 
 private:
+    // Columns alike in width, visibility and format, from `first` to the next span.
+    struct Span {
+        uint32_t first = 0;
+        int px = 0;
+        bool hidden = false;
+        int32_t format = -1;
+        int64_t x = 0;  // left edge of `first`
+    };
     int RowPx(const Row& row) const;
+    const Span& SpanOf(uint32_t col) const;
 
     const Sheet& sheet_;
     std::vector<const Row*> rows_;
     std::vector<int64_t> rowDelta_;  // rowDelta_[i]: rows_[0..i) minus default heights
     int defaultRowPx_ = 20;
-    std::vector<int64_t> colX_;      // kMaxCols + 1 left edges
-    std::vector<bool> colHidden_;
-    std::vector<int32_t> colFormat_;
+    std::vector<Span> spans_;  // ascending, the first from column 0
 };
 
 // The kept indices of one axis and the spacers between them.
@@ -57,9 +66,13 @@ public:
     const std::vector<Unit>& Units() const { return units_; }
     // The unit holding `index`; the last unit for an index past the end.
     uint32_t UnitOf(uint32_t index) const;
+    // The same for a column, from a table (columns are few, cells many).
+    void Index();
+    uint32_t ColUnitOf(uint32_t col) const { return col < unitOf_.size() ? unitOf_[col] : UnitOf(col); }
 
 private:
     std::vector<Unit> units_;
+    std::vector<uint32_t> unitOf_;
 };
 
 }  // namespace sheets::html

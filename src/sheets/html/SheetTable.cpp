@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <string_view>
 
 #include "sheets/html/HtmlText.h"
 #include "sheets/html/SheetGeometry.h"
@@ -9,16 +10,15 @@
 namespace sheets::html {
 namespace {
 
+using namespace std::string_view_literals;
+
 // Expanding hyperlink ranges over cells stops here, so that a few links over
 // whole sheets cannot cost more than the cells themselves.
 constexpr size_t kLinkBudget = size_t(1) << 22;
-
-std::string FoldCase(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
+constexpr size_t kDrainAt = size_t(1) << 20;
+// Row and column formats fill at most this many absent cells of a sheet: they
+// reach across whole rows, and rows times columns can be far more than a page holds.
+constexpr size_t kFillerBudget = size_t(1) << 22;
 
 uint64_t Key(uint32_t row, uint32_t col) { return uint64_t(row) << 14 | col; }
 
@@ -40,7 +40,7 @@ struct Item {
 };
 
 struct ActiveMerge {
-    uint32_t col2, row2;
+    uint32_t col2;
 };
 
 class SheetWriter {
@@ -60,7 +60,9 @@ private:
     void BuildItems(uint32_t r, const Row* row, const Axis& cols);
     void EmitGap(uint32_t fromCol, uint32_t toCol, uint32_t& pos, const Axis& cols, uint32_t toUnit);
     void EmitEmpty(uint32_t span);
-    void EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rowspan, uint32_t lastCol, bool hiddenCol);
+    void EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rowspan, uint32_t lastCol, uint32_t lastRow,
+                  bool hiddenCol);
+    uint32_t FormatAt(uint32_t row, uint32_t col) const;
     void EmitText(const Shown& shown, bool wrap);
     void WritePictures();
     const std::string& Href(uint32_t link);
@@ -78,9 +80,11 @@ private:
     std::vector<size_t> comments_;            // indices into Sheet::comments, by (row, col)
     std::vector<uint32_t> styledCols_;        // kept columns whose format shows when blank
     std::map<uint32_t, ActiveMerge> active_;  // accepted merges covering the current row, by col1
+    std::multimap<uint32_t, uint32_t> expiry_;  // last row -> col1 of each entry of active_
     std::vector<Item> items_;
     Shown shown_;
     size_t mergeNext_ = 0, commentNext_ = 0;
+    size_t fillerBudget_ = kFillerBudget;
 };
 
 void SheetWriter::CollectMerges() {
@@ -173,17 +177,17 @@ Axis SheetWriter::KeptCols() const {
 }
 
 void SheetWriter::WriteColumns(const Axis& cols) {
-    out_ += "<colgroup>";
+    out_ += "<colgroup>"sv;
     for (const Axis::Unit& u : cols.Units()) {
         if (!u.spacer && geo_.ColHidden(u.first)) {
-            out_ += "<col style=\"width:0;visibility:collapse\">";
+            out_ += "<col style=\"width:0;visibility:collapse\">"sv;
             continue;
         }
-        out_ += "<col style=\"width:";
+        out_ += "<col style=\"width:"sv;
         out_ += std::to_string(geo_.X(u.last + 1) - geo_.X(u.first));
-        out_ += "px\">";
+        out_ += "px\">"sv;
     }
-    out_ += "</colgroup>\n";
+    out_ += "</colgroup>\n"sv;
 }
 
 void SheetWriter::BuildItems(uint32_t r, const Row* row, const Axis& cols) {
@@ -211,10 +215,17 @@ void SheetWriter::BuildItems(uint32_t r, const Row* row, const Axis& cols) {
     const bool rowStyled = row && row->format >= 0 && doc_.styles.ShowsWhenBlank(static_cast<uint32_t>(row->format));
     if (rowStyled) {
         for (const Axis::Unit& u : cols.Units())
-            if (!u.spacer) items_.push_back(Item{u.first, nullptr, -1, -1, row->format});
+            if (fillerBudget_ > 0) {
+                items_.push_back(Item{u.first, nullptr, -1, -1, row->format});
+                --fillerBudget_;
+            }
         sorted = false;
     } else if (!styledCols_.empty()) {
-        for (uint32_t c : styledCols_) items_.push_back(Item{c, nullptr, -1, -1, geo_.ColFormat(c)});
+        for (uint32_t c : styledCols_)
+            if (fillerBudget_ > 0) {
+                items_.push_back(Item{c, nullptr, -1, -1, geo_.ColFormat(c)});
+                --fillerBudget_;
+            }
         sorted = false;
     }
     if (!sorted || !std::is_sorted(items_.begin(), items_.end(),
@@ -240,11 +251,11 @@ void SheetWriter::BuildItems(uint32_t r, const Row* row, const Axis& cols) {
 void SheetWriter::EmitEmpty(uint32_t span) {
     if (span == 0) return;
     if (span == 1) {
-        out_ += "<td></td>";
+        out_ += "<td></td>"sv;
     } else {
-        out_ += "<td colspan=\"";
+        out_ += "<td colspan=\""sv;
         out_ += std::to_string(span);
-        out_ += "\"></td>";
+        out_ += "\"></td>"sv;
     }
 }
 
@@ -252,7 +263,7 @@ void SheetWriter::EmitEmpty(uint32_t span) {
 // slots that merged cells of earlier rows cover.
 void SheetWriter::EmitGap(uint32_t fromCol, uint32_t toCol, uint32_t& pos, const Axis& cols, uint32_t toUnit) {
     for (auto it = active_.lower_bound(fromCol); it != active_.end() && it->first < toCol; ++it) {
-        const uint32_t a = cols.UnitOf(it->first), b = cols.UnitOf(it->second.col2);
+        const uint32_t a = cols.ColUnitOf(it->first), b = cols.ColUnitOf(it->second.col2);
         if (a > pos) EmitEmpty(a - pos);
         pos = std::max(pos, b + 1);
     }
@@ -279,21 +290,33 @@ void SheetWriter::EmitText(const Shown& shown, bool wrap) {
         AppendEscaped(out_, std::string_view(text).substr(pos, start - pos), false, wrap);
         const uint32_t cls = doc_.styles.RunClass(run.font);
         if (cls) {
-            out_ += "<span class=\"s";
+            out_ += "<span class=\"s"sv;
             out_ += std::to_string(cls);
-            out_ += "\">";
+            out_ += "\">"sv;
         } else {
-            out_ += "<span>";
+            out_ += "<span>"sv;
         }
         AppendEscaped(out_, std::string_view(text).substr(start, end - start), false, wrap);
-        out_ += "</span>";
+        out_ += "</span>"sv;
         pos = end;
     }
     AppendEscaped(out_, std::string_view(text).substr(pos), false, wrap);
 }
 
+uint32_t SheetWriter::FormatAt(uint32_t row, uint32_t col) const {
+    const Row* r = geo_.FindRow(row);
+    if (r) {
+        auto c = std::lower_bound(r->cells.begin(), r->cells.end(), col,
+                                  [](const Cell& cell, uint32_t v) { return cell.col < v; });
+        if (c != r->cells.end() && c->col == col) return c->format;
+        if (r->format >= 0) return static_cast<uint32_t>(r->format);
+    }
+    const int32_t f = geo_.ColFormat(col);
+    return f >= 0 ? static_cast<uint32_t>(f) : 0;
+}
+
 void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rowspan, uint32_t lastCol,
-                           bool hiddenCol) {
+                           uint32_t lastRow, bool hiddenCol) {
     const Item& item = items_[i];
     uint32_t format = 0;
     if (item.cell) {
@@ -304,16 +327,19 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
         if (item.filler >= 0) format = static_cast<uint32_t>(item.filler);
     }
     const bool wrap = doc_.styles.Wraps(format);
-    const uint32_t cls = doc_.styles.CellClass(format, shown_.kind, shown_.color);
+    const uint32_t cls = colspan > 1 || rowspan > 1
+                             ? doc_.styles.MergedCellClass(format, shown_.kind, shown_.color, FormatAt(r, lastCol),
+                                                           FormatAt(lastRow, item.col))
+                             : doc_.styles.CellClass(format, shown_.kind, shown_.color);
     const bool empty = shown_.Empty();
     // Text runs on into an empty neighbour, as in the spreadsheet; elsewhere the cell clips it.
     bool spill = !empty && !wrap && shown_.kind == ValueKind::Text;
     if (spill && i + 1 < items_.size() && items_[i + 1].col == lastCol + 1 && items_[i + 1].cell &&
         items_[i + 1].cell->type != CellType::Blank)
         spill = false;
-    out_ += "<td";
+    out_ += "<td"sv;
     if (cls || spill || hiddenCol) {
-        out_ += " class=\"";
+        out_ += " class=\""sv;
         size_t mark = out_.size();
         if (cls) {
             out_ += 's';
@@ -324,23 +350,23 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
         out_ += '"';
     }
     if (colspan > 1) {
-        out_ += " colspan=\"";
+        out_ += " colspan=\""sv;
         out_ += std::to_string(colspan);
         out_ += '"';
     }
     if (rowspan > 1) {
-        out_ += " rowspan=\"";
+        out_ += " rowspan=\""sv;
         out_ += std::to_string(rowspan);
         out_ += '"';
     }
     if (item.comment >= 0) {
-        out_ += " title=\"";
+        out_ += " title=\""sv;
         AppendEscaped(out_, sheet_.comments[static_cast<size_t>(item.comment)].text, true);
         out_ += '"';
     }
     out_ += '>';
     if (empty) {
-        out_ += "</td>";
+        out_ += "</td>"sv;
         return;
     }
     const std::string* href = nullptr;
@@ -353,12 +379,12 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
         }
     }
     if (href) {
-        out_ += "<a href=\"";
+        out_ += "<a href=\""sv;
         AppendEscaped(out_, *href, true);
         out_ += '"';
         const std::string& tip = sheet_.links[static_cast<size_t>(link)].tooltip;
         if (!tip.empty()) {
-            out_ += " title=\"";
+            out_ += " title=\""sv;
             AppendEscaped(out_, tip, true);
             out_ += '"';
         }
@@ -366,34 +392,37 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
     }
     const uint32_t rot = doc_.styles.RotationClass(format);
     if (rot) {
-        out_ += "<span class=\"s";
+        out_ += "<span class=\"s"sv;
         out_ += std::to_string(rot);
-        out_ += "\">";
+        out_ += "\">"sv;
     }
     EmitText(shown_, wrap);
-    if (rot) out_ += "</span>";
-    if (href) out_ += "</a>";
-    out_ += "</td>";
+    if (rot) out_ += "</span>"sv;
+    if (href) out_ += "</a>"sv;
+    out_ += "</td>"sv;
 }
 
 void SheetWriter::WriteRow(uint32_t unit, const Axis& rows, const Axis& cols) {
     const Axis::Unit& u = rows.Units()[unit];
     if (u.spacer) {
-        out_ += "<tr style=\"height:";
+        out_ += "<tr style=\"height:"sv;
         out_ += std::to_string(geo_.Y(u.last + 1) - geo_.Y(u.first));
-        out_ += "px\"></tr>\n";
+        out_ += "px\"></tr>\n"sv;
         return;
     }
     const uint32_t r = u.first;
     const Row* row = geo_.FindRow(r);
     if (row ? row->hidden : sheet_.defaultRowsHidden) {
-        out_ += "<tr style=\"display:none\">";
+        out_ += "<tr style=\"display:none\">"sv;
     } else {
-        out_ += "<tr style=\"height:";
-        out_ += std::to_string(geo_.Y(r + 1) - geo_.Y(r));
-        out_ += "px\">";
+        out_ += "<tr style=\"height:"sv;
+        out_ += std::to_string(geo_.RowPx(row));
+        out_ += "px\">"sv;
     }
-    for (auto it = active_.begin(); it != active_.end();) it = it->second.row2 < r ? active_.erase(it) : std::next(it);
+    while (!expiry_.empty() && expiry_.begin()->first < r) {
+        active_.erase(expiry_.begin()->second);
+        expiry_.erase(expiry_.begin());
+    }
 
     BuildItems(r, row, cols);
     uint32_t pos = 0, nextCol = 0;
@@ -417,23 +446,27 @@ void SheetWriter::WriteRow(uint32_t unit, const Axis& rows, const Axis& cols) {
                 lastRow = m.row2;
             }
         }
-        const uint32_t rc = cols.UnitOf(c);
+        const uint32_t rc = cols.ColUnitOf(c);
         EmitGap(nextCol, c, pos, cols, rc);
-        const uint32_t colspan = cols.UnitOf(lastCol) - rc + 1;
-        const uint32_t rowspan = rows.UnitOf(lastRow) - unit + 1;
-        EmitCell(r, i, colspan, rowspan, lastCol, !cols.Units()[rc].spacer && geo_.ColHidden(c));
-        if (lastCol != c || lastRow != r) active_.emplace(c, ActiveMerge{lastCol, lastRow});
+        const uint32_t colspan = cols.ColUnitOf(lastCol) - rc + 1;
+        const uint32_t rowspan = lastRow == r ? 1 : rows.UnitOf(lastRow) - unit + 1;
+        EmitCell(r, i, colspan, rowspan, lastCol, lastRow, !cols.Units()[rc].spacer && geo_.ColHidden(c));
+        if (lastCol != c || lastRow != r) {
+            active_.emplace(c, ActiveMerge{lastCol});
+            expiry_.emplace(lastRow, c);
+        }
         pos = rc + colspan;
         nextCol = lastCol + 1;
     }
-    out_ += "</tr>\n";
+    out_ += "</tr>\n"sv;
+    if (doc_.drain && out_.size() >= kDrainAt) doc_.drain(out_);
 }
 
 void SheetWriter::WritePictures() {
     for (const Picture& p : sheet_.pictures) {
         static constexpr std::string_view kShown[] = {"image/png", "image/jpeg", "image/gif", "image/bmp",
                                                       "image/webp"};
-        const std::string type = FoldCase(p.contentType);
+        const std::string type = FoldAscii(p.contentType);
         if (p.data.empty() || std::find(std::begin(kShown), std::end(kShown), type) == std::end(kShown)) continue;
         constexpr int64_t kEmuPerPx = 9525;
         const auto clampOffset = [](int64_t emu) { return std::clamp<int64_t>(emu, 0, int64_t(1) << 40) / kEmuPerPx; };
@@ -447,19 +480,21 @@ void SheetWriter::WritePictures() {
         AppendEscaped(out_, p.description, true);
         out_ += "\" src=\"data:" + type + ";base64,";
         AppendBase64(out_, p.data);
-        out_ += "\">\n";
+        out_ += "\">\n"sv;
+        if (doc_.drain && out_.size() >= kDrainAt) doc_.drain(out_);
     }
 }
 
 void SheetWriter::Write() {
     out_ += "<section id=\"" + SheetAnchor(sheetIndex_) + "\"";
-    if (sheet_.rightToLeft) out_ += " dir=\"rtl\"";
-    out_ += "><div class=\"sheet\">\n";
+    if (sheet_.rightToLeft) out_ += " dir=\"rtl\""sv;
+    out_ += "><div class=\"sheet\">\n"sv;
     if (sheet_.kind == SheetKind::Worksheet || sheet_.kind == SheetKind::Macro) {
         CollectMerges();
         CollectLinks();
         const Axis rows = KeptRows();
-        const Axis cols = KeptCols();
+        Axis cols = KeptCols();
+        cols.Index();
         for (const Axis::Unit& u : cols.Units()) {
             const int32_t f = geo_.ColFormat(u.first);
             if (!u.spacer && f >= 0 && doc_.styles.ShowsWhenBlank(static_cast<uint32_t>(f))) styledCols_.push_back(u.first);
@@ -468,10 +503,10 @@ void SheetWriter::Write() {
         out_ += "<table style=\"width:" + std::to_string(width) + "px\">";
         WriteColumns(cols);
         for (uint32_t u = 0; u < rows.Units().size(); ++u) WriteRow(u, rows, cols);
-        out_ += "</table>\n";
+        out_ += "</table>\n"sv;
         WritePictures();
     }
-    out_ += "</div></section>\n";
+    out_ += "</div></section>\n"sv;
 }
 
 }  // namespace
@@ -499,7 +534,7 @@ int64_t LocationSheet(const Document& doc, std::string_view loc) {
         if (bang == std::string_view::npos) return -1;
         name = std::string(loc.substr(0, bang));
     }
-    auto it = doc.shownSheets.find(FoldCase(name));
+    auto it = doc.shownSheets.find(FoldAscii(name));
     return it == doc.shownSheets.end() ? int64_t(-1) : int64_t(it->second);
 }
 

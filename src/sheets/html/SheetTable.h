@@ -1,6 +1,7 @@
 #pragma once
 // One sheet as a table.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -19,6 +20,9 @@ struct Document {
     CellTexts texts;
     // Sheet name folded to lower case -> index of a sheet this document shows.
     std::unordered_map<std::string, uint32_t> shownSheets;
+    // When set, takes (and empties) the output whenever it has grown large,
+    // so that a big sheet never sits in memory as a whole page.
+    std::function<void(std::string&)> drain;
 };
 
 // The id of a sheet's section, the target of tabs and in-document links.

@@ -117,7 +117,13 @@ void StyleSheet::AppendFontCss(std::string& css, const Font& f, bool full) const
     }
 }
 
-std::string StyleSheet::CellCss(uint32_t format, ValueKind kind, int32_t color) const {
+const Border& StyleSheet::BorderOf(uint32_t format) const {
+    static const Border kNone;
+    const uint32_t b = Format(format).border;
+    return b < styles_.borders.size() ? styles_.borders[b] : kNone;
+}
+
+std::string StyleSheet::CellCss(uint32_t format, ValueKind kind, int32_t color, const Border* border) const {
     const CellFormat& f = Format(format);
     const Font& font = FontAt(f.font);
     std::string css;
@@ -140,15 +146,22 @@ std::string StyleSheet::CellCss(uint32_t format, ValueKind kind, int32_t color) 
             case Fill::Pattern::Other: css += "background:" + CssColor(Blend(fg, bg, 0.5)) + ";"; break;
         }
     }
-    if (f.border < styles_.borders.size()) {
-        const Border& b = styles_.borders[f.border];
+    {
+        const Border& b = border ? *border : BorderOf(format);
         const std::pair<const char*, const BorderSide*> sides[] = {
             {"left", &b.left}, {"right", &b.right}, {"top", &b.top}, {"bottom", &b.bottom}};
-        for (auto [name, side] : sides) {
-            const char* line = BorderCss(side->style);
-            if (!line) continue;
-            css += std::string("border-") + name + ":" + line + " " +
-                   CssColor(side->color.set ? side->color.rgb : 0) + ";";
+        const auto line = [](const BorderSide& side) {
+            const char* l = BorderCss(side.style);
+            return l ? std::string(l) + " " + CssColor(side.color.set ? side.color.rgb : 0) : std::string();
+        };
+        const std::string left = line(b.left);
+        if (!left.empty() && b.left == b.right && b.left == b.top && b.left == b.bottom) {
+            css += "border:" + left + ";";  // a box, the common case, in one declaration
+        } else {
+            for (auto [name, side] : sides) {
+                const std::string l = line(*side);
+                if (!l.empty()) css += std::string("border-") + name + ":" + l + ";";
+            }
         }
     }
     const char* align = HAlignCss(f.align.horizontal, kind);
@@ -184,6 +197,15 @@ uint32_t StyleSheet::CellClass(uint32_t format, ValueKind kind, int32_t color) {
     const uint32_t id = Intern(CellCss(format, kind, color));
     colorCache_.emplace(key, id);
     return id;
+}
+
+uint32_t StyleSheet::MergedCellClass(uint32_t format, ValueKind kind, int32_t color, uint32_t rightFormat,
+                                     uint32_t bottomFormat) {
+    Border edge = BorderOf(format);
+    edge.right = BorderOf(rightFormat).right;
+    edge.bottom = BorderOf(bottomFormat).bottom;
+    if (edge == BorderOf(format)) return CellClass(format, kind, color);
+    return Intern(CellCss(format < styles_.formats.size() ? format : 0, kind, color, &edge));
 }
 
 uint32_t StyleSheet::RunClass(uint32_t font) {

@@ -22,6 +22,10 @@ public:
     // or -1) overrides the font colour, as a number format's [Red] does.
     // 0 means no class is needed.
     uint32_t CellClass(uint32_t format, ValueKind kind, int32_t color = -1);
+    // The class of a merged cell: the spreadsheet draws the merged area's right
+    // edge from the cell at its top right, the bottom edge from its bottom left.
+    uint32_t MergedCellClass(uint32_t format, ValueKind kind, int32_t color, uint32_t rightFormat,
+                             uint32_t bottomFormat);
     // The class of a rich-text run in `font`.
     uint32_t RunClass(uint32_t font);
     // The class of the inner span that turns text by the format's rotation; 0 for none.
@@ -38,7 +42,8 @@ public:
 private:
     uint32_t Intern(std::string css);
     const Font& FontAt(uint32_t font) const;
-    std::string CellCss(uint32_t format, ValueKind kind, int32_t color) const;
+    std::string CellCss(uint32_t format, ValueKind kind, int32_t color, const Border* border = nullptr) const;
+    const Border& BorderOf(uint32_t format) const;
     void AppendFontCss(std::string& css, const Font& font, bool full) const;
 
     const Styles& styles_;

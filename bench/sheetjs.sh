@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Speed and memory of the engine against SheetJS (npm "xlsx" 0.18.5), timed in
+# the same run on the same files, both on one thread:
+#   small  the Excel-made files of ../shared/corpus/xlsxwriter/
+#   large  a generated workbook of 200,000 rows by 10 columns
+#   xls    the .xls files of ../shared/corpus/ and a generated 60,000-row .xls
+#          (when bench/gen_xls.py is there)
+# Workbooks that SheetJS fails on, or whose sheets span more than 20 million
+# cells (SheetJS writes every cell of a sheet's extent), are left out of both
+# runs; the run counts them.
+# SheetJS is only run as a program to time. Needs bench/bootstrap and a build
+# of quindle-engine (scripts/build, or BUILD_DIR). Results: bench/out/results.txt
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${BUILD_DIR:-build}
+corpus=${CORPUS:-$root/../shared/corpus}
+scratch=$root/bench/scratch
+out=$root/bench/out
+engine=$root/$build/tools/engine/quindle-engine
+mkdir -p "$scratch" "$out"
+
+if [ ! -x "$engine" ]; then
+  echo "bench: building quindle-engine in $build" >&2
+  [ -f "$build/build.ninja" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$build" --target quindle-engine >/dev/null
+fi
+if [ ! -f "$scratch/sheetjs/node_modules/xlsx/package.json" ]; then
+  echo "bench: installing SheetJS (xlsx@0.18.5) into bench/scratch" >&2
+  npm install --prefix "$scratch/sheetjs" --no-audit --no-fund --silent xlsx@0.18.5 >/dev/null
+fi
+if [ ! -f "$scratch/large.xlsx" ]; then
+  echo "bench: generating the large workbook" >&2
+  cc -O2 -o "$scratch/large_xlsx" bench/gen/large_xlsx.c $(pkg-config --cflags --libs xlsxwriter)
+  "$scratch/large_xlsx" "$scratch/large.xlsx"
+fi
+if [ -f bench/gen_xls.py ] && [ ! -f "$scratch/large.xls" ]; then
+  echo "bench: generating the large .xls workbook" >&2
+  python3 bench/gen_xls.py "$scratch/large.xls"
+fi
+
+# measure NAME CMD...: runs CMD under /usr/bin/time -v; sets SECS (processor
+# time, user + system: steadier than wall time on a shared machine), WALL and PEAK_KB.
+measure() {
+  local name=$1; shift
+  local log=$out/$name.time
+  /usr/bin/time -v "$@" >"$out/$name.stdout" 2>"$log" || true
+  SECS=$(awk -F': ' '/User time|System time/ {s += $2} END {print s}' "$log")
+  WALL=$(awk -F': ' '/Elapsed \(wall clock\)/ {n=split($2,t,":"); s=0; for(i=1;i<=n;i++) s=s*60+t[i]; print s}' "$log")
+  PEAK_KB=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$log")
+}
+
+# run_set NAME FILELIST: both programs over the same files (those SheetJS can finish).
+run_set() {
+  local name=$1 all=$2 n list=$out/$1.kept
+  NODE_PATH="$scratch/sheetjs/node_modules" node bench/sheetjs_run.js --screen "$all" "$list" >"$out/$name.left-out"
+  echo "$name: $(wc -l <"$out/$name.left-out") of $(wc -l <"$all") workbooks left out (see bench/out/$name.left-out)" | tee -a "$out/results.txt"
+  n=$(wc -l <"$list")
+  rm -rf "$out/$name-sheetjs" "$out/$name-engine"
+  measure "$name-sheetjs" env NODE_PATH="$scratch/sheetjs/node_modules" node bench/sheetjs_run.js "$list" "$out/$name-sheetjs"
+  local js_s=$SECS js_w=$WALL js_kb=$PEAK_KB
+  mkdir -p "$out/$name-engine"
+  # shellcheck disable=SC2046
+  measure "$name-engine" xargs -a "$list" -d '\n' "$engine" -j 1 -o "$out/$name-engine"
+  local q_s=$SECS q_w=$WALL q_kb=$PEAK_KB
+  awk -v n="$n" -v name="$name" -v js="$js_s" -v jw="$js_w" -v q="$q_s" -v qw="$q_w" -v jk="$js_kb" -v qk="$q_kb" 'BEGIN {
+    printf "%-8s %4d files  sheetjs %7.2f s cpu (%7.2f wall) %7.1f MB   engine %6.2f s cpu (%6.2f wall) %6.1f MB   speed x%.1f   memory 1/%.1f\n",
+      name, n, js, jw, jk/1024, q, qw, qk/1024, (q > 0 ? js/q : 0), (qk > 0 ? jk/qk : 0) }' | tee -a "$out/results.txt"
+  tail -n 1 "$out/$name-sheetjs.stdout" "$out/$name-engine.stdout" | grep -v '^==>' | grep . | sed 's/^/         /'
+}
+
+: >"$out/results.txt"
+echo "quindle-engine vs SheetJS 0.18.5, one thread each, $(date -u '+%Y-%m-%d %H:%M UTC')" | tee -a "$out/results.txt"
+find "$corpus/xlsxwriter" -type f \( -iname '*.xlsx' -o -iname '*.xlsm' \) | sort >"$out/small.list"
+echo "$scratch/large.xlsx" >"$out/large.list"
+run_set small "$out/small.list"
+run_set large "$out/large.list"
+if [ -f bench/gen_xls.py ]; then
+  find "$corpus" -type f -iname '*.xls' | sort >"$out/xls.list"
+  run_set xls "$out/xls.list"
+  echo "$scratch/large.xls" >"$out/largexls.list"
+  run_set largexls "$out/largexls.list"
+fi
