@@ -1,0 +1,64 @@
+#include "ui/FrmBase.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <exception>
+#include <functional>
+
+#include "info/TkvInfo.h"
+
+TkvFrmBase::TkvFrmBase(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {
+    resize(1200, 600);
+    QFont f(QStringLiteral("Tahoma"));
+    f.setPointSize(8);
+    setFont(f);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Button);
+}
+
+void TkvFrmBase::CenterOnScreen() {
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect r = frameGeometry();
+    r.moveCenter(screen->availableGeometry().center());
+    move(r.topLeft());
+}
+
+void TkvFrmBase::ShowModal() {
+    setWindowModality(Qt::ApplicationModal);
+    CenterOnScreen();
+    QPointer<TkvFrmBase> self(this);
+    QEventLoop loop;
+    connect(this, &TkvFrmBase::Closed, &loop, &QEventLoop::quit);
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    show();
+    if (isVisible()) loop.exec(QEventLoop::DialogExec);
+    if (self) setWindowModality(Qt::NonModal);
+}
+
+void TkvFrmBase::closeEvent(QCloseEvent* e) {
+    QWidget::closeEvent(e);
+    if (e->isAccepted()) emit Closed();
+}
+
+void ReportAppError(const std::string& message) {
+    if (!kvInfo) return;
+    try {
+        kvInfo->HandleAppException(message);
+    } catch (...) {
+        // the handler itself failing must not take the window down
+    }
+}
+
+void Guarded(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const std::exception& e) {
+        ReportAppError(e.what());
+    } catch (...) {
+        ReportAppError("Unknown error");
+    }
+}

@@ -1,0 +1,90 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// Row updates handed over by the search and worker threads. They only append
+// to this inbox; the list model drains it on the GUI thread, many updates at
+// a time, so a run over a huge folder does not flood the event loop.
+class TkvRowFeed {
+public:
+    struct Update {
+        uint64_t generation;
+        int32_t index;
+        int32_t state;
+        bool isResult;
+        std::string fileName;
+        std::string result;
+    };
+
+    // Any thread.
+    void Added(uint64_t generation, int32_t index, const std::string& fileName);
+    void Result(uint64_t generation, int32_t index, int32_t state, const std::string& fileName,
+                const std::string& result);
+
+    // GUI thread.
+    std::vector<Update> Take();
+    // Called (under the feed's lock, so it must only post) when the inbox
+    // stops being empty; nullptr detaches the owner.
+    void SetWake(std::function<void()> wake);
+
+private:
+    void Push(Update&& u);
+
+    std::mutex mutex_;              // guards pending_, wakePosted_, wake_
+    std::vector<Update> pending_;
+    bool wakePosted_ = false;
+    std::function<void()> wake_;
+};
+
+struct TkvRow {
+    int32_t state = 0;  // 0 waiting or running, 1 success, 2 failure
+    QString fileName;
+    QString result;
+};
+
+// The file list: one row per batch entry, row number = the entry's index.
+class TkvResultModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit TkvResultModel(QObject* parent = nullptr);
+    ~TkvResultModel() override;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation o, int role) const override;
+
+    // Drops every row and every update still on its way from an older batch;
+    // returns the generation that callbacks of the next batch must carry.
+    uint64_t Reset();
+    uint64_t Generation() const { return generation_; }
+    const std::shared_ptr<TkvRowFeed>& Feed() const { return feed_; }
+
+    // Applies the pending updates now (the GUI thread does it by itself soon
+    // after they arrive).
+    void Flush();
+
+    const TkvRow& Row(int i) const { return rows_[size_t(i)]; }
+    int SuccessRows() const { return successes_; }
+    int FailureRows() const { return failures_; }
+
+signals:
+    void Flushed();
+
+private:
+    void ScheduleFlush();
+    void Apply(const TkvRowFeed::Update& u);
+    void SetState(TkvRow& row, int32_t state);
+
+    std::shared_ptr<TkvRowFeed> feed_;
+    QTimer flushTimer_;
+    uint64_t generation_ = 1;
+    std::vector<TkvRow> rows_;
+    int successes_ = 0, failures_ = 0;
+};

@@ -1,0 +1,125 @@
+// quindle-screenshot [OUTPUT.png] [WORKBOOK...]
+//
+// Converts a handful of workbooks in the main window, exactly as a user would
+// with Convert, and saves a picture of the window once the run has ended.
+// Without workbooks it takes a few from the shared test corpus and adds one
+// damaged file so that a failure shows too. Runs without a display.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QThread>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "convert/Workers.h"
+#include "info/TkvInfo.h"
+#include "platform/Files.h"
+#include "platform/Shell.h"
+#include "platform/TkvApp.h"
+#include "project/TkvProject.h"
+#include "ui/FrmMain.h"
+#include "ui/QtDispatcher.h"
+#include "ui/QtWindowRun.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> DefaultBooks() {
+    const fs::path corpus = fs::path(QUINDLE_SOURCE_DIR) / "../shared/corpus/xlsxwriter";
+    const char* names[] = {"autofilter01.xlsx", "chart_bar01.xlsx", "data_validation01.xlsx",
+                           "format01.xlsx", "hyperlink01.xlsx", "merge_range01.xlsx",
+                           "rich_string01.xlsx", "table01.xlsx", "simple01.xlsx"};
+    std::vector<std::string> books;
+    std::error_code ec;
+    for (const char* n : names)
+        if (fs::is_regular_file(corpus / n, ec)) books.push_back((corpus / n).string());
+    return books;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::string output = argc > 1 ? argv[1] : std::string(QUINDLE_SOURCE_DIR) + "/docs/main-window.png";
+    std::vector<std::string> books;
+    for (int i = 2; i < argc; ++i) books.push_back(argv[i]);
+    if (books.empty()) books = DefaultBooks();
+
+    // A clean demo folder, so the picture shows short, readable paths.
+    const fs::path demo = fs::temp_directory_path() / "quindle-demo";
+    std::error_code ec;
+    fs::remove_all(demo, ec);
+    fs::create_directories(demo / "books", ec);
+    for (const std::string& b : books) fs::copy_file(b, demo / "books" / fs::path(b).filename(), ec);
+    {
+        std::FILE* f = std::fopen((demo / "books/damaged.xlsx").c_str(), "wb");
+        if (f) {
+            std::fputs("this is not a workbook", f);
+            std::fclose(f);
+        }
+    }
+
+    SetShellOpener([](const std::string&) {});  // no browser for error reports
+    const std::string exe = (demo / "quindle").string();
+    kvApp = new TkvApp(exe, {});
+    kvInfo = new TkvInfo(exe, (demo / "quindle.ext").string());
+    kvProject = new TkvProject();
+    kvProject->ConverterClass = "TkvQUINDLE";
+    kvProject->FilePattern = "*.xls?";
+    kvProject->FileFilter = "Excel Workbook (*.xls;*.xlsx)|*.xls;*.xlsx";
+    kvProject->TargetExt = ".htm";
+    kvProject->ShortName = "quindle";
+    kvProject->ProjectExt = ".batch-quindle";
+    kvProject->ProjectFilter = "Quindle Project|*.batch-quindle";
+    kvProject->Title = "Quindle Converter";
+    kvProject->ProductVersion = "2025.17.420.1984";
+    kvInfo->SetProduct(kvProject->Title, kvProject->ShortName, kvProject->ProductVersion);
+
+    int qargc = 1;
+    char* qargv[] = {argv[0], nullptr};
+    auto app = CreateQuindleApplication(qargc, qargv);
+    TkvQtDispatcher dispatcher;
+    SetMainThreadDispatcher(&dispatcher);
+
+    auto* frm = new TkvFrmMain();
+    kvProject->SetOption("ThreadsCount", "2");
+    frm->eSource->setText(QString::fromStdString((demo / "books").string() + "/*.xls?"));
+    frm->eTarget->setText(QString::fromStdString((demo / "html").string() + "/"));
+    frm->resize(1200, 600);
+    frm->show();
+    frm->Convert();
+
+    QElapsedTimer t;
+    t.start();
+    while ((frm->IsRunning() || t.elapsed() < 300) && t.elapsed() < 120000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    int rc = 0;
+    if (frm->IsRunning()) {
+        std::fprintf(stderr, "quindle-screenshot: the run did not end in time\n");
+        rc = 1;
+    } else {
+        QCoreApplication::processEvents();
+        fs::create_directories(fs::path(output).parent_path(), ec);
+        if (!frm->grab().save(QString::fromStdString(output))) {
+            std::fprintf(stderr, "quindle-screenshot: cannot write %s\n", output.c_str());
+            rc = 1;
+        } else {
+            std::printf("%s\n", output.c_str());
+        }
+    }
+
+    delete kvProject;
+    kvProject = nullptr;
+    delete frm;
+    SetMainThreadDispatcher(nullptr);
+    app.reset();
+    delete kvInfo;
+    delete kvApp;
+    return rc;
+}
