@@ -47,7 +47,9 @@ void TkvMain::Run() {
     Converter->ResumeAll();
     if (kvInfo) kvInfo->Tally("C", 0, 1);
 
-    while (LiveWorkerCount > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // Woken by each worker that ends, so the run's end is noticed at once
+    // rather than at the next tick of a poll.
+    for (int32_t live = LiveWorkerCount.load(); live > 0; live = LiveWorkerCount.load()) LiveWorkerCount.wait(live);
     ReleaseConverter();
     Summarise();
 }
