@@ -53,5 +53,29 @@ public:
     TkvNodeEvent OnNodeAdded;  // set by the owner before Start/AddFile
 
 private:
-    // implementation-defined
+    void Search();  // the search thread's body
+    void AppendEntry(const std::string& path, const std::string& mask, const std::string& extraPattern);
+    void EndSearch();
+    bool WakeOneLocked();  // under lock_: whether to signal one waiting worker
+
+    // The batch lock. Re-entrant, so that a user holding it through LockNodes
+    // may still call Count, ReportFailure and the like.
+    mutable std::recursive_mutex lock_;
+    std::condition_variable_any entryAdded_;  // waited on with lock_ held
+
+    std::vector<std::unique_ptr<TkvNode>> nodes_;  // lock_
+    int32_t nextIndex_ = 0;                         // lock_
+    int32_t successCount_ = 0;                      // lock_
+    int32_t failureCount_ = 0;                      // lock_
+    std::vector<std::string> errors_;               // lock_
+    std::vector<std::string> errorKeys_;            // lock_; errors_ case-folded
+    bool searchDone_ = false;                       // lock_
+    int32_t sleepers_ = 0;                          // lock_; workers waiting in NextNode
+    bool wakePending_ = false;                      // lock_; a waiting worker was signalled and has not run yet
+    std::string mask_, sourceDir_, targetDir_;      // lock_
+    std::string extraPattern_;                      // lock_
+    bool recurse_ = false;                          // lock_
+    std::atomic<bool> exhausted_{false};            // set under lock_, read anywhere
+    std::atomic<bool> terminated_{false};           // the search's stop request
+    std::thread thread_;                            // lock_ to start; joined by the destructor
 };

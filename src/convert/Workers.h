@@ -31,6 +31,9 @@ public:
     virtual void TerminateAll() = 0;  // each worker ends after its current file
 };
 
+// The most workers one chain may have, whatever ThreadsCount says.
+inline constexpr int32_t kMaxWorkers = 256;
+
 // Creates ThreadsCount suspended workers of the project's converter class.
 std::shared_ptr<TkvWorkerChain> CreateWorkers(TkvBatch& batch, const std::string& targetFolder,
                                               TkvNodeEvent onNodeDone);

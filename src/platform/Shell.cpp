@@ -54,6 +54,9 @@ void DesktopOpen(const std::string& target) {
                 ::dup2(devnull, 1);
                 ::dup2(devnull, 2);
             }
+            // The handler must not hold on to our files (targets being
+            // written, the store's temporary file).
+            ::close_range(3, ~0U, 0);
             ::execv(args[0], args);
             ::_exit(127);
         }

@@ -27,6 +27,8 @@ public:
     // mark: UTF-8 when valid, else Windows-1252). Throws when unreadable and
     // leaves the list unchanged.
     void LoadFromFile(const std::string& path);
+    // The same rules over bytes already in memory.
+    void LoadFromBytes(const std::string& bytes);
     // UTF-8 without a mark, written atomically. Throws on failure.
     void SaveToFile(const std::string& path) const;
 

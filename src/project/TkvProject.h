@@ -35,7 +35,11 @@ public:
     std::string FileName;
     std::string InlineOptions;
 
+    // Interprets kvApp's FirstArg. After -I or -U it opens the notice and
+    // returns without opening a project; ExitRequested then tells start-up
+    // to end the process.
     void ParseCommandLine();
+    bool ExitRequested() const { return exitRequested_; }
     void OpenCurrent();
     void OpenProject(bool showDialog);
     void NewProject();
@@ -48,6 +52,9 @@ public:
     void ReleaseControls();
     bool IsProjectFile(const std::string& path) const;
     void AddRecent();
+    // The default project: beside the program, else where it is saved when
+    // the program's folder is read-only, else the user's config folder; when
+    // none exists, the place where saving will put it.
     std::string DefaultProjectFile() const;
     std::string RecentFileName() const;
     std::vector<std::string> Recent() const;
@@ -76,7 +83,18 @@ public:
     std::string TargetFolder() const;  // creates the folder, ends with '/'
 
 private:
-    // implementation-defined
+    TkvPropList& Accessor(IPropertyHost* control);
+    std::string ExePath() const;
+
+    mutable std::mutex optionsMutex_;  // guards options_
+    TLineList options_;
+    mutable std::mutex recentMutex_;  // guards recent_
+    TLineList recent_;
+    // Main thread only: the bound controls and their accessors; a control's
+    // tag holds its accessor's index + 1 (-1: none yet).
+    std::vector<IPropertyHost*> controls_;
+    std::vector<std::unique_ptr<TkvPropList>> accessors_;
+    bool exitRequested_ = false;
 };
 
 extern TkvProject* kvProject;

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "platform/Choosers.h"
 #include "platform/Shell.h"
 #include "platform/TkvApp.h"
+#include "support/TempDir.h"
 
 TEST(Shell, OpenerCanBeSwappedAndSwallowsFailures) {
     std::vector<std::string> seen;
@@ -55,4 +60,21 @@ TEST(TkvApp, FirstArgIsTheFirstNonEmptyArgument) {
     EXPECT_EQ(app.FirstArg(), "/data/p.batch-quindle");
     EXPECT_FALSE(app.ExePath().empty());
     EXPECT_EQ(app.ExePath()[0], '/');
+}
+
+TEST(Shell, DesktopOpenerRunsDetachedWithTheTargetAsOneArgument) {
+    TempDir dir;
+    const std::string out = dir / "opened";
+    const std::string script = dir.Write("bin/xdg-open", "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > \"" + out +
+                                                             ".tmp\"\nmv \"" + out + ".tmp\" \"" + out + "\"\n");
+    chmod(script.c_str(), 0755);
+    const char* oldPath = std::getenv("PATH");
+    const std::string saved = oldPath ? oldPath : "";
+    setenv("PATH", (dir / "bin:" + saved).c_str(), 1);
+    ShellOpener before = SetShellOpener(nullptr);
+    ShellOpen("http://h/?a=err&e=two words");
+    SetShellOpener(before);
+    setenv("PATH", saved.c_str(), 1);
+    for (int i = 0; i < 500 && !std::filesystem::exists(out); ++i) usleep(10000);
+    EXPECT_EQ(ReadFileText(out), "1|http://h/?a=err&e=two words");
 }

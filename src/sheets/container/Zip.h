@@ -16,9 +16,9 @@ class ZipPackage {
 public:
     // Largest uncompressed entry we accept, whatever its header says.
     static constexpr uint64_t kMaxEntryBytes = 512ull << 20;
-    // Deflate cannot legitimately exceed about 1032:1; above this ratio (for
-    // entries large enough to matter) the entry is a bomb.
-    static constexpr uint64_t kMaxRatio = 1000;
+    // Deflate tops out near 1032:1 and real sheets stay far below 500:1;
+    // above this ratio (for entries large enough to matter) it is a bomb.
+    static constexpr uint64_t kMaxRatio = 500;
     static constexpr uint64_t kRatioFloorBytes = 4ull << 20;
 
     // The bytes must outlive the package. Throws sheets::Error.

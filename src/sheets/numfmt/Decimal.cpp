@@ -9,13 +9,18 @@ Decimal Decimal::Of(double magnitude) {
     Decimal r;
     if (!(magnitude > 0)) return r;
     if (magnitude > std::numeric_limits<double>::max()) magnitude = std::numeric_limits<double>::max();
+    // The shortest text that reads back as the same double: when it has at
+    // most 15 digits it is exactly the 15-digit rounding; longer ones are
+    // rounded here. Much faster than asking for a precision.
     char buf[40];
-    auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 14);
-    // "d.dddddddddddddde+XX"
+    auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific);
+    char digits[20];
+    int n = 0;
     const char* p = buf;
-    r.d[r.n++] = *p++;
-    if (*p == '.') ++p;
-    while (p < res.ptr && *p != 'e') r.d[r.n++] = *p++;
+    while (p < res.ptr && *p != 'e') {
+        if (*p != '.' && n < 20) digits[n++] = *p;
+        ++p;
+    }
     int exp = 0;
     if (p < res.ptr) {
         ++p;
@@ -24,7 +29,25 @@ Decimal Decimal::Of(double magnitude) {
         while (p < res.ptr) exp = exp * 10 + (*p++ - '0');
         if (neg) exp = -exp;
     }
-    while (r.n > 0 && r.d[r.n - 1] == '0') --r.n;
+    if (n > 15) {
+        bool up = digits[15] >= '5';
+        n = 15;
+        if (up) {
+            int i = n - 1;
+            while (i >= 0 && digits[i] == '9') --i;
+            if (i < 0) {
+                digits[0] = '1';
+                n = 1;
+                ++exp;
+            } else {
+                ++digits[i];
+                n = i + 1;
+            }
+        }
+    }
+    while (n > 0 && digits[n - 1] == '0') --n;
+    for (int i = 0; i < n; ++i) r.d[i] = digits[i];
+    r.n = n;
     r.point = exp + 1;
     return r;
 }

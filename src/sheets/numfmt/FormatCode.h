@@ -37,6 +37,7 @@ struct Section {
     Cmp cmp = Cmp::None;
     double rhs = 0;
 
+    bool malformed = false; // the code cannot be read (an unclosed [)
     bool date = false;      // a date or time section
     bool hasAt = false;     // holds the text placeholder @
     bool hasAmPm = false;
@@ -54,6 +55,10 @@ struct Section {
     // the negative section and, like it, shows no sign.
     bool NegativeOnly() const;
 };
+
+// Reads the tokens of the section that starts at i into s; returns the
+// index after its ';' (or the end of the code).
+size_t TokenizeSection(std::string_view code, size_t i, Section& s);
 
 // Splits and parses a code into at most four sections. Never fails: what it
 // cannot understand it keeps as literal text.

@@ -58,7 +58,8 @@ void RenderGeneral(double v, std::string& out) {
         return;
     }
     int e = dv.Exponent();
-    if (e >= kWidth || e < -9) {
+    // Twelve integer digits, or a number below 0.0001, take scientific notation.
+    if (e >= kWidth || e < -4) {
         AppendScientific(dv, neg, out);
         return;
     }
@@ -73,16 +74,6 @@ void RenderGeneral(double v, std::string& out) {
     }
     int nf = f.nf;
     while (nf > 0 && f.frac[nf - 1] == '0') --nf;
-    if (e < 0) {
-        // A small number stays in fixed notation unless that would show
-        // fewer significant digits than scientific notation does.
-        int shown = nf + e + 1;  // leading zeros after the point are not significant
-        int sciShown = dv.n < 6 ? dv.n : 6;
-        if (shown < sciShown) {
-            AppendScientific(dv, neg, out);
-            return;
-        }
-    }
     if (neg) out += '-';
     if (f.ni)
         out.append(f.intd, f.ni);

@@ -67,10 +67,15 @@ public:
         double mag = std::fabs(v);
         if (s->date) {
             double serial = (showSign || v >= 0) ? v : mag;
+            if (serial < 0 && date1904) {
+                // The 1904 system shows a negative serial (a negative time,
+                // mostly) as its magnitude with a minus sign.
+                r.text += '-';
+                serial = -serial;
+            }
             if (!numfmt::RenderDate(*s, serial, date1904, r.text)) r.text = kNoDate;
             return r;
         }
-        r.text.reserve(16);
         if (showSign && v < 0) r.text += '-';
         numfmt::RenderNumber(*s, mag, r.text);
         return r;
@@ -151,6 +156,8 @@ std::shared_ptr<const NumberFormat> NumberFormat::Compile(std::string_view code)
     if (code.empty() || IsGeneral(code)) return std::make_shared<GeneralFormat>();
     auto sections = numfmt::ParseCode(code);
     if (sections.empty()) return std::make_shared<GeneralFormat>();
+    for (const auto& s : sections)
+        if (s.malformed) return std::make_shared<GeneralFormat>();
     return std::make_shared<CodeFormat>(std::move(sections));
 }
 

@@ -99,7 +99,7 @@ void StyleTable::AddXf(std::string_view data, bool biff8) {
         const uint8_t ind = b.U8();
         x.indent = ind & 0x0F;
         x.shrink = ind & 0x10;
-        x.used = b.U8() >> 2;
+        b.U8();  // attribute groups said to come from the parent style
         const uint32_t bd = b.U32();
         const uint32_t bd2 = b.U32();
         const uint16_t fill = b.U16();
@@ -118,7 +118,6 @@ void StyleTable::AddXf(std::string_view data, bool biff8) {
         const uint8_t ori = b.U8();
         static constexpr uint8_t kRotation[4] = {0, 255, 90, 180};
         x.rotation = kRotation[ori & 0x03];
-        x.used = ori >> 2;
         const uint32_t a = b.U32();
         const uint32_t c = b.U32();
         x.fg = a & 0x7F;
@@ -163,16 +162,12 @@ void StyleTable::Resolve(Styles& styles) const {
     styles.formats.clear();
     styles.formats.reserve(xfs_.size());
     for (const RawXf& own : xfs_) {
-        // A cell format takes each attribute group it does not set itself
-        // from its parent style.
-        const RawXf* parent = nullptr;
-        if (!own.style && own.parent < xfs_.size() && xfs_[own.parent].style) parent = &xfs_[own.parent];
-        auto pick = [&](uint8_t group) -> const RawXf& {
-            return parent && !(own.used & group) ? *parent : own;
-        };
-
+        // Every cell format carries its complete attributes, and that is
+        // what Excel shows: the "inherited from the parent style" flags are
+        // cleared by common writers whose cells still show their own number
+        // formats, so they are not followed.
         CellFormat cf;
-        const RawXf& num = pick(1);
+        const RawXf& num = own;
         if (auto it = formats_.find(num.numFmt); it != formats_.end()) {
             cf.numFmt = it->second;
         } else if (num.numFmt < 164) {
@@ -181,12 +176,12 @@ void StyleTable::Resolve(Styles& styles) const {
             throw Error("The workbook is damaged: a cell format names a missing number format");
         }
 
-        const RawXf& fnt = pick(2);
+        const RawXf& fnt = own;
         const uint32_t font = FontRecordIndex(fnt.font);
         if (font >= styles.fonts.size()) throw Error("The workbook is damaged: a cell format names a missing font");
         cf.font = font;
 
-        const RawXf& al = pick(4);
+        const RawXf& al = own;
         static constexpr HAlign kH[8] = {HAlign::General, HAlign::Left,    HAlign::Center,
                                          HAlign::Right,   HAlign::Fill,    HAlign::Justify,
                                          HAlign::CenterContinuous, HAlign::Distributed};
@@ -199,7 +194,7 @@ void StyleTable::Resolve(Styles& styles) const {
         cf.align.indent = al.indent;
         cf.align.rotation = al.rotation <= 180 || al.rotation == 255 ? al.rotation : 0;
 
-        const RawXf& bd = pick(8);
+        const RawXf& bd = own;
         Border border;
         BorderSide* sides[4] = {&border.left, &border.right, &border.top, &border.bottom};
         for (int i = 0; i < 4; ++i) {
@@ -208,7 +203,7 @@ void StyleTable::Resolve(Styles& styles) const {
         }
         cf.border = Intern(styles.borders, border);
 
-        const RawXf& fl = pick(16);
+        const RawXf& fl = own;
         Fill fill;
         if (fl.pattern == 1) {
             fill.pattern = Fill::Pattern::Solid;

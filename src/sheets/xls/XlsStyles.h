@@ -33,7 +33,6 @@ private:
     struct RawXf {
         uint16_t font = 0, numFmt = 0, parent = 0;
         bool style = false;
-        uint8_t used = 0;  // attribute groups: 1 number, 2 font, 4 alignment, 8 border, 16 fill
         uint8_t halign = 0, valign = 2, rotation = 0, indent = 0;
         bool wrap = false, shrink = false;
         uint8_t borderStyle[4] = {};  // left, right, top, bottom

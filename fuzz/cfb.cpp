@@ -1,0 +1,19 @@
+// The compound-file layer: parse, then read every top-level stream.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "sheets/Errors.h"
+#include "sheets/container/Cfb.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    sheets::CfbHasStream(bytes, "EncryptedPackage");
+    try {
+        sheets::Cfb cfb(bytes);
+        for (const auto& e : cfb.TopLevel())
+            if (e.type == sheets::Cfb::EntryType::Stream) cfb.Read(e);
+    } catch (const sheets::Error&) {
+    }
+    return 0;
+}

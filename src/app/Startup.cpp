@@ -1,0 +1,144 @@
+#include "app/Startup.h"
+
+#include <cstdio>
+#include <cxxabi.h>
+#include <typeinfo>
+
+#include "app/TkvMain.h"
+#include "info/TkvInfo.h"
+#include "platform/Switches.h"
+#include "platform/Text.h"
+#include "platform/TkvApp.h"
+#include "project/TkvProject.h"
+
+TkvMain* kvMain = nullptr;
+
+namespace {
+
+std::string Demangle(const char* name) {
+    int status = 0;
+    char* plain = abi::__cxa_demangle(name, nullptr, nullptr, &status);
+    std::string out = status == 0 && plain ? plain : name;
+    std::free(plain);
+    return out;
+}
+
+// Destroys the process-wide objects in the reverse order of their creation;
+// each step only for what exists, so that an early end (-I, -U, an error)
+// tears down just what was built.
+void ExitSequence() {
+    // kvMatch goes first once the matcher exists.
+    delete kvMain;
+    kvMain = nullptr;
+    delete kvProject;  // resets the bound controls, writes the recent list
+    kvProject = nullptr;
+    delete kvInfo;  // writes the usage store a last time
+    kvInfo = nullptr;
+    delete kvApp;
+    kvApp = nullptr;
+}
+
+void ReportUnattendedError(const std::string& className, const void* address, const std::string& message) {
+    const std::string exe = kvApp ? kvApp->ExePath() : std::string("quindle");
+    const std::string text = "Application Error\r\n" + ApplicationErrorText(className, exe, address, message);
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
+// Reports the exception being handled; call only inside a catch block.
+void ReportCurrentException() {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        ReportUnattendedError(Demangle(typeid(e).name()), &e, e.what());
+    } catch (...) {
+        const std::type_info* type = abi::__cxa_current_exception_type();
+        ReportUnattendedError(type ? Demangle(type->name()) : std::string("unknown"), nullptr,
+                              "An unknown error occurred");
+    }
+}
+
+}  // namespace
+
+std::string ApplicationErrorText(const std::string& className, const std::string& exePath, const void* address,
+                                 const std::string& message) {
+    char where[32];
+    std::snprintf(where, sizeof where, "%016llX",
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(address)));
+    const bool fullStop = !message.empty() && message.back() == '.';
+    return "Exception " + className + " in module " + NamePart(exePath) + " at " + where + ".\r\n" + message +
+           (fullStop ? "" : ".") + "\r\n";
+}
+
+void ApplyProductProfile(TkvProject& p) {
+    p.ConverterClass = "TkvQUINDLE";
+    p.FilePattern = "*.xls?";
+    p.FileFilter = "Excel Workbook (*.xls;*.xlsx)|*.xls;*.xlsx";
+    p.TargetExt = ".htm";
+    p.ShortName = "quindle";
+    p.ProjectExt = ".batch-" + p.ShortName;
+    p.ProjectFilter = "Quindle Project|*" + p.ProjectExt;
+    p.Title = "Quindle Converter";
+    p.ProductVersion = "2025.17.420.1984";
+    p.PathDelim = '/';
+}
+
+int QuindleMain(int argc, char** argv, IWindowRun* window) {
+    return QuindleMain(std::make_unique<TkvApp>(argc, argv), window);
+}
+
+int QuindleMain(std::unique_ptr<TkvApp> app, IWindowRun* window) {
+    try {
+        kvApp = app.release();
+        kvInfo = new TkvInfo(kvApp->ExePath(), TkvInfo::DefaultStatsFileName(kvApp->ExePath()));
+        kvProject = new TkvProject();
+        kvMain = new TkvMain();
+
+        ApplyProductProfile(*kvProject);
+        kvInfo->SetProduct(kvProject->Title, kvProject->ShortName, kvProject->ProductVersion);
+        SkipLockFiles = true;
+        kvProject->ParseCommandLine();
+        if (kvProject->ExitRequested()) {
+            ExitSequence();
+            return 0;
+        }
+        // kvMatch is created here, after the current project is open.
+
+        // Decided once: a Source on the web needs the window run.
+        const bool unattended = kvProject->PureConsole() && kvProject->Source().find("http") == std::string::npos;
+        if (unattended) {
+            kvMain->Run();
+            ExitSequence();
+            return 0;
+        }
+    } catch (...) {
+        ReportCurrentException();
+        try {
+            ExitSequence();
+        } catch (...) {
+        }
+        return kExitUnattendedError;
+    }
+
+    if (!window) {
+        std::fputs("quindle: this project needs the window run, which this build (without the GUI) lacks; "
+                   "run it unattended with PureConsole=1 instead\n",
+                   stderr);
+        ExitSequence();
+        return kExitNoWindow;
+    }
+    int rc;
+    try {
+        rc = window->Run();
+    } catch (...) {
+        // The window reports errors of its own actions; one that escapes
+        // its loop ends the process like one from the unattended run.
+        ReportCurrentException();
+        rc = kExitUnattendedError;
+    }
+    // The project's teardown still talks to the bound controls, so the
+    // windows go last.
+    ExitSequence();
+    window->DestroyWindows();
+    return rc;
+}

@@ -1,0 +1,97 @@
+#include "app/TkvMain.h"
+
+#include <chrono>
+#include <thread>
+
+#include "info/TkvInfo.h"
+#include "project/TkvProject.h"
+
+
+TkvMain::~TkvMain() {
+    // The workers use the batch until they have ended.
+    if (Converter) Converter->TerminateAll();
+    Converter.reset();
+    Batch.reset();
+}
+
+const char* TkvMain::StateWord(int32_t state) {
+    switch (state) {
+    case 1: return "Success";
+    case 2: return "Failure";
+    default: return "Running";
+    }
+}
+
+void TkvMain::Run() {
+    {
+        std::lock_guard<std::mutex> lock(logMutex_);
+        log_.Clear();
+    }
+    Batch = std::make_unique<TkvBatch>();
+    bool subdir = kvProject->Subdir();
+    std::string target = kvProject->TargetFolder();
+    std::string source = kvProject->Source();
+    Batch->Start(source, target, subdir);
+
+    Converter = CreateWorkers(*Batch, kvProject->TargetFolder(),
+                              [this](TkvBatch& batch, TkvNode& node) { LogNode(batch, node); });
+    LiveWorkerCount = Converter->ChainLength();
+    Converter->ResumeAll();
+    if (kvInfo) kvInfo->Tally("C", 0, 1);
+
+    while (LiveWorkerCount > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // Every worker has passed its end; let the threads go before the batch
+    // they used is read or freed.
+    Converter.reset();
+    Summarise();
+}
+
+std::string TkvMain::ErrorReportAction(const std::vector<std::string>& errors) {
+    std::string text;
+    for (size_t i = 0; i < errors.size(); ++i) {
+        const std::string& m = errors[i];
+        if (i) text += ',';
+        bool quote = false;
+        for (unsigned char c : m)
+            if (c <= ' ' || c == ',' || c == '"') quote = true;
+        if (!quote) {
+            text += m;
+            continue;
+        }
+        text += '"';
+        for (char c : m) {
+            if (c == '"') text += '"';
+            text += c;
+        }
+        text += '"';
+    }
+    std::string escaped;
+    for (char c : text) {
+        if (c == '?') escaped += "%3F";
+        else escaped += c;
+    }
+    return "err&e=" + escaped;
+}
+
+void TkvMain::Summarise() {
+    if (kvInfo) {
+        kvInfo->Tally("A", 0, Batch->Count());
+        kvInfo->Tally("S", 0, Batch->SuccessCount());
+        kvInfo->Tally("F", 0, Batch->FailureCount());
+    }
+    if (Batch->FailureCount() > 0 && kvInfo) kvInfo->OpenLink("", ErrorReportAction(Batch->Errors()), "");
+
+    std::string logFile = kvProject->GetOption("LogFile");
+    if (!logFile.empty()) LogLines().SaveToFile(logFile);
+}
+
+void TkvMain::LogNode(TkvBatch&, TkvNode& node) {
+    std::string line = std::string(StateWord(node.State.load())) + " => " + node.FileName + " => " + node.ResultText;
+    std::lock_guard<std::mutex> lock(logMutex_);
+    log_.Add(line);
+}
+
+TLineList TkvMain::LogLines() const {
+    std::lock_guard<std::mutex> lock(logMutex_);
+    return log_;
+}

@@ -1,0 +1,227 @@
+#include "batch/Search.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <unordered_set>
+#include <vector>
+
+#include "batch/Regex.h"
+#include "batch/Utf8.h"
+#include "platform/Text.h"
+#include "platform/Switches.h"
+
+namespace {
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// '*' any run, '?' one element or none at the end of the name. Backtracks to
+// the last '*' only, which is enough because '*' is the only element with a
+// choice.
+template <typename Seq, typename Eq>
+bool GlobMatch(const Seq& name, const Seq& mask, Eq eq) {
+    const size_t N = name.size(), M = mask.size();
+    constexpr size_t none = static_cast<size_t>(-1);
+    size_t n = 0, m = 0, starM = none, starN = 0;
+    for (;;) {
+        if (m < M) {
+            if (mask[m] == "*") {
+                starM = m++;
+                starN = n;
+                continue;
+            }
+            if (mask[m] == "?") {
+                if (n < N) ++n;
+                ++m;
+                continue;
+            }
+            if (n < N && eq(name[n], mask[m])) {
+                ++n;
+                ++m;
+                continue;
+            }
+        } else if (n == N) {
+            return true;
+        }
+        if (starM == none || starN >= N) return false;
+        m = starM + 1;
+        n = ++starN;
+    }
+}
+
+// ASCII names (nearly all of them) take this path: one byte, one element.
+struct TAsciiSeq {
+    std::string_view s;
+    size_t size() const { return s.size(); }
+    struct TElem {
+        char c;
+        bool operator==(const char* lit) const { return c == lit[0] && lit[1] == 0; }
+    };
+    TElem operator[](size_t i) const { return {s[i]}; }
+};
+
+// Other names: one element per UTF-8 character, or per stray byte when the
+// name is not UTF-8. Non-ASCII characters compare exactly here.
+struct TUnitSeq {
+    std::vector<std::string_view> units;
+    explicit TUnitSeq(std::string_view s) {
+        for (size_t i = 0; i < s.size();) {
+            size_t len = Utf8CharLength(s, i);
+            if (len == 0) len = 1;
+            units.push_back(s.substr(i, len));
+            i += len;
+        }
+    }
+    size_t size() const { return units.size(); }
+    std::string_view operator[](size_t i) const { return units[i]; }
+};
+
+bool UnitsEqual(std::string_view a, std::string_view b) {
+    if (a.size() == 1 && b.size() == 1) return AsciiLower(a[0]) == AsciiLower(b[0]);
+    return a == b;
+}
+
+// A mask with non-ASCII letters needs Unicode case folding, which PCRE2 has.
+bool UnicodeWildcardMatch(std::string_view name, std::string_view mask) {
+    std::string pattern = "(?s)\\A";
+    for (size_t i = 0; i < mask.size();) {
+        size_t len = Utf8CharLength(mask, i);
+        if (len == 0) len = 1;
+        char c = mask[i];
+        if (c == '*') {
+            pattern += ".*";
+        } else if (c == '?') {
+            pattern += "(?:.|\\z)";
+        } else if (len == 1 && !((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) {
+            pattern.push_back('\\');
+            pattern.push_back(c);
+        } else {
+            pattern.append(mask, i, len);
+        }
+        i += len;
+    }
+    pattern += "\\z";
+    try {
+        return Regex::IsMatch(pattern, roIgnoreCase, std::string(name));
+    } catch (const ERegexException&) {
+        TUnitSeq n(name), m(mask);
+        return GlobMatch(n, m, UnitsEqual);
+    }
+}
+
+struct TDirKey {
+    dev_t Dev;
+    ino_t Ino;
+    bool operator==(const TDirKey&) const = default;
+};
+struct TDirKeyHash {
+    size_t operator()(const TDirKey& k) const {
+        return std::hash<unsigned long long>()(static_cast<unsigned long long>(k.Ino) * 1000003ull ^
+                                              static_cast<unsigned long long>(k.Dev));
+    }
+};
+
+class TWalker {
+public:
+    TWalker(const std::string& mask, bool recurse, bool skipHidden, const TkvStopTest& stop,
+            const TkvPathSink& sink)
+        : mask_(mask), recurse_(recurse), skipHidden_(skipHidden), skipLockFiles_(SkipLockFiles.load()),
+          stop_(stop), sink_(sink) {}
+
+    void Run(const std::string& folder) {
+        int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) Walk(fd, folder);
+    }
+
+private:
+    bool Stopped() {
+        if (!stopped_ && stop_ && stop_()) stopped_ = true;
+        return stopped_;
+    }
+
+    // Takes over `fd`. Children are opened relative to it, so paths longer
+    // than the system's limit are still walked.
+    void Walk(int fd, const std::string& folder) {
+        struct stat st;
+        // A folder reached twice (a link to an ancestor or to a sibling) is
+        // walked once: loops end and no file is listed twice.
+        if (fstat(fd, &st) != 0 || !visited_.insert({st.st_dev, st.st_ino}).second) {
+            close(fd);
+            return;
+        }
+        DIR* dir = fdopendir(fd);
+        if (!dir) {
+            close(fd);
+            return;
+        }
+        std::vector<std::string> subfolders;
+        std::string path;
+        while (dirent* entry = readdir(dir)) {
+            const char* name = entry->d_name;
+            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+            Consider(dirfd(dir), folder, name, entry->d_type, subfolders, path);
+            if (Stopped()) break;
+        }
+        for (const std::string& name : subfolders) {
+            if (Stopped()) break;
+            int child = openat(dirfd(dir), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (child >= 0) Walk(child, folder + name + "/");
+        }
+        closedir(dir);
+    }
+
+    void Consider(int dirFd, const std::string& folder, const char* name, unsigned char type,
+                  std::vector<std::string>& subfolders, std::string& path) {
+        bool hidden = name[0] == '.';
+        if (type == DT_UNKNOWN || type == DT_LNK) {
+            // Links count as what they point at; a dangling link or an entry
+            // that vanished since the listing is passed over.
+            struct stat st;
+            if (fstatat(dirFd, name, &st, 0) != 0) return;
+            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+        }
+        if (type == DT_DIR) {
+            if (recurse_ && !hidden) subfolders.emplace_back(name);
+            return;
+        }
+        // Only regular files: opening a pipe or a device would block or read
+        // forever in the worker that gets it.
+        if (type != DT_REG) return;
+        if (skipHidden_ && hidden) return;
+        if (skipLockFiles_ && name[0] == '~' && name[1] == '$') return;
+        if (!WildcardMatch(name, mask_)) return;
+        path.assign(folder);
+        path.append(name);
+        sink_(path);
+    }
+
+    const std::string& mask_;
+    bool recurse_, skipHidden_, skipLockFiles_;
+    const TkvStopTest& stop_;
+    const TkvPathSink& sink_;
+    bool stopped_ = false;
+    std::unordered_set<TDirKey, TDirKeyHash> visited_;
+};
+
+}  // namespace
+
+bool WildcardMatch(std::string_view name, std::string_view mask) {
+    if (mask.empty()) return false;
+    bool asciiMask = IsAscii(mask);
+    if (asciiMask && IsAscii(name))
+        return GlobMatch(TAsciiSeq{name}, TAsciiSeq{mask},
+                         [](TAsciiSeq::TElem a, TAsciiSeq::TElem b) { return AsciiLower(a.c) == AsciiLower(b.c); });
+    if (!asciiMask && IsValidUtf8(mask) && IsValidUtf8(name)) return UnicodeWildcardMatch(name, mask);
+    TUnitSeq n(name), m(mask);
+    return GlobMatch(n, m, UnitsEqual);
+}
+
+void SearchFolder(const std::string& folder, const std::string& mask, bool recurse, bool skipHidden,
+                  const TkvStopTest& stop, const TkvPathSink& sink) {
+    // Nothing fits an empty mask, in this folder or below it.
+    if (mask.empty() || !sink) return;
+    TWalker(mask, recurse, skipHidden, stop, sink).Run(folder);
+}

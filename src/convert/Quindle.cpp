@@ -1,0 +1,41 @@
+#include "convert/Quindle.h"
+
+#include <exception>
+
+#include "automation/OleObject.h"
+#include "project/TkvProject.h"
+
+using automation::Variant;
+
+void TkvQUINDLE::ConvertNode(TkvBatch& batch, TkvNode& node) {
+    std::string target = GetTargetName(batch, node);
+    if (target.empty()) return;
+    try {
+        OpenWorkbook(node.FileName);
+        // An existing target is not deleted first: the save writes a
+        // temporary file and renames it over the target, so a failed save
+        // leaves the old target as it was.
+        std::vector<Variant> args{Variant(target), Variant(kHtmlFormat)};
+        if (kvProject->GetBool("AllSheets", true)) {
+            automation::CallMethod(Workbook, "SaveAs", args);
+        } else {
+            int32_t sheet = kvProject->GetInt("Sheet", 0);
+            Variant which = sheet < 1 ? automation::GetProperty(Workbook, "ActiveSheet")
+                                      : automation::GetIndexedProperty(Workbook, "Sheets", {Variant(sheet)});
+            automation::CallMethod(which, "SaveAs", args);
+        }
+        CloseWorkbook();
+        ProcessSource(batch, node, target);
+        node.ResultText = target;
+        node.State = 1;
+        batch.ReportSuccess();
+    } catch (const std::exception& e) {
+        node.ResultText = e.what();
+        node.State = 2;
+        batch.ReportFailure(e.what());
+    } catch (...) {
+        CloseWorkbook();
+        throw;
+    }
+    CloseWorkbook();
+}

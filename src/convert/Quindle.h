@@ -1,0 +1,12 @@
+#pragma once
+#include "convert/ExcelOle.h"
+
+// The product's converter: each workbook saved as one HTML file.
+class TkvQUINDLE : public TkvExcelOle {
+public:
+    using TkvExcelOle::TkvExcelOle;
+
+    void ConvertNode(TkvBatch& batch, TkvNode& node) override;
+
+    static constexpr int32_t kHtmlFormat = 44;
+};

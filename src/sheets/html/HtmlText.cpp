@@ -1,0 +1,154 @@
+#include "sheets/html/HtmlText.h"
+
+#include <array>
+#include <cstdint>
+
+namespace sheets::html {
+namespace {
+
+// Length of the valid UTF-8 sequence at s[i], or 0 when it is not one.
+size_t Utf8Length(std::string_view s, size_t i) {
+    const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = b(i);
+    const size_t left = s.size() - i;
+    const auto cont = [&](size_t k) { return (b(i + k) & 0xC0) == 0x80; };
+    if (c >= 0xC2 && c <= 0xDF) return left >= 2 && cont(1) ? 2 : 0;
+    if (c >= 0xE0 && c <= 0xEF) {
+        if (left < 3 || !cont(1) || !cont(2)) return 0;
+        if (c == 0xE0 && b(i + 1) < 0xA0) return 0;   // overlong
+        if (c == 0xED && b(i + 1) >= 0xA0) return 0;  // surrogates
+        return 3;
+    }
+    if (c >= 0xF0 && c <= 0xF4) {
+        if (left < 4 || !cont(1) || !cont(2) || !cont(3)) return 0;
+        if (c == 0xF0 && b(i + 1) < 0x90) return 0;
+        if (c == 0xF4 && b(i + 1) >= 0x90) return 0;
+        return 4;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void AppendEscaped(std::string& out, std::string_view s, bool attribute, bool lineBreaks) {
+    size_t i = 0, plain = 0;
+    const auto flush = [&](size_t upto) {
+        out.append(s.data() + plain, upto - plain);
+    };
+    while (i < s.size()) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            const char* rep = nullptr;
+            switch (c) {
+                case '&': rep = "&amp;"; break;
+                case '<': rep = "&lt;"; break;
+                case '>': rep = "&gt;"; break;
+                case '"': rep = attribute ? "&quot;" : nullptr; break;
+                default: break;
+            }
+            if (rep) {
+                flush(i);
+                out += rep;
+                plain = i + 1;
+            }
+            ++i;
+            continue;
+        }
+        if (c == '\n' || c == '\t') {
+            flush(i);
+            if (c == '\n') out += attribute ? "&#10;" : (lineBreaks ? "\n" : " ");
+            else out += attribute ? "&#9;" : "\t";
+            plain = ++i;
+            continue;
+        }
+        if (c < 0x80) {  // other controls stay: they are part of the text and inert in a page
+            ++i;
+            continue;
+        }
+        const size_t n = Utf8Length(s, i);
+        if (n == 0) {
+            flush(i);
+            out += "\xEF\xBF\xBD";
+            plain = ++i;
+            continue;
+        }
+        i += n;
+    }
+    flush(s.size());
+}
+
+void AppendBase64(std::string& out, std::string_view bytes) {
+    static constexpr char kAlphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    out.reserve(out.size() + (bytes.size() + 2) / 3 * 4);
+    size_t i = 0;
+    const auto u = [&](size_t k) { return static_cast<uint32_t>(static_cast<unsigned char>(bytes[k])); };
+    for (; i + 3 <= bytes.size(); i += 3) {
+        const uint32_t v = u(i) << 16 | u(i + 1) << 8 | u(i + 2);
+        out += kAlphabet[v >> 18];
+        out += kAlphabet[(v >> 12) & 63];
+        out += kAlphabet[(v >> 6) & 63];
+        out += kAlphabet[v & 63];
+    }
+    const size_t rest = bytes.size() - i;
+    if (rest) {
+        const uint32_t v = u(i) << 16 | (rest == 2 ? u(i + 1) << 8 : 0);
+        out += kAlphabet[v >> 18];
+        out += kAlphabet[(v >> 12) & 63];
+        out += rest == 2 ? kAlphabet[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+}
+
+std::string SafeExternalUrl(std::string_view target) {
+    // Browsers drop leading and trailing C0 controls and spaces, and tabs and
+    // line breaks anywhere, before they parse a URL; vet what they would see.
+    std::string url;
+    url.reserve(target.size());
+    for (char ch : target)
+        if (ch != '\t' && ch != '\n' && ch != '\r') url += ch;
+    size_t b = 0, e = url.size();
+    while (b < e && static_cast<unsigned char>(url[b]) <= 0x20) ++b;
+    while (e > b && static_cast<unsigned char>(url[e - 1]) <= 0x20) --e;
+    url = url.substr(b, e - b);
+
+    size_t colon = url.find(':');
+    if (colon == std::string::npos || colon == 0) return {};
+    std::string scheme;
+    for (size_t k = 0; k < colon; ++k) {
+        char ch = url[k];
+        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+        const bool ok = (ch >= 'a' && ch <= 'z') ||
+                        (k > 0 && ((ch >= '0' && ch <= '9') || ch == '+' || ch == '-' || ch == '.'));
+        if (!ok) return {};
+        scheme += ch;
+    }
+    static constexpr std::array<std::string_view, 5> kAllowed{"http", "https", "mailto", "ftp", "file"};
+    for (std::string_view a : kAllowed)
+        if (scheme == a) return url;
+    return {};
+}
+
+std::string CssFontName(std::string_view name) {
+    std::string out;
+    for (char ch : name) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        // Letters of any script, digits, and the punctuation real font names use.
+        if (c >= 0x80 || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+            c == ' ' || c == '-' || c == '_' || c == '.' || c == '+')
+            out += ch;
+    }
+    // Nothing escapable is left; this only mends invalid UTF-8.
+    std::string clean;
+    AppendEscaped(clean, out);
+    return clean;
+}
+
+std::string CssColor(uint32_t rgb) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string s = "#";
+    for (int shift = 20; shift >= 0; shift -= 4) s += kHex[(rgb >> shift) & 15];
+    return s;
+}
+
+}  // namespace sheets::html

@@ -1,0 +1,510 @@
+#include "sheets/html/SheetTable.h"
+
+#include <algorithm>
+#include <map>
+
+#include "sheets/html/HtmlText.h"
+#include "sheets/html/SheetGeometry.h"
+
+namespace sheets::html {
+namespace {
+
+// Expanding hyperlink ranges over cells stops here, so that a few links over
+// whole sheets cannot cost more than the cells themselves.
+constexpr size_t kLinkBudget = size_t(1) << 22;
+
+std::string FoldCase(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+uint64_t Key(uint32_t row, uint32_t col) { return uint64_t(row) << 14 | col; }
+
+Range Clamp(Range r) {
+    r.row1 = std::min(r.row1, kMaxRows - 1);
+    r.row2 = std::min(r.row2, kMaxRows - 1);
+    r.col1 = std::min(r.col1, kMaxCols - 1);
+    r.col2 = std::min(r.col2, kMaxCols - 1);
+    return r;
+}
+
+// One place in a row that needs a cell of its own.
+struct Item {
+    uint32_t col = 0;
+    const Cell* cell = nullptr;
+    int32_t merge = -1;    // index into the sheet's valid merges, anchored here
+    int32_t comment = -1;  // index into Sheet::comments
+    int32_t filler = -1;   // the row's or column's format, for a cell the row lacks
+};
+
+struct ActiveMerge {
+    uint32_t col2, row2;
+};
+
+class SheetWriter {
+public:
+    SheetWriter(Document& doc, uint32_t sheetIndex, std::string& out)
+        : doc_(doc), sheet_(doc.wb.sheets[sheetIndex]), geo_(sheet_), out_(out), sheetIndex_(sheetIndex) {}
+
+    void Write();
+
+private:
+    void CollectMerges();
+    void CollectLinks();
+    Axis KeptRows() const;
+    Axis KeptCols() const;
+    void WriteColumns(const Axis& cols);
+    void WriteRow(uint32_t unit, const Axis& rows, const Axis& cols);
+    void BuildItems(uint32_t r, const Row* row, const Axis& cols);
+    void EmitGap(uint32_t fromCol, uint32_t toCol, uint32_t& pos, const Axis& cols, uint32_t toUnit);
+    void EmitEmpty(uint32_t span);
+    void EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rowspan, uint32_t lastCol, bool hiddenCol);
+    void EmitText(const Shown& shown, bool wrap);
+    void WritePictures();
+    const std::string& Href(uint32_t link);
+
+    Document& doc_;
+    const Sheet& sheet_;
+    SheetGeometry geo_;
+    std::string& out_;
+    uint32_t sheetIndex_;
+
+    std::vector<Range> merges_;               // valid ones, by (row1, col1)
+    std::unordered_map<uint64_t, uint32_t> links_;  // cell -> index into Sheet::links
+    std::vector<std::string> hrefs_;
+    std::vector<char> hrefDone_;
+    std::vector<size_t> comments_;            // indices into Sheet::comments, by (row, col)
+    std::vector<uint32_t> styledCols_;        // kept columns whose format shows when blank
+    std::map<uint32_t, ActiveMerge> active_;  // accepted merges covering the current row, by col1
+    std::vector<Item> items_;
+    Shown shown_;
+    size_t mergeNext_ = 0, commentNext_ = 0;
+};
+
+void SheetWriter::CollectMerges() {
+    for (const Range& m : sheet_.merges) {
+        if (m.row1 > m.row2 || m.col1 > m.col2 || m.row1 >= kMaxRows || m.col1 >= kMaxCols) continue;
+        Range c = Clamp(m);
+        if (c.row1 == c.row2 && c.col1 == c.col2) continue;
+        merges_.push_back(c);
+    }
+    std::stable_sort(merges_.begin(), merges_.end(), [](const Range& a, const Range& b) {
+        return a.row1 != b.row1 ? a.row1 < b.row1 : a.col1 < b.col1;
+    });
+    for (size_t i = 0; i < sheet_.comments.size(); ++i)
+        if (sheet_.comments[i].row < kMaxRows && sheet_.comments[i].col < kMaxCols) comments_.push_back(i);
+    std::stable_sort(comments_.begin(), comments_.end(), [&](size_t a, size_t b) {
+        const Comment &x = sheet_.comments[a], &y = sheet_.comments[b];
+        return x.row != y.row ? x.row < y.row : x.col < y.col;
+    });
+}
+
+void SheetWriter::CollectLinks() {
+    hrefs_.resize(sheet_.links.size());
+    hrefDone_.assign(sheet_.links.size(), 0);
+    size_t budget = kLinkBudget;
+    const auto& rows = geo_.Rows();
+    for (uint32_t i = 0; i < sheet_.links.size() && budget; ++i) {
+        const Range r = sheet_.links[i].range;
+        if (r.row1 > r.row2 || r.col1 > r.col2) continue;
+        auto it = std::lower_bound(rows.begin(), rows.end(), r.row1,
+                                   [](const Row* row, uint32_t v) { return row->index < v; });
+        for (; it != rows.end() && (*it)->index <= r.row2 && budget; ++it) {
+            const auto& cells = (*it)->cells;
+            auto c = std::lower_bound(cells.begin(), cells.end(), r.col1,
+                                      [](const Cell& cell, uint32_t v) { return cell.col < v; });
+            for (; c != cells.end() && c->col <= r.col2 && budget; ++c, --budget)
+                links_.emplace(Key((*it)->index, c->col), i);
+        }
+    }
+}
+
+const std::string& SheetWriter::Href(uint32_t link) {
+    if (!hrefDone_[link]) {
+        hrefDone_[link] = 1;
+        const Hyperlink& h = sheet_.links[link];
+        std::string& href = hrefs_[link];
+        if (!h.target.empty()) {
+            href = SafeExternalUrl(h.target);
+            if (!href.empty() && !h.location.empty() && href.find('#') == std::string::npos)
+                href += "#" + h.location;
+        } else if (!h.location.empty()) {
+            const int64_t target = LocationSheet(doc_, h.location);
+            if (target >= 0) href = "#" + SheetAnchor(static_cast<uint32_t>(target));
+        }
+    }
+    return hrefs_[link];
+}
+
+Axis SheetWriter::KeptRows() const {
+    std::vector<uint32_t> kept;
+    for (const Row* row : geo_.Rows()) {
+        for (const Cell& c : row->cells) {
+            if (c.col >= kMaxCols) continue;
+            if (c.type != CellType::Blank || doc_.styles.ShowsWhenBlank(c.format)) {
+                kept.push_back(row->index);
+                break;
+            }
+        }
+    }
+    for (const Range& m : merges_) {
+        kept.push_back(m.row1);
+        kept.push_back(m.row2);
+    }
+    for (size_t i : comments_) kept.push_back(sheet_.comments[i].row);
+    return Axis(std::move(kept));
+}
+
+Axis SheetWriter::KeptCols() const {
+    std::vector<char> used(kMaxCols, 0);
+    for (const Row* row : geo_.Rows())
+        for (const Cell& c : row->cells)
+            if (c.col < kMaxCols && !used[c.col] &&
+                (c.type != CellType::Blank || doc_.styles.ShowsWhenBlank(c.format)))
+                used[c.col] = 1;
+    for (const Range& m : merges_) used[m.col1] = used[m.col2] = 1;
+    for (size_t i : comments_) used[sheet_.comments[i].col] = 1;
+    std::vector<uint32_t> kept;
+    for (uint32_t c = 0; c < kMaxCols; ++c)
+        if (used[c]) kept.push_back(c);
+    return Axis(std::move(kept));
+}
+
+void SheetWriter::WriteColumns(const Axis& cols) {
+    out_ += "<colgroup>";
+    for (const Axis::Unit& u : cols.Units()) {
+        if (!u.spacer && geo_.ColHidden(u.first)) {
+            out_ += "<col style=\"width:0;visibility:collapse\">";
+            continue;
+        }
+        out_ += "<col style=\"width:";
+        out_ += std::to_string(geo_.X(u.last + 1) - geo_.X(u.first));
+        out_ += "px\">";
+    }
+    out_ += "</colgroup>\n";
+}
+
+void SheetWriter::BuildItems(uint32_t r, const Row* row, const Axis& cols) {
+    items_.clear();
+    if (row)
+        for (const Cell& c : row->cells)
+            if (c.col < kMaxCols) items_.push_back(Item{c.col, &c});
+    bool sorted = true;
+    while (mergeNext_ < merges_.size() && merges_[mergeNext_].row1 <= r) {
+        if (merges_[mergeNext_].row1 == r) {
+            items_.push_back(Item{merges_[mergeNext_].col1, nullptr, static_cast<int32_t>(mergeNext_)});
+            sorted = false;
+        }
+        ++mergeNext_;
+    }
+    while (commentNext_ < comments_.size() && sheet_.comments[comments_[commentNext_]].row <= r) {
+        const Comment& c = sheet_.comments[comments_[commentNext_]];
+        if (c.row == r) {
+            items_.push_back(Item{c.col, nullptr, -1, static_cast<int32_t>(comments_[commentNext_])});
+            sorted = false;
+        }
+        ++commentNext_;
+    }
+    // A row or column format fills the cells the row does not have, as far as the table reaches.
+    const bool rowStyled = row && row->format >= 0 && doc_.styles.ShowsWhenBlank(static_cast<uint32_t>(row->format));
+    if (rowStyled) {
+        for (const Axis::Unit& u : cols.Units())
+            if (!u.spacer) items_.push_back(Item{u.first, nullptr, -1, -1, row->format});
+        sorted = false;
+    } else if (!styledCols_.empty()) {
+        for (uint32_t c : styledCols_) items_.push_back(Item{c, nullptr, -1, -1, geo_.ColFormat(c)});
+        sorted = false;
+    }
+    if (!sorted || !std::is_sorted(items_.begin(), items_.end(),
+                                   [](const Item& a, const Item& b) { return a.col < b.col; }))
+        std::stable_sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) { return a.col < b.col; });
+    // One item per column: the first cell, and whatever else lands there.
+    size_t w = 0;
+    for (size_t i = 0; i < items_.size(); ++i) {
+        if (w > 0 && items_[w - 1].col == items_[i].col) {
+            Item& into = items_[w - 1];
+            const Item& from = items_[i];
+            if (!into.cell) into.cell = from.cell;
+            if (into.merge < 0) into.merge = from.merge;
+            if (into.comment < 0) into.comment = from.comment;
+            if (into.filler < 0) into.filler = from.filler;
+        } else {
+            items_[w++] = items_[i];
+        }
+    }
+    items_.resize(w);
+}
+
+void SheetWriter::EmitEmpty(uint32_t span) {
+    if (span == 0) return;
+    if (span == 1) {
+        out_ += "<td></td>";
+    } else {
+        out_ += "<td colspan=\"";
+        out_ += std::to_string(span);
+        out_ += "\"></td>";
+    }
+}
+
+// Empty cells from rendered column `pos` up to unit `toUnit`, leaving out the
+// slots that merged cells of earlier rows cover.
+void SheetWriter::EmitGap(uint32_t fromCol, uint32_t toCol, uint32_t& pos, const Axis& cols, uint32_t toUnit) {
+    for (auto it = active_.lower_bound(fromCol); it != active_.end() && it->first < toCol; ++it) {
+        const uint32_t a = cols.UnitOf(it->first), b = cols.UnitOf(it->second.col2);
+        if (a > pos) EmitEmpty(a - pos);
+        pos = std::max(pos, b + 1);
+    }
+    if (toUnit > pos) EmitEmpty(toUnit - pos);
+    pos = std::max(pos, toUnit);
+}
+
+void SheetWriter::EmitText(const Shown& shown, bool wrap) {
+    if (!shown.rich) {
+        AppendEscaped(out_, shown.text, false, wrap);
+        return;
+    }
+    const std::string& text = shown.rich->text;
+    const auto boundary = [&](size_t p) {  // never split a character
+        p = std::min(p, text.size());
+        while (p < text.size() && (static_cast<unsigned char>(text[p]) & 0xC0) == 0x80) ++p;
+        return p;
+    };
+    size_t pos = 0;
+    for (const TextRun& run : shown.rich->runs) {
+        const size_t start = boundary(std::max<size_t>(run.start, pos));
+        const size_t end = boundary(size_t(run.start) + run.length);
+        if (end <= start) continue;
+        AppendEscaped(out_, std::string_view(text).substr(pos, start - pos), false, wrap);
+        const uint32_t cls = doc_.styles.RunClass(run.font);
+        if (cls) {
+            out_ += "<span class=\"s";
+            out_ += std::to_string(cls);
+            out_ += "\">";
+        } else {
+            out_ += "<span>";
+        }
+        AppendEscaped(out_, std::string_view(text).substr(start, end - start), false, wrap);
+        out_ += "</span>";
+        pos = end;
+    }
+    AppendEscaped(out_, std::string_view(text).substr(pos), false, wrap);
+}
+
+void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rowspan, uint32_t lastCol,
+                           bool hiddenCol) {
+    const Item& item = items_[i];
+    uint32_t format = 0;
+    if (item.cell) {
+        format = item.cell->format;
+        doc_.texts.Show(*item.cell, shown_);
+    } else {
+        shown_ = Shown{};
+        if (item.filler >= 0) format = static_cast<uint32_t>(item.filler);
+    }
+    const bool wrap = doc_.styles.Wraps(format);
+    const uint32_t cls = doc_.styles.CellClass(format, shown_.kind, shown_.color);
+    const bool empty = shown_.Empty();
+    // Text runs on into an empty neighbour, as in the spreadsheet; elsewhere the cell clips it.
+    bool spill = !empty && !wrap && shown_.kind == ValueKind::Text;
+    if (spill && i + 1 < items_.size() && items_[i + 1].col == lastCol + 1 && items_[i + 1].cell &&
+        items_[i + 1].cell->type != CellType::Blank)
+        spill = false;
+    out_ += "<td";
+    if (cls || spill || hiddenCol) {
+        out_ += " class=\"";
+        size_t mark = out_.size();
+        if (cls) {
+            out_ += 's';
+            out_ += std::to_string(cls);
+        }
+        if (spill) out_ += out_.size() > mark ? " o" : "o";
+        if (hiddenCol) out_ += out_.size() > mark ? " x" : "x";
+        out_ += '"';
+    }
+    if (colspan > 1) {
+        out_ += " colspan=\"";
+        out_ += std::to_string(colspan);
+        out_ += '"';
+    }
+    if (rowspan > 1) {
+        out_ += " rowspan=\"";
+        out_ += std::to_string(rowspan);
+        out_ += '"';
+    }
+    if (item.comment >= 0) {
+        out_ += " title=\"";
+        AppendEscaped(out_, sheet_.comments[static_cast<size_t>(item.comment)].text, true);
+        out_ += '"';
+    }
+    out_ += '>';
+    if (empty) {
+        out_ += "</td>";
+        return;
+    }
+    const std::string* href = nullptr;
+    int64_t link = -1;
+    if (!links_.empty()) {
+        auto it = links_.find(Key(r, item.col));
+        if (it != links_.end() && !Href(it->second).empty()) {
+            link = it->second;
+            href = &hrefs_[it->second];
+        }
+    }
+    if (href) {
+        out_ += "<a href=\"";
+        AppendEscaped(out_, *href, true);
+        out_ += '"';
+        const std::string& tip = sheet_.links[static_cast<size_t>(link)].tooltip;
+        if (!tip.empty()) {
+            out_ += " title=\"";
+            AppendEscaped(out_, tip, true);
+            out_ += '"';
+        }
+        out_ += '>';
+    }
+    const uint32_t rot = doc_.styles.RotationClass(format);
+    if (rot) {
+        out_ += "<span class=\"s";
+        out_ += std::to_string(rot);
+        out_ += "\">";
+    }
+    EmitText(shown_, wrap);
+    if (rot) out_ += "</span>";
+    if (href) out_ += "</a>";
+    out_ += "</td>";
+}
+
+void SheetWriter::WriteRow(uint32_t unit, const Axis& rows, const Axis& cols) {
+    const Axis::Unit& u = rows.Units()[unit];
+    if (u.spacer) {
+        out_ += "<tr style=\"height:";
+        out_ += std::to_string(geo_.Y(u.last + 1) - geo_.Y(u.first));
+        out_ += "px\"></tr>\n";
+        return;
+    }
+    const uint32_t r = u.first;
+    const Row* row = geo_.FindRow(r);
+    if (row ? row->hidden : sheet_.defaultRowsHidden) {
+        out_ += "<tr style=\"display:none\">";
+    } else {
+        out_ += "<tr style=\"height:";
+        out_ += std::to_string(geo_.Y(r + 1) - geo_.Y(r));
+        out_ += "px\">";
+    }
+    for (auto it = active_.begin(); it != active_.end();) it = it->second.row2 < r ? active_.erase(it) : std::next(it);
+
+    BuildItems(r, row, cols);
+    uint32_t pos = 0, nextCol = 0;
+    for (size_t i = 0; i < items_.size(); ++i) {
+        Item& item = items_[i];
+        const uint32_t c = item.col;
+        // Inside a merged cell: the spreadsheet shows only the merge's first cell.
+        auto cover = active_.upper_bound(c);
+        if (cover != active_.begin() && std::prev(cover)->second.col2 >= c) continue;
+        const bool blank = !item.cell || item.cell->type == CellType::Blank;
+        const uint32_t format = item.cell ? item.cell->format : item.filler >= 0 ? uint32_t(item.filler) : 0;
+        if (item.merge < 0 && item.comment < 0 && blank && !doc_.styles.ShowsWhenBlank(format)) continue;
+
+        uint32_t lastCol = c, lastRow = r;
+        if (item.merge >= 0) {
+            const Range& m = merges_[static_cast<size_t>(item.merge)];
+            // Overlapping merges are dropped: a table cannot show them.
+            auto clash = active_.upper_bound(m.col2);
+            if (clash == active_.begin() || std::prev(clash)->second.col2 < m.col1) {
+                lastCol = m.col2;
+                lastRow = m.row2;
+            }
+        }
+        const uint32_t rc = cols.UnitOf(c);
+        EmitGap(nextCol, c, pos, cols, rc);
+        const uint32_t colspan = cols.UnitOf(lastCol) - rc + 1;
+        const uint32_t rowspan = rows.UnitOf(lastRow) - unit + 1;
+        EmitCell(r, i, colspan, rowspan, lastCol, !cols.Units()[rc].spacer && geo_.ColHidden(c));
+        if (lastCol != c || lastRow != r) active_.emplace(c, ActiveMerge{lastCol, lastRow});
+        pos = rc + colspan;
+        nextCol = lastCol + 1;
+    }
+    out_ += "</tr>\n";
+}
+
+void SheetWriter::WritePictures() {
+    for (const Picture& p : sheet_.pictures) {
+        static constexpr std::string_view kShown[] = {"image/png", "image/jpeg", "image/gif", "image/bmp",
+                                                      "image/webp"};
+        const std::string type = FoldCase(p.contentType);
+        if (p.data.empty() || std::find(std::begin(kShown), std::end(kShown), type) == std::end(kShown)) continue;
+        constexpr int64_t kEmuPerPx = 9525;
+        const auto clampOffset = [](int64_t emu) { return std::clamp<int64_t>(emu, 0, int64_t(1) << 40) / kEmuPerPx; };
+        const int64_t x = geo_.X(p.from.col) + clampOffset(p.from.colOffset);
+        const int64_t y = geo_.Y(p.from.row) + clampOffset(p.from.rowOffset);
+        int64_t w = p.widthEmu > 0 ? clampOffset(p.widthEmu) : geo_.X(p.to.col) + clampOffset(p.to.colOffset) - x;
+        int64_t h = p.heightEmu > 0 ? clampOffset(p.heightEmu) : geo_.Y(p.to.row) + clampOffset(p.to.rowOffset) - y;
+        if (w <= 0 || h <= 0) continue;
+        out_ += "<img style=\"position:absolute;left:" + std::to_string(x) + "px;top:" + std::to_string(y) +
+                "px;width:" + std::to_string(w) + "px;height:" + std::to_string(h) + "px\" alt=\"";
+        AppendEscaped(out_, p.description, true);
+        out_ += "\" src=\"data:" + type + ";base64,";
+        AppendBase64(out_, p.data);
+        out_ += "\">\n";
+    }
+}
+
+void SheetWriter::Write() {
+    out_ += "<section id=\"" + SheetAnchor(sheetIndex_) + "\"";
+    if (sheet_.rightToLeft) out_ += " dir=\"rtl\"";
+    out_ += "><div class=\"sheet\">\n";
+    if (sheet_.kind == SheetKind::Worksheet || sheet_.kind == SheetKind::Macro) {
+        CollectMerges();
+        CollectLinks();
+        const Axis rows = KeptRows();
+        const Axis cols = KeptCols();
+        for (const Axis::Unit& u : cols.Units()) {
+            const int32_t f = geo_.ColFormat(u.first);
+            if (!u.spacer && f >= 0 && doc_.styles.ShowsWhenBlank(static_cast<uint32_t>(f))) styledCols_.push_back(u.first);
+        }
+        const int64_t width = cols.Units().empty() ? 0 : geo_.X(cols.Units().back().last + 1);
+        out_ += "<table style=\"width:" + std::to_string(width) + "px\">";
+        WriteColumns(cols);
+        for (uint32_t u = 0; u < rows.Units().size(); ++u) WriteRow(u, rows, cols);
+        out_ += "</table>\n";
+        WritePictures();
+    }
+    out_ += "</div></section>\n";
+}
+
+}  // namespace
+
+std::string SheetAnchor(uint32_t sheetIndex) { return "sheet" + std::to_string(sheetIndex + 1); }
+
+int64_t LocationSheet(const Document& doc, std::string_view loc) {
+    if (!loc.empty() && loc.front() == '#') loc.remove_prefix(1);
+    std::string name;
+    if (!loc.empty() && loc.front() == '\'') {
+        size_t i = 1;
+        for (; i < loc.size(); ++i) {
+            if (loc[i] != '\'') {
+                name += loc[i];
+            } else if (i + 1 < loc.size() && loc[i + 1] == '\'') {
+                name += '\'';
+                ++i;
+            } else {
+                break;
+            }
+        }
+        if (i >= loc.size() || i + 1 >= loc.size() || loc[i + 1] != '!') return -1;
+    } else {
+        const size_t bang = loc.find('!');
+        if (bang == std::string_view::npos) return -1;
+        name = std::string(loc.substr(0, bang));
+    }
+    auto it = doc.shownSheets.find(FoldCase(name));
+    return it == doc.shownSheets.end() ? int64_t(-1) : int64_t(it->second);
+}
+
+void AppendSheet(Document& doc, uint32_t sheetIndex, std::string& out) {
+    SheetWriter(doc, sheetIndex, out).Write();
+}
+
+}  // namespace sheets::html

@@ -1,0 +1,53 @@
+#pragma once
+// The CSS classes of one document. Identical declarations share one class,
+// numbered in order of first use, so equal workbooks give equal pages.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "sheets/model/Workbook.h"
+
+namespace sheets::html {
+
+// How a value sits in a General-aligned cell.
+enum class ValueKind : uint8_t { Text, Number, Centred };
+
+class StyleSheet {
+public:
+    explicit StyleSheet(const Styles& styles);
+
+    // The class of a cell of `format` holding a value of `kind`; `color` (0xRRGGBB
+    // or -1) overrides the font colour, as a number format's [Red] does.
+    // 0 means no class is needed.
+    uint32_t CellClass(uint32_t format, ValueKind kind, int32_t color = -1);
+    // The class of a rich-text run in `font`.
+    uint32_t RunClass(uint32_t font);
+    // The class of the inner span that turns text by the format's rotation; 0 for none.
+    uint32_t RotationClass(uint32_t format);
+
+    // A blank cell of this format still shows something (a fill or a border).
+    bool ShowsWhenBlank(uint32_t format) const;
+    bool Wraps(uint32_t format) const { return Format(format).align.wrap; }
+    const CellFormat& Format(uint32_t format) const;
+
+    // The rules of the table cells' defaults and of every class handed out.
+    void AppendRules(std::string& out) const;
+
+private:
+    uint32_t Intern(std::string css);
+    const Font& FontAt(uint32_t font) const;
+    std::string CellCss(uint32_t format, ValueKind kind, int32_t color) const;
+    void AppendFontCss(std::string& css, const Font& font, bool full) const;
+
+    const Styles& styles_;
+    Font base_;
+    std::unordered_map<std::string, uint32_t> ids_;
+    std::vector<std::string> rules_;                      // by class id - 1
+    std::vector<std::array<int32_t, 3>> cellCache_;       // by format, kind; -1 unknown
+    std::unordered_map<uint64_t, uint32_t> colorCache_;  // (format, kind, colour)
+    std::vector<int32_t> runCache_, rotationCache_;
+};
+
+}  // namespace sheets::html

@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <stdexcept>
+#include <vector>
+
+#include "app/Startup.h"
+#include "info/TkvInfo.h"
+#include "platform/Files.h"
+#include "platform/Shell.h"
+#include "platform/Switches.h"
+#include "platform/TkvApp.h"
+#include "project/TkvProject.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// Records what the window run saw of the process-wide objects.
+class FakeWindow : public IWindowRun {
+public:
+    int Run() override {
+        ++runs;
+        sawProject = kvProject != nullptr;
+        if (kvProject) {
+            converterClass = kvProject->ConverterClass;
+            fileName = kvProject->FileName;
+            source = kvProject->Source();
+        }
+        if (fail) throw std::runtime_error("window broke");
+        return rc;
+    }
+    void DestroyWindows() override {
+        ++destroyed;
+        objectsGoneFirst = !kvProject && !kvInfo && !kvApp && !kvMain;
+    }
+    int rc = 0, runs = 0, destroyed = 0;
+    bool fail = false, sawProject = false, objectsGoneFirst = false;
+    std::string converterClass, fileName, source;
+};
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"XDG_STATE_HOME", "XDG_CONFIG_HOME", "QUINDLE_QUIET"}) {
+            const char* old = std::getenv(name);
+            saved_.push_back({name, old ? old : "", old != nullptr});
+        }
+        setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        unsetenv("QUINDLE_QUIET");  // notices must open here; the test runner sets it
+        std::filesystem::create_directories(dir / "bin");
+        previous_ = SetShellOpener([this](const std::string& t) { opened.push_back(t); });
+    }
+    void TearDown() override {
+        SetShellOpener(previous_);
+        for (auto& e : saved_) {
+            if (e.had) setenv(e.name.c_str(), e.value.c_str(), 1);
+            else unsetenv(e.name.c_str());
+        }
+    }
+    int Main(std::vector<std::string> args, IWindowRun* window) {
+        return QuindleMain(std::make_unique<TkvApp>(exe, std::move(args)), window);
+    }
+
+    TempDir dir;
+    std::string exe = dir / "bin/quindle";
+    std::vector<std::string> opened;
+
+private:
+    struct Env {
+        std::string name, value;
+        bool had;
+    };
+    std::vector<Env> saved_;
+    ShellOpener previous_;
+};
+
+}  // namespace
+
+TEST_F(StartupTest, UnattendedRunEndsWithZeroAndLeavesItsFiles) {
+    FakeWindow window;
+    EXPECT_EQ(Main({"-P:PureConsole=1,Source=/data/HTTP/books/*.xls?"}, &window), 0);
+    EXPECT_EQ(window.runs, 0);
+    EXPECT_EQ(window.destroyed, 0);
+    EXPECT_TRUE(SkipLockFiles.load());
+    EXPECT_TRUE(!kvApp && !kvInfo && !kvProject && !kvMain);
+    EXPECT_TRUE(FileExists(dir / "bin/quindle.ext"));
+    EXPECT_TRUE(FileExists(dir / "bin/quindle.log")) << "the recent list is written at exit";
+    TkvInfo info(exe, dir / "bin/quindle.ext");
+    EXPECT_EQ(info.Stat("R"), "2");
+}
+
+TEST_F(StartupTest, TheRunModeFollowsPureConsoleAndTheSource) {
+    const std::pair<std::string, bool> cases[] = {
+        {"-P:PureConsole=1,Source=/data/books", false},
+        {"-P:PureConsole=True,Source=/httpdocs/books", true},
+        {"-P:PureConsole=1,Source=http://host/b.xlsx", true},
+        {"-P:PureConsole=0,Source=/data/books", true},
+        {"/data/book.xlsx", true},
+    };
+    for (const auto& [arg, window] : cases) {
+        FakeWindow w;
+        w.rc = 7;
+        EXPECT_EQ(Main({arg}, &w), window ? 7 : 0) << arg;
+        EXPECT_EQ(w.runs, window ? 1 : 0) << arg;
+        if (window) {
+            EXPECT_TRUE(w.sawProject);
+            EXPECT_TRUE(w.objectsGoneFirst) << "the windows outlive the process-wide objects";
+            EXPECT_EQ(w.converterClass, "TkvQUINDLE");
+        }
+    }
+}
+
+TEST_F(StartupTest, TheWindowRunSeesTheCurrentProject) {
+    dir.Write("bin/quindle.batch-quindle", "Source=/default/*.xls?\r\n");
+    FakeWindow w;
+    EXPECT_EQ(Main({}, &w), 0);
+    EXPECT_EQ(w.fileName, dir / "bin/quindle.batch-quindle");
+    EXPECT_EQ(w.source, "/default/*.xls?");
+    EXPECT_EQ(ReadFileText(dir / "bin/quindle.log"), dir / "bin/quindle.batch-quindle" + "\r\n");
+}
+
+TEST_F(StartupTest, WithoutAWindowTheWindowRunFailsClearly) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Main({}, nullptr), kExitNoWindow);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("window run"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+    EXPECT_TRUE(!kvApp && !kvInfo && !kvProject && !kvMain);
+}
+
+TEST_F(StartupTest, NoticeSwitchesEndBeforeAnyWindow) {
+    for (const std::string arg : {"-u", "-U", "-Ifrom=cd"}) {
+        FakeWindow w;
+        EXPECT_EQ(Main({arg}, &w), 0) << arg;
+        EXPECT_EQ(w.runs, 0) << arg;
+        EXPECT_TRUE(!kvApp && !kvInfo && !kvProject && !kvMain);
+    }
+    ASSERT_EQ(opened.size(), 3u);
+    EXPECT_NE(opened[0].find("/net/?a=uni&p=quindle&v=2025.17.420.1984&c=r1"), std::string::npos) << opened[0];
+    EXPECT_NE(opened[2].find("/net/?a=ins&"), std::string::npos) << opened[2];
+    EXPECT_EQ(opened[2].substr(opened[2].size() - 8), "&from=cd");
+}
+
+TEST_F(StartupTest, AnErrorEscapingTheRunIsReportedWithExitCodeOne) {
+    FakeWindow w;
+    w.fail = true;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Main({}, &w), kExitUnattendedError);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.rfind("Application Error\r\nException std::runtime_error in module quindle at ", 0), 0u) << err;
+    EXPECT_NE(err.find(".\r\nwindow broke.\r\n"), std::string::npos) << err;
+    EXPECT_EQ(w.destroyed, 1);
+    EXPECT_TRUE(!kvApp && !kvInfo && !kvProject && !kvMain);
+}
+
+TEST(ApplicationError, TextEndsTheMessageWithOneFullStop) {
+    int x;
+    const std::string a = ApplicationErrorText("EInOutError", "/opt/q/quindle", &x, "Cannot create file /x/log.txt");
+    EXPECT_EQ(a.rfind("Exception EInOutError in module quindle at ", 0), 0u);
+    EXPECT_EQ(a.substr(a.size() - 35), ".\r\nCannot create file /x/log.txt.\r\n");
+    const std::string b = ApplicationErrorText("E", "q", nullptr, "Done.");
+    EXPECT_EQ(b, "Exception E in module q at 0000000000000000.\r\nDone.\r\n");
+}
+
+TEST(ProductProfile, IsExactlyTheProductsOwn) {
+    TkvProject p;
+    ApplyProductProfile(p);
+    EXPECT_EQ(p.ConverterClass, "TkvQUINDLE");
+    EXPECT_EQ(p.FilePattern, "*.xls?");
+    EXPECT_EQ(p.FileFilter, "Excel Workbook (*.xls;*.xlsx)|*.xls;*.xlsx");
+    EXPECT_EQ(p.TargetExt, ".htm");
+    EXPECT_EQ(p.ShortName, "quindle");
+    EXPECT_EQ(p.ProjectExt, ".batch-quindle");
+    EXPECT_EQ(p.ProjectFilter, "Quindle Project|*.batch-quindle");
+    EXPECT_EQ(p.Title, "Quindle Converter");
+    EXPECT_EQ(p.ProductVersion, "2025.17.420.1984");
+    EXPECT_EQ(p.PathDelim, '/');
+    EXPECT_TRUE(p.DeriveTarget);
+    EXPECT_TRUE(p.DefaultOverwrite);
+}
+
+TEST_F(StartupTest, QuietServersOpenNoNotices) {
+    setenv("QUINDLE_QUIET", "1", 1);
+    EXPECT_EQ(Main({"-u"}, nullptr), 0);
+    EXPECT_TRUE(opened.empty());
+}

@@ -1,0 +1,50 @@
+#pragma once
+// Workbooks for the built-in server's tests, made on the spot.
+#include <xlsxwriter.h>
+
+#include <string>
+
+// Two worksheets, "First" and "Second"; the second is the active one.
+inline void WriteTwoSheetBook(const std::string& path) {
+    lxw_workbook* wb = workbook_new(path.c_str());
+    lxw_worksheet* a = workbook_add_worksheet(wb, "First");
+    lxw_worksheet* b = workbook_add_worksheet(wb, "Second");
+    worksheet_write_string(a, 0, 0, "alpha", nullptr);
+    worksheet_write_number(b, 0, 0, 42, nullptr);
+    worksheet_activate(b);
+    workbook_close(wb);
+}
+
+// A compound file holding the streams of an encrypted package and nothing
+// else: enough to be recognised as password-protected.
+inline std::string EncryptedPackageBytes() {
+    std::string f(512 * 3, '\0');
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) f[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    const unsigned char magic[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    f.replace(0, 8, reinterpret_cast<const char*>(magic), 8);
+    f[24] = 0x3E; f[26] = 3; f[28] = static_cast<char>(0xFE); f[29] = static_cast<char>(0xFF);
+    f[30] = 9;  // 512-byte sectors
+    f[32] = 6;
+    put32(44, 1);  // one FAT sector
+    put32(48, 1);  // directory in sector 1
+    put32(60, 0xFFFFFFFE);
+    put32(68, 0xFFFFFFFE);
+    put32(76, 0);  // the FAT is sector 0
+    for (size_t i = 80; i < 512; i += 4) put32(i, 0xFFFFFFFF);
+    size_t fat = 512;
+    for (size_t i = 0; i < 512; i += 4) put32(fat + i, 0xFFFFFFFF);
+    put32(fat, 0xFFFFFFFD);
+    put32(fat + 4, 0xFFFFFFFE);
+    size_t dir = 1024;
+    auto entry = [&](size_t at, const std::string& name, char type) {
+        for (size_t i = 0; i < name.size(); ++i) f[at + 2 * i] = name[i];
+        f[at + 64] = static_cast<char>((name.size() + 1) * 2);
+        f[at + 66] = type;
+    };
+    entry(dir, "Root Entry", 5);
+    entry(dir + 128, "EncryptionInfo", 2);
+    entry(dir + 256, "EncryptedPackage", 2);
+    return f;
+}

@@ -1,0 +1,152 @@
+// Hostile and damaged workbooks fail with a short message, never a crash, a
+// hang or unbounded memory.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "sheets/Errors.h"
+#include "sheets/Loader.h"
+#include "xlsx_fixtures.h"
+
+using namespace sheets;
+
+namespace {
+
+// The message of the error a load throws ("" when it does not throw).
+std::string FailureOf(const std::string& bytes) {
+    try {
+        fixtures::Load(bytes);
+    } catch (const PasswordError& e) {
+        return std::string("password: ") + e.what();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+std::string OneCell(const std::string& cell) {
+    return fixtures::Package(fixtures::SheetXml("<row r=\"1\">" + cell + "</row>"));
+}
+
+void PutLe32(std::string& s, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) s[at + size_t(i)] = char((v >> (8 * i)) & 0xFF);
+}
+
+// A compound file with a root entry and the given streams (names only).
+std::string CompoundFile(const std::vector<std::string>& streams) {
+    std::string f(512 * 3, '\0');
+    const unsigned char magic[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    std::memcpy(f.data(), magic, 8);
+    f[24] = 0x3E; f[26] = 3; f[28] = char(0xFE); f[29] = char(0xFF); f[30] = 9; f[32] = 6;
+    PutLe32(f, 44, 1);            // one FAT sector
+    PutLe32(f, 48, 1);            // directory at sector 1
+    PutLe32(f, 56, 4096);
+    PutLe32(f, 60, 0xFFFFFFFE);
+    PutLe32(f, 68, 0xFFFFFFFE);
+    for (size_t i = 0; i < 109; ++i) PutLe32(f, 76 + 4 * i, i == 0 ? 0 : 0xFFFFFFFF);
+    for (size_t i = 0; i < 128; ++i) PutLe32(f, 512 + 4 * i, i == 0 ? 0xFFFFFFFD : i == 1 ? 0xFFFFFFFE : 0xFFFFFFFF);
+    std::vector<std::string> names = {"Root Entry"};
+    names.insert(names.end(), streams.begin(), streams.end());
+    for (size_t e = 0; e < names.size() && e < 4; ++e) {
+        size_t at = 1024 + 128 * e;
+        for (size_t i = 0; i < names[e].size(); ++i) f[at + 2 * i] = names[e][i];
+        f[at + 64] = char((names[e].size() + 1) * 2);
+        f[at + 66] = e == 0 ? 5 : 2;
+    }
+    return f;
+}
+
+}  // namespace
+
+TEST(XlsxBadInput, NotAWorkbookOrDamagedArchive) {
+    EXPECT_EQ(FailureOf(""), "Not a workbook (unknown file format)");
+    EXPECT_EQ(FailureOf("<html>hello</html>"), "Not a workbook (unknown file format)");
+    std::string good = fixtures::Xlsxwriter([](lxw_workbook* wb) {
+        worksheet_write_string(workbook_add_worksheet(wb, nullptr), 0, 0, "x", nullptr);
+    });
+    for (size_t cut : {size_t(4), size_t(100), good.size() / 2, good.size() - 10})
+        EXPECT_NE(FailureOf(good.substr(0, cut)), "") << cut;
+    // Flipped bytes inside the compressed data.
+    std::string flipped = good;
+    for (size_t i = 200; i < flipped.size(); i += 97) flipped[i] = char(~flipped[i]);
+    FailureOf(flipped);  // may or may not fail, must not crash
+    EXPECT_NE(FailureOf(fixtures::Zip({{"hello.txt", "hi"}})), "");
+}
+
+TEST(XlsxBadInput, MissingOrMalformedParts) {
+    std::string missingSheet = fixtures::Zip({
+        {"_rels/.rels", R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="r" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="xl/workbook.xml"/></Relationships>)"},
+        {"xl/workbook.xml", R"(<workbook xmlns:r="r"><sheets><sheet name="Gone" r:id="rId1"/></sheets></workbook>)"},
+        {"xl/_rels/workbook.xml.rels", R"(<Relationships><Relationship Id="rId1" Type="x/worksheet" Target="worksheets/nowhere.xml"/></Relationships>)"},
+    });
+    EXPECT_NE(FailureOf(missingSheet).find("Gone"), std::string::npos);
+    std::string truncatedXml = fixtures::Package("<worksheet><sheetData><row r=\"1\"><c r=\"A1\"><v>1</v>");
+    EXPECT_NE(FailureOf(truncatedXml).find("xl/worksheets/sheet1.xml"), std::string::npos);
+    std::string noSheets = fixtures::Package(fixtures::SheetXml(""), "", "",
+                                             {{"xl/workbook.xml", "<workbook><sheets/></workbook>"}});
+    EXPECT_NE(FailureOf(noSheets), "");
+}
+
+TEST(XlsxBadInput, BinaryWorkbooksAreNamedAsUnsupported) {
+    std::string xlsb = fixtures::Zip({
+        {"_rels/.rels", R"(<Relationships><Relationship Id="r" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="xl/workbook.bin"/></Relationships>)"},
+        {"xl/workbook.bin", std::string(64, '\x01')},
+    });
+    EXPECT_EQ(FailureOf(xlsb), "The .xlsb format is not supported");
+    EXPECT_EQ(FailureOf(fixtures::Zip({{"xl/workbook.bin", "x"}})), "The .xlsb format is not supported");
+}
+
+TEST(XlsxBadInput, ImpossibleCellsAndIndices) {
+    for (const char* ref : {"A0", "1A", "A-1", "", "A1B", "$", "AAAAAAAAA1"})
+        EXPECT_NE(FailureOf(OneCell(std::string("<c r=\"") + ref + "\"><v>1</v></c>")).find("bad cell reference"),
+                  std::string::npos)
+            << ref;
+    for (const char* ref : {"XFE1", "A1048577", "ZZZZ99999999"})
+        EXPECT_NE(FailureOf(OneCell(std::string("<c r=\"") + ref + "\"><v>1</v></c>")).find("beyond the sheet's limits"),
+                  std::string::npos)
+            << ref;
+    EXPECT_NE(FailureOf(fixtures::Package(fixtures::SheetXml(R"(<row r="1048577"/>)"))).find("beyond"),
+              std::string::npos);
+    EXPECT_NE(FailureOf(fixtures::Package(fixtures::SheetXml(R"(<row r="x"/>)"))), "");
+    // The last column and row themselves are fine.
+    EXPECT_EQ(FailureOf(fixtures::Package(fixtures::SheetXml(R"(<row r="1048576"><c r="XFD1048576"><v>1</v></c></row>)"))), "");
+
+    std::string sst = R"(<sst><si><t>only</t></si></sst>)";
+    for (const char* idx : {"1", "-1", "4294967296", "x"})
+        EXPECT_NE(FailureOf(fixtures::Package(
+                              fixtures::SheetXml(std::string(R"(<row r="1"><c r="A1" t="s"><v>)") + idx + "</v></c></row>"), sst))
+                      .find("shared string"),
+                  std::string::npos)
+            << idx;
+}
+
+TEST(XlsxBadInput, DocumentTypesAndEntitiesAreRefused) {
+    std::string bomb = R"(<?xml version="1.0"?><!DOCTYPE lolz [<!ENTITY lol "lollollollollollollollollollol">)";
+    for (int i = 1; i < 10; ++i) {
+        bomb += "<!ENTITY lol" + std::to_string(i) + " \"";
+        for (int j = 0; j < 10; ++j) bomb += "&lol" + (i == 1 ? std::string() : std::to_string(i - 1)) + ";";
+        bomb += "\">";
+    }
+    bomb += R"(]><sst><si><t>&lol9;</t></si></sst>)";
+    std::string why = FailureOf(fixtures::Package(fixtures::SheetXml(""), bomb));
+    EXPECT_NE(why.find("unsafe"), std::string::npos) << why;
+
+    std::string external = R"(<?xml version="1.0"?><!DOCTYPE w [<!ENTITY x SYSTEM "file:///etc/passwd">]>)"
+                           R"(<worksheet><sheetData><row r="1"><c r="A1" t="inlineStr"><is><t>&x;</t></is></c></row></sheetData></worksheet>)";
+    EXPECT_NE(FailureOf(fixtures::Package(external)).find("unsafe"), std::string::npos);
+    std::string plainDoctype = R"(<?xml version="1.0"?><!DOCTYPE worksheet><worksheet><sheetData/></worksheet>)";
+    EXPECT_NE(FailureOf(fixtures::Package(plainDoctype)).find("unsafe"), std::string::npos);
+    // An undeclared entity is malformed XML.
+    EXPECT_NE(FailureOf(fixtures::Package(fixtures::SheetXml(R"(<row r="1"><c r="A1" t="inlineStr"><is><t>&nbsp;</t></is></c></row>)"))), "");
+}
+
+TEST(XlsxBadInput, EncryptedPackagesAreReportedAsPasswordProtected) {
+    EXPECT_EQ(FailureOf(CompoundFile({"EncryptionInfo", "EncryptedPackage"})),
+              "password: The workbook is password-protected");
+    // A compound file without those streams goes to the .xls reader.
+    EXPECT_EQ(FailureOf(CompoundFile({"Workbook"})).find("password"), std::string::npos);
+    // Damaged directory chains end the scan instead of running away.
+    std::string looped = CompoundFile({"Workbook"});
+    PutLe32(looped, 512 + 4, 1);  // the directory sector points to itself
+    EXPECT_EQ(FailureOf(looped).find("password"), std::string::npos);
+}
