@@ -78,6 +78,9 @@ TkvFrmMain::TkvFrmMain(QWidget* parent) : TkvFrmBase(parent) {
     statusTimer_.setInterval(250);
     connect(&statusTimer_, &QTimer::timeout, this, &TkvFrmMain::UpdateStatus);
     connect(model_, &TkvResultModel::Flushed, this, &TkvFrmMain::UpdateStatus);
+    pumpTimer_.setInterval(kIdlePumpMs);
+    connect(&pumpTimer_, &QTimer::timeout, this, [] { TkvQtDispatcher::Drain(); });
+    pumpTimer_.start();
 
     CreateActions();
     CreateLayout();

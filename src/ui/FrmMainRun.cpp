@@ -151,17 +151,15 @@ void TkvFrmMain::Convert() {
         return;
     }
     QPointer<TkvFrmMain> self(this);
+    // The workers normally deliver this through the dispatcher; a worker
+    // that calls it on its own thread is passed to the GUI thread all the same.
     Workers->SetOnFinish([self] {
-        QCoreApplication* app = QCoreApplication::instance();
-        if (app && QThread::currentThread() != app->thread()) {
-            QMetaObject::invokeMethod(
-                app, [self] { if (self) Guarded([&] { self->OnFinish(); }); },
-                Qt::BlockingQueuedConnection);
-            return;
-        }
-        if (self) Guarded([&] { self->OnFinish(); });
+        TkvQtDispatcher::RunAndWait([self] {
+            if (self) self->OnFinish();
+        });
     });
     SetRunningButtons();
+    pumpTimer_.setInterval(kRunPumpMs);
     elapsed_.start();
     elapsedMs_ = -1;
     statusTimer_.start();
@@ -218,6 +216,7 @@ void TkvFrmMain::OnFinish() {
 
     model_->Flush();
     SetIdleButtons();
+    pumpTimer_.setInterval(kIdlePumpMs);
     if (elapsed_.isValid()) elapsedMs_ = elapsed_.elapsed();
     statusTimer_.stop();
     UpdateStatus();
@@ -275,6 +274,7 @@ void TkvFrmMain::WaitForWorkers(int timeoutMs) {
     QElapsedTimer t;
     t.start();
     while (IsRunning() && t.elapsed() < timeoutMs) {
+        TkvQtDispatcher::Drain();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(1);
     }

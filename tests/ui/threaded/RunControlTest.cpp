@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QThread>
+#include <filesystem>
 
 #include "../UiTestSupport.h"
 
@@ -258,4 +259,32 @@ TEST(RowFeed, AResultMayOvertakeTheNoticeOfItsEntry) {
     model.Flush();
     EXPECT_EQ(model.Row(1).fileName, "/b.xlsx");
     EXPECT_EQ(model.FailureRows(), 1);
+}
+
+TEST_F(RunTest, RealWorkersConvertTheExampleWorkbooks) {
+    namespace fs = std::filesystem;
+    const fs::path examples = fs::path(QUINDLE_SOURCE_DIR) / "examples";
+    int copied = 0;
+    std::error_code ec;
+    fs::create_directories(dir / "in", ec);
+    for (const char* name : {"sales.xlsx", "schedule.xlsx", "contacts.xls", "inventory.xls"})
+        copied += fs::copy_file(examples / name, fs::path(dir / "in") / name, ec);
+    ASSERT_EQ(copied, 4);
+    dir.Write("in/damaged.xlsx", "not a workbook at all");
+    kvProject->SetOption("ThreadsCount", "2");
+    frm = new TkvFrmMain();  // the real worker factory
+    frm->eSource->setText(QString::fromStdString(dir / "in/*.xls?"));
+    frm->eTarget->setText(QString::fromStdString(dir / "out/"));
+    frm->aConvert->trigger();
+    ASSERT_TRUE(WaitIdle(60000));
+    frm->Model()->Flush();
+    ASSERT_EQ(frm->Model()->rowCount(), 5);
+    EXPECT_EQ(frm->Model()->SuccessRows(), 4);
+    EXPECT_EQ(frm->Model()->FailureRows(), 1);
+    for (int i = 0; i < 5; ++i) {
+        const TkvRow& r = frm->Model()->Row(i);
+        if (r.state != 1) continue;
+        EXPECT_TRUE(fs::is_regular_file(r.result.toStdString())) << r.result.toStdString();
+    }
+    EXPECT_TRUE(fs::is_regular_file(dir / "out/sales.htm"));
 }
