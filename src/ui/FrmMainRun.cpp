@@ -26,6 +26,8 @@ bool NamesExistingFile(const std::string& path) {
 }
 
 QString FormatElapsed(qint64 ms) {
+    // Short runs are the usual case: tenths of a second say more there.
+    if (ms < 60000) return QStringLiteral("%1 s").arg(double(ms) / 1000.0, 0, 'f', 1);
     qint64 s = ms / 1000;
     if (s >= 3600)
         return QStringLiteral("%1:%2:%3")

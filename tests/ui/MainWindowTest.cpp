@@ -144,7 +144,7 @@ TEST_F(UiTest, FilesChooserSingleSeveralAndCancel) {
     EXPECT_EQ(choosers.calls.back(), "files:/in/*.xls?");
 
     choosers.files.push_back("/a/one.xlsx\r\n");
-    frm->bSourceFile->click();
+    QTest::mouseDClick(frm->eSource, Qt::LeftButton);  // the same as the Files button
     EXPECT_EQ(frm->eSource->text(), "/a/one.xlsx");
     ASSERT_EQ(frm->Model()->rowCount(), 1);
     EXPECT_EQ(frm->eTarget->text(), "/a/");
