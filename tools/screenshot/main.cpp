@@ -22,6 +22,7 @@
 #include "platform/Shell.h"
 #include "platform/TkvApp.h"
 #include "project/TkvProject.h"
+#include "ui/FrmAbout.h"
 #include "ui/FrmMain.h"
 #include "ui/QtDispatcher.h"
 #include "ui/QtWindowRun.h"
@@ -106,6 +107,13 @@ int main(int argc, char** argv) {
         } else {
             std::printf("%s\n", output.c_str());
         }
+        // The about window beside it, as the About action shows it.
+        TkvFrmQuindleAbout about(frm);
+        about.show();
+        QCoreApplication::processEvents();
+        const std::string aboutPng = (fs::path(output).parent_path() / "about-window.png").string();
+        if (about.grab().save(QString::fromStdString(aboutPng))) std::printf("%s\n", aboutPng.c_str());
+        about.close();
     }
 
     delete kvProject;
