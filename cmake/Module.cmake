@@ -28,6 +28,7 @@ function(quindle_tests module)
   endif()
   if(_threaded)
     add_executable(test_${module}_threaded ${_threaded})
+    add_dependencies(threaded_tests test_${module}_threaded)
     target_link_libraries(test_${module}_threaded PRIVATE ${ARGN} quindle_testsupport GTest::gtest_main GTest::gmock)
     gtest_discover_tests(test_${module}_threaded DISCOVERY_MODE PRE_TEST
       PROPERTIES LABELS "${module};threaded" ENVIRONMENT "QUINDLE_QUIET=1;QT_QPA_PLATFORM=offscreen")

@@ -5,6 +5,7 @@
 #include <typeinfo>
 
 #include "app/TkvMain.h"
+#include "batch/Match.h"
 #include "info/TkvInfo.h"
 #include "platform/Switches.h"
 #include "platform/Text.h"
@@ -27,7 +28,8 @@ std::string Demangle(const char* name) {
 // each step only for what exists, so that an early end (-I, -U, an error)
 // tears down just what was built.
 void ExitSequence() {
-    // kvMatch goes first once the matcher exists.
+    delete kvMatch;
+    kvMatch = nullptr;
     delete kvMain;
     kvMain = nullptr;
     delete kvProject;  // resets the bound controls, writes the recent list
@@ -102,7 +104,7 @@ int QuindleMain(std::unique_ptr<TkvApp> app, IWindowRun* window) {
             ExitSequence();
             return 0;
         }
-        // kvMatch is created here, after the current project is open.
+        kvMatch = new TkvMatch();
 
         // Decided once: a Source on the web needs the window run.
         const bool unattended = kvProject->PureConsole() && kvProject->Source().find("http") == std::string::npos;

@@ -15,7 +15,8 @@
 //   \d, \b know non-ASCII letters and digits (file names are not all English).
 // - \uHHHH and \u{H...} escapes, "[]" matching nothing and "[^]" matching
 //   anything, and a back reference to a group that took no part matching the
-//   empty string, as ECMAScript has them.
+//   empty string, as ECMAScript has them; a backslash before a letter that
+//   is no escape stands for the letter itself, as the runtime reads it.
 // - Without multi-line, "$" matches only at the very end, not before a final
 //   newline; with multi-line, "^" and "$" work at every line break (\n, \r,
 //   \r\n and the Unicode separators).
@@ -94,12 +95,24 @@ struct TCompiled {
 };
 using TCompiledPtr = std::shared_ptr<const TCompiled>;
 
+bool EndsInLoneBackslash(const std::string& pattern) {
+    size_t n = 0;
+    while (n < pattern.size() && pattern[pattern.size() - 1 - n] == '\\') ++n;
+    return n % 2 == 1;
+}
+
 TCompiledPtr CompileNow(const std::string& pattern, TRegexOptions options) {
     auto result = std::make_shared<TCompiled>();
+    // Taking unknown escapes as letters would also take a final backslash as
+    // one; the runtime calls that a syntax error.
+    if (EndsInLoneBackslash(pattern)) {
+        result->ErrorNumber = kErrSyntax;
+        return result;
+    }
     pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
     if (!context) throw MakeRegexException(kErrOutOfMemory);
     pcre2_set_newline(context, PCRE2_NEWLINE_ANY);
-    pcre2_set_compile_extra_options(context, PCRE2_EXTRA_ALT_BSUX);
+    pcre2_set_compile_extra_options(context, PCRE2_EXTRA_ALT_BSUX | PCRE2_EXTRA_BAD_ESCAPE_IS_LITERAL);
     uint32_t flags = PCRE2_UTF | PCRE2_UCP | PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX |
                      PCRE2_ALLOW_EMPTY_CLASS | PCRE2_MATCH_UNSET_BACKREF | PCRE2_NEVER_BACKSLASH_C;
     if (options & roIgnoreCase) flags |= PCRE2_CASELESS;

@@ -12,6 +12,17 @@
 
 using Guard = std::lock_guard<std::recursive_mutex>;
 
+namespace {
+
+// Workers put the target folder straight in front of relative names, so it
+// must end with its delimiter, or "out" + "a.htm" would land beside it.
+std::string AsFolder(std::string dir) {
+    if (!dir.empty() && dir.back() != '/') dir.push_back('/');
+    return dir;
+}
+
+}  // namespace
+
 TkvBatch::TkvBatch() = default;
 
 TkvBatch::~TkvBatch() {
@@ -36,7 +47,7 @@ void TkvBatch::Start(const std::string& source, const std::string& target, bool 
 
     size_t cut = sourcePath.rfind('/');
     Guard guard(lock_);
-    targetDir_ = std::move(targetDir);
+    targetDir_ = AsFolder(std::move(targetDir));
     sourceDir_ = cut == std::string::npos ? std::string() : sourcePath.substr(0, cut + 1);
     mask_ = cut == std::string::npos ? sourcePath : sourcePath.substr(cut + 1);
     recurse_ = recurse;
@@ -212,5 +223,5 @@ std::string TkvBatch::TargetDir() const {
 
 void TkvBatch::SetTargetDir(const std::string& dir) {
     Guard guard(lock_);
-    targetDir_ = dir;
+    targetDir_ = AsFolder(dir);
 }

@@ -48,7 +48,7 @@ public:
     std::vector<std::string> Errors() const;
     std::string SourceDir() const;
     std::string TargetDir() const;
-    void SetTargetDir(const std::string& dir);  // CreateWorkers
+    void SetTargetDir(const std::string& dir);  // CreateWorkers; a missing final '/' is added
 
     TkvNodeEvent OnNodeAdded;  // set by the owner before Start/AddFile
 

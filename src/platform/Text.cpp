@@ -101,7 +101,15 @@ std::string FoldCase(std::string_view s) {
 
 bool SameText(std::string_view a, std::string_view b) {
     bool ascii = true;
-    if (a.size() == b.size()) {
+    if (a.size() != b.size()) {
+        // Only letters outside ASCII fold across lengths (long s and s).
+        auto isAscii = [](std::string_view t) {
+            for (char c : t)
+                if (static_cast<unsigned char>(c) >= 0x80) return false;
+            return true;
+        };
+        if (isAscii(a) && isAscii(b)) return false;
+    } else {
         for (size_t i = 0; i < a.size(); ++i) {
             const auto x = static_cast<unsigned char>(a[i]);
             const auto y = static_cast<unsigned char>(b[i]);

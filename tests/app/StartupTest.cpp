@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/Startup.h"
+#include "batch/Match.h"
 #include "info/TkvInfo.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
@@ -20,7 +21,7 @@ class FakeWindow : public IWindowRun {
 public:
     int Run() override {
         ++runs;
-        sawProject = kvProject != nullptr;
+        sawProject = kvProject != nullptr && kvMatch != nullptr;
         if (kvProject) {
             converterClass = kvProject->ConverterClass;
             fileName = kvProject->FileName;
@@ -31,7 +32,7 @@ public:
     }
     void DestroyWindows() override {
         ++destroyed;
-        objectsGoneFirst = !kvProject && !kvInfo && !kvApp && !kvMain;
+        objectsGoneFirst = !kvProject && !kvInfo && !kvApp && !kvMain && !kvMatch;
     }
     int rc = 0, runs = 0, destroyed = 0;
     bool fail = false, sawProject = false, objectsGoneFirst = false;
@@ -79,7 +80,7 @@ private:
 
 TEST_F(StartupTest, UnattendedRunEndsWithZeroAndLeavesItsFiles) {
     FakeWindow window;
-    EXPECT_EQ(Main({"-P:PureConsole=1,Source=/data/HTTP/books/*.xls?"}, &window), 0);
+    EXPECT_EQ(Main({"-P:PureConsole=1,Source=" + dir / "HTTP/books/*.xls?"}, &window), 0);
     EXPECT_EQ(window.runs, 0);
     EXPECT_EQ(window.destroyed, 0);
     EXPECT_TRUE(SkipLockFiles.load());
@@ -91,12 +92,13 @@ TEST_F(StartupTest, UnattendedRunEndsWithZeroAndLeavesItsFiles) {
 }
 
 TEST_F(StartupTest, TheRunModeFollowsPureConsoleAndTheSource) {
+    // Sources in a folder of the test's own: the unattended run really runs.
     const std::pair<std::string, bool> cases[] = {
-        {"-P:PureConsole=1,Source=/data/books", false},
-        {"-P:PureConsole=True,Source=/httpdocs/books", true},
+        {"-P:PureConsole=1,Source=" + dir / "books", false},
+        {"-P:PureConsole=True,Source=" + dir / "httpdocs/books", true},
         {"-P:PureConsole=1,Source=http://host/b.xlsx", true},
-        {"-P:PureConsole=0,Source=/data/books", true},
-        {"/data/book.xlsx", true},
+        {"-P:PureConsole=0,Source=" + dir / "books", true},
+        {dir / "book.xlsx", true},
     };
     for (const auto& [arg, window] : cases) {
         FakeWindow w;
@@ -152,6 +154,16 @@ TEST_F(StartupTest, AnErrorEscapingTheRunIsReportedWithExitCodeOne) {
     EXPECT_NE(err.find(".\r\nwindow broke.\r\n"), std::string::npos) << err;
     EXPECT_EQ(w.destroyed, 1);
     EXPECT_TRUE(!kvApp && !kvInfo && !kvProject && !kvMain);
+}
+
+TEST_F(StartupTest, AnUnattendedRunThatCannotStartEndsWithOne) {
+    testing::internal::CaptureStderr();
+    // No folder in the Source, so no Target to write to.
+    EXPECT_EQ(Main({"-P:PureConsole=1,Source=book.xlsx"}, nullptr), kExitUnattendedError);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.rfind("Application Error\r\nException ", 0), 0u) << err;
+    EXPECT_TRUE(!kvApp && !kvInfo && !kvProject && !kvMain && !kvMatch);
+    EXPECT_TRUE(FileExists(dir / "bin/quindle.log")) << "the exit sequence ran";
 }
 
 TEST(ApplicationError, TextEndsTheMessageWithOneFullStop) {

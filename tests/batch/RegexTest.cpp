@@ -23,6 +23,8 @@ TEST(Regex, OptionsChangeWhatMatches) {
     // Unicode case folding, not only ASCII.
     EXPECT_TRUE(Regex::IsMatch("^ärger$", roIgnoreCase, "ÄRGER"));
     EXPECT_TRUE(Regex::IsMatch("\\u00e4", roNone, "ä"));
+    EXPECT_TRUE(Regex::IsMatch("^\\q\\u$", roNone, "qu"));  // unknown escapes are the letter
+    EXPECT_TRUE(Regex::IsMatch("^[^]$", roNone, "\n"));
 
     EXPECT_FALSE(Regex::IsMatch("^b", roNone, "a\nb"));
     EXPECT_TRUE(Regex::IsMatch("^b", roMultiline, "a\nb"));
@@ -90,6 +92,7 @@ TEST(Regex, CompileErrorsMapOntoTheTable) {
     ERegexException other = TestError("a\\");
     EXPECT_STREQ(other.what(), "Syntax error in regular expression");
     EXPECT_EQ(other.ErrorCode() & 0xFFFF, 5017);
+    EXPECT_TRUE(Regex::IsMatch("a\\\\$", roNone, "a\\"));  // an escaped final backslash is fine
 
     // The same broken pattern fails again (the cached failure is replayed).
     EXPECT_THROW(Regex::IsMatch("(", roNone, "x"), ERegexException);

@@ -54,6 +54,12 @@ TEST(NumfmtDate, EveryDateToken) {
         {"DD/MM/YYYY", 45000, "15/03/2023"},
         {"yyyy\\-mm\\-dd", 45000, "2023-03-15"},
         {"\"day\" d", 45000, "day 15"},
+        // The system's long date and time, whatever code follows.
+        {"[$-F800]dddd\\,\\ mmmm\\ dd\\,\\ yyyy", 45000, "Wednesday, March 15, 2023"},
+        {"[$-F800]dddd, mmmm dd, yyyy", 44992, "Tuesday, March 7, 2023"},
+        {"[$-x-sysdate]dddd, mmmm dd, yyyy", 45000, "Wednesday, March 15, 2023"},
+        {"[$-F400]h:mm:ss\\ AM/PM", 0.75, "6:00:00 PM"},
+        {"[$-x-systime]hh:mm", 0.25, "6:00:00 AM"},
     });
 }
 

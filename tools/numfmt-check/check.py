@@ -2,7 +2,10 @@
 """Compare the number-format unit with how two spreadsheet programs display
 the cells of a folder of .xlsx files (developer use only).
 
-usage: check.py CLI CORPUS_DIR REFS_DIR [--show N] [--code SUBSTR]
+usage: check.py CLI CORPUS_DIR REFS_DIR [--show N] [--code SUBSTR] [--every] [--engine]
+
+--engine reads the workbooks (.xls too) with the engine itself through
+`CLI --dump` instead of parsing the xlsx XML here.
 
 For every numeric cell (and every text cell under a code with a text
 section) it extracts (format code, value, date1904), formats it with the CLI
@@ -158,6 +161,66 @@ def read_workbook(path):
     return date1904, out, sst
 
 
+def engine_cells(cli, path):
+    out = subprocess.run([cli, '--dump', path], capture_output=True, text=True, errors='replace').stdout
+    sheets = {}
+    for line in out.split('\n'):
+        f = line.split('\t')
+        if len(f) != 8:
+            continue
+        idx, name, r, c, kind, code, value, shown = f
+        sheets.setdefault(int(idx), (name, []))[1].append((int(r), int(c), kind, code, value, shown))
+    return sheets
+
+
+def engine_main(cli, corpus, refs, show, only):
+    stats = Counter()
+    fails = defaultdict(list)
+    for dirpath, _, files in os.walk(corpus):
+        for f in sorted(files):
+            if not f.lower().endswith(('.xlsx', '.xlsm', '.xls')):
+                continue
+            path = os.path.join(dirpath, f)
+            rel = os.path.relpath(path, corpus)
+            refdir = os.path.join(refs, os.path.basename(corpus.rstrip('/')), rel)
+            for idx, (name, cells) in engine_cells(cli, path).items():
+                rows = sorted({r for r, c, k, code, v, shown in cells if shown.strip()})
+                rowmap = {r: k for k, r in enumerate(rows)}
+                tables = {}
+                for prog, fn in (('lo', f'{name}.csv'), ('gn', f'{idx}.csv')):
+                    p = os.path.join(refdir, prog, fn)
+                    if os.path.exists(p):
+                        with open(p, newline='', encoding='utf-8', errors='replace') as fh:
+                            tab = list(csv.reader(fh))
+                        if len(tab) == len(rows):
+                            tables[prog] = tab
+                for r, c, kind, code, value, shown in cells:
+                    if kind != 'n' and not (kind == 's' and ('@' in code or code.count(';') >= 3)):
+                        continue
+                    if only and only not in code:
+                        continue
+                    if r not in rowmap or not tables:
+                        continue
+                    exp = {}
+                    for prog, tab in tables.items():
+                        row = tab[rowmap[r]]
+                        exp[prog] = row[c] if c < len(row) else ''
+                    stats['cells'] += 1
+                    ok = any(norm(shown) == norm(e) for e in exp.values())
+                    stats['ok'] += ok
+                    stats['general' if code.lower() == 'general' else 'coded'] += 1
+                    stats[('general' if code.lower() == 'general' else 'coded') + '_ok'] += ok
+                    if not ok:
+                        fails[code].append((rel, name, r, c, value, shown, exp))
+    n = stats['cells'] or 1
+    print(f"cells {stats['cells']}  agree (as scored, either program) {stats['ok'] / n:.4f}")
+    for k in ('general', 'coded'):
+        print(f"  {k}: {stats[k]} cells, agree {stats[k + '_ok'] / (stats[k] or 1):.4f}")
+    for code, lst in sorted(fails.items(), key=lambda kv: -len(kv[1]))[:show]:
+        rel, name, r, c, value, shown, exp = lst[0]
+        print(f"[{len(lst)}] {code!r} v={value!r} ours={shown!r} refs={exp} ({rel} {name} r{r + 1}c{c + 1})")
+
+
 def main():
     args = sys.argv[1:]
     show = 40
@@ -169,6 +232,9 @@ def main():
         args.remove('--every')
     if '--code' in args:
         i = args.index('--code'); only = args[i + 1]; del args[i:i + 2]
+    if '--engine' in args:
+        args.remove('--engine')
+        return engine_main(*args, show, only)
     cli, corpus, refs = args
     items = []  # (file, sheet, row, col, code, value, d1904, refs)
     for dirpath, _, files in os.walk(corpus):

@@ -38,6 +38,9 @@ struct Section {
     double rhs = 0;
 
     bool malformed = false; // the code cannot be read (an unclosed [)
+    // [$-F800] and [$-F400] ask for the system's long date or time, whatever
+    // code follows them; this holds the en-US code that stands in.
+    const char* systemCode = nullptr;
     bool date = false;      // a date or time section
     bool hasAt = false;     // holds the text placeholder @
     bool hasAmPm = false;
@@ -69,7 +72,7 @@ void RenderNumber(const Section& s, double v, std::string& out);
 // Returns false when the serial cannot be shown as a date (negative or past
 // 9999-12-31); the caller shows a row of '#'.
 bool RenderDate(const Section& s, double serial, bool date1904, std::string& out);
-// Excel's General: at most 11 characters for the number itself (sign aside).
+// The General format: at most 11 characters for the number itself (sign aside).
 void RenderGeneral(double v, std::string& out);
 
 }  // namespace sheets::numfmt

@@ -231,6 +231,11 @@ std::vector<Section> ParseCode(std::string_view code) {
     while (i < code.size() && sections.size() < 4) {
         Section s;
         i = TokenizeSection(code, i, s);
+        if (s.systemCode) {
+            Section system;
+            TokenizeSection(s.systemCode, 0, system);
+            s.tokens = std::move(system.tokens);
+        }
         sections.push_back(std::move(s));
         if (i == code.size() && code.back() == ';' && sections.size() < 4)
             sections.emplace_back();  // a trailing ';' leaves an empty section

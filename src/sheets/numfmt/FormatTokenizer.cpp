@@ -99,6 +99,11 @@ void Bracket(Section& s, std::string_view body) {
     if (c0 == '$') {  // [$sym-locale]: the symbol shows, the locale does not matter
         std::string_view rest = body.substr(1);
         size_t dash = rest.find('-');
+        if (dash != std::string_view::npos) {
+            std::string_view locale = std::string_view(lower).substr(2 + dash);
+            if (locale == "f800" || locale == "x-sysdate") s.systemCode = "dddd, mmmm d, yyyy";
+            if (locale == "f400" || locale == "x-systime") s.systemCode = "h:mm:ss AM/PM";
+        }
         AddLiteral(s, rest.substr(0, dash));
         return;
     }

@@ -15,6 +15,13 @@ struct Formatted {
 
 // A compiled format code (up to four sections). Compile once, use often;
 // immutable and safe to share between threads.
+//
+// What the text looks like where a cell's width would decide on screen:
+// `_x` gives one space; `*x` fills nothing (an HTML cell has no fixed width
+// to fill); a date that cannot be shown (negative in the 1900 system, or
+// past 9999-12-31) gives "########"; General shows at most 11 characters
+// for the number, not counting its sign; a number that no conditioned
+// section admits is shown as General.
 class NumberFormat {
 public:
     // Never throws: a code that cannot be parsed is shown as General.

@@ -199,7 +199,10 @@ void RenderScientific(const Section& s, const Decimal& dv, std::string& out) {
             default: break;
         }
         switch (t.kind) {
-            case Tok::Point: out += '.'; break;
+            case Tok::Point:
+                if (s.nInt == 0) out.append(f.intd, f.ni);
+                out += '.';
+                break;
             case Tok::Exp:
                 out += t.text[0];
                 if (exp < 0)

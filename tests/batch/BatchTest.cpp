@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "batch/Match.h"
+#include "batch/TkvBatch.h"
+
+namespace {
+
+TEST(Batch, NormalizePathTurnsFileAddressesIntoPaths) {
+    EXPECT_EQ(TkvBatch::NormalizePath("file:///data/in/*.xls"), "/data/in/*.xls");
+    EXPECT_EQ(TkvBatch::NormalizePath("file://server/share/*.xls"), "/server/share/*.xls");
+    EXPECT_EQ(TkvBatch::NormalizePath("file:/a.xls"), "/a.xls");
+    EXPECT_EQ(TkvBatch::NormalizePath("file:a.xls"), "/a.xls");
+    EXPECT_EQ(TkvBatch::NormalizePath("file:"), "/");
+    // Only the exact lower-case prefix at the very start counts.
+    EXPECT_EQ(TkvBatch::NormalizePath("FILE:///x.xls"), "FILE:///x.xls");
+    EXPECT_EQ(TkvBatch::NormalizePath("/data/file:///x"), "/data/file:///x");
+    EXPECT_EQ(TkvBatch::NormalizePath("in/*.xls?"), "in/*.xls?");
+    EXPECT_EQ(TkvBatch::NormalizePath(""), "");
+}
+
+TEST(Batch, EmptyTargetFailsBeforeAnythingStarts) {
+    TkvBatch batch;
+    try {
+        batch.Start("/nowhere/*.xls", "", true);
+        FAIL() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "Unable to create directory");
+    }
+    EXPECT_EQ(batch.Count(), 0);
+    EXPECT_FALSE(batch.IsExhausted());
+}
+
+TEST(Batch, FailureMessagesAreKeptOnceIgnoringCase) {
+    TkvBatch batch;
+    for (int i = 0; i < 3; ++i) batch.ReportFailure("Disk full");
+    batch.ReportFailure("DISK FULL");
+    batch.ReportFailure("Workbook is encrypted");
+    batch.ReportFailure("Übel");
+    batch.ReportFailure("üBEL");
+    batch.ReportSuccess();
+    batch.ReportSuccess();
+    EXPECT_EQ(batch.FailureCount(), 7);
+    EXPECT_EQ(batch.SuccessCount(), 2);
+    EXPECT_EQ(batch.Errors(), (std::vector<std::string>{"Disk full", "Workbook is encrypted", "Übel"}));
+}
+
+TEST(Batch, AddedFilesSkipTheMaskAndEndTheList) {
+    TkvMatch matcher;
+    TkvMatchBase* saved = kvMatch;
+    kvMatch = &matcher;
+    TkvBatch batch;
+    std::vector<std::pair<int32_t, std::string>> seen;
+    batch.OnNodeAdded = [&](TkvBatch& b, TkvNode& node) {
+        EXPECT_EQ(&b, &batch);
+        // The lock is free to take again: the owner updates its rows under it.
+        auto& nodes = b.LockNodes();
+        EXPECT_EQ(nodes.back().get(), &node);
+        EXPECT_EQ(b.Count(), node.Index + 1);
+        b.UnlockNodes();
+        seen.emplace_back(node.Index, node.FileName);
+    };
+    batch.AddFile("/in/a.txt");
+    batch.AddFile("/in/b.docx");
+    kvMatch = saved;
+
+    EXPECT_EQ(seen, (std::vector<std::pair<int32_t, std::string>>{{0, "/in/a.txt"}, {1, "/in/b.docx"}}));
+    TkvNode* first = batch.NextNode();
+    TkvNode* second = batch.NextNode();
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->FileName, "/in/a.txt");
+    EXPECT_EQ(second->Index, 1);
+    EXPECT_EQ(second->State, 0);
+    EXPECT_FALSE(batch.IsExhausted());
+    EXPECT_EQ(batch.NextNode(), nullptr);
+    EXPECT_TRUE(batch.IsExhausted());
+    EXPECT_EQ(batch.NextNode(), nullptr);
+    EXPECT_EQ(batch.Count(), 2);
+}
+
+}  // namespace
