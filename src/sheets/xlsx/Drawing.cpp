@@ -179,8 +179,9 @@ void ParseDrawing(const Package& pkg, const std::string& part, std::vector<Pictu
     DrawingHandler h;
     pkg.Parse(part, h);
     auto rels = pkg.Rels(part);
+    RelIndex byId(rels);
     for (auto& p : h.pictures) {
-        const Relationship* rel = FindRel(rels, p.embed);
+        const Relationship* rel = byId.Find(p.embed);
         if (!rel || rel->external || !pkg.Has(rel->target)) continue;  // a linked or missing image shows nothing
         std::string data = pkg.Read(rel->target);
         if (data.size() > budget) throw Error("The workbook is too large to read (its pictures exceed the memory limit)");

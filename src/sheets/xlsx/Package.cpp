@@ -125,13 +125,13 @@ void Package::LoadContentTypes() const {
     if (!zip_.Has("[Content_Types].xml")) return;
     TypesHandler h(overrides_, defaults_);
     ParseXml(zip_.Read("[Content_Types].xml"), h, "[Content_Types].xml");
+    for (auto& [p, t] : overrides_) overrideIndex_.emplace(p, t);
 }
 
 std::string Package::ContentType(std::string_view part) const {
     LoadContentTypes();
     std::string norm = NormalizePartName(part);
-    for (auto& [p, t] : overrides_)
-        if (p == norm) return t;
+    if (auto it = overrideIndex_.find(norm); it != overrideIndex_.end()) return it->second;
     size_t dot = norm.rfind('.');
     if (dot != std::string::npos) {
         std::string ext = norm.substr(dot + 1);
@@ -159,6 +159,15 @@ const Relationship* FindRel(const std::vector<Relationship>& rels, std::string_v
     for (auto& r : rels)
         if (r.id == id) return &r;
     return nullptr;
+}
+
+RelIndex::RelIndex(const std::vector<Relationship>& rels) {
+    for (auto& r : rels) byId_.emplace(r.id, &r);  // the first of an id wins, as in FindRel
+}
+
+const Relationship* RelIndex::Find(std::string_view id) const {
+    auto it = byId_.find(id);
+    return it == byId_.end() ? nullptr : it->second;
 }
 
 const Relationship* FindRelOfType(const std::vector<Relationship>& rels, std::string_view type) {

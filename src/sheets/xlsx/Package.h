@@ -2,6 +2,7 @@
 // The parts of an OOXML package and the relationships between them.
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "sheets/container/Zip.h"
@@ -41,12 +42,23 @@ private:
     mutable bool typesLoaded_ = false;
     mutable std::vector<std::pair<std::string, std::string>> overrides_;  // normalized part, type
     mutable std::vector<std::pair<std::string, std::string>> defaults_;   // lower-case extension, type
+    mutable std::unordered_map<std::string, std::string> overrideIndex_;  // the first override of a part
 };
 
 // Resolves a relationship target against the part that holds it.
 std::string ResolvePartName(std::string_view sourcePart, std::string_view target);
 
 const Relationship* FindRel(const std::vector<Relationship>& rels, std::string_view id);
+
+// Relationships by id, for parts that look up many (a sheet's hyperlinks).
+class RelIndex {
+public:
+    explicit RelIndex(const std::vector<Relationship>& rels);
+    const Relationship* Find(std::string_view id) const;
+
+private:
+    std::unordered_map<std::string_view, const Relationship*> byId_;
+};
 const Relationship* FindRelOfType(const std::vector<Relationship>& rels, std::string_view type);
 
 }  // namespace sheets::xlsx

@@ -76,19 +76,20 @@ std::string WorkbookPart(const Package& pkg) {
 void ReadSheetExtras(const Package& pkg, const std::string& part, const SheetRefs& refs, Sheet& sheet,
                      uint64_t& pictureBudget) {
     auto rels = pkg.Rels(part);
+    RelIndex byId(rels);
     for (auto& l : refs.links) {
         Hyperlink h;
         h.range = l.range;
         h.location = l.location;
         h.tooltip = l.tooltip;
         if (!l.relId.empty()) {
-            if (const Relationship* r = FindRel(rels, l.relId)) h.target = r->target;
+            if (const Relationship* r = byId.Find(l.relId)) h.target = r->target;
         }
         if (h.target.empty() && h.location.empty()) continue;
         sheet.links.push_back(std::move(h));
     }
     if (!refs.drawingRelId.empty()) {
-        const Relationship* r = FindRel(rels, refs.drawingRelId);
+        const Relationship* r = byId.Find(refs.drawingRelId);
         if (r && !r->external && pkg.Has(r->target)) ParseDrawing(pkg, r->target, sheet.pictures, pictureBudget);
     }
     for (auto& r : rels)
@@ -155,8 +156,9 @@ Workbook ReadXlsx(std::string_view bytes) {
     ctx.textBudget = kTextBudget;
 
     uint64_t pictureBudget = kPictureBudget;
+    RelIndex wbRelsById(wbRels);
     for (const SheetEntry& e : wh.sheets) {
-        const Relationship* rel = FindRel(wbRels, e.relId);
+        const Relationship* rel = wbRelsById.Find(e.relId);
         if (!rel || rel->external || !pkg.Has(rel->target))
             throw Error("The workbook is damaged (the part of sheet \"" + e.name.substr(0, 64) + "\" is missing)");
         Sheet& sheet = wb.sheets.emplace_back();
