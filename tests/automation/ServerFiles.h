@@ -37,14 +37,24 @@ inline std::string EncryptedPackageBytes() {
     for (size_t i = 0; i < 512; i += 4) put32(fat + i, 0xFFFFFFFF);
     put32(fat, 0xFFFFFFFD);
     put32(fat + 4, 0xFFFFFFFE);
+    put32(56, 4096);  // mini stream cut-off
     size_t dir = 1024;
-    auto entry = [&](size_t at, const std::string& name, char type) {
+    for (size_t at = dir; at < dir + 512; at += 128) {  // unused entries point nowhere
+        put32(at + 68, 0xFFFFFFFF);
+        put32(at + 72, 0xFFFFFFFF);
+        put32(at + 76, 0xFFFFFFFF);
+    }
+    auto entry = [&](size_t at, const std::string& name, char type, uint32_t right, uint32_t child) {
         for (size_t i = 0; i < name.size(); ++i) f[at + 2 * i] = name[i];
         f[at + 64] = static_cast<char>((name.size() + 1) * 2);
         f[at + 66] = type;
+        f[at + 67] = 1;  // black
+        put32(at + 72, right);
+        put32(at + 76, child);
+        put32(at + 116, 0xFFFFFFFE);  // empty: no sectors
     };
-    entry(dir, "Root Entry", 5);
-    entry(dir + 128, "EncryptionInfo", 2);
-    entry(dir + 256, "EncryptedPackage", 2);
+    entry(dir, "Root Entry", 5, 0xFFFFFFFF, 1);
+    entry(dir + 128, "EncryptionInfo", 2, 2, 0xFFFFFFFF);
+    entry(dir + 256, "EncryptedPackage", 2, 0xFFFFFFFF, 0xFFFFFFFF);
     return f;
 }
