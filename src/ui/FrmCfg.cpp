@@ -48,7 +48,7 @@ TkvFrmCfg::~TkvFrmCfg() {
 void TkvFrmCfg::resizeEvent(QResizeEvent* e) {
     TkvFrmBase::resizeEvent(e);
     const int w = width(), h = height();
-    txtCfg->setGeometry(16, 16, w - 32, h - 73);
+    txtCfg->setGeometry(16, 16, w - 36, h - 73);
     btnHelp->setGeometry(16, h - 40, 72, 25);
     btnOk->setGeometry(w - 172, h - 40, 72, 25);
     btnCancel->setGeometry(w - 92, h - 40, 72, 25);
