@@ -8,10 +8,18 @@
 
 
 TkvMain::~TkvMain() {
-    // The workers use the batch until they have ended.
+    // A run cut short by an error may still have workers on the batch.
     if (Converter) Converter->TerminateAll();
-    Converter.reset();
+    ReleaseConverter();
     Batch.reset();
+}
+
+void TkvMain::ReleaseConverter() {
+    // Each running worker holds the chain until its thread is done with the
+    // batch, so the chain going away is the sign that the batch is free.
+    std::weak_ptr<TkvWorkerChain> chain = Converter;
+    Converter.reset();
+    while (!chain.expired()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 const char* TkvMain::StateWord(int32_t state) {
@@ -39,10 +47,10 @@ void TkvMain::Run() {
     Converter->ResumeAll();
     if (kvInfo) kvInfo->Tally("C", 0, 1);
 
-    while (LiveWorkerCount > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    // Every worker has passed its end; let the threads go before the batch
-    // they used is read or freed.
-    Converter.reset();
+    // Woken by each worker that ends, so the run's end is noticed at once
+    // rather than at the next tick of a poll.
+    for (int32_t live = LiveWorkerCount.load(); live > 0; live = LiveWorkerCount.load()) LiveWorkerCount.wait(live);
+    ReleaseConverter();
     Summarise();
 }
 

@@ -32,6 +32,8 @@ public:
     std::shared_ptr<TkvWorkerChain> Converter;
 
 private:
+    void ReleaseConverter();
+
     mutable std::mutex logMutex_;  // guards log_
     TLineList log_;
 };

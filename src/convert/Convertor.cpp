@@ -77,6 +77,7 @@ void TkvConvertor::Finish() {
     Batch.LockNodes();
     --LiveWorkerCount;
     Batch.UnlockNodes();
+    LiveWorkerCount.notify_all();
 }
 
 std::string TkvConvertor::GetTargetName(TkvBatch& batch, TkvNode& node) {

@@ -75,7 +75,11 @@ std::unique_ptr<TkvConvertor> CreateConverter(const std::string& name, TkvBatch&
 
 std::shared_ptr<TkvWorkerChain> CreateWorkers(TkvBatch& batch, const std::string& targetFolder,
                                               TkvNodeEvent onNodeDone) {
-    batch.SetTargetDir(TkvBatch::NormalizePath(targetFolder));
+    // Target names are the folder text followed by the relative name, so the
+    // folder must end with its delimiter whoever built the text.
+    std::string folder = TkvBatch::NormalizePath(targetFolder);
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    batch.SetTargetDir(folder);
     // Every worker is a thread with an engine of its own: an absurd count in
     // a project file must not exhaust the machine.
     int32_t count = std::min(kvProject->ThreadsCount(), kMaxWorkers);

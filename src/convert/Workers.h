@@ -16,7 +16,8 @@ public:
 };
 void SetMainThreadDispatcher(IMainThreadDispatcher* dispatcher);
 
-// Converter workers still alive (process-wide).
+// Converter workers still alive (process-wide). Each worker decrements it
+// under its batch's lock when it ends, then notifies waiters.
 extern std::atomic<int32_t> LiveWorkerCount;
 
 // A chain of converter workers over one batch. The chain stays alive until

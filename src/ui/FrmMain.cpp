@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -77,6 +78,9 @@ TkvFrmMain::TkvFrmMain(QWidget* parent) : TkvFrmBase(parent) {
     statusTimer_.setInterval(250);
     connect(&statusTimer_, &QTimer::timeout, this, &TkvFrmMain::UpdateStatus);
     connect(model_, &TkvResultModel::Flushed, this, &TkvFrmMain::UpdateStatus);
+    pumpTimer_.setInterval(kIdlePumpMs);
+    connect(&pumpTimer_, &QTimer::timeout, this, [] { TkvQtDispatcher::Drain(); });
+    pumpTimer_.start();
 
     CreateActions();
     CreateLayout();
@@ -108,6 +112,15 @@ TkvFrmMain::~TkvFrmMain() {
         (void)Batch.release();
         for (auto& b : retired_) (void)b.release();
     } else {
+        // Workers that reported their end may still be stepping out of the
+        // batch they used.
+        QElapsedTimer t;
+        t.start();
+        while (LiveWorkerCount.load() > 0 && t.elapsed() < 5000) QThread::msleep(1);
+        if (LiveWorkerCount.load() > 0) {
+            (void)Batch.release();
+            for (auto& b : retired_) (void)b.release();
+        }
         std::unique_ptr<TkvBatch> old = std::move(Batch);
         old.reset();
         retired_.clear();

@@ -11,6 +11,7 @@
 #include "batch/TkvBatch.h"
 #include "convert/Workers.h"
 #include "ui/FrmBase.h"
+#include "ui/QtDispatcher.h"
 
 class QAbstractButton;
 class QAction;
@@ -26,6 +27,11 @@ class QTreeView;
 class TkvFrmCfg;
 class TkvQtPropertyHost;
 class TkvResultModel;
+
+// How often the window looks for finished workers: often during a run, so
+// that the end shows at once, rarely otherwise.
+inline constexpr int kRunPumpMs = 5;
+inline constexpr int kIdlePumpMs = 100;
 
 // The main window: source and target, the file list with one result per
 // file, the project actions and the run control.
@@ -145,6 +151,8 @@ private:
     WorkerFactory workerFactory_;
     QTimer daemonTimer_;
     QTimer statusTimer_;
+    QTimer pumpTimer_;  // runs the workers' finish callbacks on this thread
+    TkvQtDispatcher dispatcher_;
     QElapsedTimer elapsed_;
     qint64 elapsedMs_ = -1;  // frozen at the end of a run; -1 before the first
     bool closeAfterRun_ = false;

@@ -26,6 +26,8 @@ bool NamesExistingFile(const std::string& path) {
 }
 
 QString FormatElapsed(qint64 ms) {
+    // Short runs are the usual case: tenths of a second say more there.
+    if (ms < 60000) return QStringLiteral("%1 s").arg(double(ms) / 1000.0, 0, 'f', 1);
     qint64 s = ms / 1000;
     if (s >= 3600)
         return QStringLiteral("%1:%2:%3")
@@ -151,17 +153,15 @@ void TkvFrmMain::Convert() {
         return;
     }
     QPointer<TkvFrmMain> self(this);
+    // The workers normally deliver this through the dispatcher; a worker
+    // that calls it on its own thread is passed to the GUI thread all the same.
     Workers->SetOnFinish([self] {
-        QCoreApplication* app = QCoreApplication::instance();
-        if (app && QThread::currentThread() != app->thread()) {
-            QMetaObject::invokeMethod(
-                app, [self] { if (self) Guarded([&] { self->OnFinish(); }); },
-                Qt::BlockingQueuedConnection);
-            return;
-        }
-        if (self) Guarded([&] { self->OnFinish(); });
+        TkvQtDispatcher::RunAndWait([self] {
+            if (self) self->OnFinish();
+        });
     });
     SetRunningButtons();
+    pumpTimer_.setInterval(kRunPumpMs);
     elapsed_.start();
     elapsedMs_ = -1;
     statusTimer_.start();
@@ -218,6 +218,7 @@ void TkvFrmMain::OnFinish() {
 
     model_->Flush();
     SetIdleButtons();
+    pumpTimer_.setInterval(kIdlePumpMs);
     if (elapsed_.isValid()) elapsedMs_ = elapsed_.elapsed();
     statusTimer_.stop();
     UpdateStatus();
@@ -275,6 +276,7 @@ void TkvFrmMain::WaitForWorkers(int timeoutMs) {
     QElapsedTimer t;
     t.start();
     while (IsRunning() && t.elapsed() < timeoutMs) {
+        TkvQtDispatcher::Drain();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(1);
     }

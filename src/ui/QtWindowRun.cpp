@@ -53,11 +53,12 @@ int TkvQtWindowRun::Run() {
     main_->show();
     int rc = app_->exec();
 
-    // Workers of a run that ended with the window still leave through the
+    // Workers of a run that outlived the loop still finish through the
     // dispatcher: keep serving it until they are gone.
     QElapsedTimer t;
     t.start();
     while (LiveWorkerCount.load() > 0 && t.elapsed() < 30000) {
+        TkvQtDispatcher::Drain();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(1);
     }

@@ -13,10 +13,7 @@ constexpr int kFlushDelayMs = 40;
 void TkvRowFeed::Push(Update&& u) {
     std::lock_guard<std::mutex> lock(mutex_);
     pending_.push_back(std::move(u));
-    if (!wakePosted_ && wake_) {
-        wakePosted_ = true;
-        wake_();
-    }
+    hasPending_.store(true, std::memory_order_release);
 }
 
 void TkvRowFeed::Added(uint64_t generation, int32_t index, const std::string& fileName) {
@@ -32,33 +29,19 @@ std::vector<TkvRowFeed::Update> TkvRowFeed::Take() {
     std::lock_guard<std::mutex> lock(mutex_);
     std::vector<Update> out;
     out.swap(pending_);
-    wakePosted_ = false;
+    hasPending_.store(false, std::memory_order_release);
     return out;
-}
-
-void TkvRowFeed::SetWake(std::function<void()> wake) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    wake_ = std::move(wake);
-    wakePosted_ = false;
 }
 
 TkvResultModel::TkvResultModel(QObject* parent)
     : QAbstractTableModel(parent), feed_(std::make_shared<TkvRowFeed>()) {
-    flushTimer_.setSingleShot(true);
+    // The threads that fill the feed never call into the toolkit; the GUI
+    // thread looks for their updates at this pace and takes them all at once.
     flushTimer_.setInterval(kFlushDelayMs);
-    connect(&flushTimer_, &QTimer::timeout, this, &TkvResultModel::Flush);
-    feed_->SetWake([this] {
-        QMetaObject::invokeMethod(this, &TkvResultModel::ScheduleFlush, Qt::QueuedConnection);
+    connect(&flushTimer_, &QTimer::timeout, this, [this] {
+        if (feed_->HasPending()) Flush();
     });
-}
-
-TkvResultModel::~TkvResultModel() {
-    // Threads may still hold the feed; they must not post to a dead model.
-    feed_->SetWake(nullptr);
-}
-
-void TkvResultModel::ScheduleFlush() {
-    if (!flushTimer_.isActive()) flushTimer_.start();
+    flushTimer_.start();
 }
 
 int TkvResultModel::rowCount(const QModelIndex& parent) const {
@@ -127,7 +110,6 @@ void TkvResultModel::Apply(const TkvRowFeed::Update& u) {
 }
 
 void TkvResultModel::Flush() {
-    flushTimer_.stop();
     std::vector<TkvRowFeed::Update> updates = feed_->Take();
     if (updates.empty()) return;
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <QAbstractTableModel>
 #include <QTimer>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -29,17 +30,14 @@ public:
 
     // GUI thread.
     std::vector<Update> Take();
-    // Called (under the feed's lock, so it must only post) when the inbox
-    // stops being empty; nullptr detaches the owner.
-    void SetWake(std::function<void()> wake);
+    bool HasPending() const { return hasPending_.load(std::memory_order_acquire); }
 
 private:
     void Push(Update&& u);
 
-    std::mutex mutex_;              // guards pending_, wakePosted_, wake_
+    std::mutex mutex_;              // guards pending_
     std::vector<Update> pending_;
-    bool wakePosted_ = false;
-    std::function<void()> wake_;
+    std::atomic<bool> hasPending_{false};  // a hint for the GUI thread's timer
 };
 
 struct TkvRow {
@@ -53,7 +51,6 @@ class TkvResultModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit TkvResultModel(QObject* parent = nullptr);
-    ~TkvResultModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -66,8 +63,8 @@ public:
     uint64_t Generation() const { return generation_; }
     const std::shared_ptr<TkvRowFeed>& Feed() const { return feed_; }
 
-    // Applies the pending updates now (the GUI thread does it by itself soon
-    // after they arrive).
+    // Applies the pending updates now (the GUI thread's timer does it by
+    // itself soon after they arrive).
     void Flush();
 
     const TkvRow& Row(int i) const { return rows_[size_t(i)]; }
@@ -78,7 +75,6 @@ signals:
     void Flushed();
 
 private:
-    void ScheduleFlush();
     void Apply(const TkvRowFeed::Update& u);
     void SetState(TkvRow& row, int32_t state);
 

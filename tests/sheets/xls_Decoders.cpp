@@ -58,6 +58,11 @@ TEST(XlsSst, CountsThatLie) {
     auto sst = ReadSst({U32(1000000) + U32(1000000) + Str16("only")}, Biff8());
     ASSERT_EQ(sst.size(), 1u);
     EXPECT_EQ(sst[0].text, "only");
+    // Fewer claimed than present: the rest are kept, a broken tail after
+    // them is dropped.
+    sst = ReadSst({U32(2) + U32(1) + Str16("one") + Str16("two") + U16(9) + U8(0) + "x"}, Biff8());
+    ASSERT_EQ(sst.size(), 2u);
+    EXPECT_EQ(sst[1].text, "two");
     // A character count past the data, a run count past the data.
     EXPECT_THROW(ReadSst({U32(1) + U32(1) + U16(50) + U8(0) + "short"}, Biff8()), sheets::Error);
     EXPECT_THROW(ReadSst({U32(1) + U32(1) + U16(1) + U8(8) + U16(60000) + "a" + U32(0)}, Biff8()), sheets::Error);

@@ -204,6 +204,12 @@ TEST(XlsRecords, DamagedRecordsFailWithAReadableMessage) {
     EXPECT_NE(ErrorOf(g, Rec(0x0203, CellAt(0, 0, 15) + "abc")).find("truncated"), std::string::npos);
     EXPECT_NE(ErrorOf(g, Rec(0x0204, CellAt(0, 0, 15) + U16(500) + U8(0) + "abc")).find("truncated"),
               std::string::npos);
+    // Rich text naming a font that does not exist, in the table and in a cell.
+    std::string badRun = U16(1) + U8(8) + U16(1) + "a" + U16(0) + U16(40);
+    EXPECT_NE(ErrorOf(BasicGlobals(Rec(0x00FC, U32(1) + U32(1) + badRun)), "").find("missing font"),
+              std::string::npos);
+    EXPECT_NE(ErrorOf(g, Rec(0x00D6, CellAt(0, 0, 15) + Str16("ab") + U16(1) + U16(0) + U16(40))).find("missing font"),
+              std::string::npos);
     // A cell past the last column.
     EXPECT_NE(ErrorOf(g, Rec(0x0203, CellAt(0, 20000, 15) + F64(1))).find("outside"), std::string::npos);
     // A cell format naming a font or number format that does not exist.
@@ -233,4 +239,56 @@ TEST(XlsRecords, RepeatedAndOutOfOrderCellsEndSorted) {
     EXPECT_EQ(rows[1].cells[1].col, 3);
     EXPECT_EQ(rows[1].cells[3].col, 5);
     EXPECT_DOUBLE_EQ(rows[1].cells[3].number, 4);  // the later record wins
+}
+
+TEST(XlsRecords, CommentsJoinTheirNoteToTheTextBox) {
+    auto obj = [](uint16_t id) { return Rec(0x005D, U16(0x15) + U16(18) + U16(0x19) + U16(id) + std::string(14, '\0')); };
+    auto txo = [](uint16_t chars) { return Rec(0x01B6, std::string(10, '\0') + U16(chars) + U16(16) + U32(0)); };
+    std::string text = Rec(0x003C, U8(0) + "Check ") + Rec(0x003C, U8(1) + U16(u'Ж') + U16('!')) +
+                       Rec(0x003C, std::string(16, '\0'));  // formatting runs
+    std::string cells = Rec(0x0203, CellAt(2, 1, 15) + F64(1)) + obj(7) + txo(8) + text + obj(9) + txo(0) +
+                        Rec(0x001C, U16(2) + U16(1) + U16(0) + U16(7) + Str16("Ann") + U8(0)) +
+                        Rec(0x001C, U16(3) + U16(1) + U16(0) + U16(42) + Str16("Bob") + U8(0));
+    auto wb = Read(BasicGlobals(), {{"S", cells}});
+    const auto& comments = wb.sheets[0].comments;
+    ASSERT_EQ(comments.size(), 1u);  // the second note names no text box
+    EXPECT_EQ(comments[0].row, 2u);
+    EXPECT_EQ(comments[0].col, 1u);
+    EXPECT_EQ(comments[0].author, "Ann");
+    EXPECT_EQ(comments[0].text, "Check Ж!");
+}
+
+TEST(XlsRecords, SheetsThatShareOrOverlapTheirDataAreNotReadAgainAndAgain) {
+    const std::string bof = Rec(0x0809, U16(0x0600) + U16(0x10) + std::string(12, '\0'));
+    std::string body;
+    for (int i = 0; i < 40; ++i) body += Rec(0x0203, CellAt(uint16_t(i), 0, 15) + F64(i));
+    const int sheets = 3000;
+    auto build = [&](bool shared) {
+        std::string globals = bof.substr(0, 4) + U16(0x0600) + U16(5) + std::string(12, '\0') + BasicGlobals();
+        const size_t bsSize = Rec(0x0085, U32(0) + U8(0) + U8(0) + U8(1) + U8(0) + "S").size();
+        size_t at = globals.size() + sheets * bsSize + 4;
+        std::string list, subs;
+        for (int i = 0; i < sheets; ++i) {
+            list += Rec(0x0085, U32(uint32_t(shared ? at : at + subs.size())) + U8(0) + U8(0) + U8(1) + U8(0) + "S");
+            subs += bof + body;  // no end record: each runs into the next
+        }
+        return Cfb(globals + list + Rec(0x000A, "") + subs);
+    };
+    // All sheets naming one substream: read once.
+    auto wb = ReadXls(build(true));
+    ASSERT_EQ(wb.sheets.size(), size_t(sheets));
+    EXPECT_FALSE(wb.sheets[0].rows.empty());
+    EXPECT_TRUE(wb.sheets[1].rows.empty());
+    // Substreams without end records: refused rather than read quadratically.
+    EXPECT_NE(ErrorOf(build(false)).find("overlap"), std::string::npos);
+}
+
+TEST(XlsRecords, ThousandsOfDistinctFormatsStayLinear) {
+    std::string xfs;
+    for (uint32_t i = 0; i < 20000; ++i)
+        xfs += Rec(0x00E0, U16(0) + U16(0) + U16(1) + U8(0) + U8(0) + U8(0) + U8(0) +
+                               U32(0x1111 | (i & 0x3FFF) << 16) + U32(0) + U16(0));
+    auto wb = Read(BasicGlobals(xfs), {{"S", ""}});
+    EXPECT_EQ(wb.styles.formats.size(), 20016u);
+    EXPECT_GT(wb.styles.borders.size(), 2000u);
 }

@@ -6,6 +6,7 @@
 
 #include "sheets/Errors.h"
 #include "sheets/Loader.h"
+#include "sheets/xlsx/Worksheet.h"
 #include "xlsx_fixtures.h"
 
 using namespace sheets;
@@ -52,6 +53,11 @@ std::string CompoundFile(const std::vector<std::string>& streams) {
         for (size_t i = 0; i < names[e].size(); ++i) f[at + 2 * i] = names[e][i];
         f[at + 64] = char((names[e].size() + 1) * 2);
         f[at + 66] = e == 0 ? 5 : 2;
+        f[at + 67] = 1;  // black
+        PutLe32(f, at + 68, 0xFFFFFFFF);
+        PutLe32(f, at + 72, e > 0 && e + 1 < names.size() ? uint32_t(e + 1) : 0xFFFFFFFF);
+        PutLe32(f, at + 76, e == 0 && names.size() > 1 ? 1 : 0xFFFFFFFF);
+        PutLe32(f, at + 116, 0xFFFFFFFE);
     }
     return f;
 }
@@ -149,4 +155,47 @@ TEST(XlsxBadInput, EncryptedPackagesAreReportedAsPasswordProtected) {
     std::string looped = CompoundFile({"Workbook"});
     PutLe32(looped, 512 + 4, 1);  // the directory sector points to itself
     EXPECT_EQ(FailureOf(looped).find("password"), std::string::npos);
+}
+
+// Damaged workbook relationships: the parts are found by their declared
+// content types when that is unambiguous, otherwise the workbook fails.
+TEST(XlsxBadInput, DamagedWorkbookRelationships) {
+    const std::string ct = "application/vnd.openxmlformats-officedocument.spreadsheetml.";
+    std::string types = R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
+                        R"(<Override PartName="/xl/worksheets/sheet1.xml" ContentType=")" + ct + R"(worksheet+xml"/>)"
+                        R"(<Override PartName="/xl/sharedStrings.xml" ContentType=")" + ct + R"(sharedStrings+xml"/></Types>)";
+    std::string sheet = fixtures::SheetXml(R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row>)");
+    std::string sst = "<sst><si><t>kept</t></si></sst>";
+    fixtures::Entries damaged = {{"[Content_Types].xml", types}, {"xl/_rels/workbook.xml.rels", "<Relationships><Rel\"\"\"/>"}};
+    Workbook wb = fixtures::Load(fixtures::Package(sheet, sst, "", damaged));
+    ASSERT_EQ(wb.sheets.size(), 1u);
+    EXPECT_EQ(fixtures::TextOf(wb, wb.sheets[0].rows.at(0).cells.at(0)), "kept");
+
+    // Two sheets cannot be told apart without their relationships.
+    damaged.push_back({"xl/workbook.xml",
+                       R"(<workbook xmlns:r="r"><sheets><sheet name="A" r:id="rId1"/><sheet name="B" r:id="rId2"/></sheets></workbook>)"});
+    EXPECT_NE(FailureOf(fixtures::Package(sheet, sst, "", damaged)).find("damaged"), std::string::npos);
+}
+
+// The workbook's memory budget holds across its sheets (shown here with a
+// tiny budget; the reader's own is sized for millions of cells).
+TEST(XlsxBadInput, CellAndTextBudgets) {
+    std::string bytes = fixtures::Package(fixtures::SheetXml(
+        R"(<row r="1"><c r="A1"><v>1</v></c><c r="B1" t="inlineStr"><is><t>0123456789</t></is></c></row><row r="2"/>)"));
+    xlsx::Package pkg(bytes);
+    xlsx::ColorResolver colors;
+    std::vector<Font> fontList{Font{}};
+    xlsx::FontTable fonts(fontList);
+    std::vector<RichString> strings;
+    auto read = [&](uint64_t cells, uint64_t text) {
+        xlsx::SheetContext ctx{colors, fonts, fontList[0], strings};
+        ctx.cellBudget = cells;
+        ctx.textBudget = text;
+        Sheet sheet;
+        xlsx::ParseWorksheet(pkg, "xl/worksheets/sheet1.xml", ctx, sheet);
+        return sheet.rows.size();
+    };
+    EXPECT_EQ(read(4, 1000), 2u);
+    EXPECT_THROW(read(3, 1000), Error);
+    EXPECT_THROW(read(4, 10), Error);
 }

@@ -120,4 +120,60 @@ TEST(XlsxLayout, HandWrittenSheetProperties) {
     ASSERT_EQ(s.rows.size(), 1u);
     EXPECT_EQ(s.rows[0].height, 30);
     EXPECT_EQ(s.rows[0].format, 1);
+
+    Workbook mac = fixtures::Load(fixtures::Package(fixtures::SheetXml("", R"(<sheetFormatPr baseColWidth="10" defaultRowHeight="16"/>)")));
+    EXPECT_NEAR(mac.sheets[0].defaultColWidth, 10.7109375, 1e-9);
+    EXPECT_EQ(mac.sheets[0].defaultRowHeight, 16);
+}
+
+TEST(XlsxLayout, HandWrittenDrawingAnchors) {
+    const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+    auto pic = [](const char* embed, const char* descr) {
+        return std::string(R"(<xdr:pic><xdr:nvPicPr><xdr:cNvPr id="2" name="p" descr=")") + descr +
+               R"("/></xdr:nvPicPr><xdr:blipFill><a:blip r:embed=")" + embed +
+               R"("/></xdr:blipFill><xdr:spPr><a:xfrm><a:off x="0" y="0"/><a:ext cx="111" cy="222"/></a:xfrm></xdr:spPr></xdr:pic>)";
+    };
+    std::string drawing =
+        R"(<xdr:wsDr xmlns:xdr="http://schemas.openxmlformats.org/drawingml/2006/spreadsheetDrawing" )"
+        R"(xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main" xmlns:r=")" + rel + R"(" )"
+        R"(xmlns:mc="http://schemas.openxmlformats.org/markup-compatibility/2006">)"
+        R"(<xdr:oneCellAnchor><xdr:from><xdr:col>3</xdr:col><xdr:colOff>10</xdr:colOff><xdr:row>7</xdr:row><xdr:rowOff>20</xdr:rowOff></xdr:from>)"
+        R"(<xdr:ext cx="5000" cy="6000"/>)" + pic("img", "one cell") + R"(<xdr:clientData/></xdr:oneCellAnchor>)"
+        R"(<xdr:absoluteAnchor><xdr:pos x="100" y="200"/><xdr:ext cx="7" cy="8"/>)" + pic("img", "absolute") + R"(</xdr:absoluteAnchor>)"
+        R"(<mc:AlternateContent><mc:Choice Requires="a14"><xdr:twoCellAnchor><xdr:from><xdr:col>0</xdr:col><xdr:row>0</xdr:row></xdr:from>)"
+        R"(<xdr:to><xdr:col>1</xdr:col><xdr:row>1</xdr:row></xdr:to>)" + pic("img", "choice") + R"(</xdr:twoCellAnchor></mc:Choice>)"
+        R"(<mc:Fallback><xdr:twoCellAnchor><xdr:from><xdr:col>0</xdr:col><xdr:row>0</xdr:row></xdr:from>)"
+        R"(<xdr:to><xdr:col>2</xdr:col><xdr:row>9</xdr:row></xdr:to>)" + pic("img", "fallback") + R"(</xdr:twoCellAnchor></mc:Fallback></mc:AlternateContent>)"
+        R"(<xdr:twoCellAnchor><xdr:from><xdr:col>0</xdr:col><xdr:row>0</xdr:row></xdr:from><xdr:to><xdr:col>1</xdr:col><xdr:row>1</xdr:row></xdr:to>)"
+        + pic("linked", "linked") + pic("nowhere", "nowhere") + R"(</xdr:twoCellAnchor>)"
+        R"(<xdr:twoCellAnchor><xdr:graphicFrame><a:graphic><a:graphicData><c:chart xmlns:c="c" r:id="chart"/></a:graphicData></a:graphic></xdr:graphicFrame></xdr:twoCellAnchor>)"
+        R"(</xdr:wsDr>)";
+    std::string drawingRels = R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+                              R"(<Relationship Id="img" Type=")" + rel + R"(image" Target="../media/image1.png"/>)"
+                              R"(<Relationship Id="linked" Type=")" + rel + R"(image" Target="http://example.com/x.png" TargetMode="External"/>)"
+                              R"(</Relationships>)";
+    std::string sheetRels = R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+                            R"(<Relationship Id="d" Type=")" + rel + R"(drawing" Target="/xl/drawings/drawing1.xml"/></Relationships>)";
+    Workbook wb = fixtures::Load(fixtures::Package(fixtures::SheetXml("", "", R"(<drawing r:id="d"/>)"), "", "",
+                                                   {{"xl/worksheets/_rels/sheet1.xml.rels", sheetRels},
+                                                    {"xl/drawings/drawing1.xml", drawing},
+                                                    {"xl/drawings/_rels/drawing1.xml.rels", drawingRels},
+                                                    {"xl/media/image1.png", kPng}}));
+    const auto& pics = wb.sheets[0].pictures;
+    ASSERT_EQ(pics.size(), 3u);
+    EXPECT_EQ(pics[0].description, "one cell");
+    EXPECT_EQ(pics[0].from.col, 3u);
+    EXPECT_EQ(pics[0].from.row, 7u);
+    EXPECT_EQ(pics[0].from.colOffset, 10);
+    EXPECT_EQ(pics[0].from.rowOffset, 20);
+    EXPECT_EQ(pics[0].to.col, 3u);  // one-cell anchors: size only
+    EXPECT_EQ(pics[0].widthEmu, 5000);
+    EXPECT_EQ(pics[0].heightEmu, 6000);
+    EXPECT_EQ(pics[0].contentType, "image/png");
+    EXPECT_EQ(pics[0].data, kPng);
+    EXPECT_EQ(pics[1].description, "absolute");
+    EXPECT_EQ(pics[1].from.colOffset, 100);
+    EXPECT_EQ(pics[1].from.rowOffset, 200);
+    EXPECT_EQ(pics[2].description, "fallback");
+    EXPECT_EQ(pics[2].to.row, 9u);
 }

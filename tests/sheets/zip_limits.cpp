@@ -68,3 +68,23 @@ TEST(ZipLimits, CompressibleButSaneEntriesRead) {
     ZipPackage z(bytes);
     EXPECT_EQ(z.Read("a.xml"), text);
 }
+
+TEST(ZipLimits, ArchivesDeclaringMillionsOfPartsAreRefused) {
+    // A zip64 end record claiming a billion entries, its locator, the end record.
+    std::string z(56 + 20 + 22, '\0');
+    auto put = [&](size_t at, uint64_t v, int n) {
+        for (int i = 0; i < n; ++i) z[at + size_t(i)] = char((v >> (8 * i)) & 0xFF);
+    };
+    std::memcpy(z.data(), "PK\6\6", 4);
+    put(32, 1000000000, 8);
+    std::memcpy(z.data() + 56, "PK\6\7", 4);
+    put(56 + 8, 0, 8);
+    std::memcpy(z.data() + 76, "PK\5\6", 4);
+    put(76 + 10, 0xFFFF, 2);
+    try {
+        ZipPackage p(z);
+        FAIL() << "opened";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("too many parts"), std::string::npos) << e.what();
+    }
+}

@@ -3,6 +3,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QDragEnterEvent>
+#include <QWindow>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeView>
@@ -142,7 +144,7 @@ TEST_F(UiTest, FilesChooserSingleSeveralAndCancel) {
     EXPECT_EQ(choosers.calls.back(), "files:/in/*.xls?");
 
     choosers.files.push_back("/a/one.xlsx\r\n");
-    frm->bSourceFile->click();
+    QTest::mouseDClick(frm->eSource, Qt::LeftButton);  // the same as the Files button
     EXPECT_EQ(frm->eSource->text(), "/a/one.xlsx");
     ASSERT_EQ(frm->Model()->rowCount(), 1);
     EXPECT_EQ(frm->eTarget->text(), "/a/");
@@ -193,9 +195,12 @@ TEST_F(UiTest, RealDropEventsIgnoreNonFilesAndKeepOddNames) {
     auto drop = [&](QWidget* target, const QList<QUrl>& urls) {
         QMimeData mime;
         mime.setUrls(urls);
+        // Through the native window, as a file manager's drop arrives.
         QPoint pos = target->mapTo(frm, target->rect().center());
+        QDragEnterEvent enter(pos, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(frm->windowHandle(), &enter);
         QDropEvent ev(QPointF(pos), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(frm, &ev);
+        QApplication::sendEvent(frm->windowHandle(), &ev);
     };
     drop(frm->lViewer, {QUrl("https://example.com/a.xlsx")});
     EXPECT_EQ(frm->Model()->rowCount(), 0);

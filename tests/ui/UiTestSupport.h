@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/Startup.h"
 #include "convert/Workers.h"
 #include "info/TkvInfo.h"
 #include "platform/Choosers.h"
@@ -166,23 +167,11 @@ protected:
         kvApp = new TkvApp(exe, {});
         kvInfo = new TkvInfo(exe, dir / "quindle.ext");
         kvProject = new TkvProject();
-        ApplyProfile(*kvProject);
+        ApplyProductProfile(*kvProject);
         kvInfo->SetProduct(kvProject->Title, kvProject->ShortName, kvProject->ProductVersion);
         SetChoosers(&choosers);
         oldOpener = SetShellOpener([this](const std::string& s) { opened.push_back(s); });
         SetMainThreadDispatcher(&dispatcher);
-    }
-
-    static void ApplyProfile(TkvProject& p) {
-        p.ConverterClass = "TkvQUINDLE";
-        p.FilePattern = "*.xls?";
-        p.FileFilter = "Excel Workbook (*.xls;*.xlsx)|*.xls;*.xlsx";
-        p.TargetExt = ".htm";
-        p.ShortName = "quindle";
-        p.ProjectExt = ".batch-quindle";
-        p.ProjectFilter = "Quindle Project|*.batch-quindle";
-        p.Title = "Quindle Converter";
-        p.ProductVersion = "2025.17.420.1984";
     }
 
     TkvFrmMain* MakeWindow(int workers = 2) {

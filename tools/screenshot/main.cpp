@@ -2,24 +2,27 @@
 //
 // Converts a handful of workbooks in the main window, exactly as a user would
 // with Convert, and saves a picture of the window once the run has ended.
-// Without workbooks it takes a few from the shared test corpus and adds one
+// Without workbooks it takes the project's example workbooks and adds one
 // damaged file so that a failure shows too. Runs without a display.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "app/Startup.h"
 #include "convert/Workers.h"
 #include "info/TkvInfo.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "platform/TkvApp.h"
 #include "project/TkvProject.h"
+#include "ui/FrmAbout.h"
 #include "ui/FrmMain.h"
 #include "ui/QtDispatcher.h"
 #include "ui/QtWindowRun.h"
@@ -29,14 +32,14 @@ namespace fs = std::filesystem;
 namespace {
 
 std::vector<std::string> DefaultBooks() {
-    const fs::path corpus = fs::path(QUINDLE_SOURCE_DIR) / "../shared/corpus/xlsxwriter";
-    const char* names[] = {"autofilter01.xlsx", "chart_bar01.xlsx", "data_validation01.xlsx",
-                           "format01.xlsx", "hyperlink01.xlsx", "merge_range01.xlsx",
-                           "rich_string01.xlsx", "table01.xlsx", "simple01.xlsx"};
+    const fs::path examples = fs::path(QUINDLE_SOURCE_DIR) / "examples";
     std::vector<std::string> books;
     std::error_code ec;
-    for (const char* n : names)
-        if (fs::is_regular_file(corpus / n, ec)) books.push_back((corpus / n).string());
+    for (const auto& e : fs::directory_iterator(examples, ec)) {
+        const std::string ext = e.path().extension().string();
+        if (ext == ".xls" || ext == ".xlsx" || ext == ".xlsm") books.push_back(e.path().string());
+    }
+    std::sort(books.begin(), books.end());
     return books;
 }
 
@@ -68,15 +71,7 @@ int main(int argc, char** argv) {
     kvApp = new TkvApp(exe, {});
     kvInfo = new TkvInfo(exe, (demo / "quindle.ext").string());
     kvProject = new TkvProject();
-    kvProject->ConverterClass = "TkvQUINDLE";
-    kvProject->FilePattern = "*.xls?";
-    kvProject->FileFilter = "Excel Workbook (*.xls;*.xlsx)|*.xls;*.xlsx";
-    kvProject->TargetExt = ".htm";
-    kvProject->ShortName = "quindle";
-    kvProject->ProjectExt = ".batch-quindle";
-    kvProject->ProjectFilter = "Quindle Project|*.batch-quindle";
-    kvProject->Title = "Quindle Converter";
-    kvProject->ProductVersion = "2025.17.420.1984";
+    ApplyProductProfile(*kvProject);
     kvInfo->SetProduct(kvProject->Title, kvProject->ShortName, kvProject->ProductVersion);
 
     int qargc = 1;
@@ -112,6 +107,13 @@ int main(int argc, char** argv) {
         } else {
             std::printf("%s\n", output.c_str());
         }
+        // The about window beside it, as the About action shows it.
+        TkvFrmQuindleAbout about(frm);
+        about.show();
+        QCoreApplication::processEvents();
+        const std::string aboutPng = (fs::path(output).parent_path() / "about-window.png").string();
+        if (about.grab().save(QString::fromStdString(aboutPng))) std::printf("%s\n", aboutPng.c_str());
+        about.close();
     }
 
     delete kvProject;

@@ -3,6 +3,9 @@
 #include <zip.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstring>
 #include <memory>
 
 #include "sheets/Errors.h"
@@ -23,7 +26,39 @@ std::string NormalizePartName(std::string_view name) {
     return out;
 }
 
+namespace {
+
+uint64_t Le(const unsigned char* p, int n) {
+    uint64_t v = 0;
+    for (int i = n - 1; i >= 0; --i) v = (v << 8) | p[i];
+    return v;
+}
+
+// The number of entries the archive's end record declares, read before
+// libzip builds its table (which costs memory per entry); -1 when there is
+// no end record to read.
+int64_t DeclaredEntries(std::string_view bytes) {
+    auto* d = reinterpret_cast<const unsigned char*>(bytes.data());
+    size_t n = bytes.size();
+    if (n < 22) return -1;
+    size_t stop = n > 22 + 65535 ? n - 22 - 65535 : 0;
+    for (size_t i = n - 22 + 1; i-- > stop;) {
+        if (std::memcmp(d + i, "PK\5\6", 4) != 0) continue;
+        uint64_t count = Le(d + i + 10, 2);
+        if (count == 0xFFFF && i >= 20 && std::memcmp(d + i - 20, "PK\6\7", 4) == 0) {
+            uint64_t at = Le(d + i - 20 + 8, 8);
+            if (n >= 56 && at <= n - 56 && std::memcmp(d + at, "PK\6\6", 4) == 0) count = Le(d + at + 32, 8);
+        }
+        return int64_t(std::min<uint64_t>(count, uint64_t(INT64_MAX)));
+    }
+    return -1;
+}
+
+}  // namespace
+
 ZipPackage::ZipPackage(std::string_view bytes) {
+    if (DeclaredEntries(bytes) > int64_t(kMaxEntries))
+        throw Error("The workbook is unsafe to read (its archive has too many parts)");
     zip_error_t err;
     zip_error_init(&err);
     zip_source_t* src = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &err);

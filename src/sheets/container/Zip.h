@@ -20,6 +20,9 @@ public:
     // above this ratio (for entries large enough to matter) it is a bomb.
     static constexpr uint64_t kMaxRatio = 500;
     static constexpr uint64_t kRatioFloorBytes = 4ull << 20;
+    // Real packages have hundreds of parts; the table of a forged one with
+    // millions would cost memory before a single part is read.
+    static constexpr uint64_t kMaxEntries = 100000;
 
     // The bytes must outlive the package. Throws sheets::Error.
     explicit ZipPackage(std::string_view bytes);

@@ -65,7 +65,7 @@ CodePage::CodePage(uint16_t id) : id_(id) {
     }
     if (cd != iconv_t(-1) && MultiByte(id_)) {
         iconvName_ = name;
-        iconv_close(cd);
+        iconv_ = std::shared_ptr<void>(cd, [](void* h) { iconv_close(iconv_t(h)); });
         return;
     }
     for (int b = 0; b < 256; ++b) {
@@ -91,13 +91,9 @@ CodePage::CodePage(uint16_t id) : id_(id) {
 
 std::string CodePage::ToUtf8(std::string_view bytes) const {
     std::string out;
-    if (!iconvName_.empty()) {
-        iconv_t cd = iconv_open("UTF-8", iconvName_.c_str());
-        if (cd != iconv_t(-1)) {
-            Convert(cd, bytes, out);
-            iconv_close(cd);
-            return out;
-        }
+    if (iconv_) {
+        Convert(iconv_t(iconv_.get()), bytes, out);
+        return out;
     }
     out.reserve(bytes.size());
     for (unsigned char b : bytes) out += table_[b];

@@ -1,6 +1,7 @@
 #pragma once
 // 8-bit text of older workbooks, in the code page the workbook names.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,8 @@ public:
 private:
     uint16_t id_;
     std::string iconvName_;  // set for multi-byte code pages, converted per string
+    // The open converter for them; a reader is used by one thread at a time.
+    std::shared_ptr<void> iconv_;
     // Single-byte code pages: the UTF-8 of every byte value.
     std::string table_[256];
 };

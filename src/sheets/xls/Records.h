@@ -20,7 +20,7 @@ constexpr uint16_t Formula = 0x0006, Eof = 0x000A, Continue = 0x003C, FilePass =
                    DefaultRowHeight = 0x0225, Format = 0x041E, Bof = 0x0809,
                    HLinkTooltip = 0x0800, Formula4 = 0x0406, ShrFmla = 0x04BC,
                    Array = 0x0221, Table = 0x0236, Biff4Bof = 0x0409, Biff3Bof = 0x0209,
-                   Biff2Bof = 0x0009;
+                   Biff2Bof = 0x0009, Obj = 0x005D, Txo = 0x01B6, Note = 0x001C;
 }  // namespace rt
 
 struct Record {

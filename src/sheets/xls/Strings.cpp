@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sheets/Errors.h"
+
 namespace sheets::xls {
 
 std::vector<TextRun> MakeRuns(const std::vector<std::pair<uint32_t, uint32_t>>& runs,
@@ -67,6 +69,13 @@ std::vector<RichString> ReadSst(std::vector<std::string_view> pieces, const Stri
     // The claimed count may lie; every string takes at least three bytes.
     out.reserve(std::min<size_t>(unique, total / 3));
     while (out.size() < unique && !in.AtEnd()) out.push_back(ReadString(in, ctx, true, true));
+    // Some writers claim fewer strings than they store, and their cells use
+    // the rest: read on while whole strings remain. A broken tail past the
+    // claimed count is not worth failing the workbook for.
+    try {
+        while (!in.AtEnd()) out.push_back(ReadString(in, ctx, true, true));
+    } catch (const Error&) {
+    }
     return out;
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "sheets/Errors.h"
 #include "sheets/Loader.h"
@@ -34,6 +35,11 @@ const char* ErrorText(uint8_t code) {
     case 0x2B: return "#GETTING_DATA";
     default: return "#N/A";
     }
+}
+
+void CheckRuns(const RichString& s, size_t fontCount) {
+    for (const TextRun& run : s.runs)
+        if (run.font >= fontCount) throw Error("The workbook is damaged: rich text names a missing font");
 }
 
 double RkValue(uint32_t rk) {
@@ -70,6 +76,7 @@ private:
     std::vector<std::string> names_;
     std::vector<Visibility> visibility_;
     size_t sstCount_ = 0;
+    size_t scanned_ = 0;  // bytes of sheet records read so far
     std::unordered_map<uint8_t, uint32_t> errorStrings_;
 };
 
@@ -116,6 +123,7 @@ Workbook Reader::Read() {
     ctx_.codePage = &codePage_;
     ReadGlobals(rr);
     styles_.Resolve(wb_.styles);
+    for (const RichString& s : wb_.strings) CheckRuns(s, wb_.styles.fonts.size());
 
     // Sheet substreams in the order of the top-level BOF records, for sheets
     // whose recorded offset is wrong.
@@ -142,6 +150,7 @@ Workbook Reader::Read() {
     };
 
     wb_.sheets.resize(entries_.size());
+    std::unordered_set<size_t> readOffsets;
     for (size_t i = 0; i < entries_.size(); ++i) {
         Sheet& sheet = wb_.sheets[i];
         sheet.name = names_[i];
@@ -157,6 +166,9 @@ Workbook Reader::Read() {
             if (i < bofs.size()) at = bofs[i];
             else continue;  // nothing to read: the sheet stays empty
         }
+        // Two sheets never share their data; a file that says so would
+        // have us read (and hold) it twice.
+        if (!readOffsets.insert(at).second) continue;
         ReadSheet(at, sheet);
     }
     if (wb_.activeSheet >= wb_.sheets.size()) wb_.activeSheet = 0;
@@ -254,21 +266,33 @@ void Reader::ReadSheet(size_t offset, Sheet& sheet) {
         cells.Add(pending->row, c);
         pending.reset();
     };
-    auto put = [&](uint32_t row, uint16_t col, uint16_t ixfe, CellType type) {
+    auto put = [&](uint32_t, uint16_t col, uint16_t ixfe, CellType type) {
         Cell c;
         c.col = col;
         c.format = CheckedFormat(ixfe);
         c.type = type;
-        (void)row;
         return c;
     };
-    auto keepRuns = [&](RichString& s) {
-        for (TextRun& run : s.runs)
-            if (run.font >= fontCount) throw Error("The workbook is damaged: rich text names a missing font");
+
+    // Comments: NOTE records name a text box object by id; the box's text
+    // comes with an earlier OBJ and TXO pair.
+    struct Note {
+        uint32_t row = 0, col = 0;
+        uint16_t object = 0;
+        std::string author;
     };
+    std::vector<Note> notes;
+    std::unordered_map<uint16_t, std::string> noteTexts;
+    uint16_t lastObject = 0;
 
     int depth = 0;
     while (rr.Next(r)) {
+        // Sheets whose data runs into each other (no end record) would be
+        // read over and over: the records of all sheets together may not
+        // come to much more than the stream.
+        scanned_ += 4 + r.data.size();
+        if (scanned_ > 2 * stream_.size() + (1u << 20))
+            throw Error("The workbook is damaged: its sheets overlap");
         if (r.type == rt::Bof) {
             ++depth;  // an embedded chart: its records are not cells
             continue;
@@ -311,7 +335,7 @@ void Reader::ReadSheet(size_t offset, Sheet& sheet) {
                 }
                 if (!offsets.empty()) s.runs = MakeRuns(runs, offsets);
             }
-            keepRuns(s);
+            CheckRuns(s, fontCount);
             Cell c = put(row, col, ixfe, CellType::String);
             c.string = AddString(std::move(s));
             cells.Add(row, c);
@@ -475,6 +499,44 @@ void Reader::ReadSheet(size_t offset, Sheet& sheet) {
         case rt::HLinkTooltip:
             cells.SetTooltip(ReadHyperlinkTooltip(r.data));
             break;
+        case rt::Obj:
+            // The first subrecord names the object; a text box that follows
+            // belongs to it.
+            if (biff8_ && r.data.size() >= 8 && b.U16() == 0x15) {
+                b.U16();
+                b.U16();
+                lastObject = b.U16();
+            }
+            break;
+        case rt::Txo:
+            if (biff8_ && r.data.size() >= 12) {
+                b.Skip(10);
+                const uint16_t count = b.U16();
+                std::vector<std::string_view> pieces;
+                Record cont;
+                while (rr.PeekType() == rt::Continue && rr.Next(cont)) pieces.push_back(cont.data);
+                if (count > 0 && !pieces.empty()) {
+                    // The text starts the first CONTINUE with a flag byte.
+                    Continued in(std::move(pieces));
+                    const bool wide = in.U8() & 1;
+                    std::u16string units;
+                    in.Chars(count, wide, units);
+                    noteTexts[lastObject] = Utf16ToUtf8(units);
+                }
+            }
+            break;
+        case rt::Note:
+            if (biff8_) {
+                Note n;
+                n.row = b.U16();
+                n.col = b.U16();
+                b.U16();  // shown or hidden
+                n.object = b.U16();
+                Continued rest({r.data.substr(b.Pos())});
+                if (!rest.AtEnd()) n.author = ReadString(rest, ctx_, true).text;
+                notes.push_back(std::move(n));
+            }
+            break;
         case rt::Window2: {
             const uint16_t flags = b.U16();
             sheet.showGridLines = flags & 0x02;
@@ -486,6 +548,11 @@ void Reader::ReadSheet(size_t offset, Sheet& sheet) {
         }
     }
     flush();
+    for (Note& n : notes) {
+        auto it = noteTexts.find(n.object);
+        if (it == noteTexts.end() || n.col > 16383) continue;
+        sheet.comments.push_back({n.row, n.col, std::move(n.author), it->second});
+    }
     cells.Finish();
 }
 

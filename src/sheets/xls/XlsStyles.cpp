@@ -1,6 +1,7 @@
 #include "sheets/xls/XlsStyles.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "sheets/Errors.h"
 #include "sheets/model/Palette.h"
@@ -19,13 +20,42 @@ BorderStyle BorderOf(uint8_t code) {
     return code < 14 ? kMap[code] : BorderStyle::Thin;
 }
 
-template <class T>
-uint32_t Intern(std::vector<T>& list, const T& v) {
-    auto it = std::find(list.begin(), list.end(), v);
-    if (it != list.end()) return uint32_t(it - list.begin());
-    list.push_back(v);
-    return uint32_t(list.size() - 1);
+void Key(std::string& k, const Color& c) {
+    k += char(c.set);
+    k.append(reinterpret_cast<const char*>(&c.rgb), sizeof c.rgb);
 }
+std::string KeyOf(const Border& b) {
+    std::string k;
+    for (const BorderSide* s : {&b.left, &b.right, &b.top, &b.bottom}) {
+        k += char(s->style);
+        Key(k, s->color);
+    }
+    return k;
+}
+std::string KeyOf(const Fill& f) {
+    std::string k(1, char(f.pattern));
+    Key(k, f.fg);
+    Key(k, f.bg);
+    return k;
+}
+
+// Formats by the thousand must not make interning quadratic.
+template <class T>
+class Interner {
+public:
+    explicit Interner(std::vector<T>& list) : list_(list) {
+        for (size_t i = 0; i < list.size(); ++i) index_.emplace(KeyOf(list[i]), uint32_t(i));
+    }
+    uint32_t operator()(const T& v) {
+        auto [it, added] = index_.emplace(KeyOf(v), uint32_t(list_.size()));
+        if (added) list_.push_back(v);
+        return it->second;
+    }
+
+private:
+    std::vector<T>& list_;
+    std::unordered_map<std::string, uint32_t> index_;
+};
 
 }  // namespace
 
@@ -161,6 +191,8 @@ void StyleTable::Resolve(Styles& styles) const {
 
     styles.formats.clear();
     styles.formats.reserve(xfs_.size());
+    Interner<Border> borders(styles.borders);
+    Interner<Fill> fills(styles.fills);
     for (const RawXf& own : xfs_) {
         // Every cell format carries its complete attributes, and that is
         // what Excel shows: the "inherited from the parent style" flags are
@@ -201,7 +233,7 @@ void StyleTable::Resolve(Styles& styles) const {
             sides[i]->style = BorderOf(bd.borderStyle[i]);
             if (sides[i]->style != BorderStyle::None) sides[i]->color = Indexed(bd.borderColor[i]);
         }
-        cf.border = Intern(styles.borders, border);
+        cf.border = borders(border);
 
         const RawXf& fl = own;
         Fill fill;
@@ -217,7 +249,7 @@ void StyleTable::Resolve(Styles& styles) const {
             fill.fg = fl.fg == 64 ? Color::Rgb(0) : Indexed(fl.fg);
             fill.bg = fl.bg == 65 ? Color::Rgb(0xFFFFFF) : Indexed(fl.bg);
         }
-        cf.fill = Intern(styles.fills, fill);
+        cf.fill = fills(fill);
         styles.formats.push_back(std::move(cf));
     }
 }

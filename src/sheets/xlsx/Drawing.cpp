@@ -46,6 +46,10 @@ public:
                 cur_.pic.widthEmu = cx;
                 cur_.pic.heightEmu = cy;
             }
+        } else if (n == "pos" && !inPic_) {
+            // An absolute anchor: offsets from the sheet's top-left corner.
+            cur_.pic.from.colOffset = std::clamp<int64_t>(AttrInt(a, "x", 0), 0, int64_t(1) << 40);
+            cur_.pic.from.rowOffset = std::clamp<int64_t>(AttrInt(a, "y", 0), 0, int64_t(1) << 40);
         } else if (n == "pic") {
             inPic_ = true;
             hasPic_ = true;

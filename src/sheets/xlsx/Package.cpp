@@ -147,6 +147,14 @@ void Package::Parse(std::string_view part, SaxHandler& handler) const {
     parser.Finish();
 }
 
+std::vector<std::string> Package::PartsOfType(std::string_view suffix) const {
+    LoadContentTypes();
+    std::vector<std::string> out;
+    for (auto& [p, t] : overrides_)
+        if (t.size() >= suffix.size() && std::string_view(t).ends_with(suffix) && zip_.Has(p)) out.push_back(p);
+    return out;
+}
+
 const Relationship* FindRel(const std::vector<Relationship>& rels, std::string_view id) {
     for (auto& r : rels)
         if (r.id == id) return &r;

@@ -67,6 +67,7 @@ public:
             if (n == "sheetData") inData_ = true;
             else if (n == "sheetFormatPr") FormatPr(a);
             else if (n == "drawing") refs.drawingRelId = AttrString(a, "id");
+            else if (n == "dimension") Dimension(a);
             else if (n == "extLst") skip_ = depth_;
             return;
         }
@@ -119,6 +120,16 @@ public:
     }
 
 private:
+    void Spend() {
+        if (ctx_.cellBudget == 0) throw Error("The workbook is too large to read (too many cells)");
+        --ctx_.cellBudget;
+    }
+
+    void SpendText(size_t bytes) {
+        if (bytes > ctx_.textBudget) throw Error("The workbook is too large to read (too much text)");
+        ctx_.textBudget -= bytes;
+    }
+
     [[noreturn]] void Beyond(std::string_view ref) {
         throw Error("The workbook has a cell beyond the sheet's limits (" + std::string(ref.substr(0, 20)) + ")");
     }
@@ -127,8 +138,23 @@ private:
         double h = AttrDouble(a, "defaultRowHeight", -1);
         if (std::isfinite(h) && h >= 0 && h <= 409) sheet_.defaultRowHeight = h;
         double w = AttrDouble(a, "defaultColWidth", -1);
-        if (std::isfinite(w) && w >= 0 && w <= 255) sheet_.defaultColWidth = w;
+        double base = AttrDouble(a, "baseColWidth", 8);
+        if (std::isfinite(w) && w >= 0 && w <= 255) {
+            sheet_.defaultColWidth = w;
+        } else if (std::isfinite(base) && base >= 0 && base <= 255 && base != 8) {
+            // Only the base is stated: the default adds the cell padding, five
+            // pixels of a seven-pixel digit, as stored widths do.
+            sheet_.defaultColWidth = base + std::floor(5.0 / 7 * 256) / 256;
+        }
         sheet_.defaultRowsHidden = AttrBool(a, "zeroHeight", false);
+    }
+
+    // The stated extent sizes the row table up front; it is only a hint.
+    void Dimension(Attrs a) {
+        const char* ref = Attr(a, "ref");
+        Range r;
+        if (!ref || !ParseRange(ref, r) || !sheet_.rows.empty()) return;
+        sheet_.rows.reserve(std::min<size_t>(size_t(r.row2) - r.row1 + 1, 1u << 16));
     }
 
     void Column(Attrs a) {
@@ -156,6 +182,7 @@ private:
             index = uint32_t(v - 1);
         }
         if (index >= kMaxRows) Beyond("row " + std::to_string(uint64_t(index) + 1));
+        Spend();
         size_t hint = sheet_.rows.empty() ? 0 : sheet_.rows.back().cells.size();
         if (!sheet_.rows.empty() && index <= sheet_.rows.back().index) rowsUnsorted = true;
         Row& row = sheet_.rows.emplace_back();
@@ -184,10 +211,17 @@ private:
         const char* type = nullptr;
         const char* style = nullptr;
         for (Attrs p = a; *p; p += 2) {
-            std::string_view k = LocalName(*p);
-            if (k == "r") ref = p[1];
-            else if (k == "t") type = p[1];
-            else if (k == "s") style = p[1];
+            // The hot path: unprefixed one-letter names, checked without strlen.
+            const char* k = *p;
+            char k0 = k[0];
+            if (k[1] != '\0') {
+                std::string_view local = LocalName(k);
+                if (local.size() != 1) continue;
+                k0 = local[0];
+            }
+            if (k0 == 'r') ref = p[1];
+            else if (k0 == 't') type = p[1];
+            else if (k0 == 's') style = p[1];
         }
         uint32_t col = nextCol_;
         if (ref) {
@@ -214,6 +248,7 @@ private:
     }
 
     uint32_t Intern(std::string text) {
+        SpendText(text.size() + sizeof(RichString));
         ctx_.strings.push_back(RichString{std::move(text), {}});
         return uint32_t(ctx_.strings.size() - 1);
     }
@@ -272,6 +307,8 @@ private:
                 if (hasIs_) {
                     c.type = CellType::String;
                     ctx_.strings.push_back(inline_.Take());
+                    SpendText(ctx_.strings.back().text.size() + sizeof(RichString) +
+                              ctx_.strings.back().runs.size() * sizeof(TextRun));
                     c.string = uint32_t(ctx_.strings.size() - 1);
                 } else if (!empty) {
                     DecodeEscapes(value_);
@@ -290,6 +327,7 @@ private:
                 break;
         }
         if (c.type == CellType::Blank && c.format == 0) return;
+        Spend();
         Row& row = sheet_.rows.back();
         if (!row.cells.empty() && row.cells.back().col >= c.col) cellsUnsorted_ = rowsUnsorted = true;
         row.cells.push_back(c);

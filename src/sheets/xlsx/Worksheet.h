@@ -16,6 +16,10 @@ struct SheetContext {
     uint32_t sharedCount = 0;
     size_t formatCount = 1;
     bool date1904 = false;
+    // What the whole workbook may still hold: cells and rows, and bytes of
+    // text outside the shared strings. Reading lowers them.
+    uint64_t cellBudget = 0;
+    uint64_t textBudget = 0;
 };
 
 // What a worksheet part refers to elsewhere.

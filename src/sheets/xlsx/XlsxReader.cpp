@@ -15,8 +15,11 @@ namespace {
 
 using namespace xlsx;
 
-// Pictures are held in memory with the rest of the workbook.
+// The memory a workbook may take, whatever its parts claim: pictures are held
+// whole, cells take 16 bytes each (rows a little more), text its length.
 constexpr uint64_t kPictureBudget = 256ull << 20;
+constexpr uint64_t kCellBudget = 24ull << 20;
+constexpr uint64_t kTextBudget = 512ull << 20;
 
 struct SheetEntry {
     std::string name, relId;
@@ -92,15 +95,41 @@ void ReadSheetExtras(const Package& pkg, const std::string& part, const SheetRef
         if (r.type == "comments" && !r.external && pkg.Has(r.target)) ParseComments(pkg, r.target, sheet.comments);
 }
 
+// The workbook's relationships are damaged: find its parts by their declared
+// content types instead, as far as that is unambiguous (one part of each kind,
+// and one worksheet part for a workbook of one sheet).
+std::vector<Relationship> RelsFromContentTypes(const Package& pkg, const std::vector<SheetEntry>& sheets) {
+    std::vector<Relationship> rels;
+    auto one = [&](std::string_view suffix, const char* type) {
+        auto parts = pkg.PartsOfType(suffix);
+        if (parts.size() == 1) rels.push_back(Relationship{"", type, parts[0], false});
+    };
+    one(".sharedStrings+xml", "sharedStrings");
+    one(".styles+xml", "styles");
+    one(".theme+xml", "theme");
+    auto worksheets = pkg.PartsOfType(".worksheet+xml");
+    if (sheets.size() != 1 || worksheets.size() != 1) return {};
+    rels.push_back(Relationship{sheets[0].relId, "worksheet", worksheets[0], false});
+    return rels;
+}
+
 }  // namespace
 
 Workbook ReadXlsx(std::string_view bytes) {
     Package pkg(bytes);
     std::string wbPart = WorkbookPart(pkg);
-    auto wbRels = pkg.Rels(wbPart);
-
     WorkbookHandler wh;
     pkg.Parse(wbPart, wh);
+
+    std::vector<Relationship> wbRels;
+    try {
+        wbRels = pkg.Rels(wbPart);
+    } catch (const PasswordError&) {
+        throw;
+    } catch (const Error&) {
+        wbRels = RelsFromContentTypes(pkg, wh.sheets);
+        if (wbRels.empty()) throw;
+    }
 
     Workbook wb;
     wb.date1904 = wh.date1904;
@@ -122,6 +151,8 @@ Workbook ReadXlsx(std::string_view bytes) {
     ctx.sharedCount = uint32_t(wb.strings.size());
     ctx.formatCount = wb.styles.formats.size();
     ctx.date1904 = wb.date1904;
+    ctx.cellBudget = kCellBudget;
+    ctx.textBudget = kTextBudget;
 
     uint64_t pictureBudget = kPictureBudget;
     for (const SheetEntry& e : wh.sheets) {

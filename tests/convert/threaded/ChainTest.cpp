@@ -143,10 +143,17 @@ TEST_F(Chain, StopBeforeResumeAndAHandleDroppedWhileRunning) {
     // Nobody keeps the handle: the workers still finish and free themselves.
     finished = 0;
     script.delayMs = 5;
-    Workers(2)->ResumeAll();
+    std::weak_ptr<TkvWorkerChain> watch;
+    {
+        auto chain = Workers(2);
+        chain->ResumeAll();
+        watch = chain;
+    }
     WaitFinished(2);
     EXPECT_EQ(done, 5);
-    std::this_thread::sleep_for(20ms);  // the last thread lets go of the chain
+    // The last thread to end frees the chain.
+    for (int i = 0; i < 20000 && !watch.expired(); ++i) std::this_thread::sleep_for(1ms);
+    EXPECT_TRUE(watch.expired());
 }
 
 TEST_F(Chain, AFailingCallbackMarksTheEntryAndTheWorkerGoesOn) {
