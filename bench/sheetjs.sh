@@ -10,6 +10,7 @@
 # runs; the run counts them.
 # SheetJS is only run as a program to time. Needs bench/bootstrap and a build
 # of quindle-engine (scripts/build, or BUILD_DIR). Results: bench/out/results.txt
+# SETS="small large xls largexls" chooses sets (default: all there are).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -36,8 +37,12 @@ if [ ! -f "$scratch/large.xlsx" ]; then
 fi
 if [ -f bench/gen_xls.py ] && [ ! -f "$scratch/large.xls" ]; then
   echo "bench: generating the large .xls workbook" >&2
-  python3 bench/gen_xls.py "$scratch/large.xls"
+  # Debian's python3 has python3-xlwt, whatever python3 comes first in PATH
+  py=/usr/bin/python3; [ -x "$py" ] || py=python3
+  "$py" bench/gen_xls.py "$scratch/large.xls"
 fi
+sets=${SETS:-small large xls largexls}
+want() { [[ " $sets " == *" $1 "* ]]; }
 
 # measure NAME CMD...: runs CMD under /usr/bin/time -v; sets SECS (processor
 # time, user + system: steadier than wall time on a shared machine), WALL and PEAK_KB.
@@ -73,11 +78,11 @@ run_set() {
 echo "quindle-engine vs SheetJS 0.18.5, one thread each, $(date -u '+%Y-%m-%d %H:%M UTC')" | tee -a "$out/results.txt"
 find "$corpus/xlsxwriter" -type f \( -iname '*.xlsx' -o -iname '*.xlsm' \) | sort >"$out/small.list"
 echo "$scratch/large.xlsx" >"$out/large.list"
-run_set small "$out/small.list"
-run_set large "$out/large.list"
+want small && run_set small "$out/small.list"
+want large && run_set large "$out/large.list"
 if [ -f bench/gen_xls.py ]; then
   find "$corpus" -type f -iname '*.xls' | sort >"$out/xls.list"
-  run_set xls "$out/xls.list"
+  want xls && run_set xls "$out/xls.list"
   echo "$scratch/large.xls" >"$out/largexls.list"
-  run_set largexls "$out/largexls.list"
+  want largexls && run_set largexls "$out/largexls.list"
 fi

@@ -14,6 +14,7 @@ inline uint32_t AddString(sheets::Workbook& wb, std::string text) {
 }
 
 inline sheets::Row& RowAt(sheets::Sheet& s, uint32_t index) {
+    if (!s.rows.empty() && s.rows.back().index == index) return s.rows.back();  // filling row by row
     for (auto& r : s.rows)
         if (r.index == index) return r;
     s.rows.push_back(sheets::Row{});

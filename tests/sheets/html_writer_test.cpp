@@ -219,10 +219,9 @@ TEST(HtmlWriter, LargePageOnDiskEqualsTheRenderedOne) {
     // Big enough that the body goes to disk in pieces before the style sheet is complete.
     Workbook wb = OneSheet();
     Font f;
-    for (uint32_t r = 0; r < 40000; ++r) {
-        PutNumber(wb.sheets[0], r, 0, r);
-        PutText(wb, wb.sheets[0], r, 1, "row " + std::to_string(r), r == 39999 ? 1 : 0);
-    }
+    const std::string filler(150, '.');
+    for (uint32_t r = 0; r < 12000; ++r)
+        PutText(wb, wb.sheets[0], r, 0, "row " + std::to_string(r) + filler, r == 11999 ? 1 : 0);
     f.bold = true;
     wb.styles.fonts.push_back(f);
     CellFormat last;
@@ -234,7 +233,7 @@ TEST(HtmlWriter, LargePageOnDiskEqualsTheRenderedOne) {
     o.title = "big";
     WriteHtml(wb, target, o);
     const std::string page = ReadFileText(target);
-    EXPECT_GT(page.size(), size_t(2) << 20);
+    EXPECT_GT(page.size(), size_t(3) << 19);
     EXPECT_EQ(page, RenderHtml(wb, o));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
