@@ -22,6 +22,7 @@ Row& SheetBuilder::RowAt(uint32_t row) {
 
 void SheetBuilder::Add(uint32_t row, const Cell& cell) {
     if (cell.col > 16383) throw Error("The workbook is damaged: a cell lies outside the sheet");
+    if (++cells_ > kMaxCells) throw Error("The workbook is too large to read (over 32 million cells)");
     RowAt(row).cells.push_back(cell);
 }
 

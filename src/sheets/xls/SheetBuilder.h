@@ -13,8 +13,14 @@ namespace sheets::xls {
 
 class SheetBuilder {
 public:
-    explicit SheetBuilder(Sheet& sheet) : sheet_(sheet) {}
-    // Throws sheets::Error for a column past the sheet's last one.
+    // `cells` counts the cells of the whole workbook, against kMaxCells.
+    SheetBuilder(Sheet& sheet, size_t& cells) : sheet_(sheet), cells_(cells) {}
+    // A workbook's cells held in memory at most (16 bytes each); blank runs
+    // cost 2 bytes a cell in the file, so the file size alone does not bound
+    // them tightly enough.
+    static constexpr size_t kMaxCells = size_t(32) << 20;
+    // Throws sheets::Error for a column past the sheet's last one, or past
+    // the cell budget.
     void Add(uint32_t row, const Cell& cell);
     Row& RowAt(uint32_t row);
     void AddColumns(const ColumnInfo& ci) { sheet_.cols.push_back(ci); }
@@ -29,6 +35,7 @@ public:
 
 private:
     Sheet& sheet_;
+    size_t& cells_;
     std::unordered_map<uint32_t, size_t> rowAt_;
     size_t last_ = SIZE_MAX;
     bool standardWidth_ = false;

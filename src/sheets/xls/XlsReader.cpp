@@ -77,6 +77,7 @@ private:
     std::vector<Visibility> visibility_;
     size_t sstCount_ = 0;
     size_t scanned_ = 0;  // bytes of sheet records read so far
+    size_t cellCount_ = 0;
     std::unordered_map<uint8_t, uint32_t> errorStrings_;
 };
 
@@ -247,7 +248,7 @@ void Reader::ReadSheet(size_t offset, Sheet& sheet) {
     RecordReader rr(stream_, offset);
     Record r;
     rr.Next(r);  // the BOF
-    SheetBuilder cells(sheet);
+    SheetBuilder cells(sheet, cellCount_);
     const size_t fontCount = wb_.styles.fonts.size();
     // A formula's string result arrives in the STRING record after it.
     struct Pending {
