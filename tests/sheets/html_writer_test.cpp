@@ -78,8 +78,13 @@ TEST(HtmlWriter, ChoosesSheets) {
     const std::string all = Render(wb);
     EXPECT_NE(all.find("<nav><a href=\"#sheet1\">One</a><a href=\"#sheet3\">Three</a></nav>"), std::string::npos);
     EXPECT_NE(all.find("in One"), std::string::npos);
-    EXPECT_EQ(all.find("in Two"), std::string::npos);
-    EXPECT_EQ(all.find("in Four"), std::string::npos);
+    // Hidden sheets stay in the page, undisplayed and without a tab.
+    const size_t two = all.find("<section id=\"sheet2\" hidden>");
+    ASSERT_NE(two, std::string::npos);
+    EXPECT_GT(all.find("in Two"), two);
+    EXPECT_NE(all.find("<section id=\"sheet4\" hidden>"), std::string::npos);
+    EXPECT_NE(all.find("in Four"), std::string::npos);
+    EXPECT_EQ(all.find("<section id=\"sheet1\" hidden>"), std::string::npos);
 
     HtmlOptions o;
     o.scope = HtmlOptions::Scope::SheetAt;

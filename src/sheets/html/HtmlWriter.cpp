@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <system_error>
@@ -36,8 +37,9 @@ std::vector<uint32_t> SheetsToShow(const Workbook& wb, const HtmlOptions& option
     std::vector<uint32_t> shown;
     switch (options.scope) {
         case HtmlOptions::Scope::Workbook:
-            for (uint32_t i = 0; i < wb.sheets.size(); ++i)
-                if (wb.sheets[i].visibility == Visibility::Visible) shown.push_back(i);
+            // Hidden sheets are written too, but not displayed, as hidden rows
+            // are: the page loses no data and shows nothing the workbook hides.
+            for (uint32_t i = 0; i < wb.sheets.size(); ++i) shown.push_back(i);
             break;
         case HtmlOptions::Scope::ActiveSheet:
             if (wb.activeSheet < wb.sheets.size()) {
@@ -63,7 +65,11 @@ std::vector<uint32_t> SheetsToShow(const Workbook& wb, const HtmlOptions& option
 // a copy of it.
 void RenderParts(const Workbook& wb, const HtmlOptions& options, std::string& head, std::string& body,
                  std::function<void(std::string&)> drain = {}) {
-    const std::vector<uint32_t> shown = SheetsToShow(wb, options);
+    const std::vector<uint32_t> written = SheetsToShow(wb, options);
+    // What the reader sees: every sheet asked for alone, else the visible ones.
+    std::vector<uint32_t> shown;
+    for (uint32_t i : written)
+        if (written.size() == 1 || wb.sheets[i].visibility == Visibility::Visible) shown.push_back(i);
     html::Document doc(wb);
     doc.drain = std::move(drain);
     for (uint32_t i : shown) doc.shownSheets.emplace(html::FoldAscii(wb.sheets[i].name), i);
@@ -77,7 +83,10 @@ void RenderParts(const Workbook& wb, const HtmlOptions& options, std::string& he
         }
         body += "</nav>\n";
     }
-    for (uint32_t i : shown) html::AppendSheet(doc, i, body);
+    for (uint32_t i : written) {
+        const bool unseen = std::find(shown.begin(), shown.end(), i) == shown.end();
+        html::AppendSheet(doc, i, unseen, body);
+    }
     body += "</body>\n</html>\n";
 
     head += "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>";

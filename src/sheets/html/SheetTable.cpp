@@ -48,7 +48,7 @@ public:
     SheetWriter(Document& doc, uint32_t sheetIndex, std::string& out)
         : doc_(doc), sheet_(doc.wb.sheets[sheetIndex]), geo_(sheet_), out_(out), sheetIndex_(sheetIndex) {}
 
-    void Write();
+    void Write(bool hidden);
 
 private:
     void CollectMerges();
@@ -485,8 +485,9 @@ void SheetWriter::WritePictures() {
     }
 }
 
-void SheetWriter::Write() {
+void SheetWriter::Write(bool hidden) {
     out_ += "<section id=\"" + SheetAnchor(sheetIndex_) + "\"";
+    if (hidden) out_ += " hidden"sv;
     if (sheet_.rightToLeft) out_ += " dir=\"rtl\""sv;
     out_ += "><div class=\"sheet\">\n"sv;
     if (sheet_.kind == SheetKind::Worksheet || sheet_.kind == SheetKind::Macro) {
@@ -538,8 +539,8 @@ int64_t LocationSheet(const Document& doc, std::string_view loc) {
     return it == doc.shownSheets.end() ? int64_t(-1) : int64_t(it->second);
 }
 
-void AppendSheet(Document& doc, uint32_t sheetIndex, std::string& out) {
-    SheetWriter(doc, sheetIndex, out).Write();
+void AppendSheet(Document& doc, uint32_t sheetIndex, bool hidden, std::string& out) {
+    SheetWriter(doc, sheetIndex, out).Write(hidden);
 }
 
 }  // namespace sheets::html

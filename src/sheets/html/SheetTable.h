@@ -31,6 +31,6 @@ std::string SheetAnchor(uint32_t sheetIndex);
 // the document shows it; -1 otherwise.
 int64_t LocationSheet(const Document& doc, std::string_view location);
 
-void AppendSheet(Document& doc, uint32_t sheetIndex, std::string& out);
+void AppendSheet(Document& doc, uint32_t sheetIndex, bool hidden, std::string& out);
 
 }  // namespace sheets::html
