@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "sheets/Errors.h"
+#include "sheets/Utf8.h"
 
 namespace sheets {
 namespace {
@@ -24,24 +25,6 @@ uint32_t U32(std::string_view b, size_t at) {
 
 [[noreturn]] void Damaged(const char* what) {
     throw Error(std::string("The compound file is damaged: ") + what);
-}
-
-void AppendUtf8(std::string& out, uint32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | c >> 6);
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | c >> 12);
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | c >> 18);
-        out += char(0x80 | (c >> 12 & 0x3F));
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
 }
 
 std::string EntryName(std::string_view e) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "sheets/Errors.h"
+#include "sheets/Utf8.h"
 
 namespace sheets::xls {
 
@@ -128,21 +129,7 @@ std::string Utf16ToUtf8(std::u16string_view s, std::vector<uint32_t>* offsets) {
         } else if (c >= 0xD800 && c < 0xE000) {
             c = 0xFFFD;
         }
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | c >> 6);
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | c >> 12);
-            out += char(0x80 | (c >> 6 & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | c >> 18);
-            out += char(0x80 | (c >> 12 & 0x3F));
-            out += char(0x80 | (c >> 6 & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
+        AppendUtf8(out, c);
     }
     if (offsets) (*offsets)[s.size()] = uint32_t(out.size());
     return out;
