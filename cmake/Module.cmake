@@ -23,14 +23,13 @@ function(quindle_tests module)
   if(_plain)
     add_executable(test_${module} ${_plain})
     target_link_libraries(test_${module} PRIVATE ${ARGN} quindle_testsupport GTest::gtest_main GTest::gmock)
-    gtest_discover_tests(test_${module} DISCOVERY_MODE PRE_TEST
-      PROPERTIES LABELS "${module}" ENVIRONMENT "QUINDLE_QUIET=1;QT_QPA_PLATFORM=offscreen")
+    gtest_discover_tests(test_${module} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS ${module})
   endif()
   if(_threaded)
     add_executable(test_${module}_threaded ${_threaded})
     add_dependencies(threaded_tests test_${module}_threaded)
     target_link_libraries(test_${module}_threaded PRIVATE ${ARGN} quindle_testsupport GTest::gtest_main GTest::gmock)
-    gtest_discover_tests(test_${module}_threaded DISCOVERY_MODE PRE_TEST
-      PROPERTIES LABELS "${module};threaded" ENVIRONMENT "QUINDLE_QUIET=1;QT_QPA_PLATFORM=offscreen")
+    # One label only: a list value would be split into further properties.
+    gtest_discover_tests(test_${module}_threaded DISCOVERY_MODE PRE_TEST PROPERTIES LABELS threaded)
   endif()
 endfunction()
