@@ -11,6 +11,7 @@
 #include "platform/Text.h"
 #include "platform/TkvApp.h"
 #include "project/TkvProject.h"
+#include "sheets/Loader.h"
 
 TkvMain* kvMain = nullptr;
 
@@ -86,6 +87,7 @@ void ApplyProductProfile(TkvProject& p) {
 }
 
 int QuindleMain(int argc, char** argv, IWindowRun* window) {
+    sheets::PinLocalTimeZone();
     return QuindleMain(std::make_unique<TkvApp>(argc, argv), window);
 }
 

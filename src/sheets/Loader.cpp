@@ -1,6 +1,8 @@
 #include "sheets/Loader.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 
 #include "sheets/Errors.h"
@@ -14,6 +16,11 @@ namespace {
 constexpr uint64_t kMaxFileBytes = 512ull << 20;
 
 }  // namespace
+
+void PinLocalTimeZone() {
+    if (!std::getenv("TZ")) ::setenv("TZ", ":/etc/localtime", 0);
+    ::tzset();
+}
 
 Workbook LoadWorkbookFromMemory(std::string_view bytes) {
     if (bytes.size() > kMaxFileBytes) throw Error("The workbook is too large to read (over 512 MiB)");

@@ -5,15 +5,30 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 #include "sheets/Errors.h"
 #include "sheets/Utf8.h"
 
 namespace sheets::xlsx {
 
+namespace {
+// Expat draws a fresh hash salt from the kernel for every parser, and a
+// workbook needs a dozen parsers: one random salt per process keeps the
+// protection against crafted name collisions without a system call per part.
+unsigned long ProcessHashSalt() {
+    static const unsigned long salt = [] {
+        std::random_device device;
+        return (static_cast<unsigned long>(device()) << 32) ^ device();
+    }();
+    return salt;
+}
+}  // namespace
+
 SaxParser::SaxParser(SaxHandler& handler, std::string part)
     : parser_(XML_ParserCreate("UTF-8")), handler_(handler), part_(std::move(part)) {
     if (!parser_) throw Error("The workbook cannot be read (out of memory)");
+    XML_SetHashSalt(parser_, ProcessHashSalt());
     XML_SetUserData(parser_, this);
     XML_SetElementHandler(parser_, OnStart, OnEnd);
     XML_SetCharacterDataHandler(parser_, OnText);
