@@ -11,6 +11,7 @@
 # SheetJS is only run as a program to time. Needs bench/bootstrap and a build
 # of quindle-engine (scripts/build, or BUILD_DIR). Results: bench/out/results.txt
 # SETS="small large xls largexls" chooses sets (default: all there are).
+# A set left out by SETS is not a failure: the script ends with 0.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -86,3 +87,5 @@ if [ -f bench/gen_xls.py ]; then
   echo "$scratch/large.xls" >"$out/largexls.list"
   want largexls && run_set largexls "$out/largexls.list"
 fi
+
+exit 0
