@@ -75,6 +75,18 @@ void BestFraction(double x, uint64_t maxDen, uint64_t& num, uint64_t& den) {
     den = k1 ? k1 : 1;
 }
 
+// How many decimals are written as digits: trailing zeros of the decimals
+// vanish under # and turn to spaces under ?.
+int KeptDecimals(const Section& s, const Fixed& f) {
+    int keep = s.nDec;
+    for (auto it = s.tokens.rbegin(); it != s.tokens.rend() && keep > 0; ++it) {
+        if (it->part != Part::Dec) continue;
+        if (it->kind == Tok::Zero || f.frac[keep - 1] != '0') break;
+        --keep;
+    }
+    return keep;
+}
+
 void RenderFraction(const Section& s, double v, std::string& out) {
     if (s.scale10) v *= std::pow(10.0, s.scale10);
     double whole = s.fracWhole ? std::floor(v) : 0;
@@ -180,12 +192,7 @@ void RenderScientific(const Section& s, const Decimal& dv, std::string& out) {
     }
     char ed[12];
     int ne = Digits(static_cast<uint64_t>(exp < 0 ? -exp : exp), ed);
-    int lastKeep = s.nDec;
-    for (auto it = s.tokens.rbegin(); it != s.tokens.rend() && lastKeep > 0; ++it) {
-        if (it->part != Part::Dec) continue;
-        if (it->kind == Tok::Zero || f.frac[lastKeep - 1] != '0') break;
-        --lastKeep;
-    }
+    const int lastKeep = KeptDecimals(s, f);
     for (const Token& t : s.tokens) {
         switch (t.part) {
             case Part::Int: RightAligned(t, f.intd, f.ni, s.thousands, out); continue;
@@ -232,13 +239,7 @@ void RenderNumber(const Section& s, double v, std::string& out) {
     }
     Fixed f;
     RoundFixed(dv, s.nDec, f);
-    // Trailing zeros of the decimals vanish under # and turn to spaces under ?.
-    int lastKeep = s.nDec;
-    for (auto it = s.tokens.rbegin(); it != s.tokens.rend() && lastKeep > 0; ++it) {
-        if (it->part != Part::Dec) continue;
-        if (it->kind == Tok::Zero || f.frac[lastKeep - 1] != '0') break;
-        --lastKeep;
-    }
+    const int lastKeep = KeptDecimals(s, f);
     for (const Token& t : s.tokens) {
         switch (t.kind) {
             case Tok::Zero:
