@@ -60,11 +60,7 @@ void SheetBuilder::Finish() {
 
 namespace {
 
-// A counted UTF-16 string; the count includes a terminating zero.
-std::string CountedString(Bytes& b) {
-    const uint32_t n = b.U32();
-    if (n > b.Left() / 2) Truncated();
-    std::string_view raw = b.Take(size_t(n) * 2);
+std::string ZeroEndedUtf16(std::string_view raw) {
     std::u16string u;
     for (size_t i = 0; i + 1 < raw.size(); i += 2) {
         char16_t c = char16_t(uint8_t(raw[i]) | uint8_t(raw[i + 1]) << 8);
@@ -74,14 +70,11 @@ std::string CountedString(Bytes& b) {
     return Utf16ToUtf8(u);
 }
 
-std::string ZeroEndedUtf16(std::string_view raw) {
-    std::u16string u;
-    for (size_t i = 0; i + 1 < raw.size(); i += 2) {
-        char16_t c = char16_t(uint8_t(raw[i]) | uint8_t(raw[i + 1]) << 8);
-        if (c == 0) break;
-        u += c;
-    }
-    return Utf16ToUtf8(u);
+// A counted UTF-16 string; the count includes a terminating zero.
+std::string CountedString(Bytes& b) {
+    const uint32_t n = b.U32();
+    if (n > b.Left() / 2) Truncated();
+    return ZeroEndedUtf16(b.Take(size_t(n) * 2));
 }
 
 constexpr unsigned char kUrlMoniker[16] = {0xE0, 0xC9, 0xEA, 0x79, 0xF9, 0xBA, 0xCE, 0x11,
