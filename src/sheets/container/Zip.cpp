@@ -102,7 +102,7 @@ std::vector<std::string> ZipPackage::Names() const {
     return out;
 }
 
-void ZipPackage::Stream(std::string_view name, const std::function<void(const char*, size_t)>& sink) const {
+void ZipPackage::Stream(std::string_view name, const std::function<bool(const char*, size_t)>& sink) const {
     int64_t idx = Find(name);
     std::string shown(name);
     if (idx < 0) throw Error("The workbook is damaged (part " + shown + " is missing)");
@@ -140,13 +140,16 @@ void ZipPackage::Stream(std::string_view name, const std::function<void(const ch
 
     char in[32 * 1024];
     char out[64 * 1024];
+    // Small first pieces, so that a reader that needs only the head of a
+    // part (a theme's colours) stops the inflating early; then full ones.
+    size_t chunk = 4 * 1024;
     uint64_t total = 0;
-    bool ended = false;
+    bool ended = false, wanted = true;
     auto deliver = [&](const char* p, size_t n) {
         total += n;
         if (total > kMaxEntryBytes) throw tooLarge();
         if (total > kRatioFloorBytes && total / (comp ? comp : 1) > kMaxRatio) throw bomb();
-        sink(p, n);
+        wanted = sink(p, n);
     };
     while (!ended) {
         zip_int64_t got = zip_fread(f.get(), in, sizeof in);
@@ -154,18 +157,21 @@ void ZipPackage::Stream(std::string_view name, const std::function<void(const ch
         if (got == 0) break;
         if (method == ZIP_CM_STORE) {
             deliver(in, size_t(got));
+            if (!wanted) return;
             continue;
         }
         z.next_in = reinterpret_cast<Bytef*>(in);
         z.avail_in = uInt(got);
         while (z.avail_in > 0 && !ended) {
             z.next_out = reinterpret_cast<Bytef*>(out);
-            z.avail_out = sizeof out;
+            z.avail_out = uInt(chunk);
             int rc = inflate(&z, Z_NO_FLUSH);
             if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR)
                 throw Error("The workbook is damaged (" + shown + " cannot be decompressed)");
-            size_t produced = sizeof out - z.avail_out;
+            size_t produced = chunk - z.avail_out;
+            chunk = std::min(chunk * 2, sizeof out);
             if (produced) deliver(out, produced);
+            if (!wanted) return;
             if (rc == Z_STREAM_END) ended = true;
             else if (rc == Z_BUF_ERROR && produced == 0) break;
         }
@@ -187,7 +193,10 @@ void ZipPackage::Stream(std::string_view name, const std::function<void(const ch
 
 std::string ZipPackage::Read(std::string_view name) const {
     std::string out;
-    Stream(name, [&](const char* p, size_t n) { out.append(p, n); });
+    Stream(name, [&](const char* p, size_t n) {
+        out.append(p, n);
+        return true;
+    });
     return out;
 }
 

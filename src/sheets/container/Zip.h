@@ -35,8 +35,9 @@ public:
     // The whole entry; throws sheets::Error when missing, damaged or over
     // the limits.
     std::string Read(std::string_view name) const;
-    // The entry in chunks, without holding it whole.
-    void Stream(std::string_view name, const std::function<void(const char*, size_t)>& sink) const;
+    // The entry in chunks, without holding it whole, for as long as the sink
+    // answers true.
+    void Stream(std::string_view name, const std::function<bool(const char*, size_t)>& sink) const;
     // Every entry name, as stored.
     std::vector<std::string> Names() const;
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "sheets/model/Palette.h"
+#include "sheets/xlsx/Package.h"
 
 namespace sheets::xlsx {
 
@@ -58,7 +59,7 @@ public:
     void End(std::string_view name) override {
         if (!in_) return;
         if (depth_ == 0) {
-            if (name == "clrScheme") { in_ = false; done_ = true; }
+            if (name == "clrScheme") { in_ = false; done_ = true; finished = true; }
             return;
         }
         --depth_;
@@ -152,9 +153,9 @@ Color ColorResolver::Resolve(const ColorSpec& spec) const {
     return Color::Rgb(ApplyTint(rgb, spec.tint));
 }
 
-std::vector<uint32_t> ParseThemeScheme(std::string_view xml, const std::string& part) {
+std::vector<uint32_t> ParseThemeScheme(const Package& pkg, const std::string& part) {
     ThemeHandler h;
-    ParseXml(xml, h, part);
+    pkg.Parse(part, h);
     return h.scheme;
 }
 

@@ -3,6 +3,7 @@
 // and their resolution to RGB.
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -38,7 +39,10 @@ private:
     std::vector<uint32_t> indexed_;
 };
 
-// Parses a theme part's colour scheme (document order, see SetScheme).
-std::vector<uint32_t> ParseThemeScheme(std::string_view xml, const std::string& part);
+class Package;
+
+// Parses a theme part's colour scheme (document order, see SetScheme); the
+// rest of the theme (fonts, effects) is not read.
+std::vector<uint32_t> ParseThemeScheme(const Package& pkg, const std::string& part);
 
 }  // namespace sheets::xlsx

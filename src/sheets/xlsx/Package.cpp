@@ -143,7 +143,10 @@ std::string Package::ContentType(std::string_view part) const {
 
 void Package::Parse(std::string_view part, SaxHandler& handler) const {
     SaxParser parser(handler, std::string(part));
-    zip_.Stream(part, [&](const char* p, size_t n) { parser.Feed(p, n); });
+    zip_.Stream(part, [&](const char* p, size_t n) {
+        parser.Feed(p, n);
+        return !handler.finished;
+    });
     parser.Finish();
 }
 

@@ -138,7 +138,7 @@ Workbook ReadXlsx(std::string_view bytes) {
 
     ColorResolver colors;
     if (const Relationship* t = FindRelOfType(wbRels, "theme"); t && !t->external && pkg.Has(t->target))
-        colors.SetScheme(ParseThemeScheme(pkg.Read(t->target), t->target));
+        colors.SetScheme(ParseThemeScheme(pkg, t->target));
     if (const Relationship* s = FindRelOfType(wbRels, "styles"); s && !s->external && pkg.Has(s->target))
         ParseStyles(pkg.Read(s->target), s->target, colors, wb.styles);
 

@@ -49,6 +49,7 @@ void SaxParser::OnStart(void* p, const char* name, const char** attrs) {
     auto* self = static_cast<SaxParser*>(p);
     try {
         self->handler_.Start(LocalName(name), attrs);
+        self->StopIfFinished();
     } catch (...) {
         self->Fail(std::current_exception());
     }
@@ -58,9 +59,14 @@ void SaxParser::OnEnd(void* p, const char* name) {
     auto* self = static_cast<SaxParser*>(p);
     try {
         self->handler_.End(LocalName(name));
+        self->StopIfFinished();
     } catch (...) {
         self->Fail(std::current_exception());
     }
+}
+
+void SaxParser::StopIfFinished() {
+    if (handler_.finished) XML_StopParser(parser_, XML_FALSE);
 }
 
 void SaxParser::OnText(void* p, const char* text, int len) {
@@ -88,6 +94,7 @@ void SaxParser::OnEntity(void* p, const char*, int, const char*, int, const char
 
 void SaxParser::Check(int status) {
     if (error_) std::rethrow_exception(error_);
+    if (handler_.finished) return;
     if (status == XML_STATUS_ERROR) {
         throw Error("The workbook is damaged (" + part_ + ", line " +
                     std::to_string(XML_GetCurrentLineNumber(parser_)) + ": " +
@@ -96,7 +103,7 @@ void SaxParser::Check(int status) {
 }
 
 void SaxParser::Feed(const char* data, size_t size) {
-    while (size > 0) {
+    while (size > 0 && !handler_.finished) {
         int n = size > (1u << 30) ? (1 << 30) : int(size);
         Check(XML_Parse(parser_, data, n, XML_FALSE));
         data += n;
@@ -104,7 +111,10 @@ void SaxParser::Feed(const char* data, size_t size) {
     }
 }
 
-void SaxParser::Finish() { Check(XML_Parse(parser_, nullptr, 0, XML_TRUE)); }
+void SaxParser::Finish() {
+    if (handler_.finished) return;
+    Check(XML_Parse(parser_, nullptr, 0, XML_TRUE));
+}
 
 void ParseXml(std::string_view xml, SaxHandler& handler, const std::string& part) {
     SaxParser p(handler, part);

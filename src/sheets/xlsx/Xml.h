@@ -23,6 +23,9 @@ public:
     // Character data, in pieces; only delivered while WantText() is true.
     virtual void Text(std::string_view text) {}
     bool wantText = false;
+    // Set once the handler has all it wants: the rest of the document is
+    // neither inflated nor parsed (nor checked for well-formedness).
+    bool finished = false;
 };
 
 class SaxParser {
@@ -34,7 +37,7 @@ public:
     SaxParser& operator=(const SaxParser&) = delete;
 
     // Throws sheets::Error on malformed XML or a DTD; rethrows what a
-    // handler threw.
+    // handler threw. Data fed after the handler has finished is ignored.
     void Feed(const char* data, size_t size);
     void Finish();
 
@@ -46,6 +49,7 @@ private:
     static void OnEntity(void* self, const char*, int, const char*, int, const char*, const char*, const char*,
                          const char*);
     void Fail(std::exception_ptr e);
+    void StopIfFinished();
     void Check(int status);
 
     XML_ParserStruct* parser_;
