@@ -1,5 +1,6 @@
 #include "sheets/container/Zip.h"
 
+#include <libdeflate.h>
 #include <zip.h>
 #include <zlib.h>
 
@@ -52,6 +53,33 @@ int64_t DeclaredEntries(std::string_view bytes) {
         return int64_t(std::min<uint64_t>(count, uint64_t(INT64_MAX)));
     }
     return -1;
+}
+
+// Parts up to this size (most of a workbook's) are inflated in one call,
+// which costs about half of what streaming through zlib does on them.
+constexpr uint64_t kWholeInflateBytes = 1ull << 20;
+
+// Inflates a small deflated entry whole into `out`. False when the entry
+// does not inflate cleanly to at most `size` bytes (a header that lies, a
+// damaged stream): the caller then streams it, with all its checks.
+bool InflateWhole(zip_file_t* f, uint64_t comp, uint64_t size, std::string& out) {
+    thread_local std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> inflater(
+        libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
+    if (!inflater) return false;
+    std::string in(size_t(comp), '\0');
+    size_t got = 0;
+    while (got < in.size()) {
+        zip_int64_t n = zip_fread(f, in.data() + got, in.size() - got);
+        if (n <= 0) return false;
+        got += size_t(n);
+    }
+    out.resize(size_t(size));
+    size_t produced = 0;
+    if (libdeflate_deflate_decompress(inflater.get(), in.data(), in.size(), out.data(), out.size(), &produced) !=
+        LIBDEFLATE_SUCCESS)
+        return false;
+    out.resize(produced);
+    return true;
 }
 
 }  // namespace
@@ -128,6 +156,16 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
     std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> f(
         zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED), zip_fclose);
     if (!f) throw Error("The workbook is damaged (cannot open " + shown + ": " + zip_strerror(archive_) + ")");
+    if (method == ZIP_CM_DEFLATE && (st.valid & ZIP_STAT_SIZE) && (st.valid & ZIP_STAT_COMP_SIZE) &&
+        st.size <= kWholeInflateBytes && comp <= kWholeInflateBytes) {
+        std::string whole;
+        if (InflateWhole(f.get(), comp, st.size, whole)) {
+            sink(whole.data(), whole.size());
+            return;
+        }
+        f.reset(zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED));
+        if (!f) throw Error("The workbook is damaged (cannot open " + shown + ": " + zip_strerror(archive_) + ")");
+    }
 
     z_stream z{};
     if (method == ZIP_CM_DEFLATE && inflateInit2(&z, -MAX_WBITS) != Z_OK)
@@ -140,9 +178,6 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
 
     char in[32 * 1024];
     char out[64 * 1024];
-    // Small first pieces, so that a reader that needs only the head of a
-    // part (a theme's colours) stops the inflating early; then full ones.
-    size_t chunk = 4 * 1024;
     uint64_t total = 0;
     bool ended = false, wanted = true;
     auto deliver = [&](const char* p, size_t n) {
@@ -164,12 +199,11 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
         z.avail_in = uInt(got);
         while (z.avail_in > 0 && !ended) {
             z.next_out = reinterpret_cast<Bytef*>(out);
-            z.avail_out = uInt(chunk);
+            z.avail_out = sizeof out;
             int rc = inflate(&z, Z_NO_FLUSH);
             if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR)
                 throw Error("The workbook is damaged (" + shown + " cannot be decompressed)");
-            size_t produced = chunk - z.avail_out;
-            chunk = std::min(chunk * 2, sizeof out);
+            size_t produced = sizeof out - z.avail_out;
             if (produced) deliver(out, produced);
             if (!wanted) return;
             if (rc == Z_STREAM_END) ended = true;
@@ -189,6 +223,28 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
         }
         if (!ended) throw Error("The workbook is damaged (" + shown + " is truncated)");
     }
+}
+
+std::string ZipPackage::StoredBytes(std::string_view name) const {
+    int64_t idx = Find(name);
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (idx < 0 || zip_stat_index(archive_, uint64_t(idx), 0, &st) != 0 || !(st.valid & ZIP_STAT_COMP_SIZE) ||
+        !(st.valid & ZIP_STAT_COMP_METHOD) || st.comp_size > kWholeInflateBytes)
+        return {};
+    std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> f(
+        zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED), zip_fclose);
+    if (!f) return {};
+    std::string out(2 + size_t(st.comp_size), '\0');
+    out[0] = char(st.comp_method & 0xFF);
+    out[1] = char(st.comp_method >> 8);
+    size_t got = 2;
+    while (got < out.size()) {
+        zip_int64_t n = zip_fread(f.get(), out.data() + got, out.size() - got);
+        if (n <= 0) return {};
+        got += size_t(n);
+    }
+    return out;
 }
 
 std::string ZipPackage::Read(std::string_view name) const {

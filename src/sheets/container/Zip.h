@@ -38,6 +38,10 @@ public:
     // The entry in chunks, without holding it whole, for as long as the sink
     // answers true.
     void Stream(std::string_view name, const std::function<bool(const char*, size_t)>& sink) const;
+    // The entry as stored (compression method, then the compressed bytes),
+    // to recognise a part seen before without inflating it; empty when the
+    // entry is missing or larger than 1 MiB as stored.
+    std::string StoredBytes(std::string_view name) const;
     // Every entry name, as stored.
     std::vector<std::string> Names() const;
 

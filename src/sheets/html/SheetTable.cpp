@@ -163,16 +163,23 @@ Axis SheetWriter::KeptRows() const {
 
 Axis SheetWriter::KeptCols() const {
     std::vector<char> used(kMaxCols, 0);
+    std::vector<uint32_t> kept;
+    auto use = [&](uint32_t c) {
+        if (!used[c]) {
+            used[c] = 1;
+            kept.push_back(c);
+        }
+    };
     for (const Row* row : geo_.Rows())
         for (const Cell& c : row->cells)
             if (c.col < kMaxCols && !used[c.col] &&
                 (c.type != CellType::Blank || doc_.styles.ShowsWhenBlank(c.format)))
-                used[c.col] = 1;
-    for (const Range& m : merges_) used[m.col1] = used[m.col2] = 1;
-    for (size_t i : comments_) used[sheet_.comments[i].col] = 1;
-    std::vector<uint32_t> kept;
-    for (uint32_t c = 0; c < kMaxCols; ++c)
-        if (used[c]) kept.push_back(c);
+                use(c.col);
+    for (const Range& m : merges_) {
+        use(m.col1);
+        use(m.col2);
+    }
+    for (size_t i : comments_) use(sheet_.comments[i].col);
     return Axis(std::move(kept));
 }
 

@@ -154,8 +154,17 @@ Color ColorResolver::Resolve(const ColorSpec& spec) const {
 }
 
 std::vector<uint32_t> ParseThemeScheme(const Package& pkg, const std::string& part) {
+    // Most workbooks carry the same theme, stored byte for byte alike, and it
+    // is the largest part of a small workbook: the last one read on this
+    // thread is remembered.
+    thread_local std::string lastStored;
+    thread_local std::vector<uint32_t> lastScheme;
+    std::string stored = pkg.Zip().StoredBytes(part);
+    if (!stored.empty() && stored == lastStored) return lastScheme;
     ThemeHandler h;
     pkg.Parse(part, h);
+    lastStored = std::move(stored);
+    lastScheme = h.scheme;
     return h.scheme;
 }
 

@@ -178,6 +178,7 @@ private:
 void ParseDrawing(const Package& pkg, const std::string& part, std::vector<Picture>& out, uint64_t& budget) {
     DrawingHandler h;
     pkg.Parse(part, h);
+    if (h.pictures.empty()) return;  // charts and shapes only: no need for the relationships
     auto rels = pkg.Rels(part);
     RelIndex byId(rels);
     for (auto& p : h.pictures) {

@@ -1,5 +1,7 @@
 #include "sheets/xlsx/Package.h"
 
+#include <optional>
+
 #include "sheets/xlsx/Xml.h"
 
 namespace sheets::xlsx {
@@ -142,12 +144,24 @@ std::string Package::ContentType(std::string_view part) const {
 }
 
 void Package::Parse(std::string_view part, SaxHandler& handler) const {
-    SaxParser parser(handler, std::string(part));
+    // Held whole while it is small; streamed once it is not.
+    std::string head;
+    std::optional<SaxParser> stream;
     zip_.Stream(part, [&](const char* p, size_t n) {
-        parser.Feed(p, n);
+        if (!stream) {
+            if (head.size() + n <= kWholeDocumentBytes) {
+                head.append(p, n);
+                return true;
+            }
+            stream.emplace(handler, std::string(part));
+            stream->Feed(head.data(), head.size());
+            std::string().swap(head);
+        }
+        stream->Feed(p, n);
         return !handler.finished;
     });
-    parser.Finish();
+    if (stream) stream->Finish();
+    else ParseXml(head, handler, std::string(part));
 }
 
 std::vector<std::string> Package::PartsOfType(std::string_view suffix) const {

@@ -1,11 +1,14 @@
 #include "sheets/xlsx/Xml.h"
 
 #include <expat.h>
+#include <pugixml.hpp>
 
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <random>
+#include <vector>
 
 #include "sheets/Errors.h"
 #include "sheets/Utf8.h"
@@ -116,7 +119,69 @@ void SaxParser::Finish() {
     Check(XML_Parse(parser_, nullptr, 0, XML_TRUE));
 }
 
+namespace {
+
+// Delivers a parsed document's elements and text to a handler in document
+// order, as the streaming parser would, without recursion (nesting depth is
+// the document's to choose).
+void Walk(const pugi::xml_node document, SaxHandler& handler) {
+    std::vector<const char*> attrs;
+    auto start = [&](const pugi::xml_node n) {
+        attrs.clear();
+        for (const pugi::xml_attribute a : n.attributes()) {
+            attrs.push_back(a.name());
+            attrs.push_back(a.value());
+        }
+        attrs.push_back(nullptr);
+        handler.Start(LocalName(n.name()), attrs.data());
+    };
+    pugi::xml_node n = document.first_child();
+    while (n && !handler.finished) {
+        bool descend = false;
+        if (n.type() == pugi::node_element) {
+            start(n);
+            descend = bool(n.first_child());
+            if (!descend) handler.End(LocalName(n.name()));
+        } else if ((n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) && handler.wantText) {
+            handler.Text(n.value());
+        }
+        if (descend) {
+            n = n.first_child();
+            continue;
+        }
+        while (!n.next_sibling()) {
+            n = n.parent();
+            if (n == document || handler.finished) return;
+            handler.End(LocalName(n.name()));
+        }
+        n = n.next_sibling();
+    }
+}
+
+void ParseWhole(std::string_view xml, SaxHandler& handler, const std::string& part) {
+    // Comments and processing instructions are dropped; a text that is
+    // nothing but spaces is kept when it is an element's only content
+    // (<t xml:space="preserve"> </t>). Entities are never expanded; a
+    // document type is parsed only to be refused.
+    constexpr unsigned kOptions = pugi::parse_default | pugi::parse_doctype | pugi::parse_ws_pcdata_single;
+    pugi::xml_document doc;
+    pugi::xml_parse_result r = doc.load_buffer(xml.data(), xml.size(), kOptions, pugi::encoding_auto);
+    if (!r) {
+        size_t at = std::min(size_t(std::max<ptrdiff_t>(r.offset, 0)), xml.size());
+        size_t line = 1 + size_t(std::count(xml.begin(), xml.begin() + ptrdiff_t(at), '\n'));
+        throw Error("The workbook is damaged (" + part + ", line " + std::to_string(line) + ": " + r.description() +
+                    ")");
+    }
+    for (const pugi::xml_node n : doc.children())
+        if (n.type() == pugi::node_doctype)
+            throw Error("The workbook is unsafe to read (" + part + " declares a document type)");
+    Walk(doc, handler);
+}
+
+}  // namespace
+
 void ParseXml(std::string_view xml, SaxHandler& handler, const std::string& part) {
+    if (xml.size() <= kWholeDocumentBytes) return ParseWhole(xml, handler, part);
     SaxParser p(handler, part);
     p.Feed(xml.data(), xml.size());
     p.Finish();
