@@ -18,7 +18,14 @@ for exe in "$quindle" "$engine"; do
   [ -x "$exe" ] || { echo "missing $exe: run scripts/build first" >&2; exit 1; }
 done
 
-work=$(mktemp -d)
+# Inputs and outputs live in memory (tmpfs) when the machine has it: on a
+# disk file system the cost of creating thousands of small files depends on
+# what was deleted there in the last minute (ext4 without a journal passes
+# over recently freed inodes), which swamps the differences measured here.
+# BENCH_TMP chooses another place.
+tmp=${BENCH_TMP:-/dev/shm}
+[ -d "$tmp" ] && [ -w "$tmp" ] || tmp=${TMPDIR:-/tmp}
+work=$(mktemp -d -p "$tmp")
 trap 'rm -rf "$work"' EXIT
 # The same workbooks for both: the corpus without its reference exports.
 mkdir -p "$work/in"
@@ -43,16 +50,20 @@ timed() {  # kind command... ; records wall-clock and CPU (user + sys) seconds
   keep_min best "$kind" "$wall"
   keep_min cpu "$kind" "$(awk "BEGIN{print $user + $sys}")"
 }
+# Every run writes into a folder of its own, and none is deleted before the
+# end, for the same reason.
+runs=0
+fresh() { runs=$((runs + 1)); out=$work/out.$runs; }
 run_quindle() {  # threads
-  rm -rf "$work/out" "$work/run.log"
+  fresh
   timed "quindle-$1" env QUINDLE_QUIET=1 "$quindle" \
-    "-P:Source=$work/in/*.xls?;Subdir=1;Target=$work/out/;ThreadsCount=$1;PureConsole=1;LogFile=$work/run.log"
-  local lines=$(wc -l < "$work/run.log")
+    "-P:Source=$work/in/*.xls?;Subdir=1;Target=$out/;ThreadsCount=$1;PureConsole=1;LogFile=$out.log"
+  local lines=$(wc -l < "$out.log")
   [ "$lines" -eq "$count" ] || echo "warning: $lines log lines for $count workbooks" >&2
 }
 run_engine() {  # threads
-  rm -rf "$work/out"
-  timed "engine-$1" "$engine" -j "$1" -o "$work/out" "$work/in"
+  fresh
+  timed "engine-$1" "$engine" -j "$1" -o "$out" "$work/in"
 }
 
 run_quindle 1; run_engine 1  # warm the file cache

@@ -125,9 +125,6 @@ int QuindleMain(std::unique_ptr<TkvApp> app, IWindowRun* window) {
     }
 
     if (!window) {
-        std::fputs("quindle: this project needs the window run, which this build (without the GUI) lacks; "
-                   "run it unattended with PureConsole=1 instead\n",
-                   stderr);
         ExitSequence();
         return kExitNoWindow;
     }

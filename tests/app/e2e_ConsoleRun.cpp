@@ -43,7 +43,7 @@ protected:
     }
     // Runs the program with one argument; returns its exit code.
     int Run(const std::string& arg) {
-        std::string cmd = "cd " + Quote(dir.Path().string()) + " && QUINDLE_QUIET=1 XDG_STATE_HOME=" +
+        std::string cmd = "cd " + Quote(dir.Path().string()) + " && QT_QPA_PLATFORM=offscreen QUINDLE_QUIET=1 XDG_STATE_HOME=" +
                           Quote(dir / "state") + " " + Quote(Program().string()) + " " + Quote(arg) + " 2>" +
                           Quote(dir / "stderr.txt");
         int status = std::system(cmd.c_str());
@@ -132,4 +132,19 @@ TEST_F(ConsoleRun, ALogFileThatCannotBeWrittenEndsTheRunWithAnError) {
     EXPECT_EQ(Run("-P:Source=" + in + "*.xlsx;Target=" + out + ";PureConsole=1;LogFile=" + dir / "missing/run.log"), 1);
     EXPECT_NE(ReadFileText(dir / "stderr.txt").find("missing/run.log"), std::string::npos);
     EXPECT_TRUE(fs::exists(out + "sales.htm"));  // the files were converted before
+}
+
+// The console run never loads the GUI toolkit; a window run loads the window
+// module beside the program, or says plainly that this build has none.
+TEST_F(ConsoleRun, AWindowRunLoadsTheWindowModuleWhenTheBuildHasOne) {
+    const bool hasWindow = fs::exists(Program().parent_path() / "quindle-window.so");
+    int rc = Run("-P:Source=" + in + "*.xlsx;Target=" + out + ";RunAndClose=1");
+    if (hasWindow) {
+        EXPECT_EQ(rc, 0) << ReadFileText(dir / "stderr.txt");
+        EXPECT_TRUE(fs::exists(out + "sales.htm"));
+        EXPECT_TRUE(fs::exists(out + "schedule.htm"));
+    } else {
+        EXPECT_EQ(rc, 2);
+        EXPECT_NE(ReadFileText(dir / "stderr.txt").find("needs the window run"), std::string::npos);
+    }
 }

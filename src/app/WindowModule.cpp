@@ -1,0 +1,40 @@
+#include "app/WindowModule.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "app/Startup.h"
+#include "platform/TkvApp.h"
+
+TkvWindowModule::TkvWindowModule(int& argc, char** argv) : argc_(argc), argv_(argv) {}
+
+// The module stays loaded: its code may still be on the stack of an exit
+// handler, and unloading a toolkit is not worth that risk.
+TkvWindowModule::~TkvWindowModule() { DestroyWindows(); }
+
+int TkvWindowModule::Run() {
+    std::filesystem::path file = std::filesystem::path(kvApp ? kvApp->ExePath() : "").parent_path() / kFileName;
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) {
+        std::fputs("quindle: this project needs the window run, which this build (without the GUI) lacks; "
+                   "run it unattended with PureConsole=1 instead\n",
+                   stderr);
+        return kExitNoWindow;
+    }
+    void* lib = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    auto entry = lib ? reinterpret_cast<Entry>(dlsym(lib, kEntryName)) : nullptr;
+    if (!entry) {
+        const char* why = dlerror();
+        std::fprintf(stderr, "quindle: the window cannot be started (%s)\n", why ? why : file.c_str());
+        return kExitNoWindow;
+    }
+    run_.reset(entry(&argc_, argv_));
+    return run_->Run();
+}
+
+void TkvWindowModule::DestroyWindows() {
+    if (run_) run_->DestroyWindows();
+    run_.reset();
+}
