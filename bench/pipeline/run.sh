@@ -45,10 +45,9 @@ keep_min() {  # array-name kind value
 }
 timed() {  # kind command... ; records wall-clock and CPU (user + sys) seconds
   local kind=$1; shift
-  /usr/bin/time -f "%e %U %S" -o "$work/time" "$@" > /dev/null 2>&1 || true
-  read -r wall user sys < <(tail -n 1 "$work/time")
+  read -r wall used < <(python3 bench/pipeline/timed.py "$@")
   keep_min best "$kind" "$wall"
-  keep_min cpu "$kind" "$(awk "BEGIN{print $user + $sys}")"
+  keep_min cpu "$kind" "$used"
 }
 # Every run writes into a folder of its own, and none is deleted before the
 # end, for the same reason.
@@ -73,7 +72,7 @@ for ((r = 1; r <= reps; r++)); do
 done
 
 printf '%-12s %8s %8s\n' run wall cpu
-for k in engine-1 quindle-1 engine-2 quindle-2; do printf '%-12s %8.3f %8.3f\n' "$k" "${best[$k]}" "${cpu[$k]}"; done
+for k in engine-1 quindle-1 engine-2 quindle-2; do printf '%-12s %8.4f %8.4f\n' "$k" "${best[$k]}" "${cpu[$k]}"; done
 awk -v q1="${best[quindle-1]}" -v q2="${best[quindle-2]}" -v e1="${best[engine-1]}" -v e2="${best[engine-2]}" 'BEGIN{
   printf "scaling, ThreadsCount 1 -> 2:   %.2fx (engine tool: %.2fx)\n", q1 / q2, e1 / e2
   printf "pipeline overhead, 1 thread:   %+.1f %%\n", (q1 / e1 - 1) * 100

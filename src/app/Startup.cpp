@@ -86,6 +86,13 @@ void ApplyProductProfile(TkvProject& p) {
     p.PathDelim = '/';
 }
 
+int NoWindowRun() {
+    std::fputs("quindle: this project needs the window run, which this build (without the GUI) lacks; "
+               "run it unattended with PureConsole=1 instead\n",
+               stderr);
+    return kExitNoWindow;
+}
+
 int QuindleMain(int argc, char** argv, IWindowRun* window) {
     sheets::PinLocalTimeZone();
     return QuindleMain(std::make_unique<TkvApp>(argc, argv), window);
@@ -126,7 +133,7 @@ int QuindleMain(std::unique_ptr<TkvApp> app, IWindowRun* window) {
 
     if (!window) {
         ExitSequence();
-        return kExitNoWindow;
+        return NoWindowRun();
     }
     int rc;
     try {

@@ -20,6 +20,9 @@ int QuindleMain(std::unique_ptr<TkvApp> app, IWindowRun* window);
 inline constexpr int kExitUnattendedError = 1;  // an error escaped the unattended run
 inline constexpr int kExitNoWindow = 2;         // the window run is needed but not built
 
+// Says on stderr that this build has no window run; answers kExitNoWindow.
+int NoWindowRun();
+
 // Writes the product's constants into the project.
 void ApplyProductProfile(TkvProject& project);
 

@@ -17,12 +17,7 @@ TkvWindowModule::~TkvWindowModule() { DestroyWindows(); }
 int TkvWindowModule::Run() {
     std::filesystem::path file = std::filesystem::path(kvApp ? kvApp->ExePath() : "").parent_path() / kFileName;
     std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) {
-        std::fputs("quindle: this project needs the window run, which this build (without the GUI) lacks; "
-                   "run it unattended with PureConsole=1 instead\n",
-                   stderr);
-        return kExitNoWindow;
-    }
+    if (!std::filesystem::exists(file, ec)) return NoWindowRun();
     void* lib = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     auto entry = lib ? reinterpret_cast<Entry>(dlsym(lib, kEntryName)) : nullptr;
     if (!entry) {

@@ -1,5 +1,6 @@
 #include "platform/Files.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -53,23 +54,25 @@ std::string XdgFolder(const char* var, const char* fallback) {
 void AtomicWriteFile(const std::string& path, std::string_view data) {
     if (path.empty()) throw std::runtime_error("Cannot write a file without a name");
     std::string folder = FolderPart(path);
-    std::string tmpl = (folder.empty() ? std::string("./") : folder) + "." + NamePart(path) + ".XXXXXX";
-    Fd fd(::mkstemp(tmpl.data()));
-    if (fd.get() < 0) {
-        throw std::runtime_error("Cannot create file \"" + path + "\": " + ErrText(errno));
+    // A name unique to this process and this write (one left behind by a
+    // process that died with the same id is passed over), created with the
+    // mode of any new file: the kernel applies the umask, which is never
+    // changed here (it is shared by every thread).
+    static std::atomic<uint64_t> serial{0};
+    const std::string stem = (folder.empty() ? std::string("./") : folder) + "." + NamePart(path) + "." +
+                             std::to_string(::getpid()) + "-";
+    std::string tmpl;
+    int created = -1;
+    for (int attempt = 0; created < 0; ++attempt) {
+        tmpl = stem + std::to_string(serial++);
+        created = ::open(tmpl.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (created < 0 && (errno != EEXIST || attempt == 100))
+            throw std::runtime_error("Cannot create file \"" + path + "\": " + ErrText(errno));
     }
-    // mkstemp makes the file private; give it the mode a plain create would
-    // (or the mode of the file it replaces).
+    Fd fd(created);
+    // A replaced file keeps its mode.
     struct stat old{};
-    mode_t mode;
-    if (::stat(path.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ::fchmod(fd.get(), mode);
+    if (::stat(path.c_str(), &old) == 0) ::fchmod(fd.get(), old.st_mode & 07777);
     auto fail = [&](const std::string& what, int err) {
         ::close(fd.release());
         ::unlink(tmpl.c_str());

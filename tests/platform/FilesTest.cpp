@@ -50,6 +50,14 @@ TEST(Files, AtomicWriteCreatesAndReplacesWithoutLeftovers) {
     AtomicWriteFile(path, "");
     EXPECT_EQ(ReadFileText(path), "");
     EXPECT_EQ(EntryCount(dir.Path()), 1u);
+
+    // A new file gets the mode any new file gets, and the umask (shared by
+    // every thread) is never touched on the way.
+    const mode_t mask = umask(027);
+    AtomicWriteFile(dir / "new.txt", "x");
+    EXPECT_EQ(umask(mask), mode_t(027));
+    ASSERT_EQ(stat((dir / "new.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
 TEST(Files, AtomicWriteFailuresThrowAndKeepTheOldState) {

@@ -1,5 +1,7 @@
 // What the page shows and what it refuses to carry.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -211,6 +213,16 @@ TEST(HtmlWriter, WritesInPlaceOrLeavesTheOldFile) {
     EXPECT_NE(text.find("fresh"), std::string::npos);
     EXPECT_NE(text.find("<title>out</title>"), std::string::npos);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);  // no temporary left
+
+    // Temporary names left by a process that died with this one's id are passed over.
+    for (int n = 0; n < 50; ++n) dir.Write("out.htm." + std::to_string(getpid()) + "-" + std::to_string(n) + ".tmp", "");
+    WriteHtml(wb, target, {});
+    EXPECT_EQ(ReadFileText(target), text);
+    struct stat st {};
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    const mode_t mask = umask(0);
+    umask(mask);
+    EXPECT_EQ(st.st_mode & 0777, 0666u & ~mask) << "a page is made like any new file";
 
     HtmlOptions bad;
     bad.scope = HtmlOptions::Scope::SheetAt;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <system_error>
@@ -113,12 +114,17 @@ void WriteAll(int fd, std::string_view data) {
 // A file made beside the target, removed again unless it was kept.
 class TempFile {
 public:
-    explicit TempFile(const std::string& target) : path_(target + ".XXXXXX") {
-        fd_ = ::mkstemp(path_.data());
-        if (fd_ < 0) throw std::system_error(errno, std::generic_category());
-        // mkstemp makes the file private; a page is meant to be read like any
-        // other file. (Asking for the umask would change it for every thread.)
-        ::fchmod(fd_, 0644);
+    // The name is unique to this process and this file; one left behind by
+    // a process that died with the same id is passed over. Created with the
+    // mode of any new file (the kernel applies the umask), so no random draw
+    // and no mode change per page.
+    explicit TempFile(const std::string& target) {
+        static std::atomic<uint64_t> serial{0};
+        for (int attempt = 0; fd_ < 0; ++attempt) {
+            path_ = target + "." + std::to_string(::getpid()) + "-" + std::to_string(serial++) + ".tmp";
+            fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd_ < 0 && (errno != EEXIST || attempt == 100)) throw std::system_error(errno, std::generic_category());
+        }
     }
     ~TempFile() {
         if (fd_ >= 0) ::close(fd_);
