@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The console run over a workbook corpus with ThreadsCount 1 and 2, against
 # the engine tool on the same files with 1 and 2 threads, in one session.
-# Runs are interleaved and repeated; the fastest of each kind is reported
-# (the machine is shared, so the fastest run is the least disturbed one).
-# CPU time (user + sys) is shown too: on a busy machine it tells the
-# pipeline's own cost apart from time spent waiting for a core.
+# Runs are interleaved and repeated; the figures are medians of the ratios
+# within a round (see summary.py). CPU time (user + sys) is shown too, and,
+# where valgrind is installed, the instructions each executes, which do not
+# depend on what else a shared machine is doing.
 #
 #   bench/pipeline/run.sh [CORPUS] [REPEATS]     (from the repository root,
 #                                                 after scripts/build)
@@ -26,7 +26,8 @@ done
 tmp=${BENCH_TMP:-/dev/shm}
 [ -d "$tmp" ] && [ -w "$tmp" ] || tmp=${TMPDIR:-/tmp}
 work=$(mktemp -d -p "$tmp")
-trap 'rm -rf "$work"' EXIT
+# KEEP_ROUNDS=FILE keeps the raw timings.
+trap '[ -z "${KEEP_ROUNDS:-}" ] || cp "$work/rounds" "$KEEP_ROUNDS"; rm -rf "$work"' EXIT
 # The same workbooks for both: the corpus without its reference exports.
 mkdir -p "$work/in"
 for d in "$corpus"/*/; do
@@ -37,48 +38,51 @@ done
 count=$(find "$work/in" -type f \( -iname '*.xls' -o -iname '*.xlsx' -o -iname '*.xlsm' -o -iname '*.xlsb' \) | wc -l)
 echo "corpus: $count workbooks from $corpus, $reps rounds"
 
-declare -A best cpu
-keep_min() {  # array-name kind value
-  local -n a=$1
-  local cur=${a[$2]:-}
-  if [ -z "$cur" ] || awk "BEGIN{exit !($3 < $cur)}"; then a[$2]=$3; fi
-}
-timed() {  # kind command... ; records wall-clock and CPU (user + sys) seconds
-  local kind=$1; shift
+rounds=$work/rounds  # one line per timed run: round kind wall cpu
+timed() {  # round kind command... ; records wall-clock and CPU (user + sys) seconds
+  local round=$1 kind=$2; shift 2
   read -r wall used < <(python3 bench/pipeline/timed.py "$@")
-  keep_min best "$kind" "$wall"
-  keep_min cpu "$kind" "$used"
+  echo "$round $kind $wall $used" >> "$rounds"
 }
 # Every run writes into a folder of its own, and none is deleted before the
 # end, for the same reason.
 runs=0
 fresh() { runs=$((runs + 1)); out=$work/out.$runs; }
-run_quindle() {  # threads
+run_quindle() {  # round threads
   fresh
-  timed "quindle-$1" env QUINDLE_QUIET=1 "$quindle" \
-    "-P:Source=$work/in/*.xls?;Subdir=1;Target=$out/;ThreadsCount=$1;PureConsole=1;LogFile=$out.log"
+  timed "$1" "quindle-$2" env QUINDLE_QUIET=1 "$quindle" \
+    "-P:Source=$work/in/*.xls?;Subdir=1;Target=$out/;ThreadsCount=$2;PureConsole=1;LogFile=$out.log"
   local lines=$(wc -l < "$out.log")
   [ "$lines" -eq "$count" ] || echo "warning: $lines log lines for $count workbooks" >&2
 }
-run_engine() {  # threads
+run_engine() {  # round threads
   fresh
-  timed "engine-$1" "$engine" -j "$1" -o "$out" "$work/in"
+  timed "$1" "engine-$2" "$engine" -j "$2" -o "$out" "$work/in"
+}
+# What two cores give this work at best: two single-threaded engine processes,
+# independent of each other, each converting the whole corpus at once. Two
+# threads of one process cannot do better than that.
+run_pair() {  # round
+  fresh
+  local a=$out; fresh
+  timed "$1" pair bash -c '"$1" -j 1 -o "$2" "$4" & "$1" -j 1 -o "$3" "$4"; wait' _ "$engine" "$a" "$out" "$work/in"
 }
 
-run_quindle 1; run_engine 1  # warm the file cache
-best=(); cpu=()
+run_quindle 0 1; run_engine 0 1  # warm the file cache
+: > "$rounds"
 for ((r = 1; r <= reps; r++)); do
-  run_engine 1; run_quindle 1; run_engine 2; run_quindle 2
+  run_engine "$r" 1; run_quindle "$r" 1; run_engine "$r" 2; run_quindle "$r" 2; run_pair "$r"
 done
+python3 bench/pipeline/summary.py "$rounds"
 
-printf '%-12s %8s %8s\n' run wall cpu
-for k in engine-1 quindle-1 engine-2 quindle-2; do printf '%-12s %8.4f %8.4f\n' "$k" "${best[$k]}" "${cpu[$k]}"; done
-awk -v q1="${best[quindle-1]}" -v q2="${best[quindle-2]}" -v e1="${best[engine-1]}" -v e2="${best[engine-2]}" 'BEGIN{
-  printf "scaling, ThreadsCount 1 -> 2:   %.2fx (engine tool: %.2fx)\n", q1 / q2, e1 / e2
-  printf "pipeline overhead, 1 thread:   %+.1f %%\n", (q1 / e1 - 1) * 100
-  printf "pipeline overhead, 2 threads:  %+.1f %%\n", (q2 / e2 - 1) * 100
-}'
-awk -v q1="${cpu[quindle-1]}" -v q2="${cpu[quindle-2]}" -v e1="${cpu[engine-1]}" -v e2="${cpu[engine-2]}" 'BEGIN{
-  printf "CPU overhead, 1 thread:        %+.1f %%\n", (q1 / e1 - 1) * 100
-  printf "CPU overhead, 2 threads:       %+.1f %%\n", (q2 / e2 - 1) * 100
-}'
+# Instructions do not depend on what else the machine runs: the user-space
+# work of the console run over the engine tool's, once each, on one thread.
+if command -v valgrind > /dev/null; then
+  # (the engine tool ends with 1 when some workbooks fail: not an error here)
+  instructions() { { valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null || true; } |
+                   awk '/refs:/ {gsub(",", "", $NF); print $NF}'; }
+  fresh; ie=$(instructions "$engine" -j 1 -o "$out" "$work/in")
+  fresh; iq=$(QUINDLE_QUIET=1 instructions "$quindle" \
+    "-P:Source=$work/in/*.xls?;Subdir=1;Target=$out/;ThreadsCount=1;PureConsole=1;LogFile=$out.log")
+  awk -v e="$ie" -v q="$iq" 'BEGIN { printf "instructions, 1 thread:  engine tool %.0f M, console run %.0f M (%+.1f %%)\n", e / 1e6, q / 1e6, (q / e - 1) * 100 }'
+fi

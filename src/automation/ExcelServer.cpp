@@ -170,10 +170,15 @@ private:
                 std::string bytes = FetchUrl(file, GetHttpLimits());
                 loaded = sheets::LoadWorkbookFromMemory(bytes);
             } else {
-                std::error_code ec;
-                if (!std::filesystem::is_regular_file(file, ec))
-                    throw ServerError{"Cannot find the workbook '" + FileNameOf(file) + "'"};
-                loaded = sheets::LoadWorkbook(file);
+                try {
+                    loaded = sheets::LoadWorkbook(file);
+                } catch (const sheets::Error&) {
+                    // Asked only once reading has failed: no look-up per file.
+                    std::error_code ec;
+                    if (!std::filesystem::is_regular_file(file, ec))
+                        throw ServerError{"Cannot find the workbook '" + FileNameOf(file) + "'"};
+                    throw;
+                }
             }
         } catch (const ServerError&) {
             throw;

@@ -103,10 +103,13 @@ std::string TkvConvertor::GetTargetName(TkvBatch& batch, TkvNode& node) {
     }
     path = AdjustTargetName(path);
 
+    // Consecutive entries mostly share a folder: it is looked for (and made)
+    // when it changes.
     std::string folder = FolderPart(path);
-    if (!folder.empty() && !DirectoryExists(folder)) {
-        ForceDirectories(folder);
-        if (!DirectoryExists(folder)) batch.ReportFailure("CreateDir Failed: " + folder);
+    if (!folder.empty() && folder != knownFolder_) {
+        if (!DirectoryExists(folder)) ForceDirectories(folder);
+        if (DirectoryExists(folder)) knownFolder_ = folder;
+        else batch.ReportFailure("CreateDir Failed: " + folder);
     }
 
     if (!FileExists(path)) return path;

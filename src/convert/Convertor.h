@@ -49,6 +49,7 @@ protected:
 
 private:
     std::unique_ptr<TkvConvertor> next_;
+    std::string knownFolder_;  // the target folder last found or made; this worker's thread only
     mutable std::mutex finishMutex_;  // guards onFinish_
     TkvEvent onFinish_;
 };

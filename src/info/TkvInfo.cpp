@@ -160,7 +160,7 @@ void TkvInfo::SaveLocked() const {
     if (statsFileName_.empty()) return;
     const std::string folder = FolderPart(statsFileName_);
     if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
-    AtomicWriteFile(statsFileName_, Encode(stats_->entries));
+    AtomicWriteFile(statsFileName_, Encode(stats_->entries), TDurability::Replaceable);
 }
 
 void TkvInfo::Tally(const std::string& name, int32_t value, int32_t step) {

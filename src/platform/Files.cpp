@@ -51,7 +51,7 @@ std::string XdgFolder(const char* var, const char* fallback) {
 
 }  // namespace
 
-void AtomicWriteFile(const std::string& path, std::string_view data) {
+void AtomicWriteFile(const std::string& path, std::string_view data, TDurability durability) {
     if (path.empty()) throw std::runtime_error("Cannot write a file without a name");
     std::string folder = FolderPart(path);
     // A name unique to this process and this write (one left behind by a
@@ -89,7 +89,7 @@ void AtomicWriteFile(const std::string& path, std::string_view data) {
         p += n;
         left -= static_cast<size_t>(n);
     }
-    if (::fsync(fd.get()) != 0) fail("Cannot write file", errno);
+    if (durability == TDurability::Flushed && ::fsync(fd.get()) != 0) fail("Cannot write file", errno);
     if (::close(fd.release()) != 0) {
         const int err = errno;
         ::unlink(tmpl.c_str());

@@ -2,11 +2,17 @@
 #include <string>
 #include <string_view>
 
-// Writes `data` to a temporary file in the folder of `path`, flushes it and
-// renames it over `path`, so that a crash never leaves a half-written file.
-// Throws std::runtime_error with a readable message on failure; the old file
-// is then left as it was.
-void AtomicWriteFile(const std::string& path, std::string_view data);
+// How hard a write insists on reaching the disk before it replaces the old
+// file. Either way a crashed process never leaves a half-written file; only
+// a power cut can lose an unflushed file, which matters for what the user
+// made (a project) and not for what is made again or is merely kept for
+// convenience (counters, the recent list, a run's log).
+enum class TDurability { Flushed, Replaceable };
+
+// Writes `data` to a temporary file in the folder of `path`, flushes it when
+// asked to and renames it over `path`. Throws std::runtime_error with a
+// readable message on failure; the old file is then left as it was.
+void AtomicWriteFile(const std::string& path, std::string_view data, TDurability durability = TDurability::Flushed);
 
 // Creates a folder with all missing parents; true when it exists afterwards.
 bool ForceDirectories(const std::string& path);

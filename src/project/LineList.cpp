@@ -87,4 +87,6 @@ void TLineList::LoadFromFile(const std::string& path) {
 
 void TLineList::LoadFromBytes(const std::string& bytes) { SetText(DecodeFileText(bytes)); }
 
-void TLineList::SaveToFile(const std::string& path) const { AtomicWriteFile(path, Text()); }
+void TLineList::SaveToFile(const std::string& path, TDurability durability) const {
+    AtomicWriteFile(path, Text(), durability);
+}

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
+
 // An ordered list of text lines with name=value lookup: the name is the text
 // before the first '=', nothing is trimmed, names compare ignoring case.
 // Not locked: one thread at a time (owners lock around it).
@@ -30,7 +32,7 @@ public:
     // The same rules over bytes already in memory.
     void LoadFromBytes(const std::string& bytes);
     // UTF-8 without a mark, written atomically. Throws on failure.
-    void SaveToFile(const std::string& path) const;
+    void SaveToFile(const std::string& path, TDurability durability = TDurability::Flushed) const;
 
 private:
     std::vector<std::string> lines_;

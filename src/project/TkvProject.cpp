@@ -53,7 +53,7 @@ TkvProject::~TkvProject() {
         const std::string folder = FolderPart(name);
         if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
         std::lock_guard lock(recentMutex_);
-        recent_.SaveToFile(name);
+        recent_.SaveToFile(name, TDurability::Replaceable);
     } catch (...) {
         // The recent list is a convenience; exit goes on without it.
     }

@@ -1,9 +1,13 @@
 #include "sheets/Loader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 
 #include "sheets/Errors.h"
 #include "sheets/container/Cfb.h"
@@ -37,15 +41,29 @@ Workbook LoadWorkbookFromMemory(std::string_view bytes) {
 }
 
 Workbook LoadWorkbook(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw Error("The workbook cannot be opened (" + std::string(std::strerror(errno)) + ")");
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    if (size < 0) throw Error("The workbook cannot be read");
-    if (uint64_t(size) > kMaxFileBytes) throw Error("The workbook is too large to read (over 512 MiB)");
-    in.seekg(0);
-    std::string bytes(size_t(size), '\0');
-    if (!in.read(bytes.data(), size)) throw Error("The workbook cannot be read");
+    auto failed = [](const char* what) {
+        return Error(std::string(what) + " (" + std::strerror(errno) + ")");
+    };
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw failed("The workbook cannot be opened");
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) throw failed("The workbook cannot be read");
+    if (!S_ISREG(st.st_mode)) throw Error("The workbook cannot be read (not a file)");
+    if (uint64_t(st.st_size) > kMaxFileBytes) throw Error("The workbook is too large to read (over 512 MiB)");
+    std::string bytes(size_t(st.st_size), '\0');
+    size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw failed("The workbook cannot be read");
+        if (n == 0) break;  // it shrank while being read: take what is there
+        got += size_t(n);
+    }
+    bytes.resize(got);
     return LoadWorkbookFromMemory(bytes);
 }
 

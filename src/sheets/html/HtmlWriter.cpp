@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -100,14 +101,20 @@ void RenderParts(const Workbook& wb, const HtmlOptions& options, std::string& he
     head += "</style>\n</head>\n<body>\n";
 }
 
-void WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
+// Writes both pieces, in one system call when the kernel takes them whole.
+void WriteAll(int fd, std::string_view first, std::string_view second = {}) {
+    while (!first.empty() || !second.empty()) {
+        iovec parts[2] = {{const_cast<char*>(first.data()), first.size()},
+                          {const_cast<char*>(second.data()), second.size()}};
+        const ssize_t n = ::writev(fd, parts, 2);
         if (n < 0) {
             if (errno == EINTR) continue;
             throw std::system_error(errno, std::generic_category());
         }
-        data.remove_prefix(static_cast<size_t>(n));
+        size_t done = static_cast<size_t>(n);
+        const size_t fromFirst = std::min(done, first.size());
+        first.remove_prefix(fromFirst);
+        second.remove_prefix(done - fromFirst);
     }
 }
 
@@ -195,12 +202,12 @@ void WriteHtml(const Workbook& wb, const std::string& path, const HtmlOptions& o
             part.clear();
         });
         TempFile page(path);
-        WriteAll(page.Fd(), head);
         if (bodyFile) {
+            WriteAll(page.Fd(), head);
             WriteAll(bodyFile->Fd(), body);
             CopyRest(bodyFile->Fd(), page.Fd());
         } else {
-            WriteAll(page.Fd(), body);
+            WriteAll(page.Fd(), head, body);
         }
         page.MoveTo(path);
     } catch (const std::system_error& e) {
