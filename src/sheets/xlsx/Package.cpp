@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "sheets/xlsx/RecordStream.h"
 #include "sheets/xlsx/Xml.h"
 
 namespace sheets::xlsx {
@@ -146,14 +147,14 @@ std::string Package::ContentType(std::string_view part) const {
 void Package::Parse(std::string_view part, SaxHandler& handler) const {
     // Held whole while it is small; streamed once it is not.
     std::string head;
-    std::optional<SaxParser> stream;
+    std::optional<RecordStream> stream;
     zip_.Stream(part, [&](const char* p, size_t n) {
         if (!stream) {
             if (head.size() + n <= kWholeDocumentBytes) {
                 head.append(p, n);
                 return true;
             }
-            stream.emplace(handler, std::string(part));
+            stream.emplace(handler, std::string(part), handler.recordName);
             stream->Feed(head.data(), head.size());
             std::string().swap(head);
         }

@@ -9,7 +9,9 @@ namespace {
 class SstHandler final : public SaxHandler {
 public:
     SstHandler(const ColorResolver& c, FontTable& f, const Font& base, std::vector<RichString>& out)
-        : reader_(c, f, base), out_(out) {}
+        : reader_(c, f, base), out_(out) {
+        recordName = "si";
+    }
     void Start(std::string_view n, Attrs a) override {
         if (depth_ == 0 && n == "sst") {
             // The count is a hint from the file: trust it only so far.

@@ -37,7 +37,9 @@ ValueType TypeOf(const char* t) {
 class SheetHandler final : public SaxHandler {
 public:
     SheetHandler(SheetContext& ctx, Sheet& sheet)
-        : ctx_(ctx), sheet_(sheet), inline_(ctx.colors, ctx.fonts, ctx.baseFont) {}
+        : ctx_(ctx), sheet_(sheet), inline_(ctx.colors, ctx.fonts, ctx.baseFont) {
+        recordName = "row";
+    }
 
     SheetRefs refs;
     bool rowsUnsorted = false;

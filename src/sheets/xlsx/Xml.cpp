@@ -51,6 +51,8 @@ void SaxParser::Fail(std::exception_ptr e) {
 void SaxParser::OnStart(void* p, const char* name, const char** attrs) {
     auto* self = static_cast<SaxParser*>(p);
     try {
+        if (self->tracking_) self->open_.emplace_back(name);
+        if (self->unseen_) return;
         self->handler_.Start(LocalName(name), attrs);
         self->StopIfFinished();
     } catch (...) {
@@ -61,6 +63,7 @@ void SaxParser::OnStart(void* p, const char* name, const char** attrs) {
 void SaxParser::OnEnd(void* p, const char* name) {
     auto* self = static_cast<SaxParser*>(p);
     try {
+        if (self->tracking_ && !self->open_.empty()) self->open_.pop_back();
         self->handler_.End(LocalName(name));
         self->StopIfFinished();
     } catch (...) {
@@ -74,7 +77,7 @@ void SaxParser::StopIfFinished() {
 
 void SaxParser::OnText(void* p, const char* text, int len) {
     auto* self = static_cast<SaxParser*>(p);
-    if (!self->handler_.wantText) return;
+    if (!self->handler_.wantText || self->unseen_) return;
     try {
         self->handler_.Text(std::string_view(text, size_t(len)));
     } catch (...) {
@@ -100,7 +103,7 @@ void SaxParser::Check(int status) {
     if (handler_.finished) return;
     if (status == XML_STATUS_ERROR) {
         throw Error("The workbook is damaged (" + part_ + ", line " +
-                    std::to_string(XML_GetCurrentLineNumber(parser_)) + ": " +
+                    std::to_string(lineBase_ + XML_GetCurrentLineNumber(parser_)) + ": " +
                     XML_ErrorString(XML_GetErrorCode(parser_)) + ")");
     }
 }
@@ -112,6 +115,15 @@ void SaxParser::Feed(const char* data, size_t size) {
         data += n;
         size -= size_t(n);
     }
+}
+
+void SaxParser::EnterUnseen(const std::vector<std::string>& open, uint64_t line) {
+    std::string context;
+    for (const std::string& name : open) context += "<" + name + ">";
+    unseen_ = true;
+    Feed(context.data(), context.size());
+    unseen_ = false;
+    lineBase_ = line - 1;
 }
 
 void SaxParser::Finish() {
@@ -179,6 +191,17 @@ void ParseWhole(std::string_view xml, SaxHandler& handler, const std::string& pa
 }
 
 }  // namespace
+
+bool ParseFragment(std::string_view xml, SaxHandler& handler) {
+    // Without a terminating zero, trailing text would lose its last
+    // character: a fragment ends with markup.
+    if (xml.empty() || xml.back() != '>') return false;
+    constexpr unsigned kOptions = pugi::parse_default | pugi::parse_fragment | pugi::parse_ws_pcdata_single;
+    pugi::xml_document doc;
+    if (!doc.load_buffer(xml.data(), xml.size(), kOptions, pugi::encoding_utf8)) return false;
+    Walk(doc, handler);
+    return true;
+}
 
 void ParseXml(std::string_view xml, SaxHandler& handler, const std::string& part) {
     if (xml.size() <= kWholeDocumentBytes) return ParseWhole(xml, handler, part);

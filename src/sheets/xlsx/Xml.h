@@ -7,6 +7,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct XML_ParserStruct;
 
@@ -26,6 +27,9 @@ public:
     // Set once the handler has all it wants: the rest of the document is
     // neither inflated nor parsed (nor checked for well-formedness).
     bool finished = false;
+    // The local name of the elements that make up the bulk of a large
+    // document (a worksheet's rows); runs of them are parsed in place.
+    std::string_view recordName;
 };
 
 class SaxParser {
@@ -40,6 +44,14 @@ public:
     // handler threw. Data fed after the handler has finished is ignored.
     void Feed(const char* data, size_t size);
     void Finish();
+
+    // Resumes a document in the middle: opens these elements (raw names, as
+    // OpenElements gave them) without telling the handler, and counts lines
+    // from `line` on.
+    void EnterUnseen(const std::vector<std::string>& open, uint64_t line);
+    // Keeps the raw names of the elements open at the point parsed so far.
+    void TrackOpenElements() { tracking_ = true; }
+    const std::vector<std::string>& OpenElements() const { return open_; }
 
 private:
     static void OnStart(void* self, const char* name, const char** attrs);
@@ -56,6 +68,9 @@ private:
     SaxHandler& handler_;
     std::string part_;
     std::exception_ptr error_;
+    bool tracking_ = false, unseen_ = false;
+    std::vector<std::string> open_;  // raw names, when tracking
+    uint64_t lineBase_ = 0;          // lines before what this parser was given
 };
 
 // Documents up to this size are parsed whole, in place, which is several
@@ -66,6 +81,11 @@ constexpr size_t kWholeDocumentBytes = 1u << 20;
 // Parses a whole document held in memory, with the same events, checks and
 // messages whichever parser it takes.
 void ParseXml(std::string_view xml, SaxHandler& handler, const std::string& part);
+
+// Parses a run of complete elements (and text) from the middle of a
+// document, ending with markup; false when it is not well-formed on its
+// own, and then nothing has reached the handler.
+bool ParseFragment(std::string_view xml, SaxHandler& handler);
 
 // The local part of a possibly prefixed name.
 inline std::string_view LocalName(const char* name) {
