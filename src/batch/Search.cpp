@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_set>
 #include <vector>
@@ -124,6 +125,17 @@ struct TDirKeyHash {
     }
 };
 
+// Name order ignoring ASCII case, then byte order (so that names differing
+// only in case keep a fixed order).
+bool NameBefore(const std::string& a, const std::string& b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const char x = AsciiLower(a[i]), y = AsciiLower(b[i]);
+        if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    }
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
 class TWalker {
 public:
     TWalker(const std::string& mask, bool recurse, bool skipHidden, const TkvStopTest& stop,
@@ -157,12 +169,21 @@ private:
             close(fd);
             return;
         }
-        std::vector<std::string> subfolders;
-        std::string path;
+        // Entries are taken in name order, ignoring case, as the file systems
+        // the product comes from list them, rather than in the order of the
+        // directory's hash table: runs, results and logs come out the same
+        // on every file system.
+        std::vector<std::pair<std::string, unsigned char>> entries;
         while (dirent* entry = readdir(dir)) {
             const char* name = entry->d_name;
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-            Consider(dirfd(dir), folder, name, entry->d_type, subfolders, path);
+            entries.emplace_back(name, entry->d_type);
+        }
+        std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return NameBefore(a.first, b.first); });
+        std::vector<std::string> subfolders;
+        std::string path;
+        for (const auto& [name, type] : entries) {
+            Consider(dirfd(dir), folder, name.c_str(), type, subfolders, path);
             if (Stopped()) break;
         }
         for (const std::string& name : subfolders) {

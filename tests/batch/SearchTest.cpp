@@ -59,6 +59,13 @@ TEST(SearchFolder, FolderFilesComeBeforeSubfoldersDepthFirst) {
         }
     }
     EXPECT_EQ(AsSet(Search(d, "*.xls?", false, false)), (std::set<std::string>{"a.xls", "b.xlsx", "z.xlsm"}));
+
+    // Within a folder, names in order ignoring case, whatever order the file
+    // system keeps them in.
+    TempDir named;
+    for (const char* f : {"b.xls", "C.xls", "a.xls", "A2.xls", "sub2/x.xls", "Sub1/y.xls"}) named.Write(f, "x");
+    EXPECT_EQ(Search(named, "*.xls", true, false),
+              (std::vector<std::string>{"a.xls", "A2.xls", "b.xls", "C.xls", "Sub1/y.xls", "sub2/x.xls"}));
 }
 
 TEST_F(LockFiles, SkipRules) {
