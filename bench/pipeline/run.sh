@@ -14,6 +14,7 @@ corpus=$(realpath "${1:-../shared/corpus}")
 reps=${2:-5}
 quindle=build/quindle
 engine=build/tools/engine/quindle-engine
+export QUINDLE_QUIET=1  # no links opened after a run (and no extra exec per run)
 for exe in "$quindle" "$engine"; do
   [ -x "$exe" ] || { echo "missing $exe: run scripts/build first" >&2; exit 1; }
 done
@@ -50,7 +51,7 @@ runs=0
 fresh() { runs=$((runs + 1)); out=$work/out.$runs; }
 run_quindle() {  # round threads
   fresh
-  timed "$1" "quindle-$2" env QUINDLE_QUIET=1 "$quindle" \
+  timed "$1" "quindle-$2" "$quindle" \
     "-P:Source=$work/in/*.xls?;Subdir=1;Target=$out/;ThreadsCount=$2;PureConsole=1;LogFile=$out.log"
   local lines=$(wc -l < "$out.log")
   [ "$lines" -eq "$count" ] || echo "warning: $lines log lines for $count workbooks" >&2
@@ -82,7 +83,7 @@ if command -v valgrind > /dev/null; then
   instructions() { { valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null || true; } |
                    awk '/refs:/ {gsub(",", "", $NF); print $NF}'; }
   fresh; ie=$(instructions "$engine" -j 1 -o "$out" "$work/in")
-  fresh; iq=$(QUINDLE_QUIET=1 instructions "$quindle" \
+  fresh; iq=$(instructions "$quindle" \
     "-P:Source=$work/in/*.xls?;Subdir=1;Target=$out/;ThreadsCount=1;PureConsole=1;LogFile=$out.log")
   awk -v e="$ie" -v q="$iq" 'BEGIN { printf "instructions, 1 thread:  engine tool %.0f M, console run %.0f M (%+.1f %%)\n", e / 1e6, q / 1e6, (q / e - 1) * 100 }'
 fi
