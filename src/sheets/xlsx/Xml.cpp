@@ -3,10 +3,10 @@
 #include <expat.h>
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <random>
 #include <vector>
 
