@@ -1,8 +1,5 @@
 #include "automation/ExcelServer.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <memory>
 
@@ -39,15 +36,6 @@ std::string ProgramFolder() {
     return exe.parent_path().string();
 }
 
-// A file with no write permission for anyone is treated as read-only, as the
-// platform the product comes from treats it, even for a user who could
-// replace it anyway.
-bool IsReadOnlyFile(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
-}
-
 void SaveHtml(const sheets::Workbook& wb, const CallArgs& a, HtmlOptions options) {
     std::string path = TextArg(a, 0, "FileName");
     int32_t format = 0;
@@ -57,7 +45,6 @@ void SaveHtml(const sheets::Workbook& wb, const CallArgs& a, HtmlOptions options
         if (fv.IsOmitted() || !fv.ToText(shown)) shown = "(none)";
         throw ServerError{"File format " + shown + " is not supported: only 44 (HTML) can be saved"};
     }
-    if (IsReadOnlyFile(path)) throw ServerError{"Cannot replace the read-only file '" + FileNameOf(path) + "'"};
     try {
         sheets::WriteHtml(wb, path, options);
     } catch (const sheets::Error& e) {

@@ -112,17 +112,14 @@ std::string TkvConvertor::GetTargetName(TkvBatch& batch, TkvNode& node) {
         else batch.ReportFailure("CreateDir Failed: " + folder);
     }
 
-    if (!FileExists(path)) return path;
-    switch (kvProject->IsOverwrite()) {
-    case TOverwrite::Skip:
+    // Replacing needs no look at the target; keeping or skipping does.
+    const TOverwrite policy = kvProject->IsOverwrite();
+    if (policy == TOverwrite::Overwrite || !FileExists(path)) return path;
+    if (policy == TOverwrite::Skip) {
         node.State = 1;
         return {};
-    case TOverwrite::Keep:
-        return folder + "-" + kvProject->ShortName + "-" + NamePart(path);
-    case TOverwrite::Overwrite:
-    default:
-        return path;
     }
+    return folder + "-" + kvProject->ShortName + "-" + NamePart(path);
 }
 
 void TkvConvertor::ProcessSource(TkvBatch& batch, TkvNode& node, const std::string& target) {

@@ -17,4 +17,13 @@ public:
     PasswordError() : Error("The workbook is password-protected") {}
 };
 
+// The target of a save exists and nobody may write it. (Treated as
+// read-only, as the platform the product comes from treats such a file,
+// even for a user who could replace it anyway.)
+class ReadOnlyTargetError : public Error {
+public:
+    explicit ReadOnlyTargetError(const std::string& name)
+        : Error("Cannot replace the read-only file '" + name + "'") {}
+};
+
 }  // namespace sheets

@@ -224,6 +224,12 @@ TEST(HtmlWriter, WritesInPlaceOrLeavesTheOldFile) {
     umask(mask);
     EXPECT_EQ(st.st_mode & 0777, 0666u & ~mask) << "a page is made like any new file";
 
+    // A target nobody may write is refused, and stays as it was.
+    chmod(target.c_str(), 0444);
+    EXPECT_THROW(WriteHtml(wb, target, {}), ReadOnlyTargetError);
+    EXPECT_EQ(ReadFileText(target), text);
+    chmod(target.c_str(), 0644);
+
     HtmlOptions bad;
     bad.scope = HtmlOptions::Scope::SheetAt;
     bad.sheetPosition = 9;

@@ -141,12 +141,22 @@ public:
     TempFile& operator=(const TempFile&) = delete;
 
     int Fd() const { return fd_; }
-    // Closes the file and renames it over `target`.
+    // Closes the file and renames it over `target`, unless the target is a
+    // read-only file. A new target (the usual case) costs no look-up of its
+    // own: the rename refuses to replace, and only a refusal looks further.
     void MoveTo(const std::string& target) {
         const int fd = fd_;
         fd_ = -1;
-        if (::close(fd) != 0 || std::rename(path_.c_str(), target.c_str()) != 0)
-            throw std::system_error(errno, std::generic_category());
+        if (::close(fd) != 0) throw std::system_error(errno, std::generic_category());
+        if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
+            if (errno != EEXIST && errno != EINVAL && errno != ENOSYS)
+                throw std::system_error(errno, std::generic_category());
+            struct stat st {};
+            if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0)
+                throw ReadOnlyTargetError(std::filesystem::path(target).filename().string());
+            if (std::rename(path_.c_str(), target.c_str()) != 0)
+                throw std::system_error(errno, std::generic_category());
+        }
         kept_ = true;
     }
 
