@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes, in pieces, to the parser of large parts (batches of
-// records parsed in place, the rest streamed), with limits small enough that
+// records parsed whole, the rest streamed), with limits small enough that
 // every path is taken: any input must parse or fail with sheets::Error.
 #include <cstddef>
 #include <cstdint>

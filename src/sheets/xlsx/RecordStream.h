@@ -2,7 +2,7 @@
 // A streaming parse of a document too large to hold whole, with the events
 // the whole-document parse gives. Most of a large part is a long run of
 // record elements (a worksheet's rows, a string table's items): those are
-// cut into batches of complete records and each batch is parsed in place,
+// cut into batches of complete records and each batch is parsed whole,
 // several times faster than expat. Everything else, and anything that cannot
 // be cut safely between records, streams through expat.
 #include <cstdint>
@@ -30,7 +30,7 @@ public:
     void Feed(const char* data, size_t size);
     void Finish();
 
-    // How many batches were parsed in place (the rest was streamed).
+    // How many batches were parsed whole (the rest was streamed).
     size_t Batches() const { return batches_; }
 
 private:

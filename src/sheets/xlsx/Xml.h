@@ -28,7 +28,7 @@ public:
     // neither inflated nor parsed (nor checked for well-formedness).
     bool finished = false;
     // The local name of the elements that make up the bulk of a large
-    // document (a worksheet's rows); runs of them are parsed in place.
+    // document (a worksheet's rows); runs of them are parsed whole.
     std::string_view recordName;
 };
 
@@ -73,7 +73,7 @@ private:
     uint64_t lineBase_ = 0;          // lines before what this parser was given
 };
 
-// Documents up to this size are parsed whole, in place, which is several
+// Documents up to this size are parsed whole (as a tree), which is several
 // times faster than streaming on the many small parts of a workbook; larger
 // ones stream through expat in bounded memory.
 constexpr size_t kWholeDocumentBytes = 1u << 20;
