@@ -10,14 +10,6 @@ using namespace automation;
 
 namespace {
 
-std::string Failure(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const OleError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 std::string Text(const Variant& v) {
     std::string s;

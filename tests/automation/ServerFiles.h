@@ -1,8 +1,22 @@
 #pragma once
-// Workbooks for the built-in server's tests, made on the spot.
+// Workbooks for the built-in server's tests, made on the spot, and how a
+// call through the server failed.
 #include <xlsxwriter.h>
 
+#include <functional>
 #include <string>
+
+#include "automation/OleObject.h"
+
+// The message of the error a call raises, or "(no error)".
+inline std::string Failure(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const automation::OleError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
 
 // Two worksheets, "First" and "Second"; the second is the active one.
 inline void WriteTwoSheetBook(const std::string& path) {
