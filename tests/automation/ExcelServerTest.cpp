@@ -10,7 +10,6 @@ using namespace automation;
 
 namespace {
 
-
 std::string Text(const Variant& v) {
     std::string s;
     v.ToText(s);
