@@ -13,7 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         sheets::Cfb cfb(bytes);
         for (const auto& e : cfb.TopLevel())
             if (e.type == sheets::Cfb::EntryType::Stream) cfb.Read(e);
-    } catch (const sheets::Error&) {
-    }
+    } catch (const sheets::Error&) {}
     return 0;
 }

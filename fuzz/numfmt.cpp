@@ -17,10 +17,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::string_view code(reinterpret_cast<const char*>(data), size);
     auto f = sheets::NumberFormat::Compile(code);
-    static const double kValues[] = {0.0,     -0.0,   1.0,     -1.0,     0.5,      -1234.5678, 1e-300, 1e300,
-                                     -1e300,  60.0,   2958465.999999, 2958466.0, 123456789012.0,
-                                     std::numeric_limits<double>::max(), std::numeric_limits<double>::denorm_min(),
-                                     std::numeric_limits<double>::infinity(), std::nan("")};
+    static const double kValues[] = {0.0,
+                                     -0.0,
+                                     1.0,
+                                     -1.0,
+                                     0.5,
+                                     -1234.5678,
+                                     1e-300,
+                                     1e300,
+                                     -1e300,
+                                     60.0,
+                                     2958465.999999,
+                                     2958466.0,
+                                     123456789012.0,
+                                     std::numeric_limits<double>::max(),
+                                     std::numeric_limits<double>::denorm_min(),
+                                     std::numeric_limits<double>::infinity(),
+                                     std::nan("")};
     for (double v : kValues) {
         f->Format(v, false);
         f->Format(v, true);

@@ -24,8 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             for (int32_t j = 0; j < subs->Count(); ++j) subs->Item(j);
         }
         re->ReplaceAll(subject, pattern);
-    } catch (const ERegexException&) {
-    }
+    } catch (const ERegexException&) {}
     WildcardMatch(subject, pattern);
     return 0;
 }

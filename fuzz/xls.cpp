@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "sheets/Errors.h"
 #include "sheets/Loader.h"
@@ -43,8 +43,7 @@ std::string Wrap(std::string_view stream) {
     for (uint32_t i = 0; i < n; ++i) fat[fatSectors + 1 + i] = i + 1 < n ? fatSectors + 2 + i : 0xFFFFFFFE;
     for (size_t i = 0; i < fat.size(); ++i) put32(b, 512 + 4 * i, fat[i]);
     const size_t dir = size_t(fatSectors + 1) * 512;
-    auto entry = [&](size_t at, std::u16string_view name, uint8_t type, uint32_t child, uint32_t start,
-                     uint32_t size) {
+    auto entry = [&](size_t at, std::u16string_view name, uint8_t type, uint32_t child, uint32_t start, uint32_t size) {
         for (size_t k = 0; k < name.size(); ++k) {
             b[at + 2 * k] = char(name[k]);
             b[at + 2 * k + 1] = char(name[k] >> 8);
@@ -70,7 +69,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         if (sheets::IsCfb(bytes)) sheets::ReadXls(bytes);
         else sheets::ReadXls(Wrap(bytes));
-    } catch (const sheets::Error&) {
-    }
+    } catch (const sheets::Error&) {}
     return 0;
 }

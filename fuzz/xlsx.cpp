@@ -9,9 +9,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
-        sheets::Workbook wb = sheets::LoadWorkbookFromMemory(std::string_view(reinterpret_cast<const char*>(data), size));
+        sheets::Workbook wb =
+            sheets::LoadWorkbookFromMemory(std::string_view(reinterpret_cast<const char*>(data), size));
         (void)wb;
-    } catch (const sheets::Error&) {
-    }
+    } catch (const sheets::Error&) {}
     return 0;
 }

@@ -28,7 +28,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         sheets::xlsx::RecordStream s(sink, "part", "row", {32, 1024});
         for (size_t at = 0; at < size; at += piece) s.Feed(xml + at, std::min(piece, size - at));
         s.Finish();
-    } catch (const sheets::Error&) {
-    }
+    } catch (const sheets::Error&) {}
     return 0;
 }

@@ -6,31 +6,31 @@
 #include <stdlib.h>
 #include <xlsxwriter.h>
 
-static const char *kCategories[] = {"Hardware", "Software", "Services", "Training", "Support",
+static const char* kCategories[] = {"Hardware", "Software", "Services", "Training", "Support",
                                     "Licences", "Travel",   "Office",   "Research", "Marketing"};
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     if (argc < 2) {
         fprintf(stderr, "usage: %s OUT.xlsx [ROWS]\n", argv[0]);
         return 2;
     }
     const long rows = argc > 2 ? atol(argv[2]) : 200000;
-    lxw_workbook *wb = workbook_new(argv[1]);
-    lxw_worksheet *ws = workbook_add_worksheet(wb, "Data");
-    lxw_format *bold = workbook_add_format(wb);
+    lxw_workbook* wb = workbook_new(argv[1]);
+    lxw_worksheet* ws = workbook_add_worksheet(wb, "Data");
+    lxw_format* bold = workbook_add_format(wb);
     format_set_bold(bold);
     format_set_bottom(bold, LXW_BORDER_THIN);
-    lxw_format *date = workbook_add_format(wb);
+    lxw_format* date = workbook_add_format(wb);
     format_set_num_format(date, "yyyy-mm-dd");
-    lxw_format *money = workbook_add_format(wb);
+    lxw_format* money = workbook_add_format(wb);
     format_set_num_format(money, "#,##0.00");
-    lxw_format *pct = workbook_add_format(wb);
+    lxw_format* pct = workbook_add_format(wb);
     format_set_num_format(pct, "0.0%");
-    lxw_format *time = workbook_add_format(wb);
+    lxw_format* time = workbook_add_format(wb);
     format_set_num_format(time, "hh:mm");
 
-    const char *heads[] = {"Id", "Customer", "Date", "Category", "Quantity",
-                           "Price", "Total", "Discount", "Time", "Note"};
+    const char* heads[] = {"Id",    "Customer", "Date",     "Category", "Quantity",
+                           "Price", "Total",    "Discount", "Time",     "Note"};
     for (int c = 0; c < 10; ++c) worksheet_write_string(ws, 0, c, heads[c], bold);
     worksheet_set_column(ws, 1, 1, 18, NULL);
     worksheet_set_column(ws, 9, 9, 30, NULL);

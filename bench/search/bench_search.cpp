@@ -98,8 +98,9 @@ double TimeFind(const std::string& root) {
 double TimeSearch(const std::string& root, size_t* found) {
     auto start = Clock::now();
     size_t n = 0;
-    SearchFolder(root + "/", "*.xls?", true, false, [] { return false; },
-                 [&](const std::string& path) { n += AcceptsFile(path, "*.xls?", "") ? 1 : 0; });
+    SearchFolder(
+        root + "/", "*.xls?", true, false, [] { return false; },
+        [&](const std::string& path) { n += AcceptsFile(path, "*.xls?", "") ? 1 : 0; });
     double t = Seconds(Clock::now() - start);
     *found = n;
     return t;
@@ -164,13 +165,11 @@ int Run(const std::string& root, int rounds) {
     std::printf("medians of %d rounds\n", rounds);
     std::printf("  find -iname '*.xls?'            %8.1f ms\n", f * 1e3);
     std::printf("  SearchFolder + filter           %8.1f ms  %zu files  ratio %.2f\n", s * 1e3, found, s / f);
-    std::printf("  batch search, 1 reader          %8.1f ms  %zu files  ratio %.2f\n", b1 * 1e3, batchFound,
-                b1 / f);
-    std::printf("  batch search, %d waiting workers %8.1f ms  %zu files  ratio %.2f\n", kWorkers, b8 * 1e3,
-                batchFound, b8 / f);
+    std::printf("  batch search, 1 reader          %8.1f ms  %zu files  ratio %.2f\n", b1 * 1e3, batchFound, b1 / f);
+    std::printf("  batch search, %d waiting workers %8.1f ms  %zu files  ratio %.2f\n", kWorkers, b8 * 1e3, batchFound,
+                b8 / f);
     std::printf("  batch, mask *, 1 reader         %8.1f ms  %zu files\n", Median(batchAll0) * 1e3, all);
-    std::printf("  batch, mask *, %d workers        %8.1f ms  %zu files\n", kWorkers, Median(batchAll8) * 1e3,
-                all);
+    std::printf("  batch, mask *, %d workers        %8.1f ms  %zu files\n", kWorkers, Median(batchAll8) * 1e3, all);
 
     std::vector<std::string> paths;
     paths.reserve(kHandOutEntries);
@@ -188,7 +187,8 @@ int Run(const std::string& root, int rounds) {
 
 int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "make") == 0) return Make(argv[2]);
-    if (argc >= 3 && std::strcmp(argv[1], "run") == 0) return Run(argv[2], argc >= 4 ? std::max(1, std::atoi(argv[3])) : 7);
+    if (argc >= 3 && std::strcmp(argv[1], "run") == 0)
+        return Run(argv[2], argc >= 4 ? std::max(1, std::atoi(argv[3])) : 7);
     std::fprintf(stderr, "usage: bench_search make DIR | run DIR [ROUNDS]\n");
     return 2;
 }

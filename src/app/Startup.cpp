@@ -1,7 +1,7 @@
 #include "app/Startup.h"
 
-#include <cstdio>
 #include <cxxabi.h>
+#include <cstdio>
 #include <typeinfo>
 
 #include "app/TkvMain.h"
@@ -87,9 +87,10 @@ void ApplyProductProfile(TkvProject& p) {
 }
 
 int NoWindowRun() {
-    std::fputs("quindle: this project needs the window run, which this build (without the GUI) lacks; "
-               "run it unattended with PureConsole=1 instead\n",
-               stderr);
+    std::fputs(
+        "quindle: this project needs the window run, which this build (without the GUI) lacks; "
+        "run it unattended with PureConsole=1 instead\n",
+        stderr);
     return kExitNoWindow;
 }
 
@@ -126,8 +127,7 @@ int QuindleMain(std::unique_ptr<TkvApp> app, IWindowRun* window) {
         ReportCurrentException();
         try {
             ExitSequence();
-        } catch (...) {
-        }
+        } catch (...) {}
         return kExitUnattendedError;
     }
 

@@ -18,7 +18,7 @@ int QuindleMain(std::unique_ptr<TkvApp> app, IWindowRun* window);
 
 // Exit codes besides 0.
 inline constexpr int kExitUnattendedError = 1;  // an error escaped the unattended run
-inline constexpr int kExitNoWindow = 2;         // the window run is needed but not built
+inline constexpr int kExitNoWindow = 2;  // the window run is needed but not built
 
 // Says on stderr that this build has no window run; answers kExitNoWindow.
 int NoWindowRun();

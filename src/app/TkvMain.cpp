@@ -6,7 +6,6 @@
 #include "info/TkvInfo.h"
 #include "project/TkvProject.h"
 
-
 TkvMain::~TkvMain() {
     // A run cut short by an error may still have workers on the batch.
     if (Converter) Converter->TerminateAll();

@@ -40,8 +40,7 @@ public:
     virtual HResult GetIdOfName(const std::string& name, DispId& id) = 0;
     // Returns kDISP_E_EXCEPTION with `excep` filled when the server has a
     // description of the failure.
-    virtual HResult Invoke(DispId id, uint16_t flags, const DispParams& params, Variant* result,
-                           ExcepInfo* excep) = 0;
+    virtual HResult Invoke(DispId id, uint16_t flags, const DispParams& params, Variant* result, ExcepInfo* excep) = 0;
 };
 
 }  // namespace automation

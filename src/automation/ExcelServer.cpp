@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <memory>
 
+#include "automation/AsciiText.h"
 #include "automation/HttpFetch.h"
 #include "automation/ServerObject.h"
-#include "automation/AsciiText.h"
 #include "sheets/Errors.h"
 #include "sheets/Loader.h"
 #include "sheets/html/HtmlWriter.h"
@@ -17,7 +17,8 @@ using sheets::HtmlOptions;
 
 std::string TextArg(const CallArgs& a, size_t i, const char* what) {
     std::string s;
-    if (!a.At(i).ToText(s) || a.At(i).IsEmpty()) throw ServerError{std::string("The argument ") + what + " is missing or not text", kDISP_E_TYPEMISMATCH};
+    if (!a.At(i).ToText(s) || a.At(i).IsEmpty())
+        throw ServerError{std::string("The argument ") + what + " is missing or not text", kDISP_E_TYPEMISMATCH};
     return s;
 }
 
@@ -70,7 +71,10 @@ ObjectRef SheetAt(const std::shared_ptr<const sheets::Workbook>& wb, const Varia
     if (which.type() == Variant::Type::String && !which.ToInt(pos)) {
         which.ToText(name);
         for (size_t i = 0; i < list.size(); ++i) {
-            if (SameName(list[i].name, name)) { pos = static_cast<int32_t>(i + 1); break; }
+            if (SameName(list[i].name, name)) {
+                pos = static_cast<int32_t>(i + 1);
+                break;
+            }
         }
         if (pos == 0) throw ServerError{"There is no sheet named '" + name + "'", kDISP_E_BADINDEX};
     } else if (!which.ToInt(pos)) {

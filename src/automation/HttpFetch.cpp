@@ -121,8 +121,7 @@ std::string FetchUrl(const std::string& url, const HttpLimits& limits) {
 
     if (rc == CURLE_OK) return std::move(sink.data);
     if (sink.overflow || rc == CURLE_FILESIZE_EXCEEDED)
-        throw std::runtime_error("Download of " + url + " exceeds " +
-                                 std::to_string(limits.maxBytes >> 20) + " MB");
+        throw std::runtime_error("Download of " + url + " exceeds " + std::to_string(limits.maxBytes >> 20) + " MB");
     if (rc == CURLE_HTTP_RETURNED_ERROR)
         throw std::runtime_error("Download of " + url + " failed: HTTP status " + std::to_string(status));
     std::string why = errbuf[0] ? errbuf : lib.easy_strerror(rc);

@@ -3,8 +3,8 @@
 namespace automation {
 namespace {
 
-Variant Dispatch(const Variant& object, const std::string& name, uint16_t flags,
-                 const std::vector<Variant>& args, const Variant* putValue) {
+Variant Dispatch(const Variant& object, const std::string& name, uint16_t flags, const std::vector<Variant>& args,
+                 const Variant* putValue) {
     if (!object.IsObject()) throw OleError(NotAnObjectText(), kE_INVALIDARG);
     if (args.size() > kMaxArguments) throw OleError("Too many parameters", kDISP_E_BADPARAMCOUNT);
     IDispatchObject& target = *object.Object();

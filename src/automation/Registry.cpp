@@ -3,15 +3,15 @@
 #include <map>
 #include <mutex>
 
+#include "automation/AsciiText.h"
 #include "automation/ExcelServer.h"
 #include "automation/OleError.h"
-#include "automation/AsciiText.h"
 
 namespace automation {
 namespace {
 
 struct RegistryState {
-    std::mutex mutex;                            // guards servers
+    std::mutex mutex;  // guards servers
     std::map<std::string, ServerFactory> servers;  // key: folded ProgID
 };
 

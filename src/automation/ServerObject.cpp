@@ -26,8 +26,7 @@ HResult ServerObject::GetIdOfName(const std::string& name, DispId& id) {
     return kDISP_E_UNKNOWNNAME;
 }
 
-HResult ServerObject::Invoke(DispId id, uint16_t flags, const DispParams& params, Variant* result,
-                             ExcepInfo* excep) {
+HResult ServerObject::Invoke(DispId id, uint16_t flags, const DispParams& params, Variant* result, ExcepInfo* excep) {
     if (id < 1 || static_cast<size_t>(id) > members_.size()) return kDISP_E_MEMBERNOTFOUND;
     const Member& m = members_[static_cast<size_t>(id) - 1];
     if ((m.kinds & flags) == 0) return kDISP_E_MEMBERNOTFOUND;
@@ -37,8 +36,7 @@ HResult ServerObject::Invoke(DispId id, uint16_t flags, const DispParams& params
     size_t named = params.namedArgs.size();
     if (named > params.args.size()) return kE_INVALIDARG;
     for (size_t i = 0; i < named; ++i) {
-        if (params.namedArgs[i] != kDispIdPropertyPut || !(flags & kDispatchPropertyPut))
-            return kDISP_E_PARAMNOTFOUND;
+        if (params.namedArgs[i] != kDispIdPropertyPut || !(flags & kDispatchPropertyPut)) return kDISP_E_PARAMNOTFOUND;
         call.putValue = params.args[i];
     }
     if ((flags & kDispatchPropertyPut) && named == 0) return kDISP_E_PARAMNOTFOUND;

@@ -37,8 +37,7 @@ public:
     using Handler = std::function<Variant(const CallArgs&)>;
 
     HResult GetIdOfName(const std::string& name, DispId& id) override;
-    HResult Invoke(DispId id, uint16_t flags, const DispParams& params, Variant* result,
-                   ExcepInfo* excep) override;
+    HResult Invoke(DispId id, uint16_t flags, const DispParams& params, Variant* result, ExcepInfo* excep) override;
 
 protected:
     // `kinds`: the InvokeFlags the member accepts.

@@ -14,9 +14,18 @@ bool Variant::ToBool(bool& out) const {
     case Type::Int: out = int_ != 0; return true;
     case Type::Double: out = double_ != 0; return true;
     case Type::String:
-        if (SameName(string_, "true")) { out = true; return true; }
-        if (SameName(string_, "false")) { out = false; return true; }
-        if (double d; ToDouble(d)) { out = d != 0; return true; }
+        if (SameName(string_, "true")) {
+            out = true;
+            return true;
+        }
+        if (SameName(string_, "false")) {
+            out = false;
+            return true;
+        }
+        if (double d; ToDouble(d)) {
+            out = d != 0;
+            return true;
+        }
         return false;
     default: return false;
     }
@@ -44,8 +53,14 @@ bool Variant::ToDouble(double& out) const {
 }
 
 bool Variant::ToInt(int32_t& out) const {
-    if (type_ == Type::Int) { out = int_; return true; }
-    if (type_ == Type::Bool) { out = int_ ? -1 : 0; return true; }
+    if (type_ == Type::Int) {
+        out = int_;
+        return true;
+    }
+    if (type_ == Type::Bool) {
+        out = int_ ? -1 : 0;
+        return true;
+    }
     double d = 0;
     if (!ToDouble(d)) return false;
     d = std::nearbyint(d);

@@ -40,8 +40,17 @@ public:
     Variant(std::string v) : type_(Type::String), string_(std::move(v)) {}
     Variant(ObjectRef v) : type_(v ? Type::Object : Type::Empty), object_(std::move(v)) {}
 
-    static Variant Null() { Variant v; v.type_ = Type::Null; return v; }
-    static Variant ErrorCode(HResult code) { Variant v; v.type_ = Type::Error; v.int_ = code; return v; }
+    static Variant Null() {
+        Variant v;
+        v.type_ = Type::Null;
+        return v;
+    }
+    static Variant ErrorCode(HResult code) {
+        Variant v;
+        v.type_ = Type::Error;
+        v.int_ = code;
+        return v;
+    }
     static Variant Omitted() { return ErrorCode(kDISP_E_PARAMNOTFOUND); }
 
     Type type() const { return type_; }
@@ -53,8 +62,8 @@ public:
 
     // Conversions as Automation coerces; false when the value does not convert.
     bool ToBool(bool& out) const;
-    bool ToInt(int32_t& out) const;      // rounds doubles, parses whole-number text
-    bool ToDouble(double& out) const;    // text in the "C" notation
+    bool ToInt(int32_t& out) const;  // rounds doubles, parses whole-number text
+    bool ToDouble(double& out) const;  // text in the "C" notation
     bool ToText(std::string& out) const;
 
     void Clear() { *this = Variant(); }

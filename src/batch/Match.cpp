@@ -5,9 +5,7 @@
 
 TkvMatchBase* kvMatch = nullptr;
 
-bool TkvMatchBase::Match(const std::string& text, const std::string& pattern) {
-    return true;
-}
+bool TkvMatchBase::Match(const std::string& text, const std::string& pattern) { return true; }
 
 bool TkvMatch::Match(const std::string& text, const std::string& pattern) {
     try {
@@ -27,14 +25,22 @@ std::string WildcardToRegex(const std::string& mask) {
     out.reserve(mask.size() * 2 + 1);
     for (char c : mask) {
         switch (c) {
-            case '*': out += ".*"; break;
-            case '?': out += ".?"; break;
-            case '.': case '+': case '^': case '$': case '(': case ')':
-            case '[': case ']': case '{': case '}':
-                out.push_back('\\');
-                out.push_back(c);
-                break;
-            default: out.push_back(c);
+        case '*': out += ".*"; break;
+        case '?': out += ".?"; break;
+        case '.':
+        case '+':
+        case '^':
+        case '$':
+        case '(':
+        case ')':
+        case '[':
+        case ']':
+        case '{':
+        case '}':
+            out.push_back('\\');
+            out.push_back(c);
+            break;
+        default: out.push_back(c);
         }
     }
     out.push_back('$');

@@ -51,15 +51,15 @@ constexpr int kErrRange = 5021;
 
 int CompileErrorNumber(int pcreError) {
     switch (pcreError) {
-        case PCRE2_ERROR_MISSING_CLOSING_PARENTHESIS: return kErrParenthesis;
-        case PCRE2_ERROR_MISSING_SQUARE_BRACKET: return kErrBracket;
-        case PCRE2_ERROR_QUANTIFIER_INVALID:
-        case PCRE2_ERROR_QUANTIFIER_OUT_OF_ORDER:
-        case PCRE2_ERROR_QUANTIFIER_TOO_BIG: return kErrQuantifier;
-        case PCRE2_ERROR_CLASS_RANGE_ORDER:
-        case PCRE2_ERROR_CLASS_INVALID_RANGE: return kErrRange;
-        case PCRE2_ERROR_HEAP_FAILED: return kErrOutOfMemory;
-        default: return kErrSyntax;
+    case PCRE2_ERROR_MISSING_CLOSING_PARENTHESIS: return kErrParenthesis;
+    case PCRE2_ERROR_MISSING_SQUARE_BRACKET: return kErrBracket;
+    case PCRE2_ERROR_QUANTIFIER_INVALID:
+    case PCRE2_ERROR_QUANTIFIER_OUT_OF_ORDER:
+    case PCRE2_ERROR_QUANTIFIER_TOO_BIG: return kErrQuantifier;
+    case PCRE2_ERROR_CLASS_RANGE_ORDER:
+    case PCRE2_ERROR_CLASS_INVALID_RANGE: return kErrRange;
+    case PCRE2_ERROR_HEAP_FAILED: return kErrOutOfMemory;
+    default: return kErrSyntax;
     }
 }
 
@@ -71,12 +71,12 @@ std::string PcreMessage(int code) {
 
 [[noreturn]] void ThrowMatchError(int rc) {
     switch (rc) {
-        case PCRE2_ERROR_MATCHLIMIT:
-        case PCRE2_ERROR_DEPTHLIMIT:
-        case PCRE2_ERROR_HEAPLIMIT:
-        case PCRE2_ERROR_JIT_STACKLIMIT: throw MakeRegexException(kErrOutOfStack);
-        case PCRE2_ERROR_NOMEMORY: throw MakeRegexException(kErrOutOfMemory);
-        default: throw MakeRegexException(kErrInvalidArgument, PcreMessage(rc));
+    case PCRE2_ERROR_MATCHLIMIT:
+    case PCRE2_ERROR_DEPTHLIMIT:
+    case PCRE2_ERROR_HEAPLIMIT:
+    case PCRE2_ERROR_JIT_STACKLIMIT: throw MakeRegexException(kErrOutOfStack);
+    case PCRE2_ERROR_NOMEMORY: throw MakeRegexException(kErrOutOfMemory);
+    default: throw MakeRegexException(kErrInvalidArgument, PcreMessage(rc));
     }
 }
 
@@ -113,14 +113,14 @@ TCompiledPtr CompileNow(const std::string& pattern, TRegexOptions options) {
     if (!context) throw MakeRegexException(kErrOutOfMemory);
     pcre2_set_newline(context, PCRE2_NEWLINE_ANY);
     pcre2_set_compile_extra_options(context, PCRE2_EXTRA_ALT_BSUX | PCRE2_EXTRA_BAD_ESCAPE_IS_LITERAL);
-    uint32_t flags = PCRE2_UTF | PCRE2_UCP | PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX |
-                     PCRE2_ALLOW_EMPTY_CLASS | PCRE2_MATCH_UNSET_BACKREF | PCRE2_NEVER_BACKSLASH_C;
+    uint32_t flags = PCRE2_UTF | PCRE2_UCP | PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX | PCRE2_ALLOW_EMPTY_CLASS |
+                     PCRE2_MATCH_UNSET_BACKREF | PCRE2_NEVER_BACKSLASH_C;
     if (options & roIgnoreCase) flags |= PCRE2_CASELESS;
     flags |= (options & roMultiline) ? PCRE2_MULTILINE : PCRE2_DOLLAR_ENDONLY;
     int error = 0;
     PCRE2_SIZE offset = 0;
-    result->Code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), flags,
-                                 &error, &offset, context);
+    result->Code =
+        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), flags, &error, &offset, context);
     pcre2_compile_context_free(context);
     if (!result->Code) {
         result->ErrorNumber = CompileErrorNumber(error);
@@ -182,15 +182,14 @@ struct TFound {
 class TMatcher {
 public:
     TMatcher(const TCompiledPtr& compiled, const std::string& input)
-        : compiled_(compiled), input_(input),
-          data_(pcre2_match_data_create_from_pattern(compiled->Code, nullptr)) {
+        : compiled_(compiled), input_(input), data_(pcre2_match_data_create_from_pattern(compiled->Code, nullptr)) {
         if (!data_) throw MakeRegexException(kErrOutOfMemory);
     }
 
     // The first match at or after `from`; false when there is none.
     bool Find(size_t from, TFound* found) {
-        int rc = pcre2_match(compiled_->Code, reinterpret_cast<PCRE2_SPTR>(input_.data()), input_.size(),
-                             from, 0, data_.get(), LimitedContext());
+        int rc = pcre2_match(compiled_->Code, reinterpret_cast<PCRE2_SPTR>(input_.data()), input_.size(), from, 0,
+                             data_.get(), LimitedContext());
         if (rc == PCRE2_ERROR_NOMATCH) return false;
         if (rc < 0) ThrowMatchError(rc);
         if (found) {
@@ -203,8 +202,7 @@ public:
             for (uint32_t i = 1; i <= compiled_->CaptureCount; ++i) {
                 if (static_cast<int>(i) < rc && ov[2 * i] != PCRE2_UNSET)
                     found->Groups.emplace_back(ov[2 * i], ov[2 * i + 1]);
-                else
-                    found->Groups.emplace_back(PCRE2_UNSET, PCRE2_UNSET);
+                else found->Groups.emplace_back(PCRE2_UNSET, PCRE2_UNSET);
             }
         }
         return true;
@@ -275,8 +273,7 @@ private:
 class TMatch : public IRegexMatch {
 public:
     TMatch(const std::string& input, const TFound& found)
-        : value_(input.substr(found.Start, found.End - found.Start)),
-          firstIndex_(static_cast<int32_t>(found.Start)) {
+        : value_(input.substr(found.Start, found.End - found.Start)), firstIndex_(static_cast<int32_t>(found.Start)) {
         std::vector<std::optional<std::string>> groups;
         groups.reserve(found.Groups.size());
         for (const auto& g : found.Groups) groups.push_back(GroupText(input, g));
@@ -318,12 +315,8 @@ public:
         TMatcher matcher(Compiled(), input);
         return matcher.Find(0, nullptr);
     }
-    std::shared_ptr<IRegexMatchList> Execute(const std::string& input) override {
-        return Collect(input, false);
-    }
-    std::shared_ptr<IRegexMatchList> ExecuteAll(const std::string& input) override {
-        return Collect(input, true);
-    }
+    std::shared_ptr<IRegexMatchList> Execute(const std::string& input) override { return Collect(input, false); }
+    std::shared_ptr<IRegexMatchList> ExecuteAll(const std::string& input) override { return Collect(input, true); }
     std::string Replace(const std::string& input, const std::string& replacement) override {
         return Substitute(input, replacement, false);
     }

@@ -72,7 +72,7 @@ public:
     virtual bool IgnoreCase() const = 0;
     virtual bool Multiline() const = 0;
     virtual bool Test(const std::string& input) = 0;
-    virtual std::shared_ptr<IRegexMatchList> Execute(const std::string& input) = 0;     // first match at most
+    virtual std::shared_ptr<IRegexMatchList> Execute(const std::string& input) = 0;  // first match at most
     virtual std::shared_ptr<IRegexMatchList> ExecuteAll(const std::string& input) = 0;  // every match
     // Replacement tokens: $1..$9, $& (the match), $` (before it), $' (after
     // it), $$ (a dollar sign); anything else is copied as it stands.
@@ -85,6 +85,6 @@ public:
     static std::shared_ptr<IRegexObject> Create(const std::string& pattern, TRegexOptions options);
     static bool IsMatch(const std::string& pattern, TRegexOptions options, const std::string& input);
     // Replaces the first match only.
-    static std::string Replace(const std::string& pattern, const std::string& input,
-                               const std::string& replacement, TRegexOptions options);
+    static std::string Replace(const std::string& pattern, const std::string& input, const std::string& replacement,
+                               TRegexOptions options);
 };

@@ -12,8 +12,8 @@
 
 #include "batch/Regex.h"
 #include "batch/Utf8.h"
-#include "platform/Text.h"
 #include "platform/Switches.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -121,7 +121,7 @@ struct TDirKey {
 struct TDirKeyHash {
     size_t operator()(const TDirKey& k) const {
         return std::hash<unsigned long long>()(static_cast<unsigned long long>(k.Ino) * 1000003ull ^
-                                              static_cast<unsigned long long>(k.Dev));
+                                               static_cast<unsigned long long>(k.Dev));
     }
 };
 
@@ -138,10 +138,13 @@ bool NameBefore(const std::string& a, const std::string& b) {
 
 class TWalker {
 public:
-    TWalker(const std::string& mask, bool recurse, bool skipHidden, const TkvStopTest& stop,
-            const TkvPathSink& sink)
-        : mask_(mask), recurse_(recurse), skipHidden_(skipHidden), skipLockFiles_(SkipLockFiles.load()),
-          stop_(stop), sink_(sink) {}
+    TWalker(const std::string& mask, bool recurse, bool skipHidden, const TkvStopTest& stop, const TkvPathSink& sink)
+        : mask_(mask),
+          recurse_(recurse),
+          skipHidden_(skipHidden),
+          skipLockFiles_(SkipLockFiles.load()),
+          stop_(stop),
+          sink_(sink) {}
 
     void Run(const std::string& folder) {
         int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -179,7 +182,8 @@ private:
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
             entries.emplace_back(name, entry->d_type);
         }
-        std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return NameBefore(a.first, b.first); });
+        std::sort(entries.begin(), entries.end(),
+                  [](const auto& a, const auto& b) { return NameBefore(a.first, b.first); });
         std::vector<std::string> subfolders;
         std::string path;
         for (const auto& [name, type] : entries) {

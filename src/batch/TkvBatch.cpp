@@ -29,10 +29,8 @@ TkvBatch::~TkvBatch() {
     Terminate();
     if (thread_.joinable()) {
         // Freed from its own callback: the thread cannot wait for itself.
-        if (thread_.get_id() == std::this_thread::get_id())
-            thread_.detach();
-        else
-            thread_.join();
+        if (thread_.get_id() == std::this_thread::get_id()) thread_.detach();
+        else thread_.join();
     }
 }
 

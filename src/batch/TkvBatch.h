@@ -12,9 +12,9 @@
 // One file entry of a batch.
 struct TkvNode {
     std::atomic<int32_t> State{0};  // 0 running/waiting, 1 success, 2 failure
-    int32_t Index = 0;              // 0-based row number, fixed
-    std::string FileName;           // full source path, fixed
-    std::string ResultText;         // written by the worker that holds the entry
+    int32_t Index = 0;  // 0-based row number, fixed
+    std::string FileName;  // full source path, fixed
+    std::string ResultText;  // written by the worker that holds the entry
 };
 
 class TkvBatch;
@@ -64,18 +64,18 @@ private:
     std::condition_variable_any entryAdded_;  // waited on with lock_ held
 
     std::vector<std::unique_ptr<TkvNode>> nodes_;  // lock_
-    int32_t nextIndex_ = 0;                         // lock_
-    int32_t successCount_ = 0;                      // lock_
-    int32_t failureCount_ = 0;                      // lock_
-    std::vector<std::string> errors_;               // lock_
-    std::vector<std::string> errorKeys_;            // lock_; errors_ case-folded
-    bool searchDone_ = false;                       // lock_
-    int32_t sleepers_ = 0;                          // lock_; workers waiting in NextNode
-    bool wakePending_ = false;                      // lock_; a waiting worker was signalled and has not run yet
-    std::string mask_, sourceDir_, targetDir_;      // lock_
-    std::string extraPattern_;                      // lock_
-    bool recurse_ = false;                          // lock_
-    std::atomic<bool> exhausted_{false};            // set under lock_, read anywhere
-    std::atomic<bool> terminated_{false};           // the search's stop request
-    std::thread thread_;                            // lock_ to start; joined by the destructor
+    int32_t nextIndex_ = 0;  // lock_
+    int32_t successCount_ = 0;  // lock_
+    int32_t failureCount_ = 0;  // lock_
+    std::vector<std::string> errors_;  // lock_
+    std::vector<std::string> errorKeys_;  // lock_; errors_ case-folded
+    bool searchDone_ = false;  // lock_
+    int32_t sleepers_ = 0;  // lock_; workers waiting in NextNode
+    bool wakePending_ = false;  // lock_; a waiting worker was signalled and has not run yet
+    std::string mask_, sourceDir_, targetDir_;  // lock_
+    std::string extraPattern_;  // lock_
+    bool recurse_ = false;  // lock_
+    std::atomic<bool> exhausted_{false};  // set under lock_, read anywhere
+    std::atomic<bool> terminated_{false};  // the search's stop request
+    std::thread thread_;  // lock_ to start; joined by the destructor
 };

@@ -50,8 +50,7 @@ void TkvConvertor::TerminateAll() {
             next_->TerminateAll();
             while (!next_->Terminated()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-    } catch (...) {
-    }
+    } catch (...) {}
     Terminate();
 }
 
@@ -85,8 +84,7 @@ std::string TkvConvertor::GetTargetName(TkvBatch& batch, TkvNode& node) {
     std::string rel;
     if (kvProject->KeepTargetSubdirs() && !sourceDir.empty())
         rel = node.FileName.size() > sourceDir.size() ? node.FileName.substr(sourceDir.size()) : std::string();
-    else
-        rel = NamePart(node.FileName);
+    else rel = NamePart(node.FileName);
     // The folder delimiter stays (it keeps the sub-folders); the characters
     // that cannot stand in a file name where workbooks come from do not.
     for (char& c : rel)
@@ -136,8 +134,7 @@ void TkvConvertor::ProcessSource(TkvBatch& batch, TkvNode& node, const std::stri
                 errno == EINVAL && !FileExists(renamed))
                 std::rename(source.c_str(), renamed.c_str());
         }
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void TkvConvertor::DeleteTarget(const std::string& path) { std::remove(path.c_str()); }

@@ -27,12 +27,10 @@ void TkvExcelOle::StartExcel() {
     try {
         ExcelVersion = ParseExcelVersion(automation::GetProperty(ExcelApp, "Version"));
         if (kvInfo) kvInfo->Tally("W", ExcelVersion, 1);
-    } catch (...) {
-    }
+    } catch (...) {}
     try {
         automation::SetProperty(ExcelApp, "DisplayAlerts", Variant(false));
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void TkvExcelOle::OpenWorkbook(const std::string& source) {
@@ -40,9 +38,9 @@ void TkvExcelOle::OpenWorkbook(const std::string& source) {
     if (Workbook.IsObject()) return;
     Variant books = automation::GetProperty(ExcelApp, "Workbooks");
     if (kvProject->GetBool("SkipPassword", false)) {
-        Workbook = automation::CallMethod(books, "Open",
-                                          {Variant(source), Variant::Omitted(), Variant(true), Variant::Omitted(),
-                                           Variant(kWrongPassword)});
+        Workbook = automation::CallMethod(
+            books, "Open",
+            {Variant(source), Variant::Omitted(), Variant(true), Variant::Omitted(), Variant(kWrongPassword)});
     } else {
         Workbook = automation::CallMethod(
             books, "Open", {Variant(source), Variant::Omitted(), Variant(kvProject->GetBool("ReadOnly", false))});
@@ -53,8 +51,7 @@ void TkvExcelOle::CloseWorkbook() {
     if (Workbook.IsObject()) {
         try {
             automation::CallMethod(Workbook, "Close", {Variant(false)});
-        } catch (...) {
-        }
+        } catch (...) {}
     }
     Workbook.Clear();
 }
@@ -70,8 +67,7 @@ bool TkvExcelOle::HasMacros() {
     try {
         bool has = true;
         if (automation::GetProperty(Workbook, "HasVBProject").ToBool(has)) return has;
-    } catch (...) {
-    }
+    } catch (...) {}
     return true;
 }
 
@@ -110,8 +106,7 @@ void TkvExcelOle::Finish() {
     if (ExcelApp.IsObject()) {
         try {
             automation::CallMethod(ExcelApp, "Quit");
-        } catch (...) {
-        }
+        } catch (...) {}
     }
     ExcelApp.Clear();
     Workbook.Clear();

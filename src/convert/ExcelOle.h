@@ -15,7 +15,7 @@ public:
     // Only this worker's thread touches these.
     automation::Variant ExcelApp;  // null until started
     automation::Variant Workbook;  // null between files
-    int32_t ExcelVersion = 0;      // 0 until read
+    int32_t ExcelVersion = 0;  // 0 until read
 
     static constexpr const char* kProgId = "Excel.Application";
 

@@ -31,8 +31,7 @@ void TkvWorkBase::ThreadMain() {
     }
     try {
         Finish();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void TkvWorkBase::Execute() {

@@ -21,7 +21,7 @@ TkvConverterFactory FactoryOf() {
 }
 
 struct ClassRegistry {
-    std::mutex mutex;                                // guards classes
+    std::mutex mutex;  // guards classes
     std::map<std::string, TkvConverterFactory> classes;  // key: folded name
 };
 

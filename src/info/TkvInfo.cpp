@@ -1,10 +1,10 @@
 #include "info/TkvInfo.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <cstdlib>
 #include <ctime>
-#include <fcntl.h>
 #include <stdexcept>
-#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -83,7 +83,7 @@ int32_t FolderStamp(const std::string& exePath) {
     std::string folder = FolderPart(exePath);
     if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     if (folder.empty()) folder = ".";
-    struct statx stx{};
+    struct statx stx {};
     if (::statx(AT_FDCWD, folder.c_str(), 0, STATX_BTIME | STATX_MTIME, &stx) != 0) return -1;
     if (stx.stx_mask & STATX_BTIME) return TkvInfo::PackDosTime(stx.stx_btime.tv_sec);
     if (stx.stx_mask & STATX_MTIME) return TkvInfo::PackDosTime(stx.stx_mtime.tv_sec);
@@ -94,7 +94,7 @@ int32_t FolderStamp(const std::string& exePath) {
 
 int32_t TkvInfo::PackDosTime(int64_t unixSeconds) {
     const time_t t = static_cast<time_t>(unixSeconds);
-    struct tm tm{};
+    struct tm tm {};
     if (!gmtime_r(&t, &tm)) return -1;
     const int year = tm.tm_year + 1900;
     if (year < 1980 || year > 2107) return -1;

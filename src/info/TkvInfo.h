@@ -52,7 +52,7 @@ private:
     const std::string exePath_;
     const std::string statsFileName_;
     int32_t installStamp_ = -1;  // set in the constructor, read-only afterwards
-    mutable std::mutex mutex_;   // guards stats_ and the product values below
+    mutable std::mutex mutex_;  // guards stats_ and the product values below
     struct Store;
     Store* stats_ = nullptr;
     std::string title_, shortName_, version_;

@@ -9,8 +9,7 @@ public:
     virtual ~IChoosers() = default;
     virtual void BrowseFolder(std::string& path) = 0;
     virtual bool ChooseFiles(const std::string& filter, std::string& path, bool multi) = 0;
-    virtual bool ChooseSaveFile(const std::string& filter, const std::string& defaultExt,
-                                std::string& path) = 0;
+    virtual bool ChooseSaveFile(const std::string& filter, const std::string& defaultExt, std::string& path) = 0;
 };
 
 // Installs the choosers the functions below use (nullptr: none).

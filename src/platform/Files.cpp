@@ -1,14 +1,14 @@
 #include "platform/Files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/Text.h"
 
@@ -59,8 +59,8 @@ void AtomicWriteFile(const std::string& path, std::string_view data, TDurability
     // mode of any new file: the kernel applies the umask, which is never
     // changed here (it is shared by every thread).
     static std::atomic<uint64_t> serial{0};
-    const std::string stem = (folder.empty() ? std::string("./") : folder) + "." + NamePart(path) + "." +
-                             std::to_string(::getpid()) + "-";
+    const std::string stem =
+        (folder.empty() ? std::string("./") : folder) + "." + NamePart(path) + "." + std::to_string(::getpid()) + "-";
     std::string tmpl;
     int created = -1;
     for (int attempt = 0; created < 0; ++attempt) {
@@ -71,7 +71,7 @@ void AtomicWriteFile(const std::string& path, std::string_view data, TDurability
     }
     Fd fd(created);
     // A replaced file keeps its mode.
-    struct stat old{};
+    struct stat old {};
     if (::stat(path.c_str(), &old) == 0) ::fchmod(fd.get(), old.st_mode & 07777);
     auto fail = [&](const std::string& what, int err) {
         ::close(fd.release());
@@ -110,17 +110,17 @@ bool ForceDirectories(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 bool DirectoryExists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool CopyFileTime(const std::string& from, const std::string& to) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(from.c_str(), &st) != 0) return false;
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     return ::utimensat(AT_FDCWD, to.c_str(), times, 0) == 0;
@@ -143,7 +143,7 @@ std::string WritableBeside(const std::string& exePath, const std::string& fileNa
 std::string ReadWholeFile(const std::string& path, size_t maxBytes) {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) throw std::runtime_error("Cannot open file \"" + path + "\": " + ErrText(errno));
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd.get(), &st) != 0) throw std::runtime_error("Cannot read file \"" + path + "\": " + ErrText(errno));
     if (S_ISDIR(st.st_mode)) throw std::runtime_error("Cannot read file \"" + path + "\": it is a folder");
     std::string out;

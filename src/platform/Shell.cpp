@@ -1,17 +1,17 @@
 #include "platform/Shell.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
-#include <mutex>
-#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdlib>
+#include <mutex>
+#include <string>
 
 namespace {
 
 std::mutex gOpenerMutex;  // guards gOpener
-ShellOpener gOpener;      // empty: the desktop's handler
+ShellOpener gOpener;  // empty: the desktop's handler
 
 // Looks xdg-open up before forking: the forked child may only make
 // async-signal-safe calls, and PATH search allocates.
@@ -63,8 +63,7 @@ void DesktopOpen(const std::string& target) {
         ::_exit(0);
     }
     int status;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {}
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "platform/TkvApp.h"
 
+#include <unistd.h>
 #include <climits>
 #include <filesystem>
-#include <unistd.h>
 
 TkvApp* kvApp = nullptr;
 

@@ -81,9 +81,7 @@ void TLineList::Insert(size_t pos, const std::string& line) {
 
 void TLineList::Add(const std::string& line) { lines_.push_back(line); }
 
-void TLineList::LoadFromFile(const std::string& path) {
-    LoadFromBytes(ReadWholeFile(path, kMaxListFileBytes));
-}
+void TLineList::LoadFromFile(const std::string& path) { LoadFromBytes(ReadWholeFile(path, kMaxListFileBytes)); }
 
 void TLineList::LoadFromBytes(const std::string& bytes) { SetText(DecodeFileText(bytes)); }
 

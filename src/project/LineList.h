@@ -14,7 +14,7 @@ public:
     // an empty value deletes the first matching line.
     void SetValue(const std::string& name, const std::string& value);
 
-    std::string Text() const;             // every line followed by CR LF
+    std::string Text() const;  // every line followed by CR LF
     void SetText(const std::string& text);  // CR, LF, CR LF end a line; NUL ends the text
 
     int IndexOf(const std::string& line) const;  // ignoring case; -1 when absent

@@ -14,7 +14,7 @@ public:
     virtual Kind PropertyKind(const std::string& name) const = 0;
     // For Enum properties: the identifiers of the type, e.g. {"False","True"}.
     virtual std::vector<std::string> EnumNames(const std::string& name) const = 0;
-    virtual std::string Read(const std::string& name) const = 0;   // text form
+    virtual std::string Read(const std::string& name) const = 0;  // text form
     virtual void Write(const std::string& name, const std::string& value) = 0;
     virtual int Tag() const = 0;
     virtual void SetTag(int tag) = 0;

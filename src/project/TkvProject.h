@@ -20,15 +20,14 @@ enum class TOverwrite { Overwrite, Keep, Skip };
 // every operation on Options takes optionsMutex_.
 class TkvProject {
 public:
-    TkvProject();   // loads Recent from RecentFileName() when kvApp is set
+    TkvProject();  // loads Recent from RecentFileName() when kvApp is set
     ~TkvProject();  // ReleaseControls, writes Recent
 
     // Product profile: set once at start-up, before any other thread runs.
     std::string ConverterClass;  // the worker class by name; convert/ keeps the registry
     bool DeriveTarget = true;
     bool DefaultOverwrite = true;
-    std::string ProjectExt, ProjectFilter, ShortName, Title, FileFilter, FilePattern,
-        TargetExt, ProductVersion;
+    std::string ProjectExt, ProjectFilter, ShortName, Title, FileFilter, FilePattern, TargetExt, ProductVersion;
     char PathDelim = '/';
 
     // Main thread only.
@@ -62,7 +61,7 @@ public:
     // Any thread.
     std::string GetOption(const std::string& key) const;
     void SetOption(const std::string& key, const std::string& value);
-    std::string OptionsText() const;           // name=value lines, CR LF
+    std::string OptionsText() const;  // name=value lines, CR LF
     void SetOptionsText(const std::string& text);
     bool GetBool(const std::string& key, bool def) const;
     int32_t GetInt(const std::string& key, int32_t def) const;

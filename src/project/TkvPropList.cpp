@@ -16,34 +16,31 @@ void TkvPropList::SetProp(const std::string& name, const std::string& value) {
     try {
         if (!Instance) return;
         switch (Instance->PropertyKind(name)) {
-            case IPropertyHost::Kind::Missing:
-                return;
-            case IPropertyHost::Kind::Text:
-                Instance->Write(name, value);
-                return;
-            case IPropertyHost::Kind::Integer: {
-                int32_t n;
-                if (TryParseInt32(value, n)) Instance->Write(name, std::to_string(n));
-                return;
-            }
-            case IPropertyHost::Kind::Enum: {
-                std::string wanted = value.empty() ? std::string("False") : value;
-                const auto ids = Instance->EnumNames(name);
-                // A Boolean property also takes the numbers that every option
-                // reader takes as Booleans, so that Subdir=1 shows as checked
-                // and is not turned into False by the next save.
-                double number;
-                if (ids.size() == 2 && SameText(ids[0], "False") && SameText(ids[1], "True") &&
-                    TryParseNumber(wanted, number))
-                    wanted = number != 0 ? "True" : "False";
-                for (const auto& id : ids) {
-                    if (SameText(id, wanted)) {
-                        Instance->Write(name, id);
-                        return;
-                    }
+        case IPropertyHost::Kind::Missing: return;
+        case IPropertyHost::Kind::Text: Instance->Write(name, value); return;
+        case IPropertyHost::Kind::Integer: {
+            int32_t n;
+            if (TryParseInt32(value, n)) Instance->Write(name, std::to_string(n));
+            return;
+        }
+        case IPropertyHost::Kind::Enum: {
+            std::string wanted = value.empty() ? std::string("False") : value;
+            const auto ids = Instance->EnumNames(name);
+            // A Boolean property also takes the numbers that every option
+            // reader takes as Booleans, so that Subdir=1 shows as checked
+            // and is not turned into False by the next save.
+            double number;
+            if (ids.size() == 2 && SameText(ids[0], "False") && SameText(ids[1], "True") &&
+                TryParseNumber(wanted, number))
+                wanted = number != 0 ? "True" : "False";
+            for (const auto& id : ids) {
+                if (SameText(id, wanted)) {
+                    Instance->Write(name, id);
+                    return;
                 }
-                return;
             }
+            return;
+        }
         }
     } catch (...) {
         // A value the control refuses leaves it as it was.

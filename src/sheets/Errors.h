@@ -22,8 +22,7 @@ public:
 // even for a user who could replace it anyway.)
 class ReadOnlyTargetError : public Error {
 public:
-    explicit ReadOnlyTargetError(const std::string& name)
-        : Error("Cannot replace the read-only file '" + name + "'") {}
+    explicit ReadOnlyTargetError(const std::string& name) : Error("Cannot replace the read-only file '" + name + "'") {}
 };
 
 }  // namespace sheets

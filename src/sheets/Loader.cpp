@@ -41,9 +41,7 @@ Workbook LoadWorkbookFromMemory(std::string_view bytes) {
 }
 
 Workbook LoadWorkbook(const std::string& path) {
-    auto failed = [](const char* what) {
-        return Error(std::string(what) + " (" + std::strerror(errno) + ")");
-    };
+    auto failed = [](const char* what) { return Error(std::string(what) + " (" + std::strerror(errno) + ")"); };
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw failed("The workbook cannot be opened");
     struct Closer {

@@ -10,8 +10,7 @@
 TkvFrmCfg* kvFrmCfg = nullptr;
 
 TkvFrmCfg::TkvFrmCfg(QWidget* parent)
-    : TkvFrmBase(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                             Qt::WindowCloseButtonHint) {
+    : TkvFrmBase(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("kvFrmCfg"));
     if (!kvFrmCfg) kvFrmCfg = this;
     setWindowTitle(QStringLiteral("Config"));

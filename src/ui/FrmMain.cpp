@@ -137,8 +137,8 @@ void TkvFrmMain::BindOptionControls() {
 }
 
 void TkvFrmMain::CreateActions() {
-    auto make = [this](QAction*& a, const char* name, const char* caption, const char* hint,
-                       int image, void (TkvFrmMain::*slot)()) {
+    auto make = [this](QAction*& a, const char* name, const char* caption, const char* hint, int image,
+                       void (TkvFrmMain::*slot)()) {
         a = new QAction(QString::fromUtf8(caption), this);
         a->setObjectName(QString::fromUtf8(name));
         if (hint && *hint) {
@@ -160,13 +160,11 @@ void TkvFrmMain::CreateActions() {
     make(aConfig, "aConfig", "Config", "Config the options of the batch project", imgConfig,
          &TkvFrmMain::aConfigExecute);
     make(aSave, "aSave", "Sa&ve", "Save the batch project", imgSave, &TkvFrmMain::aSaveExecute);
-    make(aSaveAs, "aSaveAs", "Save &As", "Save the batch project as ...", imgSaveAs,
-         &TkvFrmMain::aSaveAsExecute);
+    make(aSaveAs, "aSaveAs", "Save &As", "Save the batch project as ...", imgSaveAs, &TkvFrmMain::aSaveAsExecute);
     make(aUpdate, "aUpdate", "Check &Update", nullptr, imgUpdate, &TkvFrmMain::aUpdateExecute);
     make(aHelp, "aHelp", "&Help", nullptr, imgHelp, &TkvFrmMain::aHelpExecute);
     make(aHomePage, "aHomePage", "Home", nullptr, imgHome, &TkvFrmMain::aHomePageExecute);
-    make(aSupports, "aSupports", "Support", "Send us e-mail for support", imgSupport,
-         &TkvFrmMain::aSupportsExecute);
+    make(aSupports, "aSupports", "Support", "Send us e-mail for support", imgSupport, &TkvFrmMain::aSupportsExecute);
     make(aAbout, "aAbout", "About", nullptr, imgAbout, &TkvFrmMain::aAboutExecute);
     aSearchConvert->setVisible(false);
 
@@ -244,8 +242,7 @@ void TkvFrmMain::CreateLayout() {
         b->setMinimumWidth(width);
         return b;
     };
-    auto makeEdit = [](QWidget* row, QHBoxLayout* lay, QLineEdit*& e, const char* name,
-                       const char* label) {
+    auto makeEdit = [](QWidget* row, QHBoxLayout* lay, QLineEdit*& e, const char* name, const char* label) {
         auto* l = new QLabel(QString::fromUtf8(label), row);
         l->setMinimumWidth(44);
         e = new QLineEdit(row);
@@ -425,9 +422,7 @@ void TkvFrmMain::NewBatch() {
     Batch = std::make_unique<TkvBatch>();
     std::shared_ptr<TkvRowFeed> feed = model_->Feed();
     uint64_t gen = model_->Generation();
-    Batch->OnNodeAdded = [feed, gen](TkvBatch&, TkvNode& node) {
-        feed->Added(gen, node.Index, node.FileName);
-    };
+    Batch->OnNodeAdded = [feed, gen](TkvBatch&, TkvNode& node) { feed->Added(gen, node.Index, node.FileName); };
 }
 
 void TkvFrmMain::AddSourceFile(const std::string& path) {

@@ -45,25 +45,24 @@ public:
 
     // Controls, named as the project's bound-control keys expect.
     QToolBar* ToolBar = nullptr;
-    QToolButton *tbOpen = nullptr, *tbNew = nullptr, *tbConfig = nullptr, *tbSave = nullptr,
-                *tbSaveAs = nullptr, *tbUpdate = nullptr, *tbHelp = nullptr,
-                *tbHomePage = nullptr, *tbSupports = nullptr, *tbAbout = nullptr;
+    QToolButton *tbOpen = nullptr, *tbNew = nullptr, *tbConfig = nullptr, *tbSave = nullptr, *tbSaveAs = nullptr,
+                *tbUpdate = nullptr, *tbHelp = nullptr, *tbHomePage = nullptr, *tbSupports = nullptr,
+                *tbAbout = nullptr;
     QFrame *pAction = nullptr, *pViewer = nullptr;
     QWidget *pSource = nullptr, *pTarget = nullptr, *pOthers = nullptr, *pSpacer = nullptr;
     QLineEdit *eSource = nullptr, *eTarget = nullptr;
     QCheckBox* cSubdir = nullptr;
-    QPushButton *bSource = nullptr, *bSourceFile = nullptr, *bSearch = nullptr,
-                *bTarget = nullptr, *bView = nullptr, *bSearchConvert = nullptr,
-                *bCreate = nullptr;
+    QPushButton *bSource = nullptr, *bSourceFile = nullptr, *bSearch = nullptr, *bTarget = nullptr, *bView = nullptr,
+                *bSearchConvert = nullptr, *bCreate = nullptr;
     QTreeView* lViewer = nullptr;
     QLabel* lStatus = nullptr;
     QMenu *pm1 = nullptr, *pm2 = nullptr;
-    QAction *BrowseFiles1 = nullptr, *ViewSource1 = nullptr, *OpenSource1 = nullptr,
-            *ViewOutput1 = nullptr, *ExportList1 = nullptr;
-    QAction *aConvert = nullptr, *aStop = nullptr, *aPause = nullptr, *aSearch = nullptr,
-            *aSearchConvert = nullptr, *aView = nullptr, *aOpen = nullptr, *aNew = nullptr,
-            *aConfig = nullptr, *aSave = nullptr, *aSaveAs = nullptr, *aUpdate = nullptr,
-            *aHelp = nullptr, *aHomePage = nullptr, *aSupports = nullptr, *aAbout = nullptr;
+    QAction *BrowseFiles1 = nullptr, *ViewSource1 = nullptr, *OpenSource1 = nullptr, *ViewOutput1 = nullptr,
+            *ExportList1 = nullptr;
+    QAction *aConvert = nullptr, *aStop = nullptr, *aPause = nullptr, *aSearch = nullptr, *aSearchConvert = nullptr,
+            *aView = nullptr, *aOpen = nullptr, *aNew = nullptr, *aConfig = nullptr, *aSave = nullptr,
+            *aSaveAs = nullptr, *aUpdate = nullptr, *aHelp = nullptr, *aHomePage = nullptr, *aSupports = nullptr,
+            *aAbout = nullptr;
 
     // Run state (GUI thread only).
     std::unique_ptr<TkvBatch> Batch;
@@ -112,8 +111,8 @@ public:
     bool IsRunning() const { return RunningWorkers > 0; }
 
     // The worker factory; tests put their own in place.
-    using WorkerFactory = std::function<std::shared_ptr<TkvWorkerChain>(
-        TkvBatch&, const std::string& targetFolder, TkvNodeEvent onNodeDone)>;
+    using WorkerFactory = std::function<std::shared_ptr<TkvWorkerChain>(TkvBatch&, const std::string& targetFolder,
+                                                                        TkvNodeEvent onNodeDone)>;
     void SetWorkerFactory(WorkerFactory factory) { workerFactory_ = std::move(factory); }
 
     TkvResultModel* Model() const { return model_; }

@@ -40,113 +40,109 @@ QPixmap Draw(int index) {
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     switch (index) {
-        case imgWaiting:  // a clock face
-            p.setPen(QPen(QColor(110, 110, 110), 1.2));
-            p.setBrush(QColor(235, 235, 235));
-            p.drawEllipse(QRectF(2, 2, 12, 12));
-            p.drawLine(QPointF(8, 8), QPointF(8, 4.5));
-            p.drawLine(QPointF(8, 8), QPointF(10.5, 9.5));
-            break;
-        case imgSuccess:
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(46, 160, 67));
-            p.drawEllipse(QRectF(1, 1, 14, 14));
-            p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-            p.drawPolyline(QPolygonF({QPointF(4.5, 8.5), QPointF(7, 11), QPointF(11.5, 5)}));
-            break;
-        case imgFailure:
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(207, 34, 46));
-            p.drawEllipse(QRectF(1, 1, 14, 14));
-            p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap));
-            p.drawLine(QPointF(5.5, 5.5), QPointF(10.5, 10.5));
-            p.drawLine(QPointF(10.5, 5.5), QPointF(5.5, 10.5));
-            break;
-        case imgOpen:  // a folder
-            p.setPen(QPen(QColor(150, 110, 20), 1));
-            p.setBrush(QColor(240, 196, 80));
-            p.drawRect(QRectF(1.5, 4.5, 13, 9));
-            p.drawRect(QRectF(1.5, 2.5, 5, 2));
-            break;
-        case imgNew:
-            Page(p, Qt::white);
-            p.setPen(QPen(QColor(46, 160, 67), 2));
-            p.drawLine(QPointF(8.5, 6), QPointF(8.5, 12));
-            p.drawLine(QPointF(5.5, 9), QPointF(11.5, 9));
-            break;
-        case imgSave:
-            Disk(p, QColor(52, 101, 164));
-            break;
-        case imgSaveAs:
-            Disk(p, QColor(52, 101, 164));
-            p.setPen(QPen(QColor(200, 120, 0), 2, Qt::SolidLine, Qt::RoundCap));
-            p.drawLine(QPointF(9, 14), QPointF(15, 8));
-            break;
-        case imgUpdate: {  // a circular arrow
-            p.setPen(QPen(QColor(46, 120, 200), 2));
-            p.setBrush(Qt::NoBrush);
-            p.drawArc(QRectF(2.5, 2.5, 11, 11), 90 * 16, 270 * 16);
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(46, 120, 200));
-            p.drawPolygon(QPolygonF({QPointF(8, 0), QPointF(12, 2.5), QPointF(8, 5.5)}));
-            break;
+    case imgWaiting:  // a clock face
+        p.setPen(QPen(QColor(110, 110, 110), 1.2));
+        p.setBrush(QColor(235, 235, 235));
+        p.drawEllipse(QRectF(2, 2, 12, 12));
+        p.drawLine(QPointF(8, 8), QPointF(8, 4.5));
+        p.drawLine(QPointF(8, 8), QPointF(10.5, 9.5));
+        break;
+    case imgSuccess:
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(46, 160, 67));
+        p.drawEllipse(QRectF(1, 1, 14, 14));
+        p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPolyline(QPolygonF({QPointF(4.5, 8.5), QPointF(7, 11), QPointF(11.5, 5)}));
+        break;
+    case imgFailure:
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(207, 34, 46));
+        p.drawEllipse(QRectF(1, 1, 14, 14));
+        p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(5.5, 5.5), QPointF(10.5, 10.5));
+        p.drawLine(QPointF(10.5, 5.5), QPointF(5.5, 10.5));
+        break;
+    case imgOpen:  // a folder
+        p.setPen(QPen(QColor(150, 110, 20), 1));
+        p.setBrush(QColor(240, 196, 80));
+        p.drawRect(QRectF(1.5, 4.5, 13, 9));
+        p.drawRect(QRectF(1.5, 2.5, 5, 2));
+        break;
+    case imgNew:
+        Page(p, Qt::white);
+        p.setPen(QPen(QColor(46, 160, 67), 2));
+        p.drawLine(QPointF(8.5, 6), QPointF(8.5, 12));
+        p.drawLine(QPointF(5.5, 9), QPointF(11.5, 9));
+        break;
+    case imgSave: Disk(p, QColor(52, 101, 164)); break;
+    case imgSaveAs:
+        Disk(p, QColor(52, 101, 164));
+        p.setPen(QPen(QColor(200, 120, 0), 2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(9, 14), QPointF(15, 8));
+        break;
+    case imgUpdate: {  // a circular arrow
+        p.setPen(QPen(QColor(46, 120, 200), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(2.5, 2.5, 11, 11), 90 * 16, 270 * 16);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(46, 120, 200));
+        p.drawPolygon(QPolygonF({QPointF(8, 0), QPointF(12, 2.5), QPointF(8, 5.5)}));
+        break;
+    }
+    case imgHelp:
+    case imgAbout: {
+        p.setPen(Qt::NoPen);
+        p.setBrush(index == imgHelp ? QColor(52, 101, 164) : QColor(0, 85, 255));
+        p.drawEllipse(QRectF(1, 1, 14, 14));
+        QFont f = p.font();
+        f.setBold(true);
+        f.setPixelSize(11);
+        p.setFont(f);
+        p.setPen(Qt::white);
+        p.drawText(QRectF(1, 1, 14, 14), Qt::AlignCenter, index == imgHelp ? QStringLiteral("?") : QStringLiteral("i"));
+        break;
+    }
+    case imgHome:
+        p.setPen(QPen(QColor(120, 60, 30), 1));
+        p.setBrush(QColor(220, 90, 60));
+        p.drawPolygon(QPolygonF({QPointF(1, 8), QPointF(8, 1.5), QPointF(15, 8)}));
+        p.setBrush(QColor(245, 235, 210));
+        p.drawRect(QRectF(3.5, 8, 9, 6.5));
+        break;
+    case imgSupport:  // an envelope
+        p.setPen(QPen(QColor(90, 90, 90), 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(1.5, 3.5, 13, 9));
+        p.drawPolyline(QPolygonF({QPointF(1.5, 3.5), QPointF(8, 9), QPointF(14.5, 3.5)}));
+        break;
+    case imgConvert:
+        Page(p, QColor(220, 240, 220));
+        p.setPen(QPen(QColor(46, 160, 67), 2));
+        p.drawLine(QPointF(5, 9), QPointF(11, 9));
+        p.drawPolyline(QPolygonF({QPointF(8.5, 6.5), QPointF(11, 9), QPointF(8.5, 11.5)}));
+        break;
+    case imgSearch:
+        p.setPen(QPen(QColor(70, 70, 70), 2));
+        p.setBrush(QColor(210, 230, 250));
+        p.drawEllipse(QRectF(2, 2, 8, 8));
+        p.drawLine(QPointF(9, 9), QPointF(14, 14));
+        break;
+    case imgConfig:  // a gear
+        p.setPen(QPen(QColor(90, 90, 90), 3));
+        for (int a = 0; a < 180; a += 45) {
+            p.save();
+            p.translate(8, 8);
+            p.rotate(a);
+            p.drawLine(QPointF(-6.5, 0), QPointF(6.5, 0));
+            p.restore();
         }
-        case imgHelp:
-        case imgAbout: {
-            p.setPen(Qt::NoPen);
-            p.setBrush(index == imgHelp ? QColor(52, 101, 164) : QColor(0, 85, 255));
-            p.drawEllipse(QRectF(1, 1, 14, 14));
-            QFont f = p.font();
-            f.setBold(true);
-            f.setPixelSize(11);
-            p.setFont(f);
-            p.setPen(Qt::white);
-            p.drawText(QRectF(1, 1, 14, 14), Qt::AlignCenter,
-                       index == imgHelp ? QStringLiteral("?") : QStringLiteral("i"));
-            break;
-        }
-        case imgHome:
-            p.setPen(QPen(QColor(120, 60, 30), 1));
-            p.setBrush(QColor(220, 90, 60));
-            p.drawPolygon(QPolygonF({QPointF(1, 8), QPointF(8, 1.5), QPointF(15, 8)}));
-            p.setBrush(QColor(245, 235, 210));
-            p.drawRect(QRectF(3.5, 8, 9, 6.5));
-            break;
-        case imgSupport:  // an envelope
-            p.setPen(QPen(QColor(90, 90, 90), 1));
-            p.setBrush(Qt::white);
-            p.drawRect(QRectF(1.5, 3.5, 13, 9));
-            p.drawPolyline(QPolygonF({QPointF(1.5, 3.5), QPointF(8, 9), QPointF(14.5, 3.5)}));
-            break;
-        case imgConvert:
-            Page(p, QColor(220, 240, 220));
-            p.setPen(QPen(QColor(46, 160, 67), 2));
-            p.drawLine(QPointF(5, 9), QPointF(11, 9));
-            p.drawPolyline(QPolygonF({QPointF(8.5, 6.5), QPointF(11, 9), QPointF(8.5, 11.5)}));
-            break;
-        case imgSearch:
-            p.setPen(QPen(QColor(70, 70, 70), 2));
-            p.setBrush(QColor(210, 230, 250));
-            p.drawEllipse(QRectF(2, 2, 8, 8));
-            p.drawLine(QPointF(9, 9), QPointF(14, 14));
-            break;
-        case imgConfig:  // a gear
-            p.setPen(QPen(QColor(90, 90, 90), 3));
-            for (int a = 0; a < 180; a += 45) {
-                p.save();
-                p.translate(8, 8);
-                p.rotate(a);
-                p.drawLine(QPointF(-6.5, 0), QPointF(6.5, 0));
-                p.restore();
-            }
-            p.setPen(QPen(QColor(90, 90, 90), 1));
-            p.setBrush(QColor(200, 200, 200));
-            p.drawEllipse(QRectF(3, 3, 10, 10));
-            p.setBrush(Qt::white);
-            p.drawEllipse(QRectF(6, 6, 4, 4));
-            break;
-        default:
-            break;
+        p.setPen(QPen(QColor(90, 90, 90), 1));
+        p.setBrush(QColor(200, 200, 200));
+        p.drawEllipse(QRectF(3, 3, 10, 10));
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(6, 6, 4, 4));
+        break;
+    default: break;
     }
     return pm;
 }

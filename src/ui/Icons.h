@@ -5,9 +5,21 @@
 // The pictures of the window's image list, drawn here so the program needs
 // no image files. Indices follow the list's order.
 enum TkvImage {
-    imgWaiting = 0, imgSuccess = 1, imgFailure = 2, imgOpen = 3, imgNew = 4, imgSave = 5,
-    imgSaveAs = 6, imgUpdate = 7, imgHelp = 8, imgHome = 9, imgSupport = 10, imgAbout = 11,
-    imgConvert = 12, imgSearch = 13, imgConfig = 14
+    imgWaiting = 0,
+    imgSuccess = 1,
+    imgFailure = 2,
+    imgOpen = 3,
+    imgNew = 4,
+    imgSave = 5,
+    imgSaveAs = 6,
+    imgUpdate = 7,
+    imgHelp = 8,
+    imgHome = 9,
+    imgSupport = 10,
+    imgAbout = 11,
+    imgConvert = 12,
+    imgSearch = 13,
+    imgConfig = 14
 };
 
 QIcon ImageListIcon(int index);

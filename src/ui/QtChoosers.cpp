@@ -27,8 +27,8 @@ QStringList QtNameFilters(const std::string& filter) {
 }
 
 void TkvQtChoosers::BrowseFolder(std::string& path) {
-    QString chosen = QFileDialog::getExistingDirectory(
-        DialogOwner(), QString(), QString::fromStdString(path), QFileDialog::ShowDirsOnly);
+    QString chosen = QFileDialog::getExistingDirectory(DialogOwner(), QString(), QString::fromStdString(path),
+                                                       QFileDialog::ShowDirsOnly);
     if (!chosen.isEmpty()) path = chosen.toStdString();
 }
 
@@ -59,8 +59,7 @@ bool TkvQtChoosers::ChooseFiles(const std::string& filter, std::string& path, bo
     return true;
 }
 
-bool TkvQtChoosers::ChooseSaveFile(const std::string& filter, const std::string& defaultExt,
-                                   std::string& path) {
+bool TkvQtChoosers::ChooseSaveFile(const std::string& filter, const std::string& defaultExt, std::string& path) {
     QFileDialog dlg(DialogOwner());
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);

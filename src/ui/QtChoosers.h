@@ -12,8 +12,7 @@ class TkvQtChoosers : public IChoosers {
 public:
     void BrowseFolder(std::string& path) override;
     bool ChooseFiles(const std::string& filter, std::string& path, bool multi) override;
-    bool ChooseSaveFile(const std::string& filter, const std::string& defaultExt,
-                        std::string& path) override;
+    bool ChooseSaveFile(const std::string& filter, const std::string& defaultExt, std::string& path) override;
 };
 
 // "Desc|*.a;*.b|Other|*.c" as Qt name filters ("Desc (*.a *.b)", "Other (*.c)").

@@ -4,12 +4,9 @@
 
 #include "platform/Text.h"
 
-TkvQtPropertyHost::TkvQtPropertyHost(QWidget* control, std::string hint)
-    : control_(control), hint_(std::move(hint)) {}
+TkvQtPropertyHost::TkvQtPropertyHost(QWidget* control, std::string hint) : control_(control), hint_(std::move(hint)) {}
 
-std::string TkvQtPropertyHost::Name() const {
-    return control_ ? control_->objectName().toStdString() : std::string();
-}
+std::string TkvQtPropertyHost::Name() const { return control_ ? control_->objectName().toStdString() : std::string(); }
 
 int TkvQtPropertyHost::FindProperty(const std::string& name) const {
     if (!control_ || name.empty()) return -1;
@@ -26,17 +23,13 @@ IPropertyHost::Kind TkvQtPropertyHost::PropertyKind(const std::string& name) con
     if (i < 0) return Kind::Missing;
     QMetaProperty p = control_->metaObject()->property(i);
     switch (p.metaType().id()) {
-        case QMetaType::Bool:
-            return Kind::Enum;
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-            return p.isEnumType() ? Kind::Enum : Kind::Integer;
-        case QMetaType::QString:
-            return Kind::Text;
-        default:
-            return p.isEnumType() ? Kind::Enum : Kind::Missing;
+    case QMetaType::Bool: return Kind::Enum;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong: return p.isEnumType() ? Kind::Enum : Kind::Integer;
+    case QMetaType::QString: return Kind::Text;
+    default: return p.isEnumType() ? Kind::Enum : Kind::Missing;
     }
 }
 
@@ -87,16 +80,15 @@ void TkvQtPropertyHost::Write(const std::string& name, const std::string& value)
         return;
     }
     switch (p.metaType().id()) {
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong: {
-            bool ok = false;
-            qlonglong n = QString::fromStdString(value).trimmed().toLongLong(&ok);
-            if (ok || value.empty()) p.write(control_, ok ? n : 0);
-            return;
-        }
-        default:
-            p.write(control_, QString::fromStdString(value));
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong: {
+        bool ok = false;
+        qlonglong n = QString::fromStdString(value).trimmed().toLongLong(&ok);
+        if (ok || value.empty()) p.write(control_, ok ? n : 0);
+        return;
+    }
+    default: p.write(control_, QString::fromStdString(value));
     }
 }

@@ -20,8 +20,8 @@ void TkvRowFeed::Added(uint64_t generation, int32_t index, const std::string& fi
     Push({generation, index, 0, false, fileName, {}});
 }
 
-void TkvRowFeed::Result(uint64_t generation, int32_t index, int32_t state,
-                        const std::string& fileName, const std::string& result) {
+void TkvRowFeed::Result(uint64_t generation, int32_t index, int32_t state, const std::string& fileName,
+                        const std::string& result) {
     Push({generation, index, state, true, fileName, result});
 }
 
@@ -33,8 +33,7 @@ std::vector<TkvRowFeed::Update> TkvRowFeed::Take() {
     return out;
 }
 
-TkvResultModel::TkvResultModel(QObject* parent)
-    : QAbstractTableModel(parent), feed_(std::make_shared<TkvRowFeed>()) {
+TkvResultModel::TkvResultModel(QObject* parent) : QAbstractTableModel(parent), feed_(std::make_shared<TkvRowFeed>()) {
     // The threads that fill the feed never call into the toolkit; the GUI
     // thread looks for their updates at this pace and takes them all at once.
     flushTimer_.setInterval(kFlushDelayMs);
@@ -44,38 +43,33 @@ TkvResultModel::TkvResultModel(QObject* parent)
     flushTimer_.start();
 }
 
-int TkvResultModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(rows_.size());
-}
+int TkvResultModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows_.size()); }
 
-int TkvResultModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 3;
-}
+int TkvResultModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
 
 QVariant TkvResultModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= int(rows_.size())) return {};
     const TkvRow& r = rows_[size_t(index.row())];
     switch (role) {
-        case Qt::DecorationRole:
-            if (index.column() == 0) return ImageListIcon(r.state);
-            return {};
-        case Qt::DisplayRole:
-        case Qt::ToolTipRole:
-            if (index.column() == 1) return r.fileName;
-            if (index.column() == 2) return r.result;
-            return {};
-        default:
-            return {};
+    case Qt::DecorationRole:
+        if (index.column() == 0) return ImageListIcon(r.state);
+        return {};
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        if (index.column() == 1) return r.fileName;
+        if (index.column() == 2) return r.result;
+        return {};
+    default: return {};
     }
 }
 
 QVariant TkvResultModel::headerData(int section, Qt::Orientation o, int role) const {
     if (o != Qt::Horizontal || role != Qt::DisplayRole) return {};
     switch (section) {
-        case 0: return QStringLiteral("@");
-        case 1: return QStringLiteral("File Name");
-        case 2: return QStringLiteral("Result");
-        default: return {};
+    case 0: return QStringLiteral("@");
+    case 1: return QStringLiteral("File Name");
+    case 2: return QStringLiteral("Result");
+    default: return {};
     }
 }
 

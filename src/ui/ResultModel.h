@@ -35,7 +35,7 @@ public:
 private:
     void Push(Update&& u);
 
-    std::mutex mutex_;              // guards pending_
+    std::mutex mutex_;  // guards pending_
     std::vector<Update> pending_;
     std::atomic<bool> hasPending_{false};  // a hint for the GUI thread's timer
 };

@@ -43,9 +43,9 @@ protected:
     }
     // Runs the program with one argument; returns its exit code.
     int Run(const std::string& arg) {
-        std::string cmd = "cd " + Quote(dir.Path().string()) + " && QT_QPA_PLATFORM=offscreen QUINDLE_QUIET=1 XDG_STATE_HOME=" +
-                          Quote(dir / "state") + " " + Quote(Program().string()) + " " + Quote(arg) + " 2>" +
-                          Quote(dir / "stderr.txt");
+        std::string cmd = "cd " + Quote(dir.Path().string()) +
+                          " && QT_QPA_PLATFORM=offscreen QUINDLE_QUIET=1 XDG_STATE_HOME=" + Quote(dir / "state") + " " +
+                          Quote(Program().string()) + " " + Quote(arg) + " 2>" + Quote(dir / "stderr.txt");
         int status = std::system(cmd.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -67,8 +67,9 @@ protected:
 
 TEST_F(ConsoleRun, ProjectFileConvertsTheFolderAndLogsEveryFile) {
     dir.Write("in/broken.xlsx", "PK\3\4 but nothing after it");
-    std::string project = dir.Write("job.batch-quindle", "Source=" + in + "*.xls?\r\nTarget=" + out +
-                                                             "\r\nThreadsCount=2\r\nPureConsole=1\r\nLogFile=run.log\r\n");
+    std::string project =
+        dir.Write("job.batch-quindle", "Source=" + in + "*.xls?\r\nTarget=" + out +
+                                           "\r\nThreadsCount=2\r\nPureConsole=1\r\nLogFile=run.log\r\n");
     ASSERT_EQ(Run(project), 0) << ReadFileText(dir / "stderr.txt");
 
     auto lines = LogLines(dir / "run.log");  // relative to the current folder
@@ -97,9 +98,9 @@ TEST_F(ConsoleRun, InlineOptionsWithSubFoldersRenamingAndSkip) {
 
     // Again over fresh copies, with existing targets skipped.
     fs::copy_file(in + "schedule.xlsx.done", in + "schedule.xlsx");
-    ASSERT_EQ(Run("-P:Source=" + in + "*.xlsx;Target=" + out + ";IsOverwrite=SKIP;PureConsole=1;LogFile=" + out +
-                  "run.log"),
-              0);
+    ASSERT_EQ(
+        Run("-P:Source=" + in + "*.xlsx;Target=" + out + ";IsOverwrite=SKIP;PureConsole=1;LogFile=" + out + "run.log"),
+        0);
     auto lines = LogLines(out + "run.log");
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "Success => " + in + "schedule.xlsx => ");
@@ -114,8 +115,8 @@ TEST_F(ConsoleRun, FilesThatFailDoNotStopTheRun) {
     fs::create_directories(in + "sub");
     fs::copy_file(in + "sales.xlsx", in + "sub/sales.xlsx");
     dir.Write("out/sub", "a file where the folder should be");
-    std::string options = "-P:Source=" + in + "*.xls?;Subdir=1;Target=" + out + ";PureConsole=1;LogFile=" + out +
-                          "run.log";
+    std::string options =
+        "-P:Source=" + in + "*.xls?;Subdir=1;Target=" + out + ";PureConsole=1;LogFile=" + out + "run.log";
     ASSERT_EQ(Run(options), 0) << ReadFileText(dir / "stderr.txt");
     auto lines = LogLines(out + "run.log");
     ASSERT_EQ(lines.size(), 5u);

@@ -24,7 +24,9 @@ protected:
     std::string book = dir / "book.xlsx";
 
     void SetUp() override { WriteTwoSheetBook(book); }
-    Variant Open(const std::string& path) { return CallMethod(books, "Open", {Variant(path), Variant::Omitted(), Variant(true)}); }
+    Variant Open(const std::string& path) {
+        return CallMethod(books, "Open", {Variant(path), Variant::Omitted(), Variant(true)});
+    }
 };
 
 }  // namespace
@@ -67,13 +69,17 @@ TEST_F(ExcelServer, SavesTheWorkbookOrOneSheet) {
 
     EXPECT_EQ(Failure([&] { GetIndexedProperty(wb, "Sheets", {Variant(3)}); }),
               "Sheet 3 does not exist: the workbook has 2 sheets");
-    EXPECT_EQ(Failure([&] { CallMethod(wb, "SaveAs", {Variant(dir / "x.xlsx"), Variant(51)}); }),
+    EXPECT_EQ(Failure([&] {
+                  CallMethod(wb, "SaveAs", {Variant(dir / "x.xlsx"), Variant(51)});
+              }),
               "File format 51 is not supported: only 44 (HTML) can be saved");
     EXPECT_EQ(Failure([&] { CallMethod(wb, "SaveAs", {Variant(dir / "x.xlsx")}); }),
               "File format (none) is not supported: only 44 (HTML) can be saved");
 
     CallMethod(wb, "Close", {Variant(false)});
-    EXPECT_EQ(Failure([&] { CallMethod(wb, "SaveAs", {Variant(dir / "late.htm"), Variant(44)}); }),
+    EXPECT_EQ(Failure([&] {
+                  CallMethod(wb, "SaveAs", {Variant(dir / "late.htm"), Variant(44)});
+              }),
               "The workbook is closed");
 }
 
@@ -85,8 +91,8 @@ TEST_F(ExcelServer, WorkbooksThatCannotBeOpened) {
     EXPECT_EQ(Failure([&] { Open(locked); }), "The workbook is password-protected");
     // With a password argument too: nothing waits for a password.
     EXPECT_EQ(Failure([&] {
-                  CallMethod(books, "Open", {Variant(locked), Variant::Omitted(), Variant(true), Variant::Omitted(),
-                                             Variant(12345)});
+                  CallMethod(books, "Open",
+                             {Variant(locked), Variant::Omitted(), Variant(true), Variant::Omitted(), Variant(12345)});
               }),
               "The workbook is password-protected");
 }
@@ -95,7 +101,9 @@ TEST_F(ExcelServer, ReadOnlyTargetIsNotReplaced) {
     Variant wb = Open(book);
     std::string target = dir.Write("t.htm", "old");
     ASSERT_EQ(chmod(target.c_str(), 0444), 0);
-    EXPECT_EQ(Failure([&] { CallMethod(wb, "SaveAs", {Variant(target), Variant(44)}); }),
+    EXPECT_EQ(Failure([&] {
+                  CallMethod(wb, "SaveAs", {Variant(target), Variant(44)});
+              }),
               "Cannot replace the read-only file 't.htm'");
     EXPECT_EQ(ReadFileText(target), "old");
     chmod(target.c_str(), 0644);

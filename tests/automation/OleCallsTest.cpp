@@ -24,17 +24,15 @@ public:
             return Variant(static_cast<int32_t>(a.Count()));
         };
         AddMember("Call", kDispatchMethod | kDispatchPropertyGet | kDispatchPropertyPut, record);
-        AddMember("Fail", kDispatchMethod, [](const CallArgs&) -> Variant {
-            throw ServerError{"Cannot open the file.\r\n  ..  "};
-        });
+        AddMember("Fail", kDispatchMethod,
+                  [](const CallArgs&) -> Variant { throw ServerError{"Cannot open the file.\r\n  ..  "}; });
         AddMember("Status", kDispatchMethod, [](const CallArgs& a) -> Variant {
             int32_t code = 0;
             a.At(0).ToInt(code);
             throw ServerStatus{code};
         });
-        AddMember("Throws", kDispatchMethod, [](const CallArgs&) -> Variant {
-            throw std::runtime_error("engine gave up.");
-        });
+        AddMember("Throws", kDispatchMethod,
+                  [](const CallArgs&) -> Variant { throw std::runtime_error("engine gave up."); });
         AddMember("GetOnly", kDispatchPropertyGet, [](const CallArgs&) { return Variant(1); });
     }
     HResult GetIdOfName(const std::string& name, DispId& id) override {
@@ -93,7 +91,8 @@ TEST(OleCalls, FailureTexts) {
 
     EXPECT_EQ(message([&] { CallMethod(obj, "Fail"); }), "Cannot open the file");
     EXPECT_EQ(message([&] { CallMethod(obj, "Throws"); }), "engine gave up");
-    EXPECT_EQ(message([&] { CallMethod(obj, "Status", {Variant(static_cast<int32_t>(0x80020005))}); }), "Type mismatch");
+    EXPECT_EQ(message([&] { CallMethod(obj, "Status", {Variant(static_cast<int32_t>(0x80020005))}); }),
+              "Type mismatch");
     EXPECT_EQ(message([&] { CallMethod(obj, "Status", {Variant(static_cast<int32_t>(0x8ABC0001))}); }),
               "OLE error 8abc0001");
     EXPECT_EQ(message([&] { CallMethod(obj, "Nope"); }), "Method 'Nope' not supported by automation object");

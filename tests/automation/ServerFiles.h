@@ -38,7 +38,10 @@ inline std::string EncryptedPackageBytes() {
     };
     const unsigned char magic[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
     f.replace(0, 8, reinterpret_cast<const char*>(magic), 8);
-    f[24] = 0x3E; f[26] = 3; f[28] = static_cast<char>(0xFE); f[29] = static_cast<char>(0xFF);
+    f[24] = 0x3E;
+    f[26] = 3;
+    f[28] = static_cast<char>(0xFE);
+    f[29] = static_cast<char>(0xFF);
     f[30] = 9;  // 512-byte sectors
     f[32] = 6;
     put32(44, 1);  // one FAT sector

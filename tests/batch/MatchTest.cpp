@@ -41,7 +41,10 @@ TEST_F(WithMatcher, MaskFilterIgnoresCaseAndMatchesTheWholePath) {
     EXPECT_FALSE(AcceptsFile("/d/AAB.xls", "A+B.xls", ""));
     EXPECT_TRUE(AcceptsFile("/anything", "", ""));
     // A name that is not UTF-8 still passes its mask.
-    EXPECT_TRUE(AcceptsFile("/d/a\xff" "b.xls", "a*.xls", ""));
+    EXPECT_TRUE(
+        AcceptsFile("/d/a\xff"
+                    "b.xls",
+                    "a*.xls", ""));
 }
 
 TEST_F(WithMatcher, ExtraPatternAndItsFailures) {

@@ -122,8 +122,12 @@ TEST(Regex, HostileInputEnds) {
         EXPECT_STREQ(e.what(), "Out of stack space");
     }
     // Subjects that are not UTF-8 are matched on their valid parts.
-    EXPECT_TRUE(Regex::IsMatch("abc$", roIgnoreCase, "\xff\xfe" "ABC"));
-    EXPECT_FALSE(Regex::IsMatch("^abc", roNone, "\xff" "abc"));
+    EXPECT_TRUE(Regex::IsMatch("abc$", roIgnoreCase,
+                               "\xff\xfe"
+                               "ABC"));
+    EXPECT_FALSE(Regex::IsMatch("^abc", roNone,
+                                "\xff"
+                                "abc"));
     // A pattern that is not UTF-8 is a syntax error, not a crash.
     EXPECT_THROW(Regex::IsMatch("\xff", roNone, "x"), ERegexException);
 }

@@ -38,14 +38,14 @@ protected:
 
 TEST(SearchFolder, FolderFilesComeBeforeSubfoldersDepthFirst) {
     TempDir d;
-    for (const char* f : {"a.xls", "b.xlsx", "z.xlsm", "s1/c.xls", "s1/t/d.xls", "s1/t/u/e.xls", "s1/f.xls",
-                          "s2/g.xls", "s2/h.xls", "s3/v/w/i.xls"})
+    for (const char* f : {"a.xls", "b.xlsx", "z.xlsm", "s1/c.xls", "s1/t/d.xls", "s1/t/u/e.xls", "s1/f.xls", "s2/g.xls",
+                          "s2/h.xls", "s3/v/w/i.xls"})
         d.Write(f, "x");
     std::vector<std::string> got = Search(d, "*.xls?", true, false);
     ASSERT_EQ(got.size(), 10u);
     // Every folder's subtree is one block, and its own files open the block.
-    for (const std::string& folder : {std::string(), std::string("s1/"), std::string("s1/t/"), std::string("s2/"),
-                                      std::string("s3/")}) {
+    for (const std::string& folder :
+         {std::string(), std::string("s1/"), std::string("s1/t/"), std::string("s2/"), std::string("s3/")}) {
         std::vector<size_t> at;
         for (size_t i = 0; i < got.size(); ++i)
             if (got[i].compare(0, folder.size(), folder) == 0) at.push_back(i);
@@ -70,11 +70,11 @@ TEST(SearchFolder, FolderFilesComeBeforeSubfoldersDepthFirst) {
 
 TEST_F(LockFiles, SkipRules) {
     TempDir d;
-    for (const char* f : {"Book.xls", ".hidden.xls", "~$Book.xls", "notes.txt", ".h/in-hidden.xls",
-                          "sub/.deep.xls", "sub/~$x.xlsx", "sub/ok.xlsx"})
+    for (const char* f : {"Book.xls", ".hidden.xls", "~$Book.xls", "notes.txt", ".h/in-hidden.xls", "sub/.deep.xls",
+                          "sub/~$x.xlsx", "sub/ok.xlsx"})
         d.Write(f, "x");
     fs::create_directory(d.Path() / "folder.xls");  // a folder that fits the mask is no file
-    mkfifo((d / "pipe.xls").c_str(), 0600);           // nor is a pipe: it would block its reader
+    mkfifo((d / "pipe.xls").c_str(), 0600);  // nor is a pipe: it would block its reader
 
     SkipLockFiles = true;
     EXPECT_EQ(AsSet(Search(d, "*.xls?", true, true)), (std::set<std::string>{"Book.xls", "sub/ok.xlsx"}));

@@ -18,13 +18,13 @@ using namespace automation;
 
 // What the fake does; shared by every instance a test creates.
 struct Script {
-    std::mutex mutex;            // guards everything below
-    HResult createStatus = 0;    // creation fails with this when negative
+    std::mutex mutex;  // guards everything below
+    HResult createStatus = 0;  // creation fails with this when negative
     std::string version = "16.0";
-    std::string openError;       // Open fails with this description
-    std::string failNamesWith;   // ... for the file names that contain this
-    HResult openStatus = 0;      // ... or with this bare status
-    std::string saveError;       // SaveAs fails with this description
+    std::string openError;  // Open fails with this description
+    std::string failNamesWith;  // ... for the file names that contain this
+    HResult openStatus = 0;  // ... or with this bare status
+    std::string saveError;  // SaveAs fails with this description
     bool omitSheetsMember = false;
     int sheetCount = 3;
     bool hasVbProject = false;
@@ -34,7 +34,7 @@ struct Script {
     bool alertsOff = false;
     std::vector<std::vector<Variant>> openArgs;
     std::vector<std::string> savedWhat;  // "book" / "active" / "sheet N"
-    std::vector<std::string> log;        // member calls in order
+    std::vector<std::string> log;  // member calls in order
 };
 
 inline void Note(Script& s, const std::string& what) {

@@ -8,8 +8,8 @@
 
 #include "batch/TkvBatch.h"
 #include "convert/Convertor.h"
-#include "convert/Workers.h"
 #include "convert/Quindle.h"
+#include "convert/Workers.h"
 #include "info/TkvInfo.h"
 #include "project/TkvProject.h"
 #include "support/TempDir.h"
@@ -47,8 +47,7 @@ protected:
         batch = std::make_unique<TkvBatch>();
         batch->Start(src + "*.nomatch", out, false);
         batch->SetTargetDir(out);
-        while (batch->NextNode()) {
-        }
+        while (batch->NextNode()) {}
         return *batch;
     }
     // An entry that is not part of any batch list.
@@ -57,7 +56,9 @@ protected:
         n->FileName = path;
         return n;
     }
-    std::string Put(const std::string& rel, const std::string& content = "x") { return dir.Write("in/" + rel, content); }
+    std::string Put(const std::string& rel, const std::string& content = "x") {
+        return dir.Write("in/" + rel, content);
+    }
 };
 
 // Exposes the end of a worker's life to tests that run it on their own thread.

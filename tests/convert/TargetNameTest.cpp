@@ -74,7 +74,9 @@ TEST_F(SourceRules, TimesDeletionAndRenaming) {
     TestQuindle w(b);
     std::string a = Put("a.xls");
     std::string target = dir.Write("out/a.htm", "<html>");
-    struct utimbuf old {1000000000, 1000000000};
+    struct utimbuf old {
+        1000000000, 1000000000
+    };
     ASSERT_EQ(utime(a.c_str(), &old), 0);
 
     w.ProcessSource(b, *Entry(a), target);  // nothing asked: nothing happens

@@ -82,7 +82,7 @@ TEST_F(InfoTest, DamagedOrForeignStoresStartEmpty) {
     const std::vector<std::string> bad = {
         std::string("\0\0\xFF\xFE garbage", 13),
         "# Quindle usage counters\nA=5\n",  // no start counter: not a store of ours
-        "R=5\n",                            // no header
+        "R=5\n",  // no header
         "# Quindle usage counters\nR=5\nno equals sign\n",
         "",
     };
@@ -164,7 +164,8 @@ TEST_F(InfoTest, QuietKeepsReportsAndNoticesClosedButNotPages) {
 
 TEST(InstallStamp, PacksUtcAsDosDateTime) {
     // 2020-01-02 03:04:06 UTC
-    EXPECT_EQ(TkvInfo::PackDosTime(1577934246), int32_t((((40 << 9) | (1 << 5) | 2) << 16) | ((3 << 11) | (4 << 5) | 3)));
+    EXPECT_EQ(TkvInfo::PackDosTime(1577934246),
+              int32_t((((40 << 9) | (1 << 5) | 2) << 16) | ((3 << 11) | (4 << 5) | 3)));
     EXPECT_EQ(TkvInfo::PackDosTime(315532799), -1);  // 1979-12-31 23:59:59
     EXPECT_EQ(TkvInfo::PackDosTime(315532800), (1 << 5 | 1) << 16);
     EXPECT_LT(TkvInfo::PackDosTime(2366841600), 0) << "2045 sets the top bit";

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdlib>
+#include <filesystem>
 
 #include "platform/Files.h"
 #include "support/TempDir.h"
@@ -44,7 +44,7 @@ TEST(Files, AtomicWriteCreatesAndReplacesWithoutLeftovers) {
     chmod(path.c_str(), 0640);
     AtomicWriteFile(path, std::string("sec\0ond", 7));
     EXPECT_EQ(ReadFileText(path), std::string("sec\0ond", 7));
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u) << "the replaced file keeps its mode";
     AtomicWriteFile(path, "");
@@ -94,7 +94,7 @@ TEST(Files, FoldersAndTimes) {
     const struct timespec old[2] = {{1000000000, 0}, {1100000000, 500}};
     ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), old, 0), 0);
     EXPECT_TRUE(CopyFileTime(file, other));
-    struct stat st{};
+    struct stat st {};
     stat(other.c_str(), &st);
     EXPECT_EQ(st.st_mtim.tv_sec, 1100000000);
     EXPECT_EQ(st.st_atim.tv_sec, 1000000000);

@@ -6,7 +6,7 @@ TEST(Text, CaseFoldingIsUnicodeAware) {
     EXPECT_TRUE(SameText("Source", "SOURCE"));
     EXPECT_TRUE(SameText("Ärger", "äRGER"));
     EXPECT_TRUE(SameText("ΣΊΣΥΦΟΣ", "σίσυφος"));
-    EXPECT_TRUE(SameText("ς", "Σ"));        // final sigma folds with sigma
+    EXPECT_TRUE(SameText("ς", "Σ"));  // final sigma folds with sigma
     EXPECT_TRUE(SameText("\xC5\xBF", "S"));  // long s
     EXPECT_FALSE(SameText("Source", "Sourc"));
     EXPECT_FALSE(SameText("Source ", "Source"));
@@ -42,11 +42,25 @@ TEST(Text, Integers) {
         bool ok;
         int32_t value;
     } cases[] = {
-        {"4", true, 4},          {"$10", true, 16},     {"0x1F", true, 31},     {"0X1f", true, 31},
-        {"  -5", true, -5},      {"+7", true, 7},       {"-$10", true, -16},    {"2147483647", true, INT32_MAX},
-        {"-2147483648", true, INT32_MIN},               {"2147483648", false, 0}, {"99999999999999999999", false, 0},
-        {"4.5", false, 0},       {"abc", false, 0},     {"", false, 0},         {"$", false, 0},
-        {"0x", false, 0},        {"4 ", false, 0},      {"-", false, 0},        {"$FFFFFFFF", false, 0},
+        {"4", true, 4},
+        {"$10", true, 16},
+        {"0x1F", true, 31},
+        {"0X1f", true, 31},
+        {"  -5", true, -5},
+        {"+7", true, 7},
+        {"-$10", true, -16},
+        {"2147483647", true, INT32_MAX},
+        {"-2147483648", true, INT32_MIN},
+        {"2147483648", false, 0},
+        {"99999999999999999999", false, 0},
+        {"4.5", false, 0},
+        {"abc", false, 0},
+        {"", false, 0},
+        {"$", false, 0},
+        {"0x", false, 0},
+        {"4 ", false, 0},
+        {"-", false, 0},
+        {"$FFFFFFFF", false, 0},
     };
     for (const auto& c : cases) {
         int32_t v = 12345;
@@ -61,11 +75,11 @@ TEST(Text, Booleans) {
         bool ok;
         bool value;
     } cases[] = {
-        {"1", true, true},      {"-1", true, true},     {"2.5", true, true},    {"0", true, false},
-        {"0.0", true, false},   {" 1 ", true, true},    {"1e3", true, true},    {"-0", true, false},
-        {"True", true, true},   {"tRUE", true, true},   {"FALSE", true, false}, {"yes", false, false},
-        {"", false, false},     {"inf", false, false},  {"nan", false, false},  {"1,5", false, false},
-        {".", false, false},    {"1e", false, false},   {"0x10", false, false},
+        {"1", true, true},    {"-1", true, true},    {"2.5", true, true},    {"0", true, false},
+        {"0.0", true, false}, {" 1 ", true, true},   {"1e3", true, true},    {"-0", true, false},
+        {"True", true, true}, {"tRUE", true, true},  {"FALSE", true, false}, {"yes", false, false},
+        {"", false, false},   {"inf", false, false}, {"nan", false, false},  {"1,5", false, false},
+        {".", false, false},  {"1e", false, false},  {"0x10", false, false},
     };
     for (const auto& c : cases) {
         bool v = false;
@@ -76,13 +90,16 @@ TEST(Text, Booleans) {
 
 TEST(Text, Encodings) {
     EXPECT_TRUE(IsValidUtf8("plain é ✓ 😀"));
-    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
-    EXPECT_FALSE(IsValidUtf8("\xE2\x82"));          // cut short
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));  // overlong
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
+    EXPECT_FALSE(IsValidUtf8("\xE2\x82"));  // cut short
     EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // beyond U+10FFFF
 
     EXPECT_EQ(Windows1252ToUtf8("caf\xE9 \x80 \x81"), "café € \xC2\x81");
-    EXPECT_EQ(SanitizeUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(SanitizeUtf8("a\xFF"
+                           "b"),
+              "a\xEF\xBF\xBD"
+              "b");
 
     const std::string le("A\0\x3D\xD8\x00\xDE\x00\xD8", 8);  // A, U+1F600, lone high surrogate
     EXPECT_EQ(Utf16ToUtf8(le, false), "A😀\xEF\xBF\xBD");

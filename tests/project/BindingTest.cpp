@@ -62,8 +62,8 @@ TEST_F(ProjectTest, ControlsFollowTheOptionsAndBack) {
 }
 
 TEST_F(ProjectTest, LegacyKeysMigrateIntoTheControls) {
-    const std::string proj =
-        dir.Write("old.batch-quindle", "eSource.Text=/a/*.xls?\r\ncSubdir.Checked=True\r\nTarget=/x\r\neTarget.Text=/y\r\n");
+    const std::string proj = dir.Write(
+        "old.batch-quindle", "eSource.Text=/a/*.xls?\r\ncSubdir.Checked=True\r\nTarget=/x\r\neTarget.Text=/y\r\n");
     TkvProject& p = Start({proj});
     Window w(project);
     p.ParseCommandLine();

@@ -70,15 +70,21 @@ TEST(LineList, FileEncodings) {
     l.LoadFromFile(dir.Write("plain8", "Source=/données\n"));
     EXPECT_EQ(l.Value("Source"), "/données");
 
-    l.LoadFromFile(dir.Write("cp1252", "Source=/donn\xE9" "es \x80\r\n"));
+    l.LoadFromFile(dir.Write("cp1252",
+                             "Source=/donn\xE9"
+                             "es \x80\r\n"));
     EXPECT_EQ(l.Value("Source"), "/données €") << "a file made on Windows keeps its letters";
 
-    l.LoadFromFile(dir.Write("le", std::string("\xFF\xFE" "A\0=\0\xE9\0\r\0\n\0B\0", 14)));
+    l.LoadFromFile(dir.Write("le", std::string("\xFF\xFE"
+                                               "A\0=\0\xE9\0\r\0\n\0B\0",
+                                               14)));
     EXPECT_EQ(l.Lines(), (std::vector<std::string>{"A=é", "B"}));
     l.LoadFromFile(dir.Write("be", std::string("\xFE\xFF\0A\0=\0\xE9", 8)));
     EXPECT_EQ(l.Value("a"), "é");
 
-    l.LoadFromFile(dir.Write("badbom8", "\xEF\xBB\xBF" "A=\xFF"));
+    l.LoadFromFile(dir.Write("badbom8",
+                             "\xEF\xBB\xBF"
+                             "A=\xFF"));
     EXPECT_EQ(l.Value("A"), "\xEF\xBF\xBD") << "broken bytes after a mark become replacement characters";
 
     const std::string out = dir / "out.txt";

@@ -25,10 +25,10 @@ TEST_F(ProjectTest, TypedOptionsAndTheirDefaults) {
 TEST_F(ProjectTest, OverwriteHasThreeOutcomes) {
     TkvProject& p = Start();
     const std::pair<const char*, TOverwrite> cases[] = {
-        {"skip", TOverwrite::Skip},       {"SKIP", TOverwrite::Skip},       {"0", TOverwrite::Keep},
-        {"False", TOverwrite::Keep},      {"1", TOverwrite::Overwrite},     {"-1", TOverwrite::Overwrite},
-        {"2.5", TOverwrite::Overwrite},   {"True", TOverwrite::Overwrite},  {"yes", TOverwrite::Overwrite},
-        {"", TOverwrite::Overwrite},      {" skip", TOverwrite::Overwrite},
+        {"skip", TOverwrite::Skip},     {"SKIP", TOverwrite::Skip},       {"0", TOverwrite::Keep},
+        {"False", TOverwrite::Keep},    {"1", TOverwrite::Overwrite},     {"-1", TOverwrite::Overwrite},
+        {"2.5", TOverwrite::Overwrite}, {"True", TOverwrite::Overwrite},  {"yes", TOverwrite::Overwrite},
+        {"", TOverwrite::Overwrite},    {" skip", TOverwrite::Overwrite},
     };
     for (auto [text, want] : cases) {
         p.SetOption("IsOverwrite", text);

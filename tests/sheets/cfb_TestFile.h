@@ -18,8 +18,8 @@ struct Item {
 struct Layout {
     std::string bytes;
     uint32_t sectorSize = 512;
-    uint32_t fatSector = 0;       // the first FAT sector
-    uint32_t dirSector = 0;       // the first directory sector
+    uint32_t fatSector = 0;  // the first FAT sector
+    uint32_t dirSector = 0;  // the first directory sector
     std::vector<uint32_t> start;  // per item: first (mini) sector
     size_t SectorOffset(uint32_t id) const { return size_t(id + 1) * sectorSize; }
     size_t FatEntryOffset(uint32_t id) const { return SectorOffset(fatSector) + 4 * size_t(id); }
@@ -83,7 +83,10 @@ inline Layout Write(const std::vector<Item>& items, uint32_t sectorSize = 512) {
     b.assign(size_t(total + 1) * sectorSize, '\0');
     const char sig[8] = {'\xD0', '\xCF', '\x11', '\xE0', '\xA1', '\xB1', '\x1A', '\xE1'};
     std::memcpy(b.data(), sig, 8);
-    auto p16 = [&](size_t at, uint16_t v) { b[at] = char(v); b[at + 1] = char(v >> 8); };
+    auto p16 = [&](size_t at, uint16_t v) {
+        b[at] = char(v);
+        b[at + 1] = char(v >> 8);
+    };
     p16(0x18, 0x3E);
     p16(0x1A, sectorSize == 512 ? 3 : 4);
     p16(0x1C, 0xFFFE);

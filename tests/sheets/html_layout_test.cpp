@@ -30,9 +30,9 @@ TEST(HtmlLayout, MergedCellsSpanAndHideWhatTheyCover) {
     PutText(wb, s, 1, 0, "covered-below");
     PutText(wb, s, 1, 2, "beside");
     PutText(wb, s, 2, 0, "after");
-    s.merges.push_back(Range{0, 0, 1, 1});           // A1:B2
-    s.merges.push_back(Range{0, 1, 0, 2});           // B1:C1 overlaps A1:B2: dropped
-    s.merges.push_back(Range{5, 5, 5, 5});           // a single cell: nothing to merge
+    s.merges.push_back(Range{0, 0, 1, 1});  // A1:B2
+    s.merges.push_back(Range{0, 1, 0, 2});  // B1:C1 overlaps A1:B2: dropped
+    s.merges.push_back(Range{5, 5, 5, 5});  // a single cell: nothing to merge
     const std::string body = Body(Render(wb));
     EXPECT_NE(body.find("<td class=\"o\" colspan=\"2\" rowspan=\"2\">merged</td>"), std::string::npos) << body;
     EXPECT_EQ(body.find("covered-"), std::string::npos);
@@ -53,7 +53,7 @@ TEST(HtmlLayout, MergeOverEmptyRowsAndColumnsSpansTheSpacers) {
     EXPECT_NE(body.find("<td class=\"o\" colspan=\"3\" rowspan=\"3\">big</td>"), std::string::npos) << body;
     EXPECT_EQ(Count(body, "<col "), 5u);
     EXPECT_EQ(Count(body, "<tr"), 5u);
-    EXPECT_NE(body.find("<col style=\"width:512px\">"), std::string::npos);   // 8 columns of 64
+    EXPECT_NE(body.find("<col style=\"width:512px\">"), std::string::npos);  // 8 columns of 64
     EXPECT_NE(body.find("<tr style=\"height:160px\"></tr>"), std::string::npos);  // 8 rows of 20
 }
 
@@ -98,8 +98,8 @@ TEST(HtmlLayout, StyledBlanksShowOthersCollapse) {
     boxed.border = 1;
     wb.styles.formats.push_back(boxed);
     Sheet& s = wb.sheets[0];
-    PutBlank(s, 0, 0, 0);        // plain blank: nothing to show
-    PutBlank(s, 2, 2, 1);        // bordered blank: kept
+    PutBlank(s, 0, 0, 0);  // plain blank: nothing to show
+    PutBlank(s, 2, 2, 1);  // bordered blank: kept
     PutBlank(s, 500000, 900, 0);  // plain blank far away: ignored
     const std::string body = Body(Render(wb));
     EXPECT_EQ(Count(body, "<tr"), 2u) << body;  // spacer rows 1-2, the bordered row
@@ -135,8 +135,10 @@ TEST(HtmlLayout, RowAndColumnFormatsFillTheCellsARowLacks) {
     s.cols.push_back(ColumnInfo{2, 2, -1, false, 2});
     const std::string body = Body(Render(wb));
     // Row 2 is green where it has no cell of its own; column C is blue in the other rows.
-    EXPECT_NE(body.find("<tr style=\"height:20px\"><td class=\"o\">own format wins</td><td class=\"s1\"></td><td class=\"s1\"></td></tr>"),
-              std::string::npos)
+    EXPECT_NE(
+        body.find(
+            "<tr style=\"height:20px\"><td class=\"o\">own format wins</td><td class=\"s1\"></td><td class=\"s1\"></td></tr>"),
+        std::string::npos)
         << body;
     EXPECT_NE(body.find("<td class=\"o\">x</td><td></td><td class=\"s2\"></td>"), std::string::npos) << body;
 }

@@ -18,10 +18,18 @@ TEST(HtmlText, EscapesMarkupAndMendsBadBytes) {
     EXPECT_EQ(Esc("a\"b'c", true), "a&quot;b'c");
     EXPECT_EQ(Esc("line1\nline2", true), "line1&#10;line2");
     EXPECT_EQ(Esc("line1\nline2", false, false), "line1 line2");
-    EXPECT_EQ(Esc(std::string("a\0b\x01\x7f" "c", 6)), std::string("a\0b\x01\x7f" "c", 6));
+    EXPECT_EQ(Esc(std::string("a\0b\x01\x7f"
+                              "c",
+                              6)),
+              std::string("a\0b\x01\x7f"
+                          "c",
+                          6));
     EXPECT_EQ(Esc("caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"), "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80");
     // Lone continuation bytes, truncated sequences, overlongs and surrogates become U+FFFD.
-    EXPECT_EQ(Esc("a\x80" "b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(Esc("a\x80"
+                  "b"),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(Esc("\xE2\x82"), "\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(Esc("\xC0\xBC"), "\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(Esc("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");

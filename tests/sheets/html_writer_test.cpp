@@ -215,7 +215,8 @@ TEST(HtmlWriter, WritesInPlaceOrLeavesTheOldFile) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);  // no temporary left
 
     // Temporary names left by a process that died with this one's id are passed over.
-    for (int n = 0; n < 50; ++n) dir.Write("out.htm." + std::to_string(getpid()) + "-" + std::to_string(n) + ".tmp", "");
+    for (int n = 0; n < 50; ++n)
+        dir.Write("out.htm." + std::to_string(getpid()) + "-" + std::to_string(n) + ".tmp", "");
     WriteHtml(wb, target, {});
     EXPECT_EQ(ReadFileText(target), text);
     struct stat st {};

@@ -44,8 +44,8 @@ TEST(XlsSst, StringsSplitAcrossContinueRecordsSwitchWidthAtTheBoundary) {
 
 TEST(XlsSst, RunsAreByteRangesOfTheUtf8Text) {
     // "aЖ€b" with a run from the third character: bytes 1 + 2 = 3 onwards.
-    std::string body = U32(1) + U32(1) + U16(4) + U8(0x09) + U16(1) + U16('a') + U16(u'Ж') + U16(u'€') +
-                       U16('b') + U16(2) + U16(1);
+    std::string body =
+        U32(1) + U32(1) + U16(4) + U8(0x09) + U16(1) + U16('a') + U16(u'Ж') + U16(u'€') + U16('b') + U16(2) + U16(1);
     auto sst = ReadSst({body}, Biff8());
     ASSERT_EQ(sst.size(), 1u);
     ASSERT_EQ(sst[0].runs.size(), 1u);
@@ -73,10 +73,10 @@ TEST(XlsSst, CountsThatLie) {
 TEST(XlsCodePage, EightBitTextConvertsThroughTheWorkbooksCodePage) {
     EXPECT_EQ(CodePage(1251).ToUtf8("\xC6\xE8\xE2"), "Жив");
     EXPECT_EQ(CodePage(1252).ToUtf8("caf\xE9 \x80"), "café €");
-    EXPECT_EQ(CodePage(10000).ToUtf8("\x8A"), "ä");   // Mac Roman
+    EXPECT_EQ(CodePage(10000).ToUtf8("\x8A"), "ä");  // Mac Roman
     EXPECT_EQ(CodePage(932).ToUtf8("\x93\xFA\x96\x7B"), "日本");  // Shift-JIS, two bytes each
     EXPECT_EQ(CodePage(932).ToUtf8("a\x93"), "a\xEF\xBF\xBD");  // cut-off lead byte
-    EXPECT_EQ(CodePage(1252).ToUtf8("\x81"), "\xEF\xBF\xBD");   // unassigned
+    EXPECT_EQ(CodePage(1252).ToUtf8("\x81"), "\xEF\xBF\xBD");  // unassigned
     CodePage unknown(12345);
     EXPECT_EQ(unknown.Id(), 1252);
     EXPECT_EQ(unknown.ToUtf8("\xE9"), "é");
@@ -84,9 +84,9 @@ TEST(XlsCodePage, EightBitTextConvertsThroughTheWorkbooksCodePage) {
 
 TEST(XlsCells, RkNumbersDecodeAllFourForms) {
     std::string cells =
-        Rec(0x027E, CellAt(0, 0, 15) + U32(0x3FF00000)) +              // 1.0 as the top of a double
-        Rec(0x027E, CellAt(0, 1, 15) + U32(0x3FF00000 | 1)) +          // the same / 100
-        Rec(0x027E, CellAt(0, 2, 15) + U32((123u << 2) | 2)) +         // integer
+        Rec(0x027E, CellAt(0, 0, 15) + U32(0x3FF00000)) +  // 1.0 as the top of a double
+        Rec(0x027E, CellAt(0, 1, 15) + U32(0x3FF00000 | 1)) +  // the same / 100
+        Rec(0x027E, CellAt(0, 2, 15) + U32((123u << 2) | 2)) +  // integer
         Rec(0x027E, CellAt(0, 3, 15) + U32((uint32_t(-12345) << 2) | 3)) +  // integer / 100
         Rec(0x00BD, U16(1) + U16(2) + U16(15) + U32((7u << 2) | 2) + U16(15) + U32(0x40240000) + U16(3));
     auto wb = sheets::ReadXls(Cfb(Stream(BasicGlobals(), {{"S", cells}})));

@@ -43,15 +43,13 @@ TEST(XlsRecords, FormulaResultsOfEveryType) {
     auto formula = [](uint16_t col, const std::string& result) {
         return Rec(0x0006, CellAt(0, col, 15) + result + U16(0) + U32(0) + U16(0));
     };
-    std::string cells =
-        formula(0, F64(2.5)) +
-        formula(1, U8(0) + std::string(5, '\0') + U16(0xFFFF)) +
-        Rec(0x04BC, std::string(10, '\0')) +  // a shared formula between the cell and its text
-        Rec(0x0207, Str16("text result")) +
-        formula(2, U8(1) + U8(0) + U8(1) + std::string(3, '\0') + U16(0xFFFF)) +
-        formula(3, U8(2) + U8(0) + U8(0x2A) + std::string(3, '\0') + U16(0xFFFF)) +
-        formula(4, U8(3) + std::string(5, '\0') + U16(0xFFFF)) +
-        formula(5, U8(0) + std::string(5, '\0') + U16(0xFFFF));  // its STRING never comes
+    std::string cells = formula(0, F64(2.5)) + formula(1, U8(0) + std::string(5, '\0') + U16(0xFFFF)) +
+                        Rec(0x04BC, std::string(10, '\0')) +  // a shared formula between the cell and its text
+                        Rec(0x0207, Str16("text result")) +
+                        formula(2, U8(1) + U8(0) + U8(1) + std::string(3, '\0') + U16(0xFFFF)) +
+                        formula(3, U8(2) + U8(0) + U8(0x2A) + std::string(3, '\0') + U16(0xFFFF)) +
+                        formula(4, U8(3) + std::string(5, '\0') + U16(0xFFFF)) +
+                        formula(5, U8(0) + std::string(5, '\0') + U16(0xFFFF));  // its STRING never comes
     auto wb = Read(BasicGlobals(), {{"S", cells}});
     const auto& c = wb.sheets[0].rows.at(0).cells;
     ASSERT_EQ(c.size(), 6u);
@@ -77,9 +75,9 @@ TEST(XlsRecords, HyperlinksToAddressesFilesAndLocations) {
     std::string link1 = range(0, 0) + head + U32(2) + U32(0x1F) + Counted(u"shown") +
                         std::string(reinterpret_cast<const char*>(urlId), 16) + U32(uint32_t(url.size())) + url +
                         Counted(u"frag");
-    std::string link2 = range(1, 0) + head + U32(2) + U32(0x01) + std::string(reinterpret_cast<const char*>(fileId), 16) +
-                        U16(2) + U32(6) + std::string("a.xls\0", 6) + U16(0xFFFF) + U16(0xDEAD) +
-                        std::string(20, '\0') + U32(0);
+    std::string link2 = range(1, 0) + head + U32(2) + U32(0x01) +
+                        std::string(reinterpret_cast<const char*>(fileId), 16) + U16(2) + U32(6) +
+                        std::string("a.xls\0", 6) + U16(0xFFFF) + U16(0xDEAD) + std::string(20, '\0') + U32(0);
     std::string link3 = range(2, 0) + head + U32(2) + U32(0x08) + Counted(u"Other!B2");
     std::string tip = Rec(0x0800, U16(0x0800) + range(2, 0) + Utf16z(u"a tip"));
     auto wb = Read(BasicGlobals(), {{"S", Rec(0x01B8, link1) + Rec(0x01B8, link2) + Rec(0x01B8, link3) + tip}});
@@ -111,8 +109,8 @@ TEST(XlsRecords, SheetKindsKeepTheirPlaceAndEmbeddedChartsAreSkipped) {
 }
 
 TEST(XlsRecords, WrongSheetOffsetsFallBackToTheSubstreamOrder) {
-    std::string s = Stream(BasicGlobals(), {{"A", Rec(0x0203, CellAt(0, 0, 15) + F64(1))},
-                                            {"B", Rec(0x0203, CellAt(0, 0, 15) + F64(2))}});
+    std::string s = Stream(
+        BasicGlobals(), {{"A", Rec(0x0203, CellAt(0, 0, 15) + F64(1))}, {"B", Rec(0x0203, CellAt(0, 0, 15) + F64(2))}});
     // Point both sheet records somewhere useless.
     for (size_t at = 0; at + 4 < s.size(); ++at) {
         if (s[at] == '\x85' && s[at + 1] == 0) {
@@ -127,13 +125,13 @@ TEST(XlsRecords, WrongSheetOffsetsFallBackToTheSubstreamOrder) {
 
 TEST(XlsRecords, OlderFilesWithCodePageStringsAndTheirOwnLayouts) {
     // Excel 5/95: 8-bit strings in the code page, 16-byte formats, no SST.
-    std::string font = Rec(0x0031, U16(240) + U16(0x02) + U16(0x0A) + U16(700) + U16(0) + U8(1) + U8(0) + U8(0) +
-                                        U8(0) + U8(5) + "Arial");
+    std::string font = Rec(
+        0x0031, U16(240) + U16(0x02) + U16(0x0A) + U16(700) + U16(0) + U8(1) + U8(0) + U8(0) + U8(0) + U8(5) + "Arial");
     std::string fmt = Rec(0x041E, U16(170) + U8(5) + "0.000");
     std::string xfs;
     for (int i = 0; i < 16; ++i)
-        xfs += Rec(0x00E0, U16(0) + U16(i == 15 ? 170 : 0) + U16(i < 15 ? 0xFFF5 : 0x0001) + U8(0x22) +
-                               U8(0x02) + U32(0x00010000 | 0x0A) + U32(0));
+        xfs += Rec(0x00E0, U16(0) + U16(i == 15 ? 170 : 0) + U16(i < 15 ? 0xFFF5 : 0x0001) + U8(0x22) + U8(0x02) +
+                               U32(0x00010000 | 0x0A) + U32(0));
     std::string globals = Rec(0x0042, U16(1251)) + font + fmt + xfs;
     std::string cells = Rec(0x0204, CellAt(0, 0, 15) + U16(3) + "\xC6\xE8\xE2") +
                         Rec(0x00D6, CellAt(1, 0, 15) + U16(4) + "\xE0\xE1\xE2\xE3" + U8(1) + U8(2) + U8(0)) +
@@ -166,12 +164,12 @@ TEST(XlsRecords, PaletteOverridesIndexedColours) {
     std::string palette = U16(56);
     for (int i = 0; i < 56; ++i) palette += std::string("\x12\x34\x56\x00", 4);
     auto font = [](uint16_t icv) {
-        return Rec(0x0031, U16(200) + U16(0) + U16(icv) + U16(400) + U16(0) + U8(0) + U8(0) + U8(0) + U8(0) +
-                               U8(1) + U8(0) + "A");
+        return Rec(0x0031, U16(200) + U16(0) + U16(icv) + U16(400) + U16(0) + U8(0) + U8(0) + U8(0) + U8(0) + U8(1) +
+                               U8(0) + "A");
     };
     auto wb = Read(font(10) + font(0x7FFF) + font(2) + Rec(0x0092, palette) + BasicGlobals(), {{"S", ""}});
     EXPECT_EQ(wb.styles.fonts[0].color, Color::Rgb(0x123456));
-    EXPECT_FALSE(wb.styles.fonts[1].color.set);             // automatic
+    EXPECT_FALSE(wb.styles.fonts[1].color.set);  // automatic
     EXPECT_EQ(wb.styles.fonts[2].color, Color::Rgb(0xFF0000));  // the first eight stay fixed
 }
 
@@ -182,7 +180,8 @@ TEST(XlsRecords, EncryptionIsReportedAtOnce) {
     EXPECT_EQ(ErrorOf(Cfb(biff5)), "password");
     EXPECT_EQ(ErrorOf(Cfb(Stream(Rec(0x002F, U16(1)) + BasicGlobals(), {{"S", ""}}))), "password");
     EXPECT_EQ(ErrorOf(Cfb(Stream(Rec(0x002F, U16(1) + U16(9) + U16(9)) + BasicGlobals(), {{"S", ""}}))), "password");
-    auto pkg = cfbtest::Write({{"EncryptionInfo", std::string(200, 'i')}, {"EncryptedPackage", std::string(5000, 'p')}});
+    auto pkg =
+        cfbtest::Write({{"EncryptionInfo", std::string(200, 'i')}, {"EncryptedPackage", std::string(5000, 'p')}});
     EXPECT_EQ(ErrorOf(pkg.bytes), "password");
 }
 
@@ -206,8 +205,7 @@ TEST(XlsRecords, DamagedRecordsFailWithAReadableMessage) {
               std::string::npos);
     // Rich text naming a font that does not exist, in the table and in a cell.
     std::string badRun = U16(1) + U8(8) + U16(1) + "a" + U16(0) + U16(40);
-    EXPECT_NE(ErrorOf(BasicGlobals(Rec(0x00FC, U32(1) + U32(1) + badRun)), "").find("missing font"),
-              std::string::npos);
+    EXPECT_NE(ErrorOf(BasicGlobals(Rec(0x00FC, U32(1) + U32(1) + badRun)), "").find("missing font"), std::string::npos);
     EXPECT_NE(ErrorOf(g, Rec(0x00D6, CellAt(0, 0, 15) + Str16("ab") + U16(1) + U16(0) + U16(40))).find("missing font"),
               std::string::npos);
     // A cell past the last column.
@@ -242,7 +240,9 @@ TEST(XlsRecords, RepeatedAndOutOfOrderCellsEndSorted) {
 }
 
 TEST(XlsRecords, CommentsJoinTheirNoteToTheTextBox) {
-    auto obj = [](uint16_t id) { return Rec(0x005D, U16(0x15) + U16(18) + U16(0x19) + U16(id) + std::string(14, '\0')); };
+    auto obj = [](uint16_t id) {
+        return Rec(0x005D, U16(0x15) + U16(18) + U16(0x19) + U16(id) + std::string(14, '\0'));
+    };
     auto txo = [](uint16_t chars) { return Rec(0x01B6, std::string(10, '\0') + U16(chars) + U16(16) + U32(0)); };
     std::string text = Rec(0x003C, U8(0) + "Check ") + Rec(0x003C, U8(1) + U16(u'Ж') + U16('!')) +
                        Rec(0x003C, std::string(16, '\0'));  // formatting runs
@@ -286,8 +286,8 @@ TEST(XlsRecords, SheetsThatShareOrOverlapTheirDataAreNotReadAgainAndAgain) {
 TEST(XlsRecords, ThousandsOfDistinctFormatsStayLinear) {
     std::string xfs;
     for (uint32_t i = 0; i < 20000; ++i)
-        xfs += Rec(0x00E0, U16(0) + U16(0) + U16(1) + U8(0) + U8(0) + U8(0) + U8(0) +
-                               U32(0x1111 | (i & 0x3FFF) << 16) + U32(0) + U16(0));
+        xfs += Rec(0x00E0, U16(0) + U16(0) + U16(1) + U8(0) + U8(0) + U8(0) + U8(0) + U32(0x1111 | (i & 0x3FFF) << 16) +
+                               U32(0) + U16(0));
     auto wb = Read(BasicGlobals(xfs), {{"S", ""}});
     EXPECT_EQ(wb.styles.formats.size(), 20016u);
     EXPECT_GT(wb.styles.borders.size(), 2000u);

@@ -19,9 +19,7 @@ inline std::string F64(double d) {
     std::memcpy(s.data(), &d, 8);
     return s;
 }
-inline std::string Rec(uint16_t type, const std::string& body) {
-    return U16(type) + U16(uint16_t(body.size())) + body;
-}
+inline std::string Rec(uint16_t type, const std::string& body) { return U16(type) + U16(uint16_t(body.size())) + body; }
 // A string with a 16-bit length and 8-bit characters (newer files).
 inline std::string Str16(const std::string& latin1) { return U16(uint16_t(latin1.size())) + U8(0) + latin1; }
 // The same with 16-bit characters, given as UTF-16 code units.
@@ -35,8 +33,8 @@ inline std::string CellAt(uint16_t row, uint16_t col, uint16_t xf) { return U16(
 struct SheetSpec {
     std::string name;
     std::string records;  // between BOF and EOF
-    uint8_t type = 0;     // 0 worksheet, 1 macro, 2 chart
-    uint8_t state = 0;    // 0 visible, 1 hidden, 2 very hidden
+    uint8_t type = 0;  // 0 worksheet, 1 macro, 2 chart
+    uint8_t state = 0;  // 0 visible, 1 hidden, 2 very hidden
 };
 
 // A workbook stream: BOF, `globals`, one BOUNDSHEET per sheet with the right
@@ -66,13 +64,13 @@ inline std::string Stream(const std::string& globals, const std::vector<SheetSpe
 // Minimal globals of a newer file: one font, the 16 style formats and one
 // cell format (index 15, General, font 0), plus an optional SST.
 inline std::string BasicGlobals(const std::string& extra = "") {
-    std::string font = Rec(0x0031, U16(200) + U16(0) + U16(0x7FFF) + U16(400) + U16(0) + U8(0) + U8(0) + U8(0) +
-                                        U8(0) + U8(5) + U8(0) + "Arial");
+    std::string font = Rec(0x0031, U16(200) + U16(0) + U16(0x7FFF) + U16(400) + U16(0) + U8(0) + U8(0) + U8(0) + U8(0) +
+                                       U8(5) + U8(0) + "Arial");
     std::string xfs;
     for (int i = 0; i < 16; ++i) {
         const uint16_t flags = i < 15 ? 0xFFF5 : 0x0001;  // style formats, then one cell format
-        xfs += Rec(0x00E0, U16(0) + U16(0) + U16(flags) + U8(0x20) + U8(0) + U8(0) + U8(0) + U32(0) + U32(0) +
-                               U16(0x20C0));
+        xfs += Rec(0x00E0,
+                   U16(0) + U16(0) + U16(flags) + U8(0x20) + U8(0) + U8(0) + U8(0) + U32(0) + U32(0) + U16(0x20C0));
     }
     return font + xfs + extra;
 }

@@ -38,9 +38,14 @@ std::string CompoundFile(const std::vector<std::string>& streams) {
     std::string f(512 * 3, '\0');
     const unsigned char magic[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
     std::memcpy(f.data(), magic, 8);
-    f[24] = 0x3E; f[26] = 3; f[28] = char(0xFE); f[29] = char(0xFF); f[30] = 9; f[32] = 6;
-    PutLe32(f, 44, 1);            // one FAT sector
-    PutLe32(f, 48, 1);            // directory at sector 1
+    f[24] = 0x3E;
+    f[26] = 3;
+    f[28] = char(0xFE);
+    f[29] = char(0xFF);
+    f[30] = 9;
+    f[32] = 6;
+    PutLe32(f, 44, 1);  // one FAT sector
+    PutLe32(f, 48, 1);  // directory at sector 1
     PutLe32(f, 56, 4096);
     PutLe32(f, 60, 0xFFFFFFFE);
     PutLe32(f, 68, 0xFFFFFFFE);
@@ -67,9 +72,8 @@ std::string CompoundFile(const std::vector<std::string>& streams) {
 TEST(XlsxBadInput, NotAWorkbookOrDamagedArchive) {
     EXPECT_EQ(FailureOf(""), "Not a workbook (unknown file format)");
     EXPECT_EQ(FailureOf("<html>hello</html>"), "Not a workbook (unknown file format)");
-    std::string good = fixtures::Xlsxwriter([](lxw_workbook* wb) {
-        worksheet_write_string(workbook_add_worksheet(wb, nullptr), 0, 0, "x", nullptr);
-    });
+    std::string good = fixtures::Xlsxwriter(
+        [](lxw_workbook* wb) { worksheet_write_string(workbook_add_worksheet(wb, nullptr), 0, 0, "x", nullptr); });
     for (size_t cut : {size_t(4), size_t(100), good.size() / 2, good.size() - 10})
         EXPECT_NE(FailureOf(good.substr(0, cut)), "") << cut;
     // Flipped bytes inside the compressed data.
@@ -81,21 +85,24 @@ TEST(XlsxBadInput, NotAWorkbookOrDamagedArchive) {
 
 TEST(XlsxBadInput, MissingOrMalformedParts) {
     std::string missingSheet = fixtures::Zip({
-        {"_rels/.rels", R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="r" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="xl/workbook.xml"/></Relationships>)"},
+        {"_rels/.rels",
+         R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="r" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="xl/workbook.xml"/></Relationships>)"},
         {"xl/workbook.xml", R"(<workbook xmlns:r="r"><sheets><sheet name="Gone" r:id="rId1"/></sheets></workbook>)"},
-        {"xl/_rels/workbook.xml.rels", R"(<Relationships><Relationship Id="rId1" Type="x/worksheet" Target="worksheets/nowhere.xml"/></Relationships>)"},
+        {"xl/_rels/workbook.xml.rels",
+         R"(<Relationships><Relationship Id="rId1" Type="x/worksheet" Target="worksheets/nowhere.xml"/></Relationships>)"},
     });
     EXPECT_NE(FailureOf(missingSheet).find("Gone"), std::string::npos);
     std::string truncatedXml = fixtures::Package("<worksheet><sheetData><row r=\"1\"><c r=\"A1\"><v>1</v>");
     EXPECT_NE(FailureOf(truncatedXml).find("xl/worksheets/sheet1.xml"), std::string::npos);
-    std::string noSheets = fixtures::Package(fixtures::SheetXml(""), "", "",
-                                             {{"xl/workbook.xml", "<workbook><sheets/></workbook>"}});
+    std::string noSheets =
+        fixtures::Package(fixtures::SheetXml(""), "", "", {{"xl/workbook.xml", "<workbook><sheets/></workbook>"}});
     EXPECT_NE(FailureOf(noSheets), "");
 }
 
 TEST(XlsxBadInput, BinaryWorkbooksAreNamedAsUnsupported) {
     std::string xlsb = fixtures::Zip({
-        {"_rels/.rels", R"(<Relationships><Relationship Id="r" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="xl/workbook.bin"/></Relationships>)"},
+        {"_rels/.rels",
+         R"(<Relationships><Relationship Id="r" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="xl/workbook.bin"/></Relationships>)"},
         {"xl/workbook.bin", std::string(64, '\x01')},
     });
     EXPECT_EQ(FailureOf(xlsb), "The .xlsb format is not supported");
@@ -108,19 +115,23 @@ TEST(XlsxBadInput, ImpossibleCellsAndIndices) {
                   std::string::npos)
             << ref;
     for (const char* ref : {"XFE1", "A1048577", "ZZZZ99999999"})
-        EXPECT_NE(FailureOf(OneCell(std::string("<c r=\"") + ref + "\"><v>1</v></c>")).find("beyond the sheet's limits"),
-                  std::string::npos)
+        EXPECT_NE(
+            FailureOf(OneCell(std::string("<c r=\"") + ref + "\"><v>1</v></c>")).find("beyond the sheet's limits"),
+            std::string::npos)
             << ref;
     EXPECT_NE(FailureOf(fixtures::Package(fixtures::SheetXml(R"(<row r="1048577"/>)"))).find("beyond"),
               std::string::npos);
     EXPECT_NE(FailureOf(fixtures::Package(fixtures::SheetXml(R"(<row r="x"/>)"))), "");
     // The last column and row themselves are fine.
-    EXPECT_EQ(FailureOf(fixtures::Package(fixtures::SheetXml(R"(<row r="1048576"><c r="XFD1048576"><v>1</v></c></row>)"))), "");
+    EXPECT_EQ(
+        FailureOf(fixtures::Package(fixtures::SheetXml(R"(<row r="1048576"><c r="XFD1048576"><v>1</v></c></row>)"))),
+        "");
 
     std::string sst = R"(<sst><si><t>only</t></si></sst>)";
     for (const char* idx : {"1", "-1", "4294967296", "x"})
-        EXPECT_NE(FailureOf(fixtures::Package(
-                              fixtures::SheetXml(std::string(R"(<row r="1"><c r="A1" t="s"><v>)") + idx + "</v></c></row>"), sst))
+        EXPECT_NE(FailureOf(fixtures::Package(fixtures::SheetXml(std::string(R"(<row r="1"><c r="A1" t="s"><v>)") +
+                                                                 idx + "</v></c></row>"),
+                                              sst))
                       .find("shared string"),
                   std::string::npos)
             << idx;
@@ -137,14 +148,15 @@ TEST(XlsxBadInput, DocumentTypesAndEntitiesAreRefused) {
     std::string why = FailureOf(fixtures::Package(fixtures::SheetXml(""), bomb));
     EXPECT_NE(why.find("unsafe"), std::string::npos) << why;
 
-    std::string external = R"(<?xml version="1.0"?><!DOCTYPE w [<!ENTITY x SYSTEM "file:///etc/passwd">]>)"
-                           R"(<worksheet><sheetData><row r="1"><c r="A1" t="inlineStr"><is><t>&x;</t></is></c></row></sheetData></worksheet>)";
+    std::string external =
+        R"(<?xml version="1.0"?><!DOCTYPE w [<!ENTITY x SYSTEM "file:///etc/passwd">]>)"
+        R"(<worksheet><sheetData><row r="1"><c r="A1" t="inlineStr"><is><t>&x;</t></is></c></row></sheetData></worksheet>)";
     EXPECT_NE(FailureOf(fixtures::Package(external)).find("unsafe"), std::string::npos);
     std::string plainDoctype = R"(<?xml version="1.0"?><!DOCTYPE worksheet><worksheet><sheetData/></worksheet>)";
     EXPECT_NE(FailureOf(fixtures::Package(plainDoctype)).find("unsafe"), std::string::npos);
     // An undeclared entity is never looked up anywhere: the text shows it as written.
-    Workbook wb = fixtures::Load(
-        fixtures::Package(fixtures::SheetXml(R"(<row r="1"><c r="A1" t="inlineStr"><is><t>a&nbsp;b</t></is></c></row>)")));
+    Workbook wb = fixtures::Load(fixtures::Package(
+        fixtures::SheetXml(R"(<row r="1"><c r="A1" t="inlineStr"><is><t>a&nbsp;b</t></is></c></row>)")));
     EXPECT_EQ(fixtures::TextOf(wb, wb.sheets[0].rows.at(0).cells.at(0)), "a&nbsp;b");
 }
 
@@ -164,18 +176,23 @@ TEST(XlsxBadInput, EncryptedPackagesAreReportedAsPasswordProtected) {
 TEST(XlsxBadInput, DamagedWorkbookRelationships) {
     const std::string ct = "application/vnd.openxmlformats-officedocument.spreadsheetml.";
     std::string types = R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
-                        R"(<Override PartName="/xl/worksheets/sheet1.xml" ContentType=")" + ct + R"(worksheet+xml"/>)"
-                        R"(<Override PartName="/xl/sharedStrings.xml" ContentType=")" + ct + R"(sharedStrings+xml"/></Types>)";
+                        R"(<Override PartName="/xl/worksheets/sheet1.xml" ContentType=")" +
+                        ct +
+                        R"(worksheet+xml"/>)"
+                        R"(<Override PartName="/xl/sharedStrings.xml" ContentType=")" +
+                        ct + R"(sharedStrings+xml"/></Types>)";
     std::string sheet = fixtures::SheetXml(R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row>)");
     std::string sst = "<sst><si><t>kept</t></si></sst>";
-    fixtures::Entries damaged = {{"[Content_Types].xml", types}, {"xl/_rels/workbook.xml.rels", "<Relationships><Rel\"\"\"/>"}};
+    fixtures::Entries damaged = {{"[Content_Types].xml", types},
+                                 {"xl/_rels/workbook.xml.rels", "<Relationships><Rel\"\"\"/>"}};
     Workbook wb = fixtures::Load(fixtures::Package(sheet, sst, "", damaged));
     ASSERT_EQ(wb.sheets.size(), 1u);
     EXPECT_EQ(fixtures::TextOf(wb, wb.sheets[0].rows.at(0).cells.at(0)), "kept");
 
     // Two sheets cannot be told apart without their relationships.
-    damaged.push_back({"xl/workbook.xml",
-                       R"(<workbook xmlns:r="r"><sheets><sheet name="A" r:id="rId1"/><sheet name="B" r:id="rId2"/></sheets></workbook>)"});
+    damaged.push_back(
+        {"xl/workbook.xml",
+         R"(<workbook xmlns:r="r"><sheets><sheet name="A" r:id="rId1"/><sheet name="B" r:id="rId2"/></sheets></workbook>)"});
     EXPECT_NE(FailureOf(fixtures::Package(sheet, sst, "", damaged)).find("damaged"), std::string::npos);
 }
 

@@ -44,12 +44,13 @@ TEST(XlsxCells, ValuesOfEveryKindWrittenByALibrary) {
 }
 
 TEST(XlsxCells, HandWrittenValueForms) {
-    std::string sst = R"(<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" count="3" uniqueCount="3">)"
-                      R"(<si><t>plain</t></si>)"
-                      R"(<si><t xml:space="preserve">line_x000D_
+    std::string sst =
+        R"(<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" count="3" uniqueCount="3">)"
+        R"(<si><t>plain</t></si>)"
+        R"(<si><t xml:space="preserve">line_x000D_
 two _x005F_x0041_</t><rPh sb="0" eb="1"><t>PHONETIC</t></rPh></si>)"
-                      R"(<si><r><t>no props </t></r><r><rPr><b/><sz val="14"/><color rgb="FFFF0000"/><rFont val="Arial"/></rPr><t>bold red</t></r></si>)"
-                      R"(</sst>)";
+        R"(<si><r><t>no props </t></r><r><rPr><b/><sz val="14"/><color rgb="FFFF0000"/><rFont val="Arial"/></rPr><t>bold red</t></r></si>)"
+        R"(</sst>)";
     std::string data =
         R"(<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="s"><v>1</v></c><c r="C1" t="s"><v>2</v></c></row>)"
         R"(<row r="2"><c r="A2" t="inlineStr"><is><t>inline &amp; &lt;escaped&gt;</t></is></c>)"
@@ -110,10 +111,17 @@ TEST(XlsxCells, OutOfOrderRowsAndCellsAreSortedAndDeduplicated) {
 
 TEST(XlsxCells, IsoDates) {
     double v = 0;
-    struct Case { const char* iso; bool b1904; double serial; } cases[] = {
-        {"1900-01-01", false, 1},          {"1900-02-28", false, 59},
-        {"1900-03-01", false, 61},         {"2021-01-01", false, 44197},
-        {"1904-01-02", true, 1},           {"12:00:00", false, 0.5},
+    struct Case {
+        const char* iso;
+        bool b1904;
+        double serial;
+    } cases[] = {
+        {"1900-01-01", false, 1},
+        {"1900-02-28", false, 59},
+        {"1900-03-01", false, 61},
+        {"2021-01-01", false, 44197},
+        {"1904-01-02", true, 1},
+        {"12:00:00", false, 0.5},
         {"2021-01-01T06:00:00.5", false, 44197.25 + 0.5 / 86400},
     };
     for (auto& c : cases) {

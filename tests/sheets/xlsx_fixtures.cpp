@@ -44,8 +44,10 @@ std::string SheetXml(const std::string& sheetData, const std::string& before, co
 std::string Package(const std::string& sheetXml, const std::string& sstXml, const std::string& stylesXml,
                     const Entries& extra) {
     const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
-    std::string wbRels = R"(<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-                         R"(<Relationship Id="rId1" Type=")" + rel + R"(worksheet" Target="worksheets/sheet1.xml"/>)";
+    std::string wbRels =
+        R"(<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+        R"(<Relationship Id="rId1" Type=")" +
+        rel + R"(worksheet" Target="worksheets/sheet1.xml"/>)";
     if (!sstXml.empty())
         wbRels += R"(<Relationship Id="rId2" Type=")" + rel + R"(sharedStrings" Target="sharedStrings.xml"/>)";
     if (!stylesXml.empty()) wbRels += R"(<Relationship Id="rId3" Type=")" + rel + R"(styles" Target="styles.xml"/>)";
@@ -56,7 +58,8 @@ std::string Package(const std::string& sheetXml, const std::string& sstXml, cons
          R"(<Default Extension="xml" ContentType="application/xml"/><Default Extension="png" ContentType="image/png"/></Types>)"},
         {"_rels/.rels",
          R"(<?xml version="1.0"?><Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-         R"(<Relationship Id="rId1" Type=")" + rel + R"(officeDocument" Target="xl/workbook.xml"/></Relationships>)"},
+         R"(<Relationship Id="rId1" Type=")" +
+             rel + R"(officeDocument" Target="xl/workbook.xml"/></Relationships>)"},
         {"xl/workbook.xml",
          R"(<?xml version="1.0"?><workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" )"
          R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)"
@@ -69,7 +72,10 @@ std::string Package(const std::string& sheetXml, const std::string& sstXml, cons
     for (auto& x : extra) {
         bool replaced = false;
         for (auto& y : e)
-            if (y.first == x.first) { y.second = x.second; replaced = true; }
+            if (y.first == x.first) {
+                y.second = x.second;
+                replaced = true;
+            }
         if (!replaced) e.push_back(x);
     }
     return Zip(e);

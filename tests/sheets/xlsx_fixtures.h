@@ -20,11 +20,10 @@ std::string Xlsxwriter(const std::function<void(lxw_workbook*)>& build);
 std::string Zip(const Entries& entries);
 // A minimal package with one sheet "Sheet1": the sheet's XML, and optional
 // shared strings and styles. `extra` entries are added or replace parts.
-std::string Package(const std::string& sheetXml, const std::string& sstXml = "",
-                    const std::string& stylesXml = "", const Entries& extra = {});
+std::string Package(const std::string& sheetXml, const std::string& sstXml = "", const std::string& stylesXml = "",
+                    const Entries& extra = {});
 // Wraps <sheetData> content into a worksheet document.
-std::string SheetXml(const std::string& sheetData, const std::string& before = "",
-                     const std::string& after = "");
+std::string SheetXml(const std::string& sheetData, const std::string& before = "", const std::string& after = "");
 
 // Reads with the loader.
 sheets::Workbook Load(const std::string& bytes);

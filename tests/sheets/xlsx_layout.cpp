@@ -90,16 +90,19 @@ TEST(XlsxLayout, HyperlinksPicturesAndComments) {
 }
 
 TEST(XlsxLayout, HandWrittenSheetProperties) {
-    std::string before = R"(<sheetViews><sheetView showGridLines="0" workbookViewId="0"/></sheetViews>)"
-                         R"(<sheetFormatPr defaultRowHeight="20.25" defaultColWidth="12.5" zeroHeight="1"/>)"
-                         // Overlapping column ranges: the first one holds.
-                         R"(<cols><col min="3" max="5" width="4"/><col min="1" max="4" width="9" hidden="1"/><col min="99999" max="100000"/></cols>)";
-    std::string after = R"(<mergeCells><mergeCell ref="C3:A1"/><mergeCell ref="bogus"/><mergeCell ref="A1:XFE1"/></mergeCells>)"
-                        R"(<hyperlinks><hyperlink ref="A1" location="'My Sheet'!A1" display="x"/><hyperlink ref="!!" location="x"/>)"
-                        R"(<hyperlink ref="B1" r:id="rIdMissing"/></hyperlinks>)"
-                        R"(<drawing r:id="rIdNone"/>)";
+    std::string before =
+        R"(<sheetViews><sheetView showGridLines="0" workbookViewId="0"/></sheetViews>)"
+        R"(<sheetFormatPr defaultRowHeight="20.25" defaultColWidth="12.5" zeroHeight="1"/>)"
+        // Overlapping column ranges: the first one holds.
+        R"(<cols><col min="3" max="5" width="4"/><col min="1" max="4" width="9" hidden="1"/><col min="99999" max="100000"/></cols>)";
+    std::string after =
+        R"(<mergeCells><mergeCell ref="C3:A1"/><mergeCell ref="bogus"/><mergeCell ref="A1:XFE1"/></mergeCells>)"
+        R"(<hyperlinks><hyperlink ref="A1" location="'My Sheet'!A1" display="x"/><hyperlink ref="!!" location="x"/>)"
+        R"(<hyperlink ref="B1" r:id="rIdMissing"/></hyperlinks>)"
+        R"(<drawing r:id="rIdNone"/>)";
     std::string data = R"(<row r="2" ht="30" customHeight="1" s="1" customFormat="1"/>)";
-    std::string styles = R"(<styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><cellXfs><xf/><xf/></cellXfs></styleSheet>)";
+    std::string styles =
+        R"(<styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><cellXfs><xf/><xf/></cellXfs></styleSheet>)";
     Workbook wb = fixtures::Load(fixtures::Package(fixtures::SheetXml(data, before, after), "", styles));
     const Sheet& s = wb.sheets[0];
     EXPECT_FALSE(s.showGridLines);
@@ -121,7 +124,8 @@ TEST(XlsxLayout, HandWrittenSheetProperties) {
     EXPECT_EQ(s.rows[0].height, 30);
     EXPECT_EQ(s.rows[0].format, 1);
 
-    Workbook mac = fixtures::Load(fixtures::Package(fixtures::SheetXml("", R"(<sheetFormatPr baseColWidth="10" defaultRowHeight="16"/>)")));
+    Workbook mac = fixtures::Load(
+        fixtures::Package(fixtures::SheetXml("", R"(<sheetFormatPr baseColWidth="10" defaultRowHeight="16"/>)")));
     EXPECT_NEAR(mac.sheets[0].defaultColWidth, 10.7109375, 1e-9);
     EXPECT_EQ(mac.sheets[0].defaultRowHeight, 16);
 }
@@ -135,25 +139,41 @@ TEST(XlsxLayout, HandWrittenDrawingAnchors) {
     };
     std::string drawing =
         R"(<xdr:wsDr xmlns:xdr="http://schemas.openxmlformats.org/drawingml/2006/spreadsheetDrawing" )"
-        R"(xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main" xmlns:r=")" + rel + R"(" )"
+        R"(xmlns:a="http://schemas.openxmlformats.org/drawingml/2006/main" xmlns:r=")" +
+        rel +
+        R"(" )"
         R"(xmlns:mc="http://schemas.openxmlformats.org/markup-compatibility/2006">)"
         R"(<xdr:oneCellAnchor><xdr:from><xdr:col>3</xdr:col><xdr:colOff>10</xdr:colOff><xdr:row>7</xdr:row><xdr:rowOff>20</xdr:rowOff></xdr:from>)"
-        R"(<xdr:ext cx="5000" cy="6000"/>)" + pic("img", "one cell") + R"(<xdr:clientData/></xdr:oneCellAnchor>)"
-        R"(<xdr:absoluteAnchor><xdr:pos x="100" y="200"/><xdr:ext cx="7" cy="8"/>)" + pic("img", "absolute") + R"(</xdr:absoluteAnchor>)"
+        R"(<xdr:ext cx="5000" cy="6000"/>)" +
+        pic("img", "one cell") +
+        R"(<xdr:clientData/></xdr:oneCellAnchor>)"
+        R"(<xdr:absoluteAnchor><xdr:pos x="100" y="200"/><xdr:ext cx="7" cy="8"/>)" +
+        pic("img", "absolute") +
+        R"(</xdr:absoluteAnchor>)"
         R"(<mc:AlternateContent><mc:Choice Requires="a14"><xdr:twoCellAnchor><xdr:from><xdr:col>0</xdr:col><xdr:row>0</xdr:row></xdr:from>)"
-        R"(<xdr:to><xdr:col>1</xdr:col><xdr:row>1</xdr:row></xdr:to>)" + pic("img", "choice") + R"(</xdr:twoCellAnchor></mc:Choice>)"
+        R"(<xdr:to><xdr:col>1</xdr:col><xdr:row>1</xdr:row></xdr:to>)" +
+        pic("img", "choice") +
+        R"(</xdr:twoCellAnchor></mc:Choice>)"
         R"(<mc:Fallback><xdr:twoCellAnchor><xdr:from><xdr:col>0</xdr:col><xdr:row>0</xdr:row></xdr:from>)"
-        R"(<xdr:to><xdr:col>2</xdr:col><xdr:row>9</xdr:row></xdr:to>)" + pic("img", "fallback") + R"(</xdr:twoCellAnchor></mc:Fallback></mc:AlternateContent>)"
-        R"(<xdr:twoCellAnchor><xdr:from><xdr:col>0</xdr:col><xdr:row>0</xdr:row></xdr:from><xdr:to><xdr:col>1</xdr:col><xdr:row>1</xdr:row></xdr:to>)"
-        + pic("linked", "linked") + pic("nowhere", "nowhere") + R"(</xdr:twoCellAnchor>)"
+        R"(<xdr:to><xdr:col>2</xdr:col><xdr:row>9</xdr:row></xdr:to>)" +
+        pic("img", "fallback") +
+        R"(</xdr:twoCellAnchor></mc:Fallback></mc:AlternateContent>)"
+        R"(<xdr:twoCellAnchor><xdr:from><xdr:col>0</xdr:col><xdr:row>0</xdr:row></xdr:from><xdr:to><xdr:col>1</xdr:col><xdr:row>1</xdr:row></xdr:to>)" +
+        pic("linked", "linked") + pic("nowhere", "nowhere") +
+        R"(</xdr:twoCellAnchor>)"
         R"(<xdr:twoCellAnchor><xdr:graphicFrame><a:graphic><a:graphicData><c:chart xmlns:c="c" r:id="chart"/></a:graphicData></a:graphic></xdr:graphicFrame></xdr:twoCellAnchor>)"
         R"(</xdr:wsDr>)";
     std::string drawingRels = R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-                              R"(<Relationship Id="img" Type=")" + rel + R"(image" Target="../media/image1.png"/>)"
-                              R"(<Relationship Id="linked" Type=")" + rel + R"(image" Target="http://example.com/x.png" TargetMode="External"/>)"
+                              R"(<Relationship Id="img" Type=")" +
+                              rel +
+                              R"(image" Target="../media/image1.png"/>)"
+                              R"(<Relationship Id="linked" Type=")" +
+                              rel +
+                              R"(image" Target="http://example.com/x.png" TargetMode="External"/>)"
                               R"(</Relationships>)";
     std::string sheetRels = R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-                            R"(<Relationship Id="d" Type=")" + rel + R"(drawing" Target="/xl/drawings/drawing1.xml"/></Relationships>)";
+                            R"(<Relationship Id="d" Type=")" +
+                            rel + R"(drawing" Target="/xl/drawings/drawing1.xml"/></Relationships>)";
     Workbook wb = fixtures::Load(fixtures::Package(fixtures::SheetXml("", "", R"(<drawing r:id="d"/>)"), "", "",
                                                    {{"xl/worksheets/_rels/sheet1.xml.rels", sheetRels},
                                                     {"xl/drawings/drawing1.xml", drawing},

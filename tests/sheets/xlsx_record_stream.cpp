@@ -107,7 +107,8 @@ TEST(RecordStream, GivesTheEventsOfAPlainStreamingParse) {
     // A shared-string table, with rich runs.
     std::string sst = "<sst count=\"300\">";
     for (int i = 0; i < 300; ++i)
-        sst += "<si><r><rPr><b/></rPr><t>bold " + std::to_string(i) + "</t></r><r><t xml:space=\"preserve\"> </t></r></si>";
+        sst += "<si><r><rPr><b/></rPr><t>bold " + std::to_string(i) +
+               "</t></r><r><t xml:space=\"preserve\"> </t></r></si>";
     sst += "</sst>";
     Recorder plain("si");
     SaxParser p(plain, "sst.xml");
@@ -119,10 +120,10 @@ TEST(RecordStream, GivesTheEventsOfAPlainStreamingParse) {
 
 TEST(RecordStream, DamagedDocumentsFailAsTheyDoWhenStreamed) {
     const std::vector<std::string> damaged = {
-        Sheet(Rows(100) + "<row r=\"101\"><c></row>" + Rows(10)),           // a mismatched tag among records
-        Sheet(Rows(100) + "</row>" + Rows(10)),                              // a stray end tag
-        Sheet(Rows(100)).substr(0, Sheet(Rows(100)).size() / 2),            // cut off midway
-        Sheet(Rows(100), "", "<!DOCTYPE x>"),                                // a document type where none may be
+        Sheet(Rows(100) + "<row r=\"101\"><c></row>" + Rows(10)),  // a mismatched tag among records
+        Sheet(Rows(100) + "</row>" + Rows(10)),  // a stray end tag
+        Sheet(Rows(100)).substr(0, Sheet(Rows(100)).size() / 2),  // cut off midway
+        Sheet(Rows(100), "", "<!DOCTYPE x>"),  // a document type where none may be
         "<!DOCTYPE worksheet [<!ENTITY e \"x\">]><worksheet><sheetData>" + Rows(100) + "</sheetData></worksheet>",
     };
     for (const std::string& xml : damaged) {

@@ -107,7 +107,8 @@ TEST(XlsxStyles, FormatsWrittenByALibrary) {
 }
 
 TEST(XlsxStyles, InheritanceThemeIndexedAndTintedColours) {
-    std::string styles = R"(<styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
+    std::string styles =
+        R"(<styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
         R"(<numFmts count="1"><numFmt numFmtId="164" formatCode="#,##0.0"/></numFmts>)"
         R"(<fonts><font><sz val="10"/><name val="Arial"/></font>)"
         R"(<font><b/><color theme="4" tint="0.39997558519241921"/></font>)"
@@ -133,15 +134,16 @@ TEST(XlsxStyles, InheritanceThemeIndexedAndTintedColours) {
                         R"(<a:lt1><a:srgbClr val="FFFFFF"/></a:lt1><a:dk2><a:srgbClr val="1F497D"/></a:dk2>)"
                         R"(<a:lt2><a:srgbClr val="EEECE1"/></a:lt2><a:accent1><a:srgbClr val="4F81BD"/></a:accent1>)"
                         R"(</a:clrScheme></a:themeElements></a:theme>)";
-    std::string rels = R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-                       R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="worksheets/sheet1.xml"/>)"
-                       R"(<Relationship Id="rId3" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles" Target="styles.xml"/>)"
-                       R"(<Relationship Id="rId4" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/theme" Target="theme/theme1.xml"/>)"
-                       R"(</Relationships>)";
+    std::string rels =
+        R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+        R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="worksheets/sheet1.xml"/>)"
+        R"(<Relationship Id="rId3" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles" Target="styles.xml"/>)"
+        R"(<Relationship Id="rId4" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/theme" Target="theme/theme1.xml"/>)"
+        R"(</Relationships>)";
     std::string data = R"(<row r="1"><c r="A1" s="1"><v>1</v></c><c r="B1" s="2"><v>1</v></c>)"
                        R"(<c r="C1" s="3"><v>1</v></c><c r="D1" s="4"><v>1</v></c><c r="E1" s="99"><v>1</v></c></row>)";
-    Workbook wb = fixtures::Load(fixtures::Package(fixtures::SheetXml(data), "", styles,
-                                                   {{"xl/theme/theme1.xml", theme}, {"xl/_rels/workbook.xml.rels", rels}}));
+    Workbook wb = fixtures::Load(fixtures::Package(
+        fixtures::SheetXml(data), "", styles, {{"xl/theme/theme1.xml", theme}, {"xl/_rels/workbook.xml.rels", rels}}));
 
     // Everything the cell does not state comes from its cell style.
     const CellFormat& inherited = FormatAt(wb, 0, 0);
@@ -179,12 +181,21 @@ TEST(XlsxStyles, InheritanceThemeIndexedAndTintedColours) {
 }
 
 TEST(XlsxStyles, TintTable) {
-    struct Case { uint32_t rgb; double tint; uint32_t want; } cases[] = {
-        {0x4F81BD, 0.0, 0x4F81BD},   {0x4F81BD, 0.3999755859375, 0x95B3D7},
-        {0x4F81BD, 0.5999938962981048, 0xB8CCE4}, {0x4F81BD, 0.7999816888943144, 0xDCE6F1},
-        {0x4F81BD, -0.249977111117893, 0x376091}, {0xFFFFFF, -0.499984740745262, 0x808080},
-        {0x000000, 0.499984740745262, 0x7F7F7F},  {0xC0504D, -0.499984740745262, 0x632523},
-        {0x000000, 1.0, 0xFFFFFF},   {0xFFFFFF, -1.0, 0x000000},
+    struct Case {
+        uint32_t rgb;
+        double tint;
+        uint32_t want;
+    } cases[] = {
+        {0x4F81BD, 0.0, 0x4F81BD},
+        {0x4F81BD, 0.3999755859375, 0x95B3D7},
+        {0x4F81BD, 0.5999938962981048, 0xB8CCE4},
+        {0x4F81BD, 0.7999816888943144, 0xDCE6F1},
+        {0x4F81BD, -0.249977111117893, 0x376091},
+        {0xFFFFFF, -0.499984740745262, 0x808080},
+        {0x000000, 0.499984740745262, 0x7F7F7F},
+        {0xC0504D, -0.499984740745262, 0x632523},
+        {0x000000, 1.0, 0xFFFFFF},
+        {0xFFFFFF, -1.0, 0x000000},
     };
     for (auto& c : cases) {
         uint32_t got = xlsx::ApplyTint(c.rgb, c.tint);

@@ -38,7 +38,8 @@ TEST(XlsxWorkbook, SheetsChartSheetsStateAndActiveSheet) {
 
 TEST(XlsxWorkbook, MacroProjectIsNoticed) {
     TempDir dir;
-    std::string vba = dir.Write("vbaProject.bin", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'));
+    std::string vba =
+        dir.Write("vbaProject.bin", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0'));
     std::string bytes = fixtures::Xlsxwriter([&](lxw_workbook* wb) {
         workbook_add_worksheet(wb, nullptr);
         workbook_add_vba_project(wb, vba.c_str());
@@ -54,17 +55,29 @@ TEST(XlsxWorkbook, StrictPackageWithUnusualPartNames) {
     fixtures::Entries e = {
         {"[Content_Types].xml", R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types"/>)"},
         {"_rels/.rels", R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-                        R"(<Relationship Id="a" Type=")" + rel + R"(officeDocument" Target="/book/Main.xml"/></Relationships>)"},
-        {"book/Main.xml", R"(<x:workbook xmlns:x=")" + main + R"(" xmlns:r=")" + rel + R"(">)"
-                          R"(<x:workbookPr date1904="true"/><x:bookViews><x:workbookView activeTab="1"/></x:bookViews>)"
-                          R"(<x:sheets><x:sheet name="B" sheetId="2" state="veryHidden" r:id="s2"/>)"
-                          R"(<x:sheet name="A" sheetId="1" r:id="s1"/></x:sheets></x:workbook>)"},
-        {"book/_rels/Main.xml.rels", R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-                                     R"(<Relationship Id="s1" Type=")" + rel + R"(worksheet" Target="../data/one.xml"/>)"
-                                     R"(<Relationship Id="s2" Type=")" + rel + R"(worksheet" Target="data/two%20x.xml"/>)"
-                                     R"(<Relationship Id="t" Type=")" + rel + R"(sharedStrings" Target="/strings.xml"/>)"
-                                     "</Relationships>"},
-        {"data/one.xml", R"(<x:worksheet xmlns:x=")" + main + R"("><x:sheetData><x:row r="1"><x:c r="A1" t="s"><x:v>0</x:v></x:c></x:row></x:sheetData></x:worksheet>)"},
+                        R"(<Relationship Id="a" Type=")" +
+                            rel + R"(officeDocument" Target="/book/Main.xml"/></Relationships>)"},
+        {"book/Main.xml",
+         R"(<x:workbook xmlns:x=")" + main + R"(" xmlns:r=")" + rel +
+             R"(">)"
+             R"(<x:workbookPr date1904="true"/><x:bookViews><x:workbookView activeTab="1"/></x:bookViews>)"
+             R"(<x:sheets><x:sheet name="B" sheetId="2" state="veryHidden" r:id="s2"/>)"
+             R"(<x:sheet name="A" sheetId="1" r:id="s1"/></x:sheets></x:workbook>)"},
+        {"book/_rels/Main.xml.rels",
+         R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+         R"(<Relationship Id="s1" Type=")" +
+             rel +
+             R"(worksheet" Target="../data/one.xml"/>)"
+             R"(<Relationship Id="s2" Type=")" +
+             rel +
+             R"(worksheet" Target="data/two%20x.xml"/>)"
+             R"(<Relationship Id="t" Type=")" +
+             rel +
+             R"(sharedStrings" Target="/strings.xml"/>)"
+             "</Relationships>"},
+        {"data/one.xml",
+         R"(<x:worksheet xmlns:x=")" + main +
+             R"("><x:sheetData><x:row r="1"><x:c r="A1" t="s"><x:v>0</x:v></x:c></x:row></x:sheetData></x:worksheet>)"},
         {"book/data/two x.xml", R"(<worksheet xmlns=")" + main + R"("><sheetData/></worksheet>)"},
         {"strings.xml", R"(<sst xmlns=")" + main + R"("><si><t>strict</t></si></sst>)"},
     };
@@ -81,8 +94,8 @@ TEST(XlsxWorkbook, StrictPackageWithUnusualPartNames) {
 TEST(XlsxWorkbook, LoadsFromAFile) {
     TempDir dir;
     std::string path = dir.Write("a.xlsx", fixtures::Xlsxwriter([](lxw_workbook* wb) {
-        worksheet_write_string(workbook_add_worksheet(wb, nullptr), 0, 0, "x", nullptr);
-    }));
+                                     worksheet_write_string(workbook_add_worksheet(wb, nullptr), 0, 0, "x", nullptr);
+                                 }));
     EXPECT_EQ(LoadWorkbook(path).sheets.size(), 1u);
     EXPECT_THROW(LoadWorkbook(dir / "missing.xlsx"), Error);
 }

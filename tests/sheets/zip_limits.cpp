@@ -66,7 +66,8 @@ TEST(ZipLimits, BombsAreRefusedWhateverTheHeadersSay) {
 
 TEST(ZipLimits, CompressibleButSaneEntriesRead) {
     std::string text;
-    for (int i = 0; text.size() < (6u << 20); ++i) text += "<c r=\"A" + std::to_string(i) + "\"><v>" + std::to_string(i * 7) + "</v></c>";
+    for (int i = 0; text.size() < (6u << 20); ++i)
+        text += "<c r=\"A" + std::to_string(i) + "\"><v>" + std::to_string(i * 7) + "</v></c>";
     std::string bytes = fixtures::Zip({{"a.xml", text}});
     ZipPackage z(bytes);
     EXPECT_EQ(z.Read("a.xml"), text);

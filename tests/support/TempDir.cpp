@@ -1,10 +1,10 @@
 #include "support/TempDir.h"
 
+#include <unistd.h>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 

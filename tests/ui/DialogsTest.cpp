@@ -39,11 +39,14 @@ TEST_F(UiTest, OptionsEditorShowsControlsAndAppliesOnlyOnOk) {
     TkvFrmCfg* cfg = frm->Cfg();
 
     QString shown;
-    WhileModal(cfg, [&] {
-        shown = cfg->txtCfg->toPlainText();
-        cfg->txtCfg->setPlainText("Source=/edited/*.xls?\nThreadsCount=3\nMyOwnKey=kept\n");
-        cfg->btnOk->click();
-    }, [&] { frm->aConfig->trigger(); });
+    WhileModal(
+        cfg,
+        [&] {
+            shown = cfg->txtCfg->toPlainText();
+            cfg->txtCfg->setPlainText("Source=/edited/*.xls?\nThreadsCount=3\nMyOwnKey=kept\n");
+            cfg->btnOk->click();
+        },
+        [&] { frm->aConfig->trigger(); });
     EXPECT_TRUE(shown.contains("Source=/typed/*.xls?"));
     EXPECT_TRUE(shown.contains("Subdir=True"));
     EXPECT_FALSE(cfg->isVisible());
@@ -53,19 +56,25 @@ TEST_F(UiTest, OptionsEditorShowsControlsAndAppliesOnlyOnOk) {
     EXPECT_EQ(kvProject->GetOption("MyOwnKey"), "kept");
     EXPECT_EQ(frm->windowTitle(), "Quindle Converter - None");
 
-    WhileModal(cfg, [&] {
-        cfg->txtCfg->setPlainText("Source=/thrown/away\n");
-        cfg->btnCancel->click();
-    }, [&] { cfg->ShowModal(); });
+    WhileModal(
+        cfg,
+        [&] {
+            cfg->txtCfg->setPlainText("Source=/thrown/away\n");
+            cfg->btnCancel->click();
+        },
+        [&] { cfg->ShowModal(); });
     EXPECT_EQ(frm->eSource->text(), "/edited/*.xls?");
     EXPECT_EQ(kvProject->GetOption("Source"), "/edited/*.xls?");
 
     opened.clear();
-    WhileModal(cfg, [&] {
-        cfg->btnHelp->click();
-        EXPECT_TRUE(cfg->isVisible());
-        cfg->close();
-    }, [&] { cfg->ShowModal(); });
+    WhileModal(
+        cfg,
+        [&] {
+            cfg->btnHelp->click();
+            EXPECT_TRUE(cfg->isVisible());
+            cfg->close();
+        },
+        [&] { cfg->ShowModal(); });
     EXPECT_EQ(opened.size(), 1u);
 }
 
@@ -82,17 +91,21 @@ TEST_F(UiTest, AboutWindowOpensOnSecondCallAndClosesOnClickOrCharacter) {
     EXPECT_EQ(about.img->pixmap().size(), QSize(128, 128));
 
     bool stillOpenAfterArrow = false;
-    WhileModal(&about, [&] {
-        QTest::keyClick(&about, Qt::Key_Left);
-        stillOpenAfterArrow = about.isVisible();
-        QTest::mouseClick(&about, Qt::LeftButton, {}, about.lblVersion->geometry().center());
-    }, [&] { about.ShowAbout(); });
+    WhileModal(
+        &about,
+        [&] {
+            QTest::keyClick(&about, Qt::Key_Left);
+            stillOpenAfterArrow = about.isVisible();
+            QTest::mouseClick(&about, Qt::LeftButton, {}, about.lblVersion->geometry().center());
+        },
+        [&] { about.ShowAbout(); });
     EXPECT_TRUE(stillOpenAfterArrow);
     EXPECT_FALSE(about.isVisible());
     EXPECT_EQ(about.lblProduct->text(), "Quindle & Co");
     EXPECT_EQ(about.lblVersion->text(), "2025.17.420.1984");
 
-    WhileModal(&about, [&] { QTest::keyClick(&about, Qt::Key_Escape); }, [&] { about.ShowAbout(); });
+    WhileModal(
+        &about, [&] { QTest::keyClick(&about, Qt::Key_Escape); }, [&] { about.ShowAbout(); });
     EXPECT_FALSE(about.isVisible());
 }
 

@@ -1,23 +1,21 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QDragEnterEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QDragEnterEvent>
-#include <QWindow>
 #include <QPushButton>
 #include <QToolButton>
 #include <QTreeView>
 #include <QUrl>
+#include <QWindow>
 
 #include "UiTestSupport.h"
 #include "platform/Files.h"
 
 namespace {
 
-QString Title(const std::string& file) {
-    return QString::fromStdString("Quindle Converter - " + file);
-}
+QString Title(const std::string& file) { return QString::fromStdString("Quindle Converter - " + file); }
 
 }  // namespace
 
@@ -267,7 +265,7 @@ TEST_F(UiTest, ExportListAndTheListMenu) {
               "[Running] => /s/c.xlsx => \r\n");
 
     frm->lViewer->selectionModel()->select(frm->Model()->index(1, 0),
-                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
     frm->pm1Popup();
     EXPECT_TRUE(frm->OpenSource1->isEnabled());
     opened.clear();

@@ -71,16 +71,16 @@ public:
 
 // What the stand-in workers did, for the checks.
 struct FakeWorkLog {
-    std::mutex mutex;                        // guards converted
-    std::map<std::string, int> converted;   // source -> times converted
+    std::mutex mutex;  // guards converted
+    std::map<std::string, int> converted;  // source -> times converted
     std::atomic<int> live{0};
     std::atomic<int> chains{0};
     std::atomic<int> delayMs{0};
     // While closed, workers wait after taking an entry (bounded).
-    std::mutex gateMutex;                    // guards gateOpen
+    std::mutex gateMutex;  // guards gateOpen
     std::condition_variable gateCv;
     bool gateOpen = true;
-    std::atomic<int> holding{0};             // workers waiting at the gate
+    std::atomic<int> holding{0};  // workers waiting at the gate
 
     void SetGate(bool open) {
         {
@@ -106,7 +106,11 @@ class FakeChain : public TkvWorkerChain, public std::enable_shared_from_this<Fak
 public:
     FakeChain(TkvBatch& batch, std::string target, TkvNodeEvent done, int n, FakeWorkLog* log,
               IMainThreadDispatcher* dispatcher)
-        : batch_(batch), target_(std::move(target)), done_(std::move(done)), n_(n), log_(log),
+        : batch_(batch),
+          target_(std::move(target)),
+          done_(std::move(done)),
+          n_(n),
+          log_(log),
           dispatcher_(dispatcher) {}
     int32_t ChainLength() const override { return n_; }
     void SetOnFinish(TkvEvent f) override { onFinish_ = std::move(f); }

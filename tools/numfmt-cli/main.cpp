@@ -47,30 +47,29 @@ int Dump(const char* path) {
                 char kind = 'n';
                 std::string value, shown;
                 switch (cell.type) {
-                    case sheets::CellType::Number: {
-                        char buf[40];
-                        std::snprintf(buf, sizeof buf, "%.17g", cell.number);
-                        value = buf;
-                        shown = f->Format(cell.number, wb.date1904).text;
-                        break;
-                    }
-                    case sheets::CellType::String:
-                        kind = 's';
-                        if (cell.string < wb.strings.size()) value = wb.strings[cell.string].text;
-                        shown = f->FormatText(value).text;
-                        break;
-                    case sheets::CellType::Bool:
-                        kind = 'b';
-                        value = shown = cell.boolean ? "TRUE" : "FALSE";
-                        break;
-                    default:
-                        kind = 'e';
-                        if (cell.string < wb.strings.size()) value = shown = wb.strings[cell.string].text;
-                        break;
+                case sheets::CellType::Number: {
+                    char buf[40];
+                    std::snprintf(buf, sizeof buf, "%.17g", cell.number);
+                    value = buf;
+                    shown = f->Format(cell.number, wb.date1904).text;
+                    break;
+                }
+                case sheets::CellType::String:
+                    kind = 's';
+                    if (cell.string < wb.strings.size()) value = wb.strings[cell.string].text;
+                    shown = f->FormatText(value).text;
+                    break;
+                case sheets::CellType::Bool:
+                    kind = 'b';
+                    value = shown = cell.boolean ? "TRUE" : "FALSE";
+                    break;
+                default:
+                    kind = 'e';
+                    if (cell.string < wb.strings.size()) value = shown = wb.strings[cell.string].text;
+                    break;
                 }
                 std::printf("%zu\t%s\t%u\t%u\t%c\t%s\t%s\t%s\n", si, Clean(sheet.name).c_str(), row.index,
-                            unsigned(cell.col), kind, Clean(code).c_str(), Clean(value).c_str(),
-                            Clean(shown).c_str());
+                            unsigned(cell.col), kind, Clean(code).c_str(), Clean(value).c_str(), Clean(shown).c_str());
             }
         }
     }
@@ -102,8 +101,7 @@ int main(int argc, char** argv) {
             // "#builtinN" stands for the code of built-in id N.
             if (code.rfind("#builtin", 0) == 0)
                 f = sheets::NumberFormat::Compile(sheets::BuiltinFormatCode(uint32_t(std::atoi(code.c_str() + 8))));
-            else
-                f = sheets::NumberFormat::Compile(code);
+            else f = sheets::NumberFormat::Compile(code);
         }
         sheets::Formatted r = value.rfind("s:", 0) == 0 ? f->FormatText(std::string_view(value).substr(2))
                                                         : f->Format(std::strtod(value.c_str(), nullptr), d1904);

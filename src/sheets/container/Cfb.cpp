@@ -16,16 +16,10 @@ constexpr uint32_t kNoStream = 0xFFFFFFFF;
 // Ids from here up are markers (end of chain, free, FAT, DIFAT), not sectors.
 constexpr uint32_t kMaxRegular = 0xFFFFFFFA;
 
-uint16_t U16(std::string_view b, size_t at) {
-    return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8);
-}
-uint32_t U32(std::string_view b, size_t at) {
-    return uint32_t(U16(b, at)) | uint32_t(U16(b, at + 2)) << 16;
-}
+uint16_t U16(std::string_view b, size_t at) { return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8); }
+uint32_t U32(std::string_view b, size_t at) { return uint32_t(U16(b, at)) | uint32_t(U16(b, at + 2)) << 16; }
 
-[[noreturn]] void Damaged(const char* what) {
-    throw Error(std::string("The compound file is damaged: ") + what);
-}
+[[noreturn]] void Damaged(const char* what) { throw Error(std::string("The compound file is damaged: ") + what); }
 
 std::string EntryName(std::string_view e) {
     size_t bytes = std::min<size_t>(U16(e, 0x40), 64);
@@ -62,9 +56,7 @@ bool SameName(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-bool IsCfb(std::string_view bytes) {
-    return bytes.size() >= 8 && std::memcmp(bytes.data(), kSignature, 8) == 0;
-}
+bool IsCfb(std::string_view bytes) { return bytes.size() >= 8 && std::memcmp(bytes.data(), kSignature, 8) == 0; }
 
 bool CfbHasStream(std::string_view bytes, std::string_view name) {
     if (!IsCfb(bytes)) return false;
@@ -119,8 +111,7 @@ Cfb::Cfb(std::string_view bytes) : bytes_(bytes) {
     fat_.reserve(fatSectors.size() * perSector);
     for (uint32_t id : fatSectors) {
         std::string_view s = Sector(id);
-        for (uint32_t i = 0; i < perSector; ++i)
-            fat_.push_back(4 * i + 4 <= s.size() ? U32(s, 4 * i) : kFree);
+        for (uint32_t i = 0; i < perSector; ++i) fat_.push_back(4 * i + 4 <= s.size() ? U32(s, 4 * i) : kFree);
     }
 
     // The directory.

@@ -139,7 +139,9 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
     if (zip_stat_index(archive_, uint64_t(idx), 0, &st) != 0)
         throw Error("The workbook is damaged (cannot read " + shown + ")");
     auto tooLarge = [&] { return Error("The workbook is too large to read (part " + shown + " exceeds 512 MiB)"); };
-    auto bomb = [&] { return Error("The workbook is unsafe to read (part " + shown + " inflates beyond a sane ratio)"); };
+    auto bomb = [&] {
+        return Error("The workbook is unsafe to read (part " + shown + " inflates beyond a sane ratio)");
+    };
     uint64_t comp = (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0;
     if ((st.valid & ZIP_STAT_SIZE) && st.size > kMaxEntryBytes) throw tooLarge();
     if ((st.valid & ZIP_STAT_SIZE) && st.size > kRatioFloorBytes && st.size / (comp ? comp : 1) > kMaxRatio)
@@ -153,8 +155,8 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
     // The raw data is inflated here rather than by libzip: that way the
     // limits hold whatever the headers claim, and a checksum mismatch (which
     // some writers produce) does not lose an otherwise readable part.
-    std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> f(
-        zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED), zip_fclose);
+    std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> f(zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED),
+                                                        zip_fclose);
     if (!f) throw Error("The workbook is damaged (cannot open " + shown + ": " + zip_strerror(archive_) + ")");
     if (method == ZIP_CM_DEFLATE && (st.valid & ZIP_STAT_SIZE) && (st.valid & ZIP_STAT_COMP_SIZE) &&
         st.size <= kWholeInflateBytes && comp <= kWholeInflateBytes) {
@@ -173,7 +175,9 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
     struct ZEnd {
         z_stream* z;
         bool on;
-        ~ZEnd() { if (on) inflateEnd(z); }
+        ~ZEnd() {
+            if (on) inflateEnd(z);
+        }
     } zend{&z, method == ZIP_CM_DEFLATE};
 
     char in[32 * 1024];
@@ -218,7 +222,10 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
             int rc = inflate(&z, Z_SYNC_FLUSH);
             size_t produced = sizeof out - z.avail_out;
             if (produced) deliver(out, produced);
-            if (rc == Z_STREAM_END) { ended = true; break; }
+            if (rc == Z_STREAM_END) {
+                ended = true;
+                break;
+            }
             if (produced == 0) break;
         }
         if (!ended) throw Error("The workbook is damaged (" + shown + " is truncated)");
@@ -232,8 +239,8 @@ std::string ZipPackage::StoredBytes(std::string_view name) const {
     if (idx < 0 || zip_stat_index(archive_, uint64_t(idx), 0, &st) != 0 || !(st.valid & ZIP_STAT_COMP_SIZE) ||
         !(st.valid & ZIP_STAT_COMP_METHOD) || st.comp_size > kWholeInflateBytes)
         return {};
-    std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> f(
-        zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED), zip_fclose);
+    std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> f(zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED),
+                                                        zip_fclose);
     if (!f) return {};
     std::string out(2 + size_t(st.comp_size), '\0');
     out[0] = char(st.comp_method & 0xFF);

@@ -37,9 +37,7 @@ CellTexts::CellTexts(const Workbook& wb) : wb_(wb) {
     }
 }
 
-const NumberFormat& CellTexts::FormatOf(uint32_t format) {
-    return *byFormat_[format < byFormat_.size() ? format : 0];
-}
+const NumberFormat& CellTexts::FormatOf(uint32_t format) { return *byFormat_[format < byFormat_.size() ? format : 0]; }
 
 void CellTexts::Show(const Cell& cell, Shown& shown) {
     shown.rich = nullptr;
@@ -47,44 +45,42 @@ void CellTexts::Show(const Cell& cell, Shown& shown) {
     shown.text.clear();
     const uint32_t format = cell.format < byFormat_.size() ? cell.format : 0;
     switch (cell.type) {
-        case CellType::Blank:
-            shown.kind = ValueKind::Text;
-            return;
-        case CellType::Number: {
-            shown.kind = ValueKind::Number;
-            if (!std::isfinite(cell.number)) {
-                shown.kind = ValueKind::Centred;
-                shown.text = "#NUM!";
-                return;
-            }
-            Formatted f = FormatOf(format).Format(cell.number, wb_.date1904);
-            shown.text = std::move(f.text);
-            shown.color = f.color;
+    case CellType::Blank: shown.kind = ValueKind::Text; return;
+    case CellType::Number: {
+        shown.kind = ValueKind::Number;
+        if (!std::isfinite(cell.number)) {
+            shown.kind = ValueKind::Centred;
+            shown.text = "#NUM!";
             return;
         }
-        case CellType::String: {
-            shown.kind = ValueKind::Text;
-            if (cell.string >= wb_.strings.size()) return;
-            const RichString& s = wb_.strings[cell.string];
-            if (passesText_[format]) {
-                shown.rich = &s;
-                return;
-            }
-            Formatted f = FormatOf(format).FormatText(s.text);
-            shown.color = f.color;
-            if (f.text == s.text) shown.rich = &s;
-            else shown.text = std::move(f.text);
+        Formatted f = FormatOf(format).Format(cell.number, wb_.date1904);
+        shown.text = std::move(f.text);
+        shown.color = f.color;
+        return;
+    }
+    case CellType::String: {
+        shown.kind = ValueKind::Text;
+        if (cell.string >= wb_.strings.size()) return;
+        const RichString& s = wb_.strings[cell.string];
+        if (passesText_[format]) {
+            shown.rich = &s;
             return;
         }
-        case CellType::Bool:
-            shown.kind = ValueKind::Centred;
-            shown.text = cell.boolean ? "TRUE" : "FALSE";
-            return;
-        case CellType::Error:
-            shown.kind = ValueKind::Centred;
-            if (cell.string < wb_.strings.size()) shown.text = wb_.strings[cell.string].text;
-            else shown.text = "#N/A";
-            return;
+        Formatted f = FormatOf(format).FormatText(s.text);
+        shown.color = f.color;
+        if (f.text == s.text) shown.rich = &s;
+        else shown.text = std::move(f.text);
+        return;
+    }
+    case CellType::Bool:
+        shown.kind = ValueKind::Centred;
+        shown.text = cell.boolean ? "TRUE" : "FALSE";
+        return;
+    case CellType::Error:
+        shown.kind = ValueKind::Centred;
+        if (cell.string < wb_.strings.size()) shown.text = wb_.strings[cell.string].text;
+        else shown.text = "#N/A";
+        return;
     }
 }
 

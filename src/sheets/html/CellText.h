@@ -11,10 +11,10 @@
 namespace sheets::html {
 
 struct Shown {
-    std::string text;                  // when `rich` is null
+    std::string text;  // when `rich` is null
     const RichString* rich = nullptr;  // a shared string shown as it stands, runs and all
     ValueKind kind = ValueKind::Text;
-    int32_t color = -1;                // from the number format; -1 none
+    int32_t color = -1;  // from the number format; -1 none
 
     bool Empty() const { return rich ? rich->text.empty() : text.empty(); }
 };

@@ -15,7 +15,7 @@ size_t Utf8Length(std::string_view s, size_t i) {
     if (c >= 0xC2 && c <= 0xDF) return left >= 2 && cont(1) ? 2 : 0;
     if (c >= 0xE0 && c <= 0xEF) {
         if (left < 3 || !cont(1) || !cont(2)) return 0;
-        if (c == 0xE0 && b(i + 1) < 0xA0) return 0;   // overlong
+        if (c == 0xE0 && b(i + 1) < 0xA0) return 0;  // overlong
         if (c == 0xED && b(i + 1) >= 0xA0) return 0;  // surrogates
         return 3;
     }
@@ -32,19 +32,17 @@ size_t Utf8Length(std::string_view s, size_t i) {
 
 void AppendEscaped(std::string& out, std::string_view s, bool attribute, bool lineBreaks) {
     size_t i = 0, plain = 0;
-    const auto flush = [&](size_t upto) {
-        out.append(s.data() + plain, upto - plain);
-    };
+    const auto flush = [&](size_t upto) { out.append(s.data() + plain, upto - plain); };
     while (i < s.size()) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
         if (c >= 0x20 && c < 0x7F) {
             const char* rep = nullptr;
             switch (c) {
-                case '&': rep = "&amp;"; break;
-                case '<': rep = "&lt;"; break;
-                case '>': rep = "&gt;"; break;
-                case '"': rep = attribute ? "&quot;" : nullptr; break;
-                default: break;
+            case '&': rep = "&amp;"; break;
+            case '<': rep = "&lt;"; break;
+            case '>': rep = "&gt;"; break;
+            case '"': rep = attribute ? "&quot;" : nullptr; break;
+            default: break;
             }
             if (rep) {
                 flush(i);
@@ -78,8 +76,7 @@ void AppendEscaped(std::string& out, std::string_view s, bool attribute, bool li
 }
 
 void AppendBase64(std::string& out, std::string_view bytes) {
-    static constexpr char kAlphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     out.reserve(out.size() + (bytes.size() + 2) / 3 * 4);
     size_t i = 0;
     const auto u = [&](size_t k) { return static_cast<uint32_t>(static_cast<unsigned char>(bytes[k])); };
@@ -118,8 +115,8 @@ std::string SafeExternalUrl(std::string_view target) {
     for (size_t k = 0; k < colon; ++k) {
         char ch = url[k];
         if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-        const bool ok = (ch >= 'a' && ch <= 'z') ||
-                        (k > 0 && ((ch >= '0' && ch <= '9') || ch == '+' || ch == '-' || ch == '.'));
+        const bool ok =
+            (ch >= 'a' && ch <= 'z') || (k > 0 && ((ch >= '0' && ch <= '9') || ch == '+' || ch == '-' || ch == '.'));
         if (!ok) return {};
         scheme += ch;
     }
@@ -134,8 +131,8 @@ std::string CssFontName(std::string_view name) {
     for (char ch : name) {
         const unsigned char c = static_cast<unsigned char>(ch);
         // Letters of any script, digits, and the punctuation real font names use.
-        if (c >= 0x80 || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-            c == ' ' || c == '-' || c == '_' || c == '.' || c == '+')
+        if (c >= 0x80 || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == ' ' ||
+            c == '-' || c == '_' || c == '.' || c == '+')
             out += ch;
     }
     // Nothing escapable is left; this only mends invalid UTF-8.

@@ -10,8 +10,7 @@ namespace sheets::html {
 // a workbook holds, the page stays well-formed UTF-8. Other control characters are kept
 // as they are: the text is the workbook's. `lineBreaks` false turns line
 // feeds into spaces (a cell without wrapping shows one line).
-void AppendEscaped(std::string& out, std::string_view text, bool attribute = false,
-                   bool lineBreaks = true);
+void AppendEscaped(std::string& out, std::string_view text, bool attribute = false, bool lineBreaks = true);
 
 // Appends `bytes` as base64.
 void AppendBase64(std::string& out, std::string_view bytes);

@@ -5,12 +5,12 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <algorithm>
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <system_error>
@@ -38,26 +38,26 @@ constexpr const char* kBaseCss =
 std::vector<uint32_t> SheetsToShow(const Workbook& wb, const HtmlOptions& options) {
     std::vector<uint32_t> shown;
     switch (options.scope) {
-        case HtmlOptions::Scope::Workbook:
-            // Hidden sheets are written too, but not displayed, as hidden rows
-            // are: the page loses no data and shows nothing the workbook hides.
-            for (uint32_t i = 0; i < wb.sheets.size(); ++i) shown.push_back(i);
-            break;
-        case HtmlOptions::Scope::ActiveSheet:
-            if (wb.activeSheet < wb.sheets.size()) {
-                shown.push_back(wb.activeSheet);
-            } else {
-                // A damaged active-sheet index: the first visible sheet stands in.
-                for (uint32_t i = 0; i < wb.sheets.size() && shown.empty(); ++i)
-                    if (wb.sheets[i].visibility == Visibility::Visible) shown.push_back(i);
-            }
-            break;
-        case HtmlOptions::Scope::SheetAt:
-            if (options.sheetPosition < 1 || options.sheetPosition > wb.sheets.size())
-                throw Error("The workbook has no sheet at position " + std::to_string(options.sheetPosition) +
-                            " (it has " + std::to_string(wb.sheets.size()) + ")");
-            shown.push_back(options.sheetPosition - 1);
-            break;
+    case HtmlOptions::Scope::Workbook:
+        // Hidden sheets are written too, but not displayed, as hidden rows
+        // are: the page loses no data and shows nothing the workbook hides.
+        for (uint32_t i = 0; i < wb.sheets.size(); ++i) shown.push_back(i);
+        break;
+    case HtmlOptions::Scope::ActiveSheet:
+        if (wb.activeSheet < wb.sheets.size()) {
+            shown.push_back(wb.activeSheet);
+        } else {
+            // A damaged active-sheet index: the first visible sheet stands in.
+            for (uint32_t i = 0; i < wb.sheets.size() && shown.empty(); ++i)
+                if (wb.sheets[i].visibility == Visibility::Visible) shown.push_back(i);
+        }
+        break;
+    case HtmlOptions::Scope::SheetAt:
+        if (options.sheetPosition < 1 || options.sheetPosition > wb.sheets.size())
+            throw Error("The workbook has no sheet at position " + std::to_string(options.sheetPosition) + " (it has " +
+                        std::to_string(wb.sheets.size()) + ")");
+        shown.push_back(options.sheetPosition - 1);
+        break;
     }
     return shown;
 }

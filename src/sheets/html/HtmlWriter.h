@@ -8,7 +8,7 @@ namespace sheets {
 struct HtmlOptions {
     enum class Scope { Workbook, ActiveSheet, SheetAt } scope = Scope::Workbook;
     uint32_t sheetPosition = 0;  // SheetAt: 1-based, chart sheets counted
-    std::string title;           // <title>; the file name when empty
+    std::string title;  // <title>; the file name when empty
 };
 
 // The whole document. Throws sheets::Error for a sheet position that does

@@ -23,11 +23,12 @@ SheetGeometry::SheetGeometry(const Sheet& sheet) : sheet_(sheet) {
         if (r.index < kMaxRows) rows_.push_back(&r);
     const auto byIndex = [](const Row* a, const Row* b) { return a->index < b->index; };
     if (!std::is_sorted(rows_.begin(), rows_.end(), byIndex)) std::stable_sort(rows_.begin(), rows_.end(), byIndex);
-    rows_.erase(std::unique(rows_.begin(), rows_.end(),
-                            [](const Row* a, const Row* b) { return a->index == b->index; }),
-                rows_.end());
+    rows_.erase(
+        std::unique(rows_.begin(), rows_.end(), [](const Row* a, const Row* b) { return a->index == b->index; }),
+        rows_.end());
 
-    defaultRowPx_ = sheet.defaultRowsHidden ? 0 : RowHeightPx(sheet.defaultRowHeight >= 0 ? sheet.defaultRowHeight : 15);
+    defaultRowPx_ =
+        sheet.defaultRowsHidden ? 0 : RowHeightPx(sheet.defaultRowHeight >= 0 ? sheet.defaultRowHeight : 15);
     rowDelta_.resize(rows_.size() + 1);
     rowDelta_[0] = 0;
     for (size_t i = 0; i < rows_.size(); ++i) rowDelta_[i + 1] = rowDelta_[i] + RowPx(*rows_[i]) - defaultRowPx_;
@@ -55,8 +56,8 @@ SheetGeometry::SheetGeometry(const Sheet& sheet) : sheet_(sheet) {
 }
 
 const SheetGeometry::Span& SheetGeometry::SpanOf(uint32_t col) const {
-    auto it = std::upper_bound(spans_.begin(), spans_.end(), col,
-                               [](uint32_t c, const Span& s) { return c < s.first; });
+    auto it =
+        std::upper_bound(spans_.begin(), spans_.end(), col, [](uint32_t c, const Span& s) { return c < s.first; });
     return *std::prev(it);  // spans_[0].first is 0
 }
 
@@ -66,8 +67,8 @@ int SheetGeometry::RowPx(const Row& row) const {
 }
 
 const Row* SheetGeometry::FindRow(uint32_t index) const {
-    auto it = std::lower_bound(rows_.begin(), rows_.end(), index,
-                               [](const Row* r, uint32_t i) { return r->index < i; });
+    auto it =
+        std::lower_bound(rows_.begin(), rows_.end(), index, [](const Row* r, uint32_t i) { return r->index < i; });
     return it != rows_.end() && (*it)->index == index ? *it : nullptr;
 }
 
@@ -103,8 +104,8 @@ Axis::Axis(std::vector<uint32_t> kept) {
 }
 
 uint32_t Axis::UnitOf(uint32_t index) const {
-    auto it = std::upper_bound(units_.begin(), units_.end(), index,
-                               [](uint32_t i, const Unit& u) { return i < u.first; });
+    auto it =
+        std::upper_bound(units_.begin(), units_.end(), index, [](uint32_t i, const Unit& u) { return i < u.first; });
     return it == units_.begin() ? 0 : static_cast<uint32_t>(it - units_.begin() - 1);
 }
 

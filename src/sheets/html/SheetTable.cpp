@@ -34,9 +34,9 @@ Range Clamp(Range r) {
 struct Item {
     uint32_t col = 0;
     const Cell* cell = nullptr;
-    int32_t merge = -1;    // index into the sheet's valid merges, anchored here
+    int32_t merge = -1;  // index into the sheet's valid merges, anchored here
     int32_t comment = -1;  // index into Sheet::comments
-    int32_t filler = -1;   // the row's or column's format, for a cell the row lacks
+    int32_t filler = -1;  // the row's or column's format, for a cell the row lacks
 };
 
 struct ActiveMerge {
@@ -73,12 +73,12 @@ private:
     std::string& out_;
     uint32_t sheetIndex_;
 
-    std::vector<Range> merges_;               // valid ones, by (row1, col1)
+    std::vector<Range> merges_;  // valid ones, by (row1, col1)
     std::unordered_map<uint64_t, uint32_t> links_;  // cell -> index into Sheet::links
     std::vector<std::string> hrefs_;
     std::vector<char> hrefDone_;
-    std::vector<size_t> comments_;            // indices into Sheet::comments, by (row, col)
-    std::vector<uint32_t> styledCols_;        // kept columns whose format shows when blank
+    std::vector<size_t> comments_;  // indices into Sheet::comments, by (row, col)
+    std::vector<uint32_t> styledCols_;  // kept columns whose format shows when blank
     std::map<uint32_t, ActiveMerge> active_;  // accepted merges covering the current row, by col1
     std::multimap<uint32_t, uint32_t> expiry_;  // last row -> col1 of each entry of active_
     std::vector<Item> items_;
@@ -132,8 +132,7 @@ const std::string& SheetWriter::Href(uint32_t link) {
         std::string& href = hrefs_[link];
         if (!h.target.empty()) {
             href = SafeExternalUrl(h.target);
-            if (!href.empty() && !h.location.empty() && href.find('#') == std::string::npos)
-                href += "#" + h.location;
+            if (!href.empty() && !h.location.empty() && href.find('#') == std::string::npos) href += "#" + h.location;
         } else if (!h.location.empty()) {
             const int64_t target = LocationSheet(doc_, h.location);
             if (target >= 0) href = "#" + SheetAnchor(static_cast<uint32_t>(target));
@@ -172,8 +171,7 @@ Axis SheetWriter::KeptCols() const {
     };
     for (const Row* row : geo_.Rows())
         for (const Cell& c : row->cells)
-            if (c.col < kMaxCols && !used[c.col] &&
-                (c.type != CellType::Blank || doc_.styles.ShowsWhenBlank(c.format)))
+            if (c.col < kMaxCols && !used[c.col] && (c.type != CellType::Blank || doc_.styles.ShowsWhenBlank(c.format)))
                 use(c.col);
     for (const Range& m : merges_) {
         use(m.col1);
@@ -235,8 +233,8 @@ void SheetWriter::BuildItems(uint32_t r, const Row* row, const Axis& cols) {
             }
         sorted = false;
     }
-    if (!sorted || !std::is_sorted(items_.begin(), items_.end(),
-                                   [](const Item& a, const Item& b) { return a.col < b.col; }))
+    if (!sorted ||
+        !std::is_sorted(items_.begin(), items_.end(), [](const Item& a, const Item& b) { return a.col < b.col; }))
         std::stable_sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) { return a.col < b.col; });
     // One item per column: the first cell, and whatever else lands there.
     size_t w = 0;
@@ -322,8 +320,8 @@ uint32_t SheetWriter::FormatAt(uint32_t row, uint32_t col) const {
     return f >= 0 ? static_cast<uint32_t>(f) : 0;
 }
 
-void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rowspan, uint32_t lastCol,
-                           uint32_t lastRow, bool hiddenCol) {
+void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rowspan, uint32_t lastCol, uint32_t lastRow,
+                           bool hiddenCol) {
     const Item& item = items_[i];
     uint32_t format = 0;
     if (item.cell) {
@@ -505,7 +503,8 @@ void SheetWriter::Write(bool hidden) {
         cols.Index();
         for (const Axis::Unit& u : cols.Units()) {
             const int32_t f = geo_.ColFormat(u.first);
-            if (!u.spacer && f >= 0 && doc_.styles.ShowsWhenBlank(static_cast<uint32_t>(f))) styledCols_.push_back(u.first);
+            if (!u.spacer && f >= 0 && doc_.styles.ShowsWhenBlank(static_cast<uint32_t>(f)))
+                styledCols_.push_back(u.first);
         }
         const int64_t width = cols.Units().empty() ? 0 : geo_.X(cols.Units().back().last + 1);
         out_ += "<table style=\"width:" + std::to_string(width) + "px\">";

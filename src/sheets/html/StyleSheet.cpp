@@ -10,15 +10,14 @@ namespace {
 
 const char* HAlignCss(HAlign a, ValueKind kind) {
     switch (a) {
-        case HAlign::General:
-            return kind == ValueKind::Number ? "right" : kind == ValueKind::Centred ? "center" : "left";
-        case HAlign::Left:
-        case HAlign::Fill: return "left";
-        case HAlign::Center:
-        case HAlign::CenterContinuous:
-        case HAlign::Distributed: return "center";
-        case HAlign::Right: return "right";
-        case HAlign::Justify: return "justify";
+    case HAlign::General: return kind == ValueKind::Number ? "right" : kind == ValueKind::Centred ? "center" : "left";
+    case HAlign::Left:
+    case HAlign::Fill: return "left";
+    case HAlign::Center:
+    case HAlign::CenterContinuous:
+    case HAlign::Distributed: return "center";
+    case HAlign::Right: return "right";
+    case HAlign::Justify: return "justify";
     }
     return "left";
 }
@@ -26,20 +25,20 @@ const char* HAlignCss(HAlign a, ValueKind kind) {
 // Width and line style of a border as a spreadsheet draws it.
 const char* BorderCss(BorderStyle s) {
     switch (s) {
-        case BorderStyle::None: return nullptr;
-        case BorderStyle::Thin: return "1px solid";
-        case BorderStyle::Medium: return "2px solid";
-        case BorderStyle::Thick: return "3px solid";
-        case BorderStyle::Dashed: return "1px dashed";
-        case BorderStyle::Dotted: return "1px dotted";
-        case BorderStyle::Double: return "3px double";
-        case BorderStyle::Hair: return "1px dotted";
-        case BorderStyle::MediumDashed: return "2px dashed";
-        case BorderStyle::DashDot: return "1px dashed";
-        case BorderStyle::MediumDashDot: return "2px dashed";
-        case BorderStyle::DashDotDot: return "1px dotted";
-        case BorderStyle::MediumDashDotDot: return "2px dotted";
-        case BorderStyle::SlantDashDot: return "2px dashed";
+    case BorderStyle::None: return nullptr;
+    case BorderStyle::Thin: return "1px solid";
+    case BorderStyle::Medium: return "2px solid";
+    case BorderStyle::Thick: return "3px solid";
+    case BorderStyle::Dashed: return "1px dashed";
+    case BorderStyle::Dotted: return "1px dotted";
+    case BorderStyle::Double: return "3px double";
+    case BorderStyle::Hair: return "1px dotted";
+    case BorderStyle::MediumDashed: return "2px dashed";
+    case BorderStyle::DashDot: return "1px dashed";
+    case BorderStyle::MediumDashDot: return "2px dashed";
+    case BorderStyle::DashDotDot: return "1px dotted";
+    case BorderStyle::MediumDashDotDot: return "2px dotted";
+    case BorderStyle::SlantDashDot: return "2px dashed";
     }
     return nullptr;
 }
@@ -135,15 +134,15 @@ std::string StyleSheet::CellCss(uint32_t format, ValueKind kind, int32_t color, 
         const Fill& fill = styles_.fills[f.fill];
         const uint32_t fg = fill.fg.set ? fill.fg.rgb : 0x000000, bg = fill.bg.set ? fill.bg.rgb : 0xFFFFFF;
         switch (fill.pattern) {
-            case Fill::Pattern::None: break;
-            case Fill::Pattern::Solid:
-                // A solid fill whose foreground was left automatic shows its background.
-                if (fill.fg.set || fill.bg.set)
-                    css += "background:" + CssColor(fill.fg.set ? fill.fg.rgb : fill.bg.rgb) + ";";
-                break;
-            // Patterns cannot be drawn in CSS without images; their average tone stands in.
-            case Fill::Pattern::Gray: css += "background:" + CssColor(Blend(fg, bg, 0.25)) + ";"; break;
-            case Fill::Pattern::Other: css += "background:" + CssColor(Blend(fg, bg, 0.5)) + ";"; break;
+        case Fill::Pattern::None: break;
+        case Fill::Pattern::Solid:
+            // A solid fill whose foreground was left automatic shows its background.
+            if (fill.fg.set || fill.bg.set)
+                css += "background:" + CssColor(fill.fg.set ? fill.fg.rgb : fill.bg.rgb) + ";";
+            break;
+        // Patterns cannot be drawn in CSS without images; their average tone stands in.
+        case Fill::Pattern::Gray: css += "background:" + CssColor(Blend(fg, bg, 0.25)) + ";"; break;
+        case Fill::Pattern::Other: css += "background:" + CssColor(Blend(fg, bg, 0.5)) + ";"; break;
         }
     }
     {
@@ -167,11 +166,11 @@ std::string StyleSheet::CellCss(uint32_t format, ValueKind kind, int32_t color, 
     const char* align = HAlignCss(f.align.horizontal, kind);
     if (std::string_view(align) != "left") css += std::string("text-align:") + align + ";";
     switch (f.align.vertical) {
-        case VAlign::Bottom: break;
-        case VAlign::Top: css += "vertical-align:top;"; break;
-        case VAlign::Center:
-        case VAlign::Justify:
-        case VAlign::Distributed: css += "vertical-align:middle;"; break;
+    case VAlign::Bottom: break;
+    case VAlign::Top: css += "vertical-align:top;"; break;
+    case VAlign::Center:
+    case VAlign::Justify:
+    case VAlign::Distributed: css += "vertical-align:middle;"; break;
     }
     if (f.align.wrap) css += "white-space:pre-wrap;overflow-wrap:anywhere;";
     if (f.align.indent) {
@@ -250,7 +249,7 @@ void StyleSheet::AppendRules(std::string& out) const {
     if (base_.italic) out += "font-style:italic;";
     if (base_.underline != Underline::None || base_.strike)
         out += base_.strike ? (base_.underline != Underline::None ? "text-decoration:underline line-through;"
-                                                                   : "text-decoration:line-through;")
+                                                                  : "text-decoration:line-through;")
                             : "text-decoration:underline;";
     out += "color:" + CssColor(base_.color.set ? base_.color.rgb : 0) + "}\n";
     for (size_t i = 0; i < rules_.size(); ++i) {

@@ -49,8 +49,8 @@ private:
     const Styles& styles_;
     Font base_;
     std::unordered_map<std::string, uint32_t> ids_;
-    std::vector<std::string> rules_;                      // by class id - 1
-    std::vector<std::array<int32_t, 3>> cellCache_;       // by format, kind; -1 unknown
+    std::vector<std::string> rules_;  // by class id - 1
+    std::vector<std::array<int32_t, 3>> cellCache_;  // by format, kind; -1 unknown
     std::unordered_map<uint64_t, uint32_t> colorCache_;  // (format, kind, colour)
     std::vector<int32_t> runCache_, rotationCache_;
 };

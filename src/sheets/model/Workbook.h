@@ -38,8 +38,20 @@ struct Fill {
 };
 
 enum class BorderStyle : uint8_t {
-    None, Thin, Medium, Thick, Dashed, Dotted, Double, Hair,
-    MediumDashed, DashDot, MediumDashDot, DashDotDot, MediumDashDotDot, SlantDashDot
+    None,
+    Thin,
+    Medium,
+    Thick,
+    Dashed,
+    Dotted,
+    Double,
+    Hair,
+    MediumDashed,
+    DashDot,
+    MediumDashDot,
+    DashDotDot,
+    MediumDashDotDot,
+    SlantDashDot
 };
 struct BorderSide {
     BorderStyle style = BorderStyle::None;
@@ -68,9 +80,9 @@ struct Alignment {
 // A cell format (an xf), fully resolved.
 struct CellFormat {
     std::string numFmt = "General";  // the format code
-    uint32_t font = 0;               // index into Styles::fonts
-    uint32_t fill = 0;               // index into Styles::fills
-    uint32_t border = 0;             // index into Styles::borders
+    uint32_t font = 0;  // index into Styles::fonts
+    uint32_t fill = 0;  // index into Styles::fills
+    uint32_t border = 0;  // index into Styles::borders
     Alignment align;
     bool operator==(const CellFormat&) const = default;
 };
@@ -88,7 +100,7 @@ struct TextRun {
     uint32_t font = 0;  // index into Styles::fonts
 };
 struct RichString {
-    std::string text;           // UTF-8
+    std::string text;  // UTF-8
     std::vector<TextRun> runs;  // empty: plain text in the cell's font
 };
 
@@ -100,25 +112,25 @@ struct Cell {
     uint8_t pad = 0;
     uint32_t format = 0;  // index into Styles::formats
     union {
-        double number;    // Number
+        double number;  // Number
         uint32_t string;  // String and Error: index into Workbook::strings
-        bool boolean;     // Bool
+        bool boolean;  // Bool
     };
     Cell() : number(0) {}
 };
 static_assert(sizeof(Cell) == 16);
 
 struct Row {
-    uint32_t index = 0;         // 0-based, < 1048576
-    double height = -1;         // points; < 0: the sheet default
+    uint32_t index = 0;  // 0-based, < 1048576
+    double height = -1;  // points; < 0: the sheet default
     bool hidden = false;
-    int32_t format = -1;        // row style (for cells absent from `cells`); -1 none
-    std::vector<Cell> cells;    // ascending col
+    int32_t format = -1;  // row style (for cells absent from `cells`); -1 none
+    std::vector<Cell> cells;  // ascending col
 };
 
 struct ColumnInfo {
     uint32_t first = 0, last = 0;  // 0-based inclusive
-    double width = -1;             // in characters of the default font; < 0 default
+    double width = -1;  // in characters of the default font; < 0 default
     bool hidden = false;
     int32_t format = -1;
 };
@@ -129,7 +141,7 @@ struct Range {
 
 struct Hyperlink {
     Range range;
-    std::string target;    // external address (http:, mailto:, file path ...)
+    std::string target;  // external address (http:, mailto:, file path ...)
     std::string location;  // in-workbook location, e.g. "Sheet2!A1"
     std::string tooltip;
 };
@@ -140,10 +152,10 @@ struct Anchor {
 };
 
 struct Picture {
-    Anchor from, to;          // to == from with size: one-cell anchors
+    Anchor from, to;  // to == from with size: one-cell anchors
     int64_t widthEmu = 0, heightEmu = 0;
     std::string contentType;  // image/png, image/jpeg, image/gif ...
-    std::string data;         // the image bytes
+    std::string data;  // the image bytes
     std::string description;
 };
 
@@ -160,10 +172,10 @@ struct Sheet {
     std::string name;
     SheetKind kind = SheetKind::Worksheet;
     Visibility visibility = Visibility::Visible;
-    std::vector<Row> rows;          // ascending index
-    std::vector<ColumnInfo> cols;   // ascending, non-overlapping
-    double defaultColWidth = -1;    // characters; < 0: 8.43
-    double defaultRowHeight = 15;   // points
+    std::vector<Row> rows;  // ascending index
+    std::vector<ColumnInfo> cols;  // ascending, non-overlapping
+    double defaultColWidth = -1;  // characters; < 0: 8.43
+    double defaultRowHeight = 15;  // points
     bool defaultRowsHidden = false;
     std::vector<Range> merges;
     std::vector<Hyperlink> links;
@@ -174,8 +186,8 @@ struct Sheet {
 };
 
 struct Workbook {
-    std::vector<Sheet> sheets;   // workbook order, chart sheets included
-    uint32_t activeSheet = 0;    // index into sheets
+    std::vector<Sheet> sheets;  // workbook order, chart sheets included
+    uint32_t activeSheet = 0;  // index into sheets
     bool date1904 = false;
     bool hasVbaProject = false;
     Styles styles;

@@ -82,54 +82,51 @@ bool RenderDate(const Section& s, double serial, bool date1904, std::string& out
     } else {
         // The 1900 system counts a 29 February 1900 that never was (serial
         // 60), and serial 0 is the day before 1 January 1900.
-        if (days == 0)
-            c = {1900, 1, 0};
-        else if (days == 60)
-            c = {1900, 2, 29};
-        else
-            c = FromDays(kDays1899_12_31 + days - (days > 60 ? 1 : 0));
+        if (days == 0) c = {1900, 1, 0};
+        else if (days == 60) c = {1900, 2, 29};
+        else c = FromDays(kDays1899_12_31 + days - (days > 60 ? 1 : 0));
         weekday = int((days + 6) % 7);
     }
 
     for (const Token& t : s.tokens) {
         switch (t.kind) {
-            case Tok::Literal: out += t.text; break;
-            case Tok::Year2: Num(out, c.y % 100, 2); break;
-            case Tok::Year4: Num(out, c.y, 4); break;
-            case Tok::Month: Num(out, c.m, 1); break;
-            case Tok::Month2: Num(out, c.m, 2); break;
-            case Tok::MonthAbbr: out.append(kMonths[c.m - 1], 3); break;
-            case Tok::MonthFull: out += kMonths[c.m - 1]; break;
-            case Tok::MonthLetter: out += kMonths[c.m - 1][0]; break;
-            case Tok::Day: Num(out, c.d, 1); break;
-            case Tok::Day2: Num(out, c.d, 2); break;
-            case Tok::DayAbbr: out.append(kDays[weekday], 3); break;
-            case Tok::DayFull: out += kDays[weekday]; break;
-            case Tok::Hour:
-            case Tok::Hour2: {
-                int h = hour;
-                if (s.hasAmPm) h = h % 12 == 0 ? 12 : h % 12;
-                Num(out, h, t.kind == Tok::Hour ? 1 : 2);
-                break;
-            }
-            case Tok::Minute: Num(out, minute, 1); break;
-            case Tok::Minute2: Num(out, minute, 2); break;
-            case Tok::Second: Num(out, second, 1); break;
-            case Tok::Second2: Num(out, second, 2); break;
-            case Tok::SecFrac: {
-                out += '.';
-                // Shown digits beyond what this token asks for are cut, not rounded again.
-                int64_t v = sub;
-                for (int i = t.pos; i < s.secDecimals; ++i) v /= 10;
-                Num(out, v, t.pos);
-                break;
-            }
-            case Tok::AmPm: out += hour < 12 ? t.text : t.alt; break;
-            case Tok::ElapsedH: Num(out, totalUnits / perSec / 3600, t.pos); break;
-            case Tok::ElapsedM: Num(out, totalUnits / perSec / 60, t.pos); break;
-            case Tok::ElapsedS: Num(out, totalUnits / perSec, t.pos); break;
-            case Tok::Text: break;
-            default: break;
+        case Tok::Literal: out += t.text; break;
+        case Tok::Year2: Num(out, c.y % 100, 2); break;
+        case Tok::Year4: Num(out, c.y, 4); break;
+        case Tok::Month: Num(out, c.m, 1); break;
+        case Tok::Month2: Num(out, c.m, 2); break;
+        case Tok::MonthAbbr: out.append(kMonths[c.m - 1], 3); break;
+        case Tok::MonthFull: out += kMonths[c.m - 1]; break;
+        case Tok::MonthLetter: out += kMonths[c.m - 1][0]; break;
+        case Tok::Day: Num(out, c.d, 1); break;
+        case Tok::Day2: Num(out, c.d, 2); break;
+        case Tok::DayAbbr: out.append(kDays[weekday], 3); break;
+        case Tok::DayFull: out += kDays[weekday]; break;
+        case Tok::Hour:
+        case Tok::Hour2: {
+            int h = hour;
+            if (s.hasAmPm) h = h % 12 == 0 ? 12 : h % 12;
+            Num(out, h, t.kind == Tok::Hour ? 1 : 2);
+            break;
+        }
+        case Tok::Minute: Num(out, minute, 1); break;
+        case Tok::Minute2: Num(out, minute, 2); break;
+        case Tok::Second: Num(out, second, 1); break;
+        case Tok::Second2: Num(out, second, 2); break;
+        case Tok::SecFrac: {
+            out += '.';
+            // Shown digits beyond what this token asks for are cut, not rounded again.
+            int64_t v = sub;
+            for (int i = t.pos; i < s.secDecimals; ++i) v /= 10;
+            Num(out, v, t.pos);
+            break;
+        }
+        case Tok::AmPm: out += hour < 12 ? t.text : t.alt; break;
+        case Tok::ElapsedH: Num(out, totalUnits / perSec / 3600, t.pos); break;
+        case Tok::ElapsedM: Num(out, totalUnits / perSec / 60, t.pos); break;
+        case Tok::ElapsedS: Num(out, totalUnits / perSec, t.pos); break;
+        case Tok::Text: break;
+        default: break;
         }
     }
     return true;

@@ -8,8 +8,8 @@ namespace sheets::numfmt {
 
 struct Decimal {
     char d[17] = {};  // significant digits, no leading or trailing zeros
-    int n = 0;        // digit count; 0 means zero
-    int point = 0;    // value = 0.d[0..n) * 10^point
+    int n = 0;  // digit count; 0 means zero
+    int point = 0;  // value = 0.d[0..n) * 10^point
 
     static Decimal Of(double magnitude);  // magnitude must be finite and >= 0
     int Exponent() const { return point - 1; }  // of the first digit

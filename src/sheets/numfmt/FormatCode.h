@@ -8,11 +8,42 @@
 namespace sheets::numfmt {
 
 enum class Tok : uint8_t {
-    Literal, Zero, Hash, Question, Point, Comma, Percent, Exp, Slash, Text, Fill, General,
-    FixedDen, Era,
-    Year2, Year4, Month, Month2, MonthAbbr, MonthFull, MonthLetter,
-    Day, Day2, DayAbbr, DayFull, Hour, Hour2, Minute, Minute2, Second, Second2,
-    SecFrac, AmPm, ElapsedH, ElapsedM, ElapsedS,
+    Literal,
+    Zero,
+    Hash,
+    Question,
+    Point,
+    Comma,
+    Percent,
+    Exp,
+    Slash,
+    Text,
+    Fill,
+    General,
+    FixedDen,
+    Era,
+    Year2,
+    Year4,
+    Month,
+    Month2,
+    MonthAbbr,
+    MonthFull,
+    MonthLetter,
+    Day,
+    Day2,
+    DayAbbr,
+    DayFull,
+    Hour,
+    Hour2,
+    Minute,
+    Minute2,
+    Second,
+    Second2,
+    SecFrac,
+    AmPm,
+    ElapsedH,
+    ElapsedM,
+    ElapsedS,
 };
 
 // Which part of the number a digit placeholder stands for.
@@ -21,12 +52,12 @@ enum class Part : uint8_t { None, Int, Dec, Exp, Num, Den };
 struct Token {
     Tok kind = Tok::Literal;
     Part part = Part::None;
-    bool first = false;   // leftmost placeholder of its part: takes the digits that do not fit
-    uint16_t pos = 0;     // Int/Exp/Num: index from the right; Dec/Den: from the left;
-                          // elapsed and fractional-second tokens: their width
-    uint32_t value = 0;   // FixedDen: the denominator
-    std::string text;     // literal text; the code's own spelling for other tokens; AM text
-    std::string alt;      // PM text
+    bool first = false;  // leftmost placeholder of its part: takes the digits that do not fit
+    uint16_t pos = 0;  // Int/Exp/Num: index from the right; Dec/Den: from the left;
+        // elapsed and fractional-second tokens: their width
+    uint32_t value = 0;  // FixedDen: the denominator
+    std::string text;  // literal text; the code's own spelling for other tokens; AM text
+    std::string alt;  // PM text
 };
 
 enum class Cmp : uint8_t { None, Lt, Le, Gt, Ge, Eq, Ne };
@@ -37,19 +68,19 @@ struct Section {
     Cmp cmp = Cmp::None;
     double rhs = 0;
 
-    bool malformed = false; // the code cannot be read (an unclosed [)
+    bool malformed = false;  // the code cannot be read (an unclosed [)
     // [$-F800] and [$-F400] ask for the system's long date or time, whatever
     // code follows them; this holds the en-US code that stands in.
     const char* systemCode = nullptr;
-    bool date = false;      // a date or time section
-    bool hasAt = false;     // holds the text placeholder @
+    bool date = false;  // a date or time section
+    bool hasAt = false;  // holds the text placeholder @
     bool hasAmPm = false;
-    int secDecimals = 0;    // fractional-second digits shown (0..3)
+    int secDecimals = 0;  // fractional-second digits shown (0..3)
 
     // number layout
     bool sci = false, fraction = false, thousands = false, intHasHash = false;
     bool fracWhole = false;  // a fraction with a whole-number part ("# ?/?")
-    int scale10 = 0;         // power of ten applied by % (+2) and scaling commas (-3)
+    int scale10 = 0;  // power of ten applied by % (+2) and scaling commas (-3)
     int nInt = 0, nDec = 0, nExp = 0, nNum = 0, nDen = 0;
     uint32_t fixedDen = 0;
 

@@ -28,8 +28,7 @@ void FinishDate(Section& s) {
         if (!minute) {
             for (size_t j = i + 1; j < t.size(); ++j) {
                 if (!IsDateTok(t[j].kind)) continue;
-                minute = t[j].kind == Tok::Second || t[j].kind == Tok::Second2 ||
-                         t[j].kind == Tok::ElapsedS;
+                minute = t[j].kind == Tok::Second || t[j].kind == Tok::Second2 || t[j].kind == Tok::ElapsedS;
                 break;
             }
         }
@@ -40,8 +39,7 @@ void FinishDate(Section& s) {
     for (size_t i = 0; i < t.size(); ++i) {
         Tok k = t[i].kind;
         if (k == Tok::Point && !out.empty() &&
-            (out.back().kind == Tok::Second || out.back().kind == Tok::Second2 ||
-             out.back().kind == Tok::ElapsedS) &&
+            (out.back().kind == Tok::Second || out.back().kind == Tok::Second2 || out.back().kind == Tok::ElapsedS) &&
             i + 1 < t.size() && t[i + 1].kind == Tok::Zero) {
             uint16_t w = 0;
             while (i + 1 < t.size() && t[i + 1].kind == Tok::Zero) ++w, ++i;
@@ -61,10 +59,8 @@ void FinishDate(Section& s) {
             out.back().text += t[i].text;
         } else {
             ToLiteral(t[i]);
-            if (!out.empty() && out.back().kind == Tok::Literal)
-                out.back().text += t[i].text;
-            else
-                out.push_back(std::move(t[i]));
+            if (!out.empty() && out.back().kind == Tok::Literal) out.back().text += t[i].text;
+            else out.push_back(std::move(t[i]));
         }
     }
     t = std::move(out);
@@ -198,10 +194,8 @@ void FinishNumber(Section& s) {
     std::vector<Token> out;
     out.reserve(t.size());
     for (auto& tok : t) {
-        if (tok.kind == Tok::Literal && !out.empty() && out.back().kind == Tok::Literal)
-            out.back().text += tok.text;
-        else
-            out.push_back(std::move(tok));
+        if (tok.kind == Tok::Literal && !out.empty() && out.back().kind == Tok::Literal) out.back().text += tok.text;
+        else out.push_back(std::move(tok));
     }
     t = std::move(out);
 }
@@ -210,20 +204,18 @@ void FinishNumber(Section& s) {
 
 bool Section::Matches(double v) const {
     switch (cmp) {
-        case Cmp::None: return true;
-        case Cmp::Lt: return v < rhs;
-        case Cmp::Le: return v <= rhs;
-        case Cmp::Gt: return v > rhs;
-        case Cmp::Ge: return v >= rhs;
-        case Cmp::Eq: return v == rhs;
-        case Cmp::Ne: return v != rhs;
+    case Cmp::None: return true;
+    case Cmp::Lt: return v < rhs;
+    case Cmp::Le: return v <= rhs;
+    case Cmp::Gt: return v > rhs;
+    case Cmp::Ge: return v >= rhs;
+    case Cmp::Eq: return v == rhs;
+    case Cmp::Ne: return v != rhs;
     }
     return true;
 }
 
-bool Section::NegativeOnly() const {
-    return (cmp == Cmp::Lt && rhs <= 0) || (cmp == Cmp::Le && rhs < 0);
-}
+bool Section::NegativeOnly() const { return (cmp == Cmp::Lt && rhs <= 0) || (cmp == Cmp::Le && rhs < 0); }
 
 std::vector<Section> ParseCode(std::string_view code) {
     std::vector<Section> sections;
@@ -245,10 +237,8 @@ std::vector<Section> ParseCode(std::string_view code) {
         for (const auto& tok : s.tokens)
             if (IsDateTok(tok.kind)) date = true;
         s.date = date;
-        if (date)
-            FinishDate(s);
-        else
-            FinishNumber(s);
+        if (date) FinishDate(s);
+        else FinishNumber(s);
     }
     return sections;
 }

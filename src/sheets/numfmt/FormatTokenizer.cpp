@@ -34,10 +34,8 @@ std::string_view NextChar(std::string_view s, size_t i) {
 
 void AddLiteral(Section& s, std::string_view text) {
     if (text.empty()) return;
-    if (!s.tokens.empty() && s.tokens.back().kind == Tok::Literal)
-        s.tokens.back().text.append(text);
-    else
-        s.tokens.push_back({Tok::Literal, Part::None, false, 0, 0, std::string(text), {}});
+    if (!s.tokens.empty() && s.tokens.back().kind == Tok::Literal) s.tokens.back().text.append(text);
+    else s.tokens.push_back({Tok::Literal, Part::None, false, 0, 0, std::string(text), {}});
 }
 
 void AddTok(Section& s, Tok k, std::string_view text, uint16_t width = 0) {
@@ -45,9 +43,12 @@ void AddTok(Section& s, Tok k, std::string_view text, uint16_t width = 0) {
 }
 
 int32_t NamedColor(std::string_view lower) {
-    static constexpr struct { const char* name; int32_t rgb; } kColors[] = {
-        {"black", 0x000000}, {"blue", 0x0000FF},    {"cyan", 0x00FFFF},  {"green", 0x00FF00},
-        {"magenta", 0xFF00FF}, {"red", 0xFF0000}, {"white", 0xFFFFFF}, {"yellow", 0xFFFF00},
+    static constexpr struct {
+        const char* name;
+        int32_t rgb;
+    } kColors[] = {
+        {"black", 0x000000},   {"blue", 0x0000FF}, {"cyan", 0x00FFFF},  {"green", 0x00FF00},
+        {"magenta", 0xFF00FF}, {"red", 0xFF0000},  {"white", 0xFFFFFF}, {"yellow", 0xFFFF00},
     };
     for (const auto& c : kColors)
         if (lower == c.name) return c.rgb;
@@ -130,61 +131,83 @@ size_t TokenizeSection(std::string_view code, size_t i, Section& s) {
     while (i < code.size()) {
         char c = code[i];
         switch (c) {
-            case ';':
-                return i + 1;
-            case '"': {
-                size_t end = code.find('"', i + 1);
-                if (end == std::string_view::npos) end = code.size();
-                AddLiteral(s, code.substr(i + 1, end - i - 1));
-                i = end + 1;
-                continue;
+        case ';': return i + 1;
+        case '"': {
+            size_t end = code.find('"', i + 1);
+            if (end == std::string_view::npos) end = code.size();
+            AddLiteral(s, code.substr(i + 1, end - i - 1));
+            i = end + 1;
+            continue;
+        }
+        case '\\':
+            if (i + 1 < code.size()) {
+                auto ch = NextChar(code, i + 1);
+                AddLiteral(s, ch);
+                i += 1 + ch.size();
+            } else {
+                ++i;
             }
-            case '\\':
-                if (i + 1 < code.size()) {
-                    auto ch = NextChar(code, i + 1);
-                    AddLiteral(s, ch);
-                    i += 1 + ch.size();
-                } else {
-                    ++i;
-                }
-                continue;
-            case '_':  // room for a character: one space is as wide as it matters in HTML
-                if (i + 1 < code.size()) {
-                    AddLiteral(s, " ");
-                    i += 1 + NextChar(code, i + 1).size();
-                } else {
-                    ++i;
-                }
-                continue;
-            case '*':  // fill: an HTML cell has no width to fill
-                if (i + 1 < code.size()) {
-                    auto ch = NextChar(code, i + 1);
-                    AddTok(s, Tok::Fill, ch);
-                    i += 1 + ch.size();
-                } else {
-                    ++i;
-                }
-                continue;
-            case '[': {
-                size_t end = code.find(']', i + 1);
-                if (end == std::string_view::npos) {
-                    s.malformed = true;
-                    return code.size();
-                }
-                Bracket(s, code.substr(i + 1, end - i - 1));
-                i = end + 1;
-                continue;
+            continue;
+        case '_':  // room for a character: one space is as wide as it matters in HTML
+            if (i + 1 < code.size()) {
+                AddLiteral(s, " ");
+                i += 1 + NextChar(code, i + 1).size();
+            } else {
+                ++i;
             }
-            case '0': AddTok(s, Tok::Zero, "0"); ++i; continue;
-            case '#': AddTok(s, Tok::Hash, "#"); ++i; continue;
-            case '?': AddTok(s, Tok::Question, "?"); ++i; continue;
-            case '.': AddTok(s, Tok::Point, "."); ++i; continue;
-            case ',': AddTok(s, Tok::Comma, ","); ++i; continue;
-            case '%': AddTok(s, Tok::Percent, "%"); ++i; continue;
-            case '/': AddTok(s, Tok::Slash, "/"); ++i; continue;
-            case '@': AddTok(s, Tok::Text, "@"); ++i; continue;
-            default:
-                break;
+            continue;
+        case '*':  // fill: an HTML cell has no width to fill
+            if (i + 1 < code.size()) {
+                auto ch = NextChar(code, i + 1);
+                AddTok(s, Tok::Fill, ch);
+                i += 1 + ch.size();
+            } else {
+                ++i;
+            }
+            continue;
+        case '[': {
+            size_t end = code.find(']', i + 1);
+            if (end == std::string_view::npos) {
+                s.malformed = true;
+                return code.size();
+            }
+            Bracket(s, code.substr(i + 1, end - i - 1));
+            i = end + 1;
+            continue;
+        }
+        case '0':
+            AddTok(s, Tok::Zero, "0");
+            ++i;
+            continue;
+        case '#':
+            AddTok(s, Tok::Hash, "#");
+            ++i;
+            continue;
+        case '?':
+            AddTok(s, Tok::Question, "?");
+            ++i;
+            continue;
+        case '.':
+            AddTok(s, Tok::Point, ".");
+            ++i;
+            continue;
+        case ',':
+            AddTok(s, Tok::Comma, ",");
+            ++i;
+            continue;
+        case '%':
+            AddTok(s, Tok::Percent, "%");
+            ++i;
+            continue;
+        case '/':
+            AddTok(s, Tok::Slash, "/");
+            ++i;
+            continue;
+        case '@':
+            AddTok(s, Tok::Text, "@");
+            ++i;
+            continue;
+        default: break;
         }
         char l = Lower(c);
         if (l == 'e' && i + 1 < code.size() && (code[i + 1] == '+' || code[i + 1] == '-')) {
@@ -205,14 +228,24 @@ size_t TokenizeSection(std::string_view code, size_t i, Section& s) {
         }
         if (l == 'a') {
             if (StartsWithI(code, i, "am/pm")) {
-                Token t{Tok::AmPm, Part::None, false, 0, 0, std::string(code.substr(i, 2)),
+                Token t{Tok::AmPm,
+                        Part::None,
+                        false,
+                        0,
+                        0,
+                        std::string(code.substr(i, 2)),
                         std::string(code.substr(i + 3, 2))};
                 s.tokens.push_back(std::move(t));
                 i += 5;
                 continue;
             }
             if (StartsWithI(code, i, "a/p")) {
-                Token t{Tok::AmPm, Part::None, false, 0, 0, std::string(code.substr(i, 1)),
+                Token t{Tok::AmPm,
+                        Part::None,
+                        false,
+                        0,
+                        0,
+                        std::string(code.substr(i, 1)),
                         std::string(code.substr(i + 2, 1))};
                 s.tokens.push_back(std::move(t));
                 i += 3;
@@ -224,20 +257,18 @@ size_t TokenizeSection(std::string_view code, size_t i, Section& s) {
             auto text = code.substr(i, n);
             Tok k;
             switch (l) {
-                case 'y': k = n <= 2 ? Tok::Year2 : Tok::Year4; break;
-                case 'e': k = Tok::Year4; break;
-                case 'm':
-                    k = n == 1   ? Tok::Month
-                        : n == 2 ? Tok::Month2
-                        : n == 3 ? Tok::MonthAbbr
-                        : n == 5 ? Tok::MonthLetter
-                                 : Tok::MonthFull;
-                    break;
-                case 'd':
-                    k = n == 1 ? Tok::Day : n == 2 ? Tok::Day2 : n == 3 ? Tok::DayAbbr : Tok::DayFull;
-                    break;
-                case 'h': k = n == 1 ? Tok::Hour : Tok::Hour2; break;
-                default: k = n == 1 ? Tok::Second : Tok::Second2; break;
+            case 'y': k = n <= 2 ? Tok::Year2 : Tok::Year4; break;
+            case 'e': k = Tok::Year4; break;
+            case 'm':
+                k = n == 1   ? Tok::Month
+                    : n == 2 ? Tok::Month2
+                    : n == 3 ? Tok::MonthAbbr
+                    : n == 5 ? Tok::MonthLetter
+                             : Tok::MonthFull;
+                break;
+            case 'd': k = n == 1 ? Tok::Day : n == 2 ? Tok::Day2 : n == 3 ? Tok::DayAbbr : Tok::DayFull; break;
+            case 'h': k = n == 1 ? Tok::Hour : Tok::Hour2; break;
+            default: k = n == 1 ? Tok::Second : Tok::Second2; break;
             }
             AddTok(s, k, text);
             i += n;

@@ -75,10 +75,8 @@ void RenderGeneral(double v, std::string& out) {
     int nf = f.nf;
     while (nf > 0 && f.frac[nf - 1] == '0') --nf;
     if (neg) out += '-';
-    if (f.ni)
-        out.append(f.intd, f.ni);
-    else
-        out += '0';
+    if (f.ni) out.append(f.intd, f.ni);
+    else out += '0';
     if (nf) {
         out += '.';
         out.append(f.frac, nf);

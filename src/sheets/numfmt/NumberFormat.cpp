@@ -122,10 +122,8 @@ private:
     static void RenderTextSection(const Section& s, const std::string_view* text, double v, std::string& out) {
         for (const auto& t : s.tokens) {
             if (t.kind == Tok::Text) {
-                if (text)
-                    out += *text;
-                else
-                    numfmt::RenderGeneral(v, out);
+                if (text) out += *text;
+                else numfmt::RenderGeneral(v, out);
             } else if (t.kind != Tok::Fill) {
                 out += t.text;
             }
@@ -134,7 +132,7 @@ private:
 
     std::vector<Section> sections_;
     std::vector<int> numeric_;  // sections for numbers, in order (at most three)
-    int text_ = -1;             // the section for text, or -1
+    int text_ = -1;  // the section for text, or -1
     bool conditional_ = false;
     bool isDate_ = false;
 };

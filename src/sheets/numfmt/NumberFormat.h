@@ -8,8 +8,8 @@ namespace sheets {
 
 // What a number format makes of a value.
 struct Formatted {
-    std::string text;       // UTF-8, as the spreadsheet shows it
-    int32_t color = -1;     // 0xRRGGBB from a [Red]-style section; -1 none
+    std::string text;  // UTF-8, as the spreadsheet shows it
+    int32_t color = -1;  // 0xRRGGBB from a [Red]-style section; -1 none
     bool isDateOrTime = false;
 };
 

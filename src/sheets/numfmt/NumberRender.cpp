@@ -10,10 +10,8 @@ namespace {
 
 // What a placeholder shows where the number has no digit.
 void Pad(Tok k, std::string& out) {
-    if (k == Tok::Zero)
-        out += '0';
-    else if (k == Tok::Question)
-        out += ' ';
+    if (k == Tok::Zero) out += '0';
+    else if (k == Tok::Question) out += ' ';
 }
 
 // A right-aligned placeholder (integer part, exponent, numerator): `digits`
@@ -57,8 +55,7 @@ void BestFraction(double x, uint64_t maxDen, uint64_t& num, uint64_t& den) {
         if (a * double(k1) + double(k0) > double(maxDen)) {
             uint64_t t = k1 ? (maxDen - k0) / k1 : 0;
             uint64_t hs = t * h1 + h0, ks = t * k1 + k0;
-            if (ks && k1 &&
-                std::fabs(double(hs) / double(ks) - x) < std::fabs(double(h1) / double(k1) - x)) {
+            if (ks && k1 && std::fabs(double(hs) / double(ks) - x) < std::fabs(double(h1) / double(k1) - x)) {
                 h1 = hs;
                 k1 = ks;
             }
@@ -130,40 +127,34 @@ void RenderFraction(const Section& s, double v, std::string& out) {
     int denIdx = 0;
     for (const Token& t : s.tokens) {
         switch (t.part) {
-            case Part::Int: RightAligned(t, wd, nw, s.thousands, out); continue;
-            case Part::Num:
-                if (blankFraction)
-                    out += ' ';
-                else
-                    RightAligned(t, nd, nn, false, out);
-                continue;
-            case Part::Den:
-                if (blankFraction) {
-                    out += ' ';
-                } else {
-                    if (t.first && ndd > s.nDen) out.append(dd, ndd - s.nDen);
-                    int idx = denIdx + (ndd > s.nDen ? ndd - s.nDen : 0);
-                    if (denIdx < ndd && idx < ndd)
-                        out += dd[idx];
-                    else
-                        Pad(t.kind == Tok::Zero ? Tok::Question : t.kind, out);
-                }
-                ++denIdx;
-                continue;
-            default: break;
+        case Part::Int: RightAligned(t, wd, nw, s.thousands, out); continue;
+        case Part::Num:
+            if (blankFraction) out += ' ';
+            else RightAligned(t, nd, nn, false, out);
+            continue;
+        case Part::Den:
+            if (blankFraction) {
+                out += ' ';
+            } else {
+                if (t.first && ndd > s.nDen) out.append(dd, ndd - s.nDen);
+                int idx = denIdx + (ndd > s.nDen ? ndd - s.nDen : 0);
+                if (denIdx < ndd && idx < ndd) out += dd[idx];
+                else Pad(t.kind == Tok::Zero ? Tok::Question : t.kind, out);
+            }
+            ++denIdx;
+            continue;
+        default: break;
         }
         switch (t.kind) {
-            case Tok::Slash: out += blankFraction ? ' ' : '/'; break;
-            case Tok::FixedDen:
-                if (blankFraction)
-                    out.append(t.text.size(), ' ');
-                else
-                    out += t.text;
-                break;
-            case Tok::Literal: out += t.text; break;
-            case Tok::Percent: out += '%'; break;
-            case Tok::General: RenderGeneral(v, out); break;
-            default: break;
+        case Tok::Slash: out += blankFraction ? ' ' : '/'; break;
+        case Tok::FixedDen:
+            if (blankFraction) out.append(t.text.size(), ' ');
+            else out += t.text;
+            break;
+        case Tok::Literal: out += t.text; break;
+        case Tok::Percent: out += '%'; break;
+        case Tok::General: RenderGeneral(v, out); break;
+        default: break;
         }
     }
 }
@@ -195,31 +186,27 @@ void RenderScientific(const Section& s, const Decimal& dv, std::string& out) {
     const int lastKeep = KeptDecimals(s, f);
     for (const Token& t : s.tokens) {
         switch (t.part) {
-            case Part::Int: RightAligned(t, f.intd, f.ni, s.thousands, out); continue;
-            case Part::Dec:
-                if (t.pos < lastKeep)
-                    out += f.frac[t.pos];
-                else
-                    Pad(t.kind, out);
-                continue;
-            case Part::Exp: RightAligned(t, ed, ne, false, out); continue;
-            default: break;
+        case Part::Int: RightAligned(t, f.intd, f.ni, s.thousands, out); continue;
+        case Part::Dec:
+            if (t.pos < lastKeep) out += f.frac[t.pos];
+            else Pad(t.kind, out);
+            continue;
+        case Part::Exp: RightAligned(t, ed, ne, false, out); continue;
+        default: break;
         }
         switch (t.kind) {
-            case Tok::Point:
-                if (s.nInt == 0) out.append(f.intd, f.ni);
-                out += '.';
-                break;
-            case Tok::Exp:
-                out += t.text[0];
-                if (exp < 0)
-                    out += '-';
-                else if (t.text[1] == '+')
-                    out += '+';
-                break;
-            case Tok::Literal: out += t.text; break;
-            case Tok::Percent: out += '%'; break;
-            default: break;
+        case Tok::Point:
+            if (s.nInt == 0) out.append(f.intd, f.ni);
+            out += '.';
+            break;
+        case Tok::Exp:
+            out += t.text[0];
+            if (exp < 0) out += '-';
+            else if (t.text[1] == '+') out += '+';
+            break;
+        case Tok::Literal: out += t.text; break;
+        case Tok::Percent: out += '%'; break;
+        default: break;
         }
     }
 }
@@ -242,27 +229,25 @@ void RenderNumber(const Section& s, double v, std::string& out) {
     const int lastKeep = KeptDecimals(s, f);
     for (const Token& t : s.tokens) {
         switch (t.kind) {
-            case Tok::Zero:
-            case Tok::Hash:
-            case Tok::Question:
-                if (t.part == Part::Int) {
-                    RightAligned(t, f.intd, f.ni, s.thousands, out);
-                } else if (t.part == Part::Dec) {
-                    if (t.pos < lastKeep)
-                        out += f.frac[t.pos];
-                    else
-                        Pad(t.kind, out);
-                }
-                break;
-            case Tok::Point:
-                if (s.nInt == 0) out.append(f.intd, f.ni);  // ".00" still shows 12.50
-                out += '.';
-                break;
-            case Tok::Percent: out += '%'; break;
-            case Tok::Literal: out += t.text; break;
-            case Tok::General:
-            case Tok::Text: RenderGeneral(v, out); break;
-            default: break;
+        case Tok::Zero:
+        case Tok::Hash:
+        case Tok::Question:
+            if (t.part == Part::Int) {
+                RightAligned(t, f.intd, f.ni, s.thousands, out);
+            } else if (t.part == Part::Dec) {
+                if (t.pos < lastKeep) out += f.frac[t.pos];
+                else Pad(t.kind, out);
+            }
+            break;
+        case Tok::Point:
+            if (s.nInt == 0) out.append(f.intd, f.ni);  // ".00" still shows 12.50
+            out += '.';
+            break;
+        case Tok::Percent: out += '%'; break;
+        case Tok::Literal: out += t.text; break;
+        case Tok::General:
+        case Tok::Text: RenderGeneral(v, out); break;
+        default: break;
         }
     }
 }

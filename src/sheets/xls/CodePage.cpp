@@ -12,13 +12,16 @@ namespace {
 std::string IconvName(uint16_t id) {
     switch (id) {
     case 367: return "ASCII";
-    case 10000: case 32768: return "MACINTOSH";
+    case 10000:
+    case 32768: return "MACINTOSH";
     case 10006: return "MACGREEK";
     case 10007: return "MACCYRILLIC";
     case 10029: return "MACCENTRALEUROPE";
     case 10079: return "MACICELAND";
     case 10081: return "MACTURKISH";
-    case 32769: case 1200: case 0: return "CP1252";
+    case 32769:
+    case 1200:
+    case 0: return "CP1252";
     case 20866: return "KOI8-R";
     case 21866: return "KOI8-U";
     case 28591: return "ISO-8859-1";

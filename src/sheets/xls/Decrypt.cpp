@@ -25,9 +25,7 @@ std::string PasswordBytes(std::u16string_view pw) {
     return b;
 }
 
-std::string Le32(uint32_t v) {
-    return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
-}
+std::string Le32(uint32_t v) { return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
 
 std::string Md5(std::string_view d) {
     md5_ctx c;
@@ -150,11 +148,14 @@ bool Verify(const KeyMaker& keys, std::string verifier, std::string hash, bool s
 // Records whose bodies stay in the clear.
 bool Unencrypted(uint16_t type) {
     switch (type) {
-    case rt::Bof: case rt::FilePass: case 0x0194 /*USREXCL*/: case 0x0195 /*FILELOCK*/:
-    case 0x00E1 /*INTERFACEHDR*/: case 0x0196 /*RRDINFO*/: case 0x0138 /*RRDHEAD*/:
-        return true;
-    default:
-        return false;
+    case rt::Bof:
+    case rt::FilePass:
+    case 0x0194 /*USREXCL*/:
+    case 0x0195 /*FILELOCK*/:
+    case 0x00E1 /*INTERFACEHDR*/:
+    case 0x0196 /*RRDINFO*/:
+    case 0x0138 /*RRDHEAD*/: return true;
+    default: return false;
     }
 }
 

@@ -9,18 +9,15 @@
 namespace sheets::xls {
 
 namespace rt {
-constexpr uint16_t Formula = 0x0006, Eof = 0x000A, Continue = 0x003C, FilePass = 0x002F,
-                   CodePage = 0x0042, DateMode = 0x0022, Window1 = 0x003D, Font = 0x0031,
-                   ColInfo = 0x007D, DefColWidth = 0x0055, BoundSheet = 0x0085,
-                   Palette = 0x0092, StandardWidth = 0x0099, MulRk = 0x00BD,
-                   MulBlank = 0x00BE, RString = 0x00D6, Xf = 0x00E0, Xf4 = 0x0443,
-                   MergedCells = 0x00E5, Sst = 0x00FC, LabelSst = 0x00FD, HLink = 0x01B8,
-                   Blank = 0x0201, Number = 0x0203, Label = 0x0204, BoolErr = 0x0205,
-                   String = 0x0207, Row = 0x0208, Window2 = 0x023E, Rk = 0x027E,
-                   DefaultRowHeight = 0x0225, Format = 0x041E, Bof = 0x0809,
-                   HLinkTooltip = 0x0800, Formula4 = 0x0406, ShrFmla = 0x04BC,
-                   Array = 0x0221, Table = 0x0236, Biff4Bof = 0x0409, Biff3Bof = 0x0209,
-                   Biff2Bof = 0x0009, Obj = 0x005D, Txo = 0x01B6, Note = 0x001C;
+constexpr uint16_t Formula = 0x0006, Eof = 0x000A, Continue = 0x003C, FilePass = 0x002F, CodePage = 0x0042,
+                   DateMode = 0x0022, Window1 = 0x003D, Font = 0x0031, ColInfo = 0x007D, DefColWidth = 0x0055,
+                   BoundSheet = 0x0085, Palette = 0x0092, StandardWidth = 0x0099, MulRk = 0x00BD, MulBlank = 0x00BE,
+                   RString = 0x00D6, Xf = 0x00E0, Xf4 = 0x0443, MergedCells = 0x00E5, Sst = 0x00FC, LabelSst = 0x00FD,
+                   HLink = 0x01B8, Blank = 0x0201, Number = 0x0203, Label = 0x0204, BoolErr = 0x0205, String = 0x0207,
+                   Row = 0x0208, Window2 = 0x023E, Rk = 0x027E, DefaultRowHeight = 0x0225, Format = 0x041E,
+                   Bof = 0x0809, HLinkTooltip = 0x0800, Formula4 = 0x0406, ShrFmla = 0x04BC, Array = 0x0221,
+                   Table = 0x0236, Biff4Bof = 0x0409, Biff3Bof = 0x0209, Biff2Bof = 0x0009, Obj = 0x005D, Txo = 0x01B6,
+                   Note = 0x001C;
 }  // namespace rt
 
 struct Record {

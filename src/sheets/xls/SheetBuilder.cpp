@@ -48,7 +48,8 @@ void SheetBuilder::Finish() {
         cs.resize(out);
     }
     auto& cols = sheet_.cols;
-    std::stable_sort(cols.begin(), cols.end(), [](const ColumnInfo& a, const ColumnInfo& b) { return a.first < b.first; });
+    std::stable_sort(cols.begin(), cols.end(),
+                     [](const ColumnInfo& a, const ColumnInfo& b) { return a.first < b.first; });
     std::vector<ColumnInfo> disjoint;
     for (ColumnInfo c : cols) {
         if (!disjoint.empty() && c.first <= disjoint.back().last) c.first = disjoint.back().last + 1;
@@ -94,7 +95,7 @@ Hyperlink ReadHyperlink(std::string_view data) {
     link.range.row2 = std::max(link.range.row1, link.range.row2);
     link.range.col2 = std::max(link.range.col1, link.range.col2);
     b.Skip(16);  // class id
-    b.U32();     // stream version
+    b.U32();  // stream version
     const uint32_t flags = b.U32();
     if (flags & 0x10) CountedString(b);  // display name: the cell shows its own text
     if (flags & 0x80) CountedString(b);  // target frame
@@ -110,8 +111,8 @@ Hyperlink ReadHyperlink(std::string_view data) {
                 const uint16_t up = b.U16();
                 const uint32_t ansiLen = b.U32();
                 std::string_view ansi = b.Take(ansiLen);
-                b.U16();     // end server
-                b.U16();     // version
+                b.U16();  // end server
+                b.U16();  // version
                 b.Skip(20);  // reserved
                 std::string path;
                 if (b.U32() > 0) {

@@ -1,8 +1,8 @@
 #pragma once
 // Collects the cells, rows, columns and links of one sheet as records bring
 // them, in any order, and leaves the sheet in the model's sorted form.
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>

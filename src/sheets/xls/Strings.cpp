@@ -31,7 +31,8 @@ RichString ReadString(Continued& in, const StringContext& ctx, bool wideLength, 
         out.text = ctx.codePage ? ctx.codePage->ToUtf8(bytes) : bytes;
         if (offsets && ctx.codePage && ctx.codePage->SingleByte()) {
             offsets->assign(1, 0);
-            for (unsigned char c : bytes) offsets->push_back(offsets->back() + uint32_t(ctx.codePage->Utf8Of(c).size()));
+            for (unsigned char c : bytes)
+                offsets->push_back(offsets->back() + uint32_t(ctx.codePage->Utf8Of(c).size()));
         }
         return out;
     }
@@ -74,8 +75,7 @@ std::vector<RichString> ReadSst(std::vector<std::string_view> pieces, const Stri
     // claimed count is not worth failing the workbook for.
     try {
         while (!in.AtEnd()) out.push_back(ReadString(in, ctx, true, true));
-    } catch (const Error&) {
-    }
+    } catch (const Error&) {}
     return out;
 }
 

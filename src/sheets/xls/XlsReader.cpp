@@ -157,7 +157,8 @@ Workbook Reader::Read() {
         sheet.name = names_[i];
         sheet.visibility = visibility_[i];
         switch (entries_[i].type) {
-        case 1: case 6: sheet.kind = SheetKind::Macro; break;
+        case 1:
+        case 6: sheet.kind = SheetKind::Macro; break;
         case 2: sheet.kind = SheetKind::Chart; break;
         default: sheet.kind = SheetKind::Worksheet; break;
         }
@@ -181,8 +182,7 @@ void Reader::ReadGlobals(RecordReader& rr) {
     Record r;
     while (rr.Next(r)) {
         switch (r.type) {
-        case rt::Eof:
-            return;
+        case rt::Eof: return;
         case rt::FilePass:
             if (!biff8_) throw PasswordError();
             DecryptWorkbookStream(stream_, r.offset);
@@ -205,18 +205,10 @@ void Reader::ReadGlobals(RecordReader& rr) {
             }
             break;
         }
-        case rt::Font:
-            styles_.AddFont(r.data, ctx_);
-            break;
-        case rt::Format:
-            styles_.AddFormat(r.data, ctx_);
-            break;
-        case rt::Palette:
-            styles_.SetPalette(r.data);
-            break;
-        case rt::Xf:
-            styles_.AddXf(r.data, biff8_);
-            break;
+        case rt::Font: styles_.AddFont(r.data, ctx_); break;
+        case rt::Format: styles_.AddFormat(r.data, ctx_); break;
+        case rt::Palette: styles_.SetPalette(r.data); break;
+        case rt::Xf: styles_.AddXf(r.data, biff8_); break;
         case rt::BoundSheet: {
             Bytes b(r.data);
             SheetEntry e;
@@ -238,8 +230,7 @@ void Reader::ReadGlobals(RecordReader& rr) {
             sstCount_ = wb_.strings.size();
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
 }
@@ -292,8 +283,7 @@ void Reader::ReadSheet(size_t offset, Sheet& sheet) {
         // read over and over: the records of all sheets together may not
         // come to much more than the stream.
         scanned_ += 4 + r.data.size();
-        if (scanned_ > 2 * stream_.size() + (1u << 20))
-            throw Error("The workbook is damaged: its sheets overlap");
+        if (scanned_ > 2 * stream_.size() + (1u << 20)) throw Error("The workbook is damaged: its sheets overlap");
         if (r.type == rt::Bof) {
             ++depth;  // an embedded chart: its records are not cells
             continue;
@@ -304,8 +294,8 @@ void Reader::ReadSheet(size_t offset, Sheet& sheet) {
             continue;
         }
         if (depth > 0) continue;
-        if (pending && r.type != rt::String && r.type != rt::ShrFmla && r.type != rt::Array &&
-            r.type != rt::Table && r.type != rt::Continue)
+        if (pending && r.type != rt::String && r.type != rt::ShrFmla && r.type != rt::Array && r.type != rt::Table &&
+            r.type != rt::Continue)
             flush();
         Bytes b(r.data);
         switch (r.type) {
@@ -497,9 +487,7 @@ void Reader::ReadSheet(size_t offset, Sheet& sheet) {
         case rt::HLink:
             if (biff8_) cells.AddLink(ReadHyperlink(r.data));
             break;
-        case rt::HLinkTooltip:
-            cells.SetTooltip(ReadHyperlinkTooltip(r.data));
-            break;
+        case rt::HLinkTooltip: cells.SetTooltip(ReadHyperlinkTooltip(r.data)); break;
         case rt::Obj:
             // The first subrecord names the object; a text box that follows
             // belongs to it.
@@ -544,8 +532,7 @@ void Reader::ReadSheet(size_t offset, Sheet& sheet) {
             sheet.rightToLeft = flags & 0x40;
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
     flush();

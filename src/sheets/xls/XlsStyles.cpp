@@ -11,12 +11,20 @@ namespace sheets::xls {
 namespace {
 
 BorderStyle BorderOf(uint8_t code) {
-    static constexpr BorderStyle kMap[14] = {
-        BorderStyle::None,         BorderStyle::Thin,          BorderStyle::Medium,
-        BorderStyle::Dashed,       BorderStyle::Dotted,        BorderStyle::Thick,
-        BorderStyle::Double,       BorderStyle::Hair,          BorderStyle::MediumDashed,
-        BorderStyle::DashDot,      BorderStyle::MediumDashDot, BorderStyle::DashDotDot,
-        BorderStyle::MediumDashDotDot, BorderStyle::SlantDashDot};
+    static constexpr BorderStyle kMap[14] = {BorderStyle::None,
+                                             BorderStyle::Thin,
+                                             BorderStyle::Medium,
+                                             BorderStyle::Dashed,
+                                             BorderStyle::Dotted,
+                                             BorderStyle::Thick,
+                                             BorderStyle::Double,
+                                             BorderStyle::Hair,
+                                             BorderStyle::MediumDashed,
+                                             BorderStyle::DashDot,
+                                             BorderStyle::MediumDashDot,
+                                             BorderStyle::DashDotDot,
+                                             BorderStyle::MediumDashDotDot,
+                                             BorderStyle::SlantDashDot};
     return code < 14 ? kMap[code] : BorderStyle::Thin;
 }
 
@@ -72,7 +80,7 @@ void StyleTable::AddFont(std::string_view data, const StringContext& ctx) {
     f.font.italic = grbit & 0x02;
     f.font.strike = grbit & 0x08;
     f.font.bold = weight >= 600 || (weight == 0 && (grbit & 0x01));
-    f.font.vertAlign = script == 1 ? VertAlignRun::Superscript
+    f.font.vertAlign = script == 1   ? VertAlignRun::Superscript
                        : script == 2 ? VertAlignRun::Subscript
                                      : VertAlignRun::Baseline;
     switch (underline) {
@@ -214,11 +222,11 @@ void StyleTable::Resolve(Styles& styles) const {
         cf.font = font;
 
         const RawXf& al = own;
-        static constexpr HAlign kH[8] = {HAlign::General, HAlign::Left,    HAlign::Center,
-                                         HAlign::Right,   HAlign::Fill,    HAlign::Justify,
-                                         HAlign::CenterContinuous, HAlign::Distributed};
-        static constexpr VAlign kV[5] = {VAlign::Top, VAlign::Center, VAlign::Bottom,
-                                         VAlign::Justify, VAlign::Distributed};
+        static constexpr HAlign kH[8] = {
+            HAlign::General, HAlign::Left,    HAlign::Center,           HAlign::Right,
+            HAlign::Fill,    HAlign::Justify, HAlign::CenterContinuous, HAlign::Distributed};
+        static constexpr VAlign kV[5] = {VAlign::Top, VAlign::Center, VAlign::Bottom, VAlign::Justify,
+                                         VAlign::Distributed};
         cf.align.horizontal = kH[al.halign & 7];
         cf.align.vertical = al.valign < 5 ? kV[al.valign] : VAlign::Bottom;
         cf.align.wrap = al.wrap;

@@ -59,7 +59,11 @@ public:
     void End(std::string_view name) override {
         if (!in_) return;
         if (depth_ == 0) {
-            if (name == "clrScheme") { in_ = false; done_ = true; finished = true; }
+            if (name == "clrScheme") {
+                in_ = false;
+                done_ = true;
+                finished = true;
+            }
             return;
         }
         --depth_;
@@ -80,13 +84,23 @@ ColorSpec ReadColorSpec(Attrs a) {
     if (AttrBool(a, "auto", false)) return c;
     if (const char* rgb = Attr(a, "rgb")) {
         uint32_t v;
-        if (ParseHexRgb(rgb, v)) { c.kind = ColorSpec::Kind::Rgb; c.value = v; }
+        if (ParseHexRgb(rgb, v)) {
+            c.kind = ColorSpec::Kind::Rgb;
+            c.value = v;
+        }
         return c;
     }
     int64_t t = AttrInt(a, "theme", -1);
-    if (t >= 0) { c.kind = ColorSpec::Kind::Theme; c.value = uint32_t(std::min<int64_t>(t, 1 << 20)); return c; }
+    if (t >= 0) {
+        c.kind = ColorSpec::Kind::Theme;
+        c.value = uint32_t(std::min<int64_t>(t, 1 << 20));
+        return c;
+    }
     int64_t i = AttrInt(a, "indexed", -1);
-    if (i >= 0) { c.kind = ColorSpec::Kind::Indexed; c.value = uint32_t(std::min<int64_t>(i, 1 << 20)); }
+    if (i >= 0) {
+        c.kind = ColorSpec::Kind::Indexed;
+        c.value = uint32_t(std::min<int64_t>(i, 1 << 20));
+    }
     return c;
 }
 
@@ -137,18 +151,18 @@ void ColorResolver::SetScheme(const std::vector<uint32_t>& scheme) {
 Color ColorResolver::Resolve(const ColorSpec& spec) const {
     uint32_t rgb = 0;
     switch (spec.kind) {
-        case ColorSpec::Kind::None: return {};
-        case ColorSpec::Kind::Rgb: rgb = spec.value; break;
-        case ColorSpec::Kind::Theme:
-            if (spec.value >= theme_.size()) return {};
-            rgb = theme_[spec.value];
-            break;
-        case ColorSpec::Kind::Indexed:
-            // 64 and 65 are the system foreground and background: automatic.
-            if (spec.value >= 64) return {};
-            if (spec.value < indexed_.size()) rgb = indexed_[spec.value];
-            else if (!DefaultIndexedColor(spec.value, rgb)) return {};
-            break;
+    case ColorSpec::Kind::None: return {};
+    case ColorSpec::Kind::Rgb: rgb = spec.value; break;
+    case ColorSpec::Kind::Theme:
+        if (spec.value >= theme_.size()) return {};
+        rgb = theme_[spec.value];
+        break;
+    case ColorSpec::Kind::Indexed:
+        // 64 and 65 are the system foreground and background: automatic.
+        if (spec.value >= 64) return {};
+        if (spec.value < indexed_.size()) rgb = indexed_[spec.value];
+        else if (!DefaultIndexedColor(spec.value, rgb)) return {};
+        break;
     }
     return Color::Rgb(ApplyTint(rgb, spec.tint));
 }

@@ -109,12 +109,9 @@ std::string ResolvePartName(std::string_view sourcePart, std::string_view target
 std::vector<Relationship> Package::Rels(std::string_view part) const {
     std::string relsName;
     size_t slash = part.rfind('/');
-    if (part.empty())
-        relsName = "_rels/.rels";
-    else if (slash == std::string_view::npos)
-        relsName = "_rels/" + std::string(part) + ".rels";
-    else
-        relsName = std::string(part.substr(0, slash + 1)) + "_rels/" + std::string(part.substr(slash + 1)) + ".rels";
+    if (part.empty()) relsName = "_rels/.rels";
+    else if (slash == std::string_view::npos) relsName = "_rels/" + std::string(part) + ".rels";
+    else relsName = std::string(part.substr(0, slash + 1)) + "_rels/" + std::string(part.substr(slash + 1)) + ".rels";
     std::vector<Relationship> out;
     if (!zip_.Has(relsName)) return out;
     RelsHandler h(part, out);

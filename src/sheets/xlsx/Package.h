@@ -12,7 +12,7 @@ namespace sheets::xlsx {
 
 struct Relationship {
     std::string id;
-    std::string type;    // the last segment of the type URI, e.g. "worksheet"
+    std::string type;  // the last segment of the type URI, e.g. "worksheet"
     std::string target;  // a part name (resolved, no leading '/'), or the address when external
     bool external = false;
 };
@@ -41,7 +41,7 @@ private:
     ZipPackage zip_;
     mutable bool typesLoaded_ = false;
     mutable std::vector<std::pair<std::string, std::string>> overrides_;  // normalized part, type
-    mutable std::vector<std::pair<std::string, std::string>> defaults_;   // lower-case extension, type
+    mutable std::vector<std::pair<std::string, std::string>> defaults_;  // lower-case extension, type
     mutable std::unordered_map<std::string, std::string> overrideIndex_;  // the first override of a part
 };
 

@@ -45,7 +45,6 @@ RecordStream::RecordStream(SaxHandler& handler, std::string part, std::string_vi
     head_->TrackOpenElements();
 }
 
-
 void RecordStream::Feed(const char* data, size_t size) {
     if (handler_.finished) return;
     if (phase_ == Phase::Streaming) {

@@ -18,7 +18,7 @@ class RecordStream {
 public:
     struct Limits {
         size_t batchBytes = size_t(1) << 20;  // records gathered before a batch is parsed
-        size_t heldBytes = size_t(8) << 20;   // held at most while looking for a record's end
+        size_t heldBytes = size_t(8) << 20;  // held at most while looking for a record's end
     };
 
     // `record` is the records' local name; empty streams it all through expat.
@@ -47,12 +47,12 @@ private:
     std::string record_;
     Limits limits_;
     Phase phase_;
-    std::string held_;     // bytes not parsed yet, from held_[start_]
+    std::string held_;  // bytes not parsed yet, from held_[start_]
     size_t start_ = 0;
-    size_t scanned_ = 0;   // the head has no record start before this
+    size_t scanned_ = 0;  // the head has no record start before this
     size_t batches_ = 0;
-    uint64_t line_ = 1;    // the line held_[start_] is on
-    std::optional<SaxParser> head_;    // parses up to the first record
+    uint64_t line_ = 1;  // the line held_[start_] is on
+    std::optional<SaxParser> head_;  // parses up to the first record
     std::optional<SaxParser> stream_;  // parses from where batches stopped
 };
 

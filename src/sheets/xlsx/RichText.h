@@ -15,7 +15,9 @@ public:
     // returns whether text should now be delivered.
     bool Start(std::string_view name, Attrs attrs);
     void End(std::string_view name);
-    void Text(std::string_view text) { if (inT_) t_.append(text); }
+    void Text(std::string_view text) {
+        if (inT_) t_.append(text);
+    }
     // The string read so far; resets the reader.
     RichString Take();
 

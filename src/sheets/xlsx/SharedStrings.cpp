@@ -46,8 +46,8 @@ private:
 
 }  // namespace
 
-void ParseSharedStrings(const Package& pkg, const std::string& part, const ColorResolver& colors,
-                        FontTable& fonts, const Font& base, std::vector<RichString>& out) {
+void ParseSharedStrings(const Package& pkg, const std::string& part, const ColorResolver& colors, FontTable& fonts,
+                        const Font& base, std::vector<RichString>& out) {
     SstHandler h(colors, fonts, base, out);
     pkg.Parse(part, h);
 }

@@ -9,7 +9,7 @@
 namespace sheets::xlsx {
 
 // Appends every <si> of a shared-strings part to `out`, run fonts to `fonts`.
-void ParseSharedStrings(const Package& pkg, const std::string& part, const ColorResolver& colors,
-                        FontTable& fonts, const Font& base, std::vector<RichString>& out);
+void ParseSharedStrings(const Package& pkg, const std::string& part, const ColorResolver& colors, FontTable& fonts,
+                        const Font& base, std::vector<RichString>& out);
 
 }  // namespace sheets::xlsx

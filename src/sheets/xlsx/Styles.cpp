@@ -218,9 +218,7 @@ void ParseStyles(std::string_view xml, const std::string& part, ColorResolver& c
     for (const XfSpec& x : h.cellXfs) {
         const XfSpec* parent =
             x.parent >= 0 && uint64_t(x.parent) < h.styleXfs.size() ? &h.styleXfs[size_t(x.parent)] : nullptr;
-        auto pick = [&](int64_t own, int64_t XfSpec::*field) {
-            return own >= 0 ? own : parent ? parent->*field : -1;
-        };
+        auto pick = [&](int64_t own, int64_t XfSpec::*field) { return own >= 0 ? own : parent ? parent->*field : -1; };
         CellFormat cf;
         int64_t nf = pick(x.numFmt, &XfSpec::numFmt);
         cf.numFmt = code(nf < 0 ? 0 : nf);

@@ -179,7 +179,8 @@ private:
         uint32_t index = nextRow_;
         if (const char* r = Attr(a, "r")) {
             int64_t v;
-            if (!ParseInt(r, v) || v < 1) throw Error("The workbook is damaged (bad row number " + std::string(r).substr(0, 20) + ")");
+            if (!ParseInt(r, v) || v < 1)
+                throw Error("The workbook is damaged (bad row number " + std::string(r).substr(0, 20) + ")");
             if (v > int64_t(kMaxRows)) Beyond(std::string("row ") + r);
             index = uint32_t(v - 1);
         }
@@ -270,63 +271,63 @@ private:
         c.format = format_;
         bool empty = value_.empty();
         switch (type_) {
-            case ValueType::Number:
-                if (empty) break;
-                if (ParseDouble(value_, c.number) && std::isfinite(c.number)) {
-                    c.type = CellType::Number;
-                } else {
-                    // Not a number after all: keep what the file says as text.
-                    c.type = CellType::String;
-                    c.string = Intern(value_);
-                }
-                break;
-            case ValueType::Shared: {
-                if (empty) break;
-                int64_t idx;
-                if (!ParseInt(value_, idx) || idx < 0 || uint64_t(idx) >= ctx_.sharedCount)
-                    throw Error("The workbook is damaged (shared string " + value_.substr(0, 20) + " does not exist)");
+        case ValueType::Number:
+            if (empty) break;
+            if (ParseDouble(value_, c.number) && std::isfinite(c.number)) {
+                c.type = CellType::Number;
+            } else {
+                // Not a number after all: keep what the file says as text.
                 c.type = CellType::String;
-                c.string = uint32_t(idx);
-                break;
+                c.string = Intern(value_);
             }
-            case ValueType::Bool:
-                if (empty) break;
-                c.type = CellType::Bool;
-                c.boolean = value_ == "1" || value_ == "true" || value_ == "TRUE";
-                break;
-            case ValueType::Error:
-                if (empty) break;
-                c.type = CellType::Error;
-                c.string = ErrorString(value_);
-                break;
-            case ValueType::Str:
-                // A formula's text result; an empty one still shows as a string.
+            break;
+        case ValueType::Shared: {
+            if (empty) break;
+            int64_t idx;
+            if (!ParseInt(value_, idx) || idx < 0 || uint64_t(idx) >= ctx_.sharedCount)
+                throw Error("The workbook is damaged (shared string " + value_.substr(0, 20) + " does not exist)");
+            c.type = CellType::String;
+            c.string = uint32_t(idx);
+            break;
+        }
+        case ValueType::Bool:
+            if (empty) break;
+            c.type = CellType::Bool;
+            c.boolean = value_ == "1" || value_ == "true" || value_ == "TRUE";
+            break;
+        case ValueType::Error:
+            if (empty) break;
+            c.type = CellType::Error;
+            c.string = ErrorString(value_);
+            break;
+        case ValueType::Str:
+            // A formula's text result; an empty one still shows as a string.
+            DecodeEscapes(value_);
+            c.type = CellType::String;
+            c.string = Intern(value_);
+            break;
+        case ValueType::Inline:
+            if (hasIs_) {
+                c.type = CellType::String;
+                ctx_.strings.push_back(inline_.Take());
+                SpendText(ctx_.strings.back().text.size() + sizeof(RichString) +
+                          ctx_.strings.back().runs.size() * sizeof(TextRun));
+                c.string = uint32_t(ctx_.strings.size() - 1);
+            } else if (!empty) {
                 DecodeEscapes(value_);
                 c.type = CellType::String;
                 c.string = Intern(value_);
-                break;
-            case ValueType::Inline:
-                if (hasIs_) {
-                    c.type = CellType::String;
-                    ctx_.strings.push_back(inline_.Take());
-                    SpendText(ctx_.strings.back().text.size() + sizeof(RichString) +
-                              ctx_.strings.back().runs.size() * sizeof(TextRun));
-                    c.string = uint32_t(ctx_.strings.size() - 1);
-                } else if (!empty) {
-                    DecodeEscapes(value_);
-                    c.type = CellType::String;
-                    c.string = Intern(value_);
-                }
-                break;
-            case ValueType::Date:
-                if (empty) break;
-                if (IsoToSerial(value_, ctx_.date1904, c.number)) {
-                    c.type = CellType::Number;
-                } else {
-                    c.type = CellType::String;
-                    c.string = Intern(value_);
-                }
-                break;
+            }
+            break;
+        case ValueType::Date:
+            if (empty) break;
+            if (IsoToSerial(value_, ctx_.date1904, c.number)) {
+                c.type = CellType::Number;
+            } else {
+                c.type = CellType::String;
+                c.string = Intern(value_);
+            }
+            break;
         }
         if (c.type == CellType::Blank && c.format == 0) return;
         Spend();
@@ -367,8 +368,8 @@ void Normalize(Sheet& sheet) {
     }
     for (Row& r : merged) {
         std::stable_sort(r.cells.begin(), r.cells.end(), [](const Cell& a, const Cell& b) { return a.col < b.col; });
-        auto last = std::unique(r.cells.rbegin(), r.cells.rend(),
-                                [](const Cell& a, const Cell& b) { return a.col == b.col; });
+        auto last =
+            std::unique(r.cells.rbegin(), r.cells.rend(), [](const Cell& a, const Cell& b) { return a.col == b.col; });
         r.cells.erase(r.cells.begin(), last.base());
     }
     sheet.rows = std::move(merged);
@@ -376,7 +377,8 @@ void Normalize(Sheet& sheet) {
 
 void NormalizeColumns(Sheet& sheet) {
     auto& cols = sheet.cols;
-    std::stable_sort(cols.begin(), cols.end(), [](const ColumnInfo& a, const ColumnInfo& b) { return a.first < b.first; });
+    std::stable_sort(cols.begin(), cols.end(),
+                     [](const ColumnInfo& a, const ColumnInfo& b) { return a.first < b.first; });
     std::vector<ColumnInfo> out;
     for (ColumnInfo c : cols) {
         if (!out.empty() && c.first <= out.back().last) {
@@ -433,8 +435,8 @@ bool IsoToSerial(std::string_view s, bool date1904, double& out) {
     }
     if (!datePart.empty()) {
         int y, m, d;
-        if (datePart.size() != 10 || datePart[4] != '-' || datePart[7] != '-' || !num(0, 4, y) ||
-            !num(5, 2, m) || !num(8, 2, d) || m < 1 || m > 12 || d < 1 || d > 31)
+        if (datePart.size() != 10 || datePart[4] != '-' || datePart[7] != '-' || !num(0, 4, y) || !num(5, 2, m) ||
+            !num(8, 2, d) || m < 1 || m > 12 || d < 1 || d > 31)
             return false;
         int64_t n = DaysFromCivil(y, unsigned(m), unsigned(d));
         if (date1904) {

@@ -40,7 +40,9 @@ public:
             e.relId = AttrString(a, "id");
             const char* st = Attr(a, "state");
             std::string_view s = st ? st : "";
-            e.visibility = s == "hidden" ? Visibility::Hidden : s == "veryHidden" ? Visibility::VeryHidden : Visibility::Visible;
+            e.visibility = s == "hidden"       ? Visibility::Hidden
+                           : s == "veryHidden" ? Visibility::VeryHidden
+                                               : Visibility::Visible;
             sheets.push_back(std::move(e));
         } else if (depth_ == 2 && n == "workbookPr") {
             date1904 = AttrBool(a, "date1904", false);

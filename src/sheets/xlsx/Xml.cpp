@@ -94,8 +94,7 @@ void SaxParser::OnDoctype(void* p, const char*, const char*, const char*, int) {
 void SaxParser::OnEntity(void* p, const char*, int, const char*, int, const char*, const char*, const char*,
                          const char*) {
     auto* self = static_cast<SaxParser*>(p);
-    self->Fail(std::make_exception_ptr(
-        Error("The workbook is unsafe to read (" + self->part_ + " defines entities)")));
+    self->Fail(std::make_exception_ptr(Error("The workbook is unsafe to read (" + self->part_ + " defines entities)")));
 }
 
 void SaxParser::Check(int status) {

@@ -70,7 +70,7 @@ private:
     std::exception_ptr error_;
     bool tracking_ = false, unseen_ = false;
     std::vector<std::string> open_;  // raw names, when tracking
-    uint64_t lineBase_ = 0;          // lines before what this parser was given
+    uint64_t lineBase_ = 0;  // lines before what this parser was given
 };
 
 // Documents up to this size are parsed whole (as a tree), which is several

@@ -41,7 +41,7 @@ protected:
         while (TkvNode* node = b.NextNode()) {
             EXPECT_EQ(node->Index, static_cast<int32_t>(names.size()));
             names.push_back(node->FileName.compare(0, root.size(), root) == 0 ? node->FileName.substr(root.size())
-                                                                                : node->FileName);
+                                                                              : node->FileName);
         }
         EXPECT_TRUE(b.IsExhausted());
         return names;

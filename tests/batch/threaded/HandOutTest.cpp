@@ -15,8 +15,7 @@ constexpr int kWorkers = 8;
 // A tree of `folders` x `files` workbooks.
 void MakeTree(const TempDir& dir, int folders, int files) {
     for (int d = 0; d < folders; ++d)
-        for (int f = 0; f < files; ++f)
-            dir.Write("in/d" + std::to_string(d) + "/f" + std::to_string(f) + ".xls", "");
+        for (int f = 0; f < files; ++f) dir.Write("in/d" + std::to_string(d) + "/f" + std::to_string(f) + ".xls", "");
 }
 
 // Workers as the converters use the batch: take entries until none is left.
@@ -137,8 +136,7 @@ TEST(HandOut, ReceiverRunsOutsideTheLock) {
         if (other.wait_for(std::chrono::seconds(10)) == std::future_status::ready) ++free;
     };
     batch.Start(dir / "in/*.xls", dir / "out", true);
-    while (batch.NextNode()) {
-    }
+    while (batch.NextNode()) {}
     EXPECT_EQ(free.load(), 3);
 }
 

@@ -13,7 +13,7 @@ namespace {
 
 // Converts by waiting a while; counts how often each entry came by.
 struct SlowScript {
-    std::mutex mutex;                      // guards seen
+    std::mutex mutex;  // guards seen
     std::map<std::string, int> seen;
     std::atomic<int> delayMs{1};
     std::atomic<int> started{0};

@@ -147,7 +147,9 @@ TEST_F(RunTest, RunAndCloseConvertsOnFirstShowWritesTheLogAndCloses) {
     qunsetenv("QUINDLE_QUIET");
     struct Restore {
         QByteArray v;
-        ~Restore() { if (!v.isNull()) qputenv("QUINDLE_QUIET", v); }
+        ~Restore() {
+            if (!v.isNull()) qputenv("QUINDLE_QUIET", v);
+        }
     } restore{quiet};
     MakeSource(3, {"bad.xls", "bad2.xlsx"});
     const std::string log = dir / "run.log";
@@ -230,8 +232,7 @@ TEST(RowFeed, HundredThousandRowsArriveInFewCoalescedUpdates) {
         for (int i = 0; i < 100000; ++i) feed->Added(gen, i, "/big/file" + std::to_string(i) + ".xlsx");
         for (int i = 0; i < 100000; i += 2) feed->Result(gen, i, 1, "/big/file" + std::to_string(i) + ".xlsx", "ok");
     });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return model.rowCount() == 100000 && model.SuccessRows() == 50000; },
-                                20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model.rowCount() == 100000 && model.SuccessRows() == 50000; }, 20000));
     producer.join();
     EXPECT_LT(inserts, 500);
     EXPECT_EQ(model.Row(99999).fileName, "/big/file99999.xlsx");
