@@ -11,6 +11,11 @@ namespace sheets::xlsx {
 // are passed over. `budget` is the image bytes still allowed; reading lowers it.
 void ParseDrawing(const Package& pkg, const std::string& part, std::vector<Picture>& out, uint64_t& budget);
 
+// Adds the pictures and the charts anchored in a drawing part to the sheet.
+// `scheme` is the theme's colour scheme in document order (see ReadChartPart).
+void ParseDrawing(const Package& pkg, const std::string& part, Sheet& sheet, uint64_t& budget,
+                  const std::vector<uint32_t>& scheme);
+
 // Adds the comments of a comments part to `out`.
 void ParseComments(const Package& pkg, const std::string& part, std::vector<Comment>& out);
 

@@ -2,6 +2,7 @@
 
 #include "sheets/Errors.h"
 #include "sheets/Loader.h"
+#include "sheets/model/ChartCells.h"
 #include "sheets/xlsx/Colors.h"
 #include "sheets/xlsx/Drawing.h"
 #include "sheets/xlsx/Package.h"
@@ -76,7 +77,7 @@ std::string WorkbookPart(const Package& pkg) {
 }
 
 void ReadSheetExtras(const Package& pkg, const std::string& part, const SheetRefs& refs, Sheet& sheet,
-                     uint64_t& pictureBudget) {
+                     uint64_t& pictureBudget, const std::vector<uint32_t>& scheme) {
     auto rels = pkg.Rels(part);
     RelIndex byId(rels);
     for (auto& l : refs.links) {
@@ -92,7 +93,7 @@ void ReadSheetExtras(const Package& pkg, const std::string& part, const SheetRef
     }
     if (!refs.drawingRelId.empty()) {
         const Relationship* r = byId.Find(refs.drawingRelId);
-        if (r && !r->external && pkg.Has(r->target)) ParseDrawing(pkg, r->target, sheet.pictures, pictureBudget);
+        if (r && !r->external && pkg.Has(r->target)) ParseDrawing(pkg, r->target, sheet, pictureBudget, scheme);
     }
     for (auto& r : rels)
         if (r.type == "comments" && !r.external && pkg.Has(r.target)) ParseComments(pkg, r.target, sheet.comments);
@@ -139,8 +140,11 @@ Workbook ReadXlsx(std::string_view bytes) {
     wb.hasVbaProject = FindRelOfType(wbRels, "vbaProject") != nullptr || pkg.Has("xl/vbaProject.bin");
 
     ColorResolver colors;
-    if (const Relationship* t = FindRelOfType(wbRels, "theme"); t && !t->external && pkg.Has(t->target))
-        colors.SetScheme(ParseThemeScheme(pkg, t->target));
+    std::vector<uint32_t> scheme;
+    if (const Relationship* t = FindRelOfType(wbRels, "theme"); t && !t->external && pkg.Has(t->target)) {
+        scheme = ParseThemeScheme(pkg, t->target);
+        colors.SetScheme(scheme);
+    }
     if (const Relationship* s = FindRelOfType(wbRels, "styles"); s && !s->external && pkg.Has(s->target))
         ParseStyles(pkg.Read(s->target), s->target, colors, wb.styles);
 
@@ -168,15 +172,19 @@ Workbook ReadXlsx(std::string_view bytes) {
         sheet.visibility = e.visibility;
         if (rel->type == "chartsheet") {
             sheet.kind = SheetKind::Chart;
+            for (const Relationship& d : pkg.Rels(rel->target))
+                if (d.type == "drawing" && !d.external && pkg.Has(d.target))
+                    ParseDrawing(pkg, d.target, sheet, pictureBudget, scheme);
             continue;
         }
         if (rel->type == "dialogsheet") sheet.kind = SheetKind::Dialog;
         else if (rel->type == "xlMacrosheet" || rel->type == "xlIntlMacrosheet") sheet.kind = SheetKind::Macro;
         SheetRefs refs = ParseWorksheet(pkg, rel->target, ctx, sheet);
-        ReadSheetExtras(pkg, rel->target, refs, sheet, pictureBudget);
+        ReadSheetExtras(pkg, rel->target, refs, sheet, pictureBudget, scheme);
     }
     if (wb.sheets.empty()) throw Error("The workbook is damaged (it has no sheets)");
     wb.activeSheet = uint32_t(std::clamp<int64_t>(wh.activeTab, 0, int64_t(wb.sheets.size()) - 1));
+    FillChartsFromCells(wb);
     return wb;
 }
 
