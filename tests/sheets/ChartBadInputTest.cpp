@@ -38,7 +38,10 @@ std::string Points(std::initializer_list<std::pair<int, const char*>> pts, int c
 bool Placeholder(const std::string& svg) { return svg.find("chart not shown") != std::string::npos; }
 
 TEST(ChartBadInput, DamagedOrForeignPartsBecomePlaceholders) {
-    const char* parts[] = {"", "not xml at all", "<c:chartSpace xmlns:c=\"c\"><c:chart>", "<other/>",
+    const char* parts[] = {"",
+                           "not xml at all",
+                           "<c:chartSpace xmlns:c=\"c\"><c:chart>",
+                           "<other/>",
                            "<c:chartSpace xmlns:c=\"c\"/>",
                            "<!DOCTYPE x [<!ENTITY a \"aaaa\">]><c:chartSpace xmlns:c=\"c\">&a;</c:chartSpace>"};
     for (const char* p : parts) {
@@ -51,10 +54,10 @@ TEST(ChartBadInput, DamagedOrForeignPartsBecomePlaceholders) {
 }
 
 TEST(ChartBadInput, KindsNotDrawnKeepTheirTitleInAPlaceholder) {
-    const auto c = ReadChartXml(
-        Part("<c:stockChart>" + Series("Open", Points({{0, "1"}}, 1)) + "</c:stockChart>",
-             "<c:title><c:tx><c:rich><a:p><a:r><a:t>Prices</a:t></a:r></a:p></c:rich></c:tx></c:title>"),
-        {});
+    const auto c =
+        ReadChartXml(Part("<c:stockChart>" + Series("Open", Points({{0, "1"}}, 1)) + "</c:stockChart>",
+                          "<c:title><c:tx><c:rich><a:p><a:r><a:t>Prices</a:t></a:r></a:p></c:rich></c:tx></c:title>"),
+                     {});
     EXPECT_EQ(c.unsupported, "stock");
     const std::string svg = Svg(c);
     EXPECT_TRUE(Placeholder(svg));
@@ -67,7 +70,8 @@ TEST(ChartBadInput, MissingCachesAndMismatchedCountsStillDraw) {
         "<c:barChart><c:ser><c:val><c:numRef><c:f>Nowhere!$A$1:$A$3</c:f></c:numRef></c:val></c:ser>" +
         // Counts that disagree with the points, categories longer than values.
         Series("B", Points({{0, "1"}, {7, "4"}, {2, "x"}}, 3),
-               "<c:cat><c:strRef><c:strCache>" + std::string(R"(<c:ptCount val="9"/><c:pt idx="8"><c:v>last</c:v></c:pt>)") +
+               "<c:cat><c:strRef><c:strCache>" +
+                   std::string(R"(<c:ptCount val="9"/><c:pt idx="8"><c:v>last</c:v></c:pt>)") +
                    "</c:strCache></c:strRef></c:cat>") +
         "<c:axId val=\"1\"/><c:axId val=\"2\"/></c:barChart>";
     const auto c = ReadChartXml(Part(plot), {});
@@ -112,7 +116,8 @@ TEST(ChartBadInput, ThousandsOfSeriesAreCappedAndSaidSo) {
 TEST(ChartBadInput, PointCountsAndIndicesAreBounded) {
     // A count of a trillion, an index past the cap, many real points.
     std::string pts = R"(<c:ptCount val="1000000000000"/><c:pt idx="99999999"><c:v>1</c:v></c:pt>)";
-    for (int i = 0; i < 5000; ++i) pts += "<c:pt idx=\"" + std::to_string(i) + "\"><c:v>" + std::to_string(i % 17) + "</c:v></c:pt>";
+    for (int i = 0; i < 5000; ++i)
+        pts += "<c:pt idx=\"" + std::to_string(i) + "\"><c:v>" + std::to_string(i % 17) + "</c:v></c:pt>";
     std::string plot = "<c:barChart>";
     for (int s = 0; s < 20; ++s) plot += Series("S", pts);
     plot += "</c:barChart>";
@@ -136,10 +141,11 @@ TEST(ChartBadInput, PointCountsAndIndicesAreBounded) {
 }
 
 TEST(ChartBadInput, AbsurdSizesAndSettingsAreClamped) {
-    const std::string plot = R"(<c:barChart><c:gapWidth val="999999999"/><c:overlap val="-5000"/>)" +
-                             Series("A", Points({{0, "1"}, {1, "2"}}, 2)) +
-                             R"(</c:barChart><c:valAx><c:axId val="0"/><c:scaling><c:logBase val="1"/><c:max val="-1e400"/>)"
-                             R"(</c:scaling><c:majorUnit val="1e-300"/></c:valAx>)";
+    const std::string plot =
+        R"(<c:barChart><c:gapWidth val="999999999"/><c:overlap val="-5000"/>)" +
+        Series("A", Points({{0, "1"}, {1, "2"}}, 2)) +
+        R"(</c:barChart><c:valAx><c:axId val="0"/><c:scaling><c:logBase val="1"/><c:max val="-1e400"/>)"
+        R"(</c:scaling><c:majorUnit val="1e-300"/></c:valAx>)";
     const auto c = ReadChartXml(Part(plot), {});
     EXPECT_LE(c.groups.at(0).gapWidth, 500);
     EXPECT_GE(c.groups.at(0).overlap, -100);
@@ -152,11 +158,12 @@ TEST(ChartBadInput, AbsurdSizesAndSettingsAreClamped) {
 }
 
 TEST(ChartBadInput, TextIsEscapedAndCleaned) {
-    const std::string plot = "<c:pieChart>" +
-                             Series("&lt;script&gt;alert(1)&lt;/script&gt;\x01", Points({{0, "1"}, {1, "2"}}, 2),
-                                    "<c:cat><c:strLit><c:ptCount val=\"2\"/><c:pt idx=\"0\"><c:v>a&amp;b\"c</c:v></c:pt>"
-                                    "<c:pt idx=\"1\"><c:v>\xC3\x28 bad</c:v></c:pt></c:strLit></c:cat>") +
-                             "</c:pieChart>";
+    const std::string plot =
+        "<c:pieChart>" +
+        Series("&lt;script&gt;alert(1)&lt;/script&gt;\x01", Points({{0, "1"}, {1, "2"}}, 2),
+               "<c:cat><c:strLit><c:ptCount val=\"2\"/><c:pt idx=\"0\"><c:v>a&amp;b\"c</c:v></c:pt>"
+               "<c:pt idx=\"1\"><c:v>\xC3\x28 bad</c:v></c:pt></c:strLit></c:cat>") +
+        "</c:pieChart>";
     const auto c = ReadChartXml(Part(plot, "<c:legend><c:legendPos val=\"r\"/></c:legend>"), {});
     const std::string svg = Svg(c);
     EXPECT_EQ(svg.find("<script"), std::string::npos);

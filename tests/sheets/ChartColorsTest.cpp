@@ -27,8 +27,8 @@ TEST(ChartColors, LaterSeriesTakeDarkerAndLighterVariations) {
         uint32_t index;
         double mod, off;  // expected luminance change of the accent
     };
-    const Row rows[] = {{6, 0.6, 0},  {7, 0.6, 0},  {12, 0.8, 0.2}, {18, 0.8, 0}, {24, 0.6, 0.4},
-                        {30, 0.5, 0}, {36, 0.7, 0.3}, {42, 0.7, 0},  {48, 0.5, 0.5}};
+    const Row rows[] = {{6, 0.6, 0},  {7, 0.6, 0},    {12, 0.8, 0.2}, {18, 0.8, 0},  {24, 0.6, 0.4},
+                        {30, 0.5, 0}, {36, 0.7, 0.3}, {42, 0.7, 0},   {48, 0.5, 0.5}};
     for (const Row& r : rows) {
         const uint32_t accent = kOffice[4 + r.index % 6];
         const uint32_t c = AutoColor(kOffice, 2, r.index, 60);

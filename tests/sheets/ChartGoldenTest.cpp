@@ -42,7 +42,8 @@ std::string Book(uint8_t type, const std::function<void(lxw_workbook*, lxw_chart
         worksheet_write_string(ws, 0, 3, "Plums", nullptr);
         for (int r = 0; r < 5; ++r) {
             worksheet_write_string(ws, lxw_row_t(r + 1), 0, cats[r], nullptr);
-            for (int c = 0; c < 3; ++c) worksheet_write_number(ws, lxw_row_t(r + 1), lxw_col_t(c + 1), values[c][r], nullptr);
+            for (int c = 0; c < 3; ++c)
+                worksheet_write_number(ws, lxw_row_t(r + 1), lxw_col_t(c + 1), values[c][r], nullptr);
         }
         lxw_chart* chart = workbook_add_chart(wb, type);
         const bool pie = type == LXW_CHART_PIE || type == LXW_CHART_DOUGHNUT;
@@ -121,7 +122,8 @@ TEST(ChartGolden, TitlesAxisFormatsLabelsAndLegendPlace) {
 std::string NumLit(std::initializer_list<double> values) {
     std::string s = "<c:numLit><c:ptCount val=\"" + std::to_string(values.size()) + "\"/>";
     int i = 0;
-    for (double v : values) s += "<c:pt idx=\"" + std::to_string(i++) + "\"><c:v>" + std::to_string(v) + "</c:v></c:pt>";
+    for (double v : values)
+        s += "<c:pt idx=\"" + std::to_string(i++) + "\"><c:v>" + std::to_string(v) + "</c:v></c:pt>";
     return s + "</c:numLit>";
 }
 
@@ -131,7 +133,9 @@ TEST(ChartGolden, ColumnsWithALineOnASecondaryAxis) {
         R"(<c:chartSpace xmlns:c="c"><c:chart><c:plotArea><c:barChart><c:barDir val="col"/><c:grouping val="clustered"/>)"
         R"(<c:ser><c:idx val="0"/><c:order val="0"/><c:tx><c:v>Units</c:v></c:tx><c:cat><c:strLit><c:ptCount val="3"/>)"
         R"(<c:pt idx="0"><c:v>Q1</c:v></c:pt><c:pt idx="1"><c:v>Q2</c:v></c:pt><c:pt idx="2"><c:v>Q3</c:v></c:pt></c:strLit></c:cat>)"
-        R"(<c:val>)" + NumLit({120, 340, 260}) + R"(</c:val></c:ser><c:gapWidth val="80"/><c:axId val="1"/><c:axId val="2"/></c:barChart>)"
+        R"(<c:val>)" +
+        NumLit({120, 340, 260}) +
+        R"(</c:val></c:ser><c:gapWidth val="80"/><c:axId val="1"/><c:axId val="2"/></c:barChart>)"
         R"(<c:lineChart><c:grouping val="standard"/><c:ser><c:idx val="1"/><c:order val="1"/><c:tx><c:v>Share</c:v></c:tx>)"
         R"(<c:val><c:numRef><c:numCache><c:formatCode>0%</c:formatCode><c:ptCount val="3"/><c:pt idx="0"><c:v>0.1</c:v></c:pt>)"
         R"(<c:pt idx="1"><c:v>0.35</c:v></c:pt><c:pt idx="2"><c:v>0.3</c:v></c:pt></c:numCache></c:numRef></c:val>)"
@@ -220,11 +224,12 @@ TEST(ChartPage, MissingCachesAreTakenFromTheCells) {
         R"(<c:cat><c:strRef><c:f>Sheet1!$A$1:$A$2</c:f></c:strRef></c:cat>)"
         R"(<c:val><c:numRef><c:f>'Sheet1'!$B$1:$B$2</c:f></c:numRef></c:val></c:ser>)"
         R"(<c:axId val="1"/><c:axId val="2"/></c:barChart></c:plotArea></c:chart></c:chartSpace>)";
-    const std::string bytes = fixtures::Package(sheet, "", "",
-                                                {{"xl/worksheets/_rels/sheet1.xml.rels", rels("drawing", "../drawings/d1.xml")},
-                                                 {"xl/drawings/d1.xml", drawing},
-                                                 {"xl/drawings/_rels/d1.xml.rels", rels("chart", "../charts/c1.xml")},
-                                                 {"xl/charts/c1.xml", chart}});
+    const std::string bytes =
+        fixtures::Package(sheet, "", "",
+                          {{"xl/worksheets/_rels/sheet1.xml.rels", rels("drawing", "../drawings/d1.xml")},
+                           {"xl/drawings/d1.xml", drawing},
+                           {"xl/drawings/_rels/d1.xml.rels", rels("chart", "../charts/c1.xml")},
+                           {"xl/charts/c1.xml", chart}});
     const sheets::Workbook wb = fixtures::Load(bytes);
     ASSERT_EQ(wb.sheets[0].charts.size(), 1u);
     const auto& c = *wb.sheets[0].charts[0];

@@ -64,7 +64,8 @@ TEST_P(ScaleCases, PicksTheSpreadsheetsRange) {
 INSTANTIATE_TEST_SUITE_P(Chart, ScaleCases, ::testing::ValuesIn(kCases));
 
 TEST(ChartScale, NiceUnitsAreOneTwoOrFiveTimesAPowerOfTen) {
-    const std::pair<double, double> cases[] = {{0.7, 1}, {1, 1}, {1.2, 2}, {2.5, 5}, {6, 10}, {0.013, 0.02}, {4e7, 5e7}};
+    const std::pair<double, double> cases[] = {{0.7, 1}, {1, 1},        {1.2, 2},  {2.5, 5},
+                                               {6, 10},  {0.013, 0.02}, {4e7, 5e7}};
     for (auto [raw, nice] : cases) EXPECT_DOUBLE_EQ(NiceUnit(raw), nice) << raw;
 }
 
@@ -86,8 +87,8 @@ TEST(ChartScale, LogarithmicAxesSpanWholePowers) {
 }
 
 TEST(ChartScale, HostileInputStaysFiniteAndBounded) {
-    const double cases[][5] = {{-1e300, 1e300, N, N, N}, {1, 2, N, N, 1e-300}, {0, 1, 5, -5, N},
-                               {1e-300, 2e-300, N, N, N}, {N, 5, N, N, N}, {1, 1e12, N, N, 1e-6}};
+    const double cases[][5] = {{-1e300, 1e300, N, N, N},  {1, 2, N, N, 1e-300}, {0, 1, 5, -5, N},
+                               {1e-300, 2e-300, N, N, N}, {N, 5, N, N, N},      {1, 1e12, N, N, 1e-6}};
     for (const auto& c : cases) {
         ScaleInput in;
         in.dataMin = c[0];

@@ -41,8 +41,8 @@ uint32_t Luminance(uint32_t rgb, double mod, double off) {
 uint32_t AutoColor(const std::array<uint32_t, 10>& scheme, int style, uint32_t index, uint32_t count) {
     // Each round through the six accents takes the next variation: darker,
     // lighter, and so on, repeating after nine rounds.
-    static constexpr double kVariations[9][2] = {{1, 0},   {0.6, 0}, {0.8, 0.2}, {0.8, 0},  {0.6, 0.4},
-                                                 {0.5, 0}, {0.7, 0.3}, {0.7, 0}, {0.5, 0.5}};
+    static constexpr double kVariations[9][2] = {{1, 0},   {0.6, 0},   {0.8, 0.2}, {0.8, 0},  {0.6, 0.4},
+                                                 {0.5, 0}, {0.7, 0.3}, {0.7, 0},   {0.5, 0.5}};
     const int family = (std::clamp(style, 1, 48) - 1) % 8;
     if (family == 1) {
         const uint32_t base = scheme[4 + index % 6];

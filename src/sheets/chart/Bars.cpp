@@ -45,7 +45,8 @@ void DrawBars(Ctx& ctx, const Bound& b, const Rect& plot) {
             const double raw = i < s.values.size() ? s.values[i] : 0;
             if (s.invertIfNegative && raw < 0 && !(own && own->shape.fill == ChartShape::Fill::Solid)) fill = 0xFFFFFF;
             Paint p = ctx.ShapePaint(shape, fill, true, fill, false, 0.75);
-            if (s.invertIfNegative && raw < 0 && !p.stroke) p = ctx.ShapePaint(shape, fill, true, ctx.SeriesFill(s), true, 0.75);
+            if (s.invertIfNegative && raw < 0 && !p.stroke)
+                p = ctx.ShapePaint(shape, fill, true, ctx.SeriesFill(s), true, 0.75);
             // A bar of no height is still a hairline, as on screen.
             if (r.w < 0.5 && b.cat->vertical) r.w = 0.5;
             if (r.h < 0.5 && !b.cat->vertical) r.h = 0.5;

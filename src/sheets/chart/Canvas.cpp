@@ -53,7 +53,8 @@ double TextWidth(std::string_view s, const TextStyle& style) {
         if (c >= 0xF0) len = 4, cp = c & 0x07;
         else if (c >= 0xE0) len = 3, cp = c & 0x0F;
         else if (c >= 0xC0) len = 2, cp = c & 0x1F;
-        for (size_t k = 1; k < len && i + k < s.size(); ++k) cp = cp << 6 | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+        for (size_t k = 1; k < len && i + k < s.size(); ++k)
+            cp = cp << 6 | (static_cast<unsigned char>(s[i + k]) & 0x3F);
         if (c >= 0x80 && c < 0xC0) cp = 0xFFFD;  // a stray continuation byte
         w += Advance(cp, style.bold);
         i += len;
@@ -91,77 +92,110 @@ std::vector<std::string> WrapText(std::string_view text, const TextStyle& style,
     return lines;
 }
 
-void Canvas::Attrs(const Paint& p) {
+void Canvas::Num(const char* name, double v) {
+    out_ += ' ';
+    out_ += name;
+    out_ += "=\"";
+    AppendNum(out_, v);
+    out_ += '"';
+}
+
+void Canvas::Attrs(const Paint& p, bool fillable) {
     if (p.fill) {
-        out_ += " fill=\"" + Hex(p.fillColor) + "\"";
-        if (p.fillOpacity < 1) out_ += " fill-opacity=\"" + Num(p.fillOpacity) + "\"";
-    } else {
+        out_ += " fill=\"";
+        out_ += Hex(p.fillColor);
+        out_ += '"';
+        if (p.fillOpacity < 1) Num("fill-opacity", p.fillOpacity);
+    } else if (fillable) {
         out_ += " fill=\"none\"";
     }
     if (p.stroke) {
-        out_ += " stroke=\"" + Hex(p.strokeColor) + "\" stroke-width=\"" + Num(p.strokeWidth) + "\"";
-        if (p.strokeOpacity < 1) out_ += " stroke-opacity=\"" + Num(p.strokeOpacity) + "\"";
+        out_ += " stroke=\"";
+        out_ += Hex(p.strokeColor);
+        out_ += '"';
+        Num("stroke-width", p.strokeWidth);
+        if (p.strokeOpacity < 1) Num("stroke-opacity", p.strokeOpacity);
         if (const auto d = DashArray(p.dash); !d.empty()) {
             // Dashes scale with the line, as the spreadsheet draws them.
             out_ += " stroke-dasharray=\"";
-            for (size_t i = 0; i < d.size(); ++i) out_ += (i ? " " : "") + Num(d[i] * std::max(p.strokeWidth, 1.0));
-            out_ += "\"";
+            for (size_t i = 0; i < d.size(); ++i) {
+                if (i) out_ += ' ';
+                AppendNum(out_, d[i] * std::max(p.strokeWidth, 1.0));
+            }
+            out_ += '"';
         }
     }
 }
 
 void Canvas::Font(const TextStyle& s) {
-    out_ += " font-size=\"" + Num(s.px) + "\"";
+    if (s.px != defaultPx) Num("font-size", s.px);
     if (s.bold) out_ += " font-weight=\"bold\"";
     if (s.italic) out_ += " font-style=\"italic\"";
-    if (s.color != 0) out_ += " fill=\"" + Hex(s.color) + "\"";
+    if (s.color != 0) {
+        out_ += " fill=\"";
+        out_ += Hex(s.color);
+        out_ += '"';
+    }
 }
 
 void Canvas::Rectangle(const Rect& r, const Paint& p, double radius) {
-    if (r.w <= 0 || r.h <= 0) return;
-    out_ += "<rect x=\"" + Num(r.x) + "\" y=\"" + Num(r.y) + "\" width=\"" + Num(r.w) + "\" height=\"" + Num(r.h) +
-            "\"";
-    if (radius > 0) out_ += " rx=\"" + Num(radius) + "\"";
+    if (r.w <= 0 || r.h <= 0 || (!p.fill && !p.stroke)) return;
+    out_ += "<rect";
+    Num("x", r.x);
+    Num("y", r.y);
+    Num("width", r.w);
+    Num("height", r.h);
+    if (radius > 0) Num("rx", radius);
     Attrs(p);
     out_ += "/>";
 }
 
 void Canvas::Line(double x1, double y1, double x2, double y2, const Paint& p) {
-    out_ += "<line x1=\"" + Num(x1) + "\" y1=\"" + Num(y1) + "\" x2=\"" + Num(x2) + "\" y2=\"" + Num(y2) + "\"";
-    Attrs(p);
+    out_ += "<line";
+    Num("x1", x1);
+    Num("y1", y1);
+    Num("x2", x2);
+    Num("y2", y2);
+    Attrs(p, false);
     out_ += "/>";
 }
 
 void Canvas::Path(const std::string& d, const Paint& p) {
     if (d.empty()) return;
-    out_ += "<path d=\"" + d + "\"";
+    out_ += "<path d=\"";
+    out_ += d;
+    out_ += '"';
     Attrs(p);
     out_ += "/>";
 }
 
 void Canvas::Circle(double cx, double cy, double r, const Paint& p) {
     if (!(r > 0)) return;
-    out_ += "<circle cx=\"" + Num(cx) + "\" cy=\"" + Num(cy) + "\" r=\"" + Num(r) + "\"";
+    out_ += "<circle";
+    Num("cx", cx);
+    Num("cy", cy);
+    Num("r", r);
     Attrs(p);
     out_ += "/>";
 }
 
-void Canvas::Text(double x, double y, std::string_view text, const TextStyle& s, HAnchor h, VAnchor v,
-                  double rotate) {
+void Canvas::Text(double x, double y, std::string_view text, const TextStyle& s, HAnchor h, VAnchor v, double rotate) {
     Runs(x, y, {{std::string(text), s}}, h, v, rotate);
 }
 
-void Canvas::Runs(double x, double y, const std::vector<std::pair<std::string, TextStyle>>& runs, HAnchor h,
-                  VAnchor v, double rotate) {
+void Canvas::Runs(double x, double y, const std::vector<std::pair<std::string, TextStyle>>& runs, HAnchor h, VAnchor v,
+                  double rotate) {
     if (runs.empty()) return;
     double px = 0;
     for (const auto& r : runs) px = std::max(px, r.second.px);
     // Baseline from the box edge: ascent about 0.75, descent 0.25 of the size.
     const double dy = v == VAnchor::Top ? px * 0.8 : v == VAnchor::Middle ? px * 0.35 : -px * 0.22;
-    out_ += "<text x=\"" + Num(x) + "\" y=\"" + Num(y + (rotate == 0 ? dy : 0)) + "\"";
+    out_ += "<text";
+    Num("x", x);
+    Num("y", y + (rotate == 0 ? dy : 0));
     if (rotate != 0) {
-        out_ += " transform=\"rotate(" + Num(rotate) + " " + Num(x) + " " + Num(y) + ")\"";
-        out_ += " dy=\"" + Num(dy) + "\"";
+        out_ += " transform=\"rotate(" + chart::Num(rotate) + " " + chart::Num(x) + " " + chart::Num(y) + ")\"";
+        Num("dy", dy);
     }
     if (h == HAnchor::Middle) out_ += " text-anchor=\"middle\"";
     else if (h == HAnchor::End) out_ += " text-anchor=\"end\"";
@@ -173,7 +207,7 @@ void Canvas::Runs(double x, double y, const std::vector<std::pair<std::string, T
     } else {
         for (const auto& [t, st] : runs) {
             out_ += "<tspan";
-            if (st.px != first.px) out_ += " font-size=\"" + Num(st.px) + "\"";
+            if (st.px != first.px) Num("font-size", st.px);
             if (st.bold != first.bold) out_ += st.bold ? " font-weight=\"bold\"" : " font-weight=\"normal\"";
             if (st.italic != first.italic) out_ += st.italic ? " font-style=\"italic\"" : " font-style=\"normal\"";
             if (st.color != first.color) out_ += " fill=\"" + Hex(st.color) + "\"";
@@ -187,7 +221,7 @@ void Canvas::Runs(double x, double y, const std::vector<std::pair<std::string, T
 
 void Canvas::Marker(double x, double y, MarkerSymbol symbol, double size, const Paint& p) {
     const double r = size / 2;
-    auto pt = [&](double dx, double dy) { return Num(x + dx) + "," + Num(y + dy); };
+    auto pt = [&](double dx, double dy) { return chart::Num(x + dx) + "," + chart::Num(y + dy); };
     switch (symbol) {
     case MarkerSymbol::None:
     case MarkerSymbol::Auto: return;

@@ -67,8 +67,7 @@ public:
     void Path(const std::string& d, const Paint& p);
     void Circle(double cx, double cy, double r, const Paint& p);
     // One line of text at (x, y); `rotate` in degrees clockwise about (x, y).
-    void Text(double x, double y, std::string_view text, const TextStyle& s, HAnchor h, VAnchor v,
-              double rotate = 0);
+    void Text(double x, double y, std::string_view text, const TextStyle& s, HAnchor h, VAnchor v, double rotate = 0);
     // Text made of runs in their own styles, on one line.
     void Runs(double x, double y, const std::vector<std::pair<std::string, TextStyle>>& runs, HAnchor h, VAnchor v,
               double rotate = 0);
@@ -76,9 +75,11 @@ public:
     void OpenGroup(const std::string& attrs);
     void CloseGroup();
     std::string& Out() { return out_; }
+    double defaultPx = 0;  // the size text has unless it says otherwise
 
 private:
-    void Attrs(const Paint& p);
+    void Attrs(const Paint& p, bool fillable = true);
+    void Num(const char* name, double v);
     void Font(const TextStyle& s);
     std::string& out_;
 };

@@ -118,8 +118,8 @@ void Layout::Ranges() {
             if (val.format.empty()) val.format = s.valueFormat;
         }
         cat.count = std::max<size_t>({cat.count, count, 1});
-        if (g.kind == ChartKind::Area || (g.kind == ChartKind::Line && cat.A().kind == AxisKind::Category && cat.axis &&
-                                          !cat.A().between))
+        if (g.kind == ChartKind::Area ||
+            (g.kind == ChartKind::Line && cat.A().kind == AxisKind::Category && cat.axis && !cat.A().between))
             cat.between = cat.axis ? cat.A().between : false;
         else if (cat.axis) cat.between = cat.A().between;
         if (g.kind == ChartKind::Area && !cat.axis) cat.between = false;
@@ -306,9 +306,7 @@ void Layout::Place(Rect in) {
             switch (a.crosses) {
             case Crosses::Min: me.cross = start; break;
             case Crosses::Max: me.cross = end; break;
-            case Crosses::At:
-                me.cross = other.category ? other.CatPos(a.crossesAt - 1) : other.Pos(a.crossesAt);
-                break;
+            case Crosses::At: me.cross = other.category ? other.CatPos(a.crossesAt - 1) : other.Pos(a.crossesAt); break;
             case Crosses::AutoZero:
                 if (other.category) me.cross = start;
                 else if (other.scale.Log()) me.cross = other.Pos(other.scale.min);
@@ -324,25 +322,42 @@ void Layout::DrawGrid(const Rect& plot) {
     for (const auto& v : views_) {
         const ChartAxis& a = v.A();
         if (!v.used) continue;
-        auto line = [&](double p, const Paint& paint) {
-            if (v.vertical) ctx_.cv.Line(plot.x, p, plot.Right(), p, paint);
-            else ctx_.cv.Line(p, plot.y, p, plot.Bottom(), paint);
+        // All lines of one kind in one path.
+        std::string d;
+        auto line = [&](double p) {
+            d += 'M';
+            if (v.vertical) {
+                AppendNum(d, plot.x);
+                d += ',';
+                AppendNum(d, p);
+                d += 'H';
+                AppendNum(d, plot.Right());
+            } else {
+                AppendNum(d, p);
+                d += ',';
+                AppendNum(d, plot.y);
+                d += 'V';
+                AppendNum(d, plot.Bottom());
+            }
         };
         Paint minor, major;
         if (a.minorGrid && ctx_.LinePaint(a.minorGridLine, 0xD9D9D9, 0.75, true, minor) && !v.category &&
             !v.scale.Log()) {
             const double u = std::isnan(a.minorUnit) ? v.scale.major / 5 : a.minorUnit;
             const double n = std::min((v.scale.max - v.scale.min) / u, 2000.0);
-            for (double k = 0; k <= n + 1e-9; ++k) line(v.Pos(v.scale.min + k * u), minor);
+            for (double k = 0; k <= n + 1e-9; ++k) line(v.Pos(v.scale.min + k * u));
+            ctx_.cv.Path(d, minor);
+            d.clear();
         }
         if (!a.majorGrid || !ctx_.LinePaint(a.gridLine, kAxisGray, 0.75, true, major)) continue;
         if (v.category) {
             const size_t n = v.dates ? size_t(v.dateSpan) : v.count;
             const size_t step = std::max<size_t>(1, a.markSkip ? a.markSkip : v.labelStep);
-            for (size_t i = 0; i <= n; i += step) line(v.between ? v.CatPos(double(i) - 0.5) : v.CatPos(double(i)), major);
+            for (size_t i = 0; i <= n; i += step) line(v.between ? v.CatPos(double(i) - 0.5) : v.CatPos(double(i)));
         } else {
-            for (const auto& t : v.ticks) line(v.Pos(t.first), major);
+            for (const auto& t : v.ticks) line(v.Pos(t.first));
         }
+        ctx_.cv.Path(d, major);
     }
 }
 
@@ -392,13 +407,26 @@ void Layout::DrawAxis(const AxisView& v, const Rect& plot) {
     if (ctx_.LinePaint(a.line, kAxisGray, 0.75, true, line)) {
         if (v.vertical) ctx_.cv.Line(c, plot.y, c, plot.Bottom(), line);
         else ctx_.cv.Line(plot.x, c, plot.Right(), c, line);
+        std::string d;
         auto tick = [&](double p) {
             const double in = a.majorTick == TickMark::In || a.majorTick == TickMark::Cross ? kTick : 0;
             const double out = a.majorTick == TickMark::Out || a.majorTick == TickMark::Cross ? kTick : 0;
             if (a.majorTick == TickMark::None) return;
             const double s = after ? 1 : -1;
-            if (v.vertical) ctx_.cv.Line(c - s * in, p, c + s * out, p, line);
-            else ctx_.cv.Line(p, c - s * in, p, c + s * out, line);
+            d += 'M';
+            if (v.vertical) {
+                AppendNum(d, c - s * in);
+                d += ',';
+                AppendNum(d, p);
+                d += 'H';
+                AppendNum(d, c + s * out);
+            } else {
+                AppendNum(d, p);
+                d += ',';
+                AppendNum(d, c - s * in);
+                d += 'V';
+                AppendNum(d, c + s * out);
+            }
         };
         if (v.category) {
             const size_t n = v.dates ? size_t(v.dateSpan) : v.count;
@@ -408,6 +436,8 @@ void Layout::DrawAxis(const AxisView& v, const Rect& plot) {
         } else {
             for (const auto& t : v.ticks) tick(v.Pos(t.first));
         }
+        line.fill = false;
+        ctx_.cv.Path(d, line);
     }
     double extent = kTick;
     if (a.tickLabels != TickLabels::None) {

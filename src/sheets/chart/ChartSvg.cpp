@@ -113,8 +113,24 @@ void AppendChartSvg(std::string& out, const Chart& c, int width, int height, boo
         AppendSvgText(out, style);
         out += "\"";
     }
-    out += " font-family=\"Calibri,Carlito,Arial,sans-serif\">";
     Ctx ctx(c, date1904, out);
+    // Text in the chart's usual size says nothing of its size.
+    ctx.cv.defaultPx = ctx.Base().px;
+    out += " font-family=\"Calibri,Carlito,Arial,sans-serif\" font-size=\"" + Num(ctx.cv.defaultPx) + "\">";
+    // Series whose names the picture does not show (no legend, or a legend
+    // of points) are named in the description, for readers and search.
+    if (c.unsupported.empty() && (!c.legend.present || LegendByPoint(c))) {
+        std::string names;
+        size_t count = 0;
+        for (const auto& g : c.groups)
+            for (const auto& s : g.series)
+                if (!s.name.empty() && count++ < 64) names += (names.empty() ? "" : "; ") + s.name;
+        if (!names.empty()) {
+            out += "<desc>Series: ";
+            AppendSvgText(out, names);
+            out += "</desc>";
+        }
+    }
     std::string why;
     if (!c.unsupported.empty()) {
         why = c.unsupported == "damaged"   ? "the chart part cannot be read"

@@ -23,11 +23,13 @@ TextStyle Ctx::Style(const ChartFont& f, const TextStyle& def) const {
 }
 
 std::string Ctx::Format(double v, const std::string& code) {
-    const std::string& key = code.empty() ? std::string("General") : code;
-    auto it = formats_.find(key);
-    if (it == formats_.end()) {
-        if (formats_.size() > 64) formats_.clear();
-        it = formats_.emplace(key, NumberFormat::Compile(key)).first;
+    // Charts of a batch share few formats: compiled ones are kept per thread.
+    thread_local std::map<std::string, std::shared_ptr<const NumberFormat>, std::less<>> formats;
+    const std::string_view key = code.empty() ? std::string_view("General") : std::string_view(code);
+    auto it = formats.find(key);
+    if (it == formats.end()) {
+        if (formats.size() > 256) formats.clear();
+        it = formats.emplace(std::string(key), NumberFormat::Compile(key)).first;
     }
     return it->second->Format(v, date1904).text;
 }

@@ -51,7 +51,6 @@ public:
 private:
     TextStyle base_;
     uint32_t seriesCount_ = 0;
-    std::map<std::string, std::shared_ptr<const NumberFormat>> formats_;
 };
 
 // The families of charts. Each draws into `plot`, the plot area's box.
@@ -62,6 +61,8 @@ void DrawRadar(Ctx& ctx, Rect plot, const ChartGroup& g);
 // The legend's box for the chart's entries within `area`, drawn; returns
 // what remains of `area` for the plot.
 Rect DrawLegend(Ctx& ctx, Rect area);
+// Whether the legend lists the first series' points rather than the series.
+bool LegendByPoint(const Chart& chart);
 
 // The text a data label shows for point `i` (empty: none).
 std::string LabelText(Ctx& ctx, const ChartLabels& l, const ChartSeries& s, size_t i, double total);

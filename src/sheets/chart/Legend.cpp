@@ -24,10 +24,7 @@ std::vector<Entry> Entries(Ctx& ctx) {
     auto gone = [&](uint32_t i) { return std::find(deleted.begin(), deleted.end(), i) != deleted.end(); };
     if (c.groups.empty()) return out;
     const ChartGroup& first = c.groups[0];
-    const bool byPoint = first.varyColors && !first.series.empty() &&
-                         (first.kind == ChartKind::Pie || first.kind == ChartKind::Doughnut ||
-                          (c.groups.size() == 1 && first.series.size() == 1));
-    if (byPoint) {
+    if (LegendByPoint(c)) {
         const ChartSeries& s = first.series[0];
         const size_t n = std::max({s.values.size(), s.categories.size(), s.categoryNumbers.size()});
         for (size_t i = 0; i < n && out.size() < kMaxEntries; ++i) {
@@ -55,9 +52,10 @@ std::vector<Entry> Entries(Ctx& ctx) {
                 Paint stroke;
                 const bool lines = g.kind != ChartKind::Scatter || g.scatterLines || s.shape.line.color.set;
                 if (lines && ctx.LinePaint(s.shape.line, e.color, 2.25, true, stroke)) e.stroke = stroke;
-                const bool markers = g.kind == ChartKind::Line     ? g.markers
-                                     : g.kind == ChartKind::Radar ? g.radarMarkers
-                                                                  : g.scatterMarkers || s.marker.symbol != MarkerSymbol::Auto;
+                const bool markers = g.kind == ChartKind::Line ? g.markers
+                                     : g.kind == ChartKind::Radar
+                                         ? g.radarMarkers
+                                         : g.scatterMarkers || s.marker.symbol != MarkerSymbol::Auto;
                 if (markers && s.marker.symbol != MarkerSymbol::None) {
                     e.marker = s.marker.symbol == MarkerSymbol::Auto ? AutoMarker(s.index) : s.marker.symbol;
                     e.markerPaint = ctx.ShapePaint(s.marker.shape, e.color, true, e.color, true, 0.75);
@@ -73,6 +71,14 @@ std::vector<Entry> Entries(Ctx& ctx) {
 }
 
 }  // namespace
+
+bool LegendByPoint(const Chart& c) {
+    if (c.groups.empty()) return false;
+    const ChartGroup& first = c.groups[0];
+    return first.varyColors && !first.series.empty() &&
+           (first.kind == ChartKind::Pie || first.kind == ChartKind::Doughnut ||
+            (c.groups.size() == 1 && first.series.size() == 1));
+}
 
 Rect DrawLegend(Ctx& ctx, Rect area) {
     const ChartLegend& l = ctx.chart.legend;

@@ -62,7 +62,8 @@ void DrawLines(Ctx& ctx, const Bound& b, const Rect& plot, bool areas) {
                 for (size_t i = 0; i < n; ++i) {
                     double v = st.hi[si][i];
                     if (std::isnan(v) && !ctx.chart.blanksAsGap) v = stacked ? st.lo[si][i] : 0;
-                    if (std::isnan(v) || (!stacked && i < s.values.size() && std::isnan(s.values[i]) && ctx.chart.blanksAsGap)) {
+                    if (std::isnan(v) ||
+                        (!stacked && i < s.values.size() && std::isnan(s.values[i]) && ctx.chart.blanksAsGap)) {
                         flush();
                         continue;
                     }
@@ -117,7 +118,8 @@ void DrawLines(Ctx& ctx, const Bound& b, const Rect& plot, bool areas) {
                 if (i < st.hi[si].size() && !std::isnan(st.hi[si][i]))
                     top = std::isnan(top) ? st.hi[si][i] : std::max(top, st.hi[si][i]);
             if (std::isnan(top)) continue;
-            const Pt a = At(b, cat.PointPos(g.series[0], i), val.Pos(top)), c = At(b, cat.PointPos(g.series[0], i), base);
+            const Pt a = At(b, cat.PointPos(g.series[0], i), val.Pos(top)),
+                     c = At(b, cat.PointPos(g.series[0], i), base);
             ctx.cv.Line(a.x, a.y, c.x, c.y, Paint::Stroke(0x000000, 0.75));
         }
 }

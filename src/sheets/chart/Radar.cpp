@@ -59,8 +59,9 @@ void DrawRadar(Ctx& ctx, Rect plot, const ChartGroup& g) {
     }
     for (size_t k = 0; k <= rings; ++k) {
         const double v = sc.min + double(k) * sc.major;
-        ctx.cv.Text(cx - 3, cy - radius * (v - sc.min) / (sc.max - sc.min), ctx.Format(v, g.series.empty() ? "General" : g.series[0].valueFormat),
-                    st, HAnchor::End, VAnchor::Middle);
+        ctx.cv.Text(cx - 3, cy - radius * (v - sc.min) / (sc.max - sc.min),
+                    ctx.Format(v, g.series.empty() ? "General" : g.series[0].valueFormat), st, HAnchor::End,
+                    VAnchor::Middle);
     }
     for (const auto& s : g.series) {
         const uint32_t color = g.radarFilled ? ctx.SeriesFill(s) : ctx.SeriesLine(s);
@@ -81,7 +82,8 @@ void DrawRadar(Ctx& ctx, Rect plot, const ChartGroup& g) {
         if (g.radarMarkers && s.marker.symbol != MarkerSymbol::None) {
             const MarkerSymbol sym = s.marker.symbol == MarkerSymbol::Auto ? AutoMarker(s.index) : s.marker.symbol;
             const double size = (s.marker.size > 0 ? s.marker.size : 5) * kPxPerPt + 1;
-            for (auto [x, y] : pts) ctx.cv.Marker(x, y, sym, size, ctx.ShapePaint(s.marker.shape, color, true, color, true, 0.75));
+            for (auto [x, y] : pts)
+                ctx.cv.Marker(x, y, sym, size, ctx.ShapePaint(s.marker.shape, color, true, color, true, 0.75));
         }
     }
 }

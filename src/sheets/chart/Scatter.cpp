@@ -24,8 +24,8 @@ void DrawScatter(Ctx& ctx, const Bound& b, const Rect& plot) {
         std::vector<size_t> index;
         for (size_t i = 0; i < n; ++i) {
             const double y = i < s.values.size() ? s.values[i] : kNoValue;
-            const double x = s.numericCategories ? (i < s.categoryNumbers.size() ? s.categoryNumbers[i] : kNoValue)
-                                                 : double(i + 1);
+            const double x =
+                s.numericCategories ? (i < s.categoryNumbers.size() ? s.categoryNumbers[i] : kNoValue) : double(i + 1);
             if (std::isnan(x) || std::isnan(y)) continue;
             pts.push_back(Pt{xs.Pos(x), ys.Pos(y)});
             index.push_back(i);
@@ -49,8 +49,8 @@ void DrawScatter(Ctx& ctx, const Bound& b, const Rect& plot) {
                 line.fill = false;
                 ctx.cv.Path(LinePath(pts, s.smooth || (g.scatterSmooth && !s.smooth && false)), line);
             }
-            const bool markers = s.marker.symbol != MarkerSymbol::None &&
-                                 (g.scatterMarkers || s.marker.symbol != MarkerSymbol::Auto);
+            const bool markers =
+                s.marker.symbol != MarkerSymbol::None && (g.scatterMarkers || s.marker.symbol != MarkerSymbol::Auto);
             for (size_t k = 0; markers && k < pts.size(); ++k) {
                 const ChartPoint* own = ctx.PointOf(s, index[k]);
                 const ChartMarker& m = own && own->hasMarker ? own->marker : s.marker;

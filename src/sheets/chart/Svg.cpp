@@ -1,30 +1,49 @@
 #include "sheets/chart/Svg.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
 namespace sheets::chart {
 
-std::string Num(double v) {
-    if (!std::isfinite(v)) return "0";
+void AppendNum(std::string& out, double v) {
+    if (!std::isfinite(v)) v = 0;
     // Anything a drawing could mean lies well inside this.
-    if (v > 1e7) v = 1e7;
-    if (v < -1e7) v = -1e7;
-    const long long hundredths = std::llround(v * 100);
-    if (hundredths == 0) return "0";
-    char buf[32];
-    const long long whole = hundredths / 100, frac = std::llabs(hundredths % 100);
-    const char* sign = hundredths < 0 && whole == 0 ? "-" : "";
-    if (frac == 0) std::snprintf(buf, sizeof buf, "%s%lld", sign, whole);
-    else if (frac % 10 == 0) std::snprintf(buf, sizeof buf, "%s%lld.%lld", sign, whole, frac / 10);
-    else std::snprintf(buf, sizeof buf, "%s%lld.%02lld", sign, whole, frac);
-    return buf;
+    v = std::clamp(v, -1e7, 1e7);
+    if (v == std::floor(v) && v > -1e7 && v < 1e7) {  // whole numbers are most coordinates
+        char buf[16];
+        auto r = std::to_chars(buf, buf + sizeof buf, static_cast<long>(v));
+        out.append(buf, r.ptr);
+        return;
+    }
+    long long h = std::llround(v * 100);
+    if (h < 0) {
+        out += '-';
+        h = -h;
+    }
+    char buf[24];
+    auto r = std::to_chars(buf, buf + sizeof buf, h / 100);
+    out.append(buf, r.ptr);
+    const int frac = int(h % 100);
+    if (frac) {
+        out += '.';
+        out += char('0' + frac / 10);
+        if (frac % 10) out += char('0' + frac % 10);
+    }
+}
+
+std::string Num(double v) {
+    std::string s;
+    AppendNum(s, v);
+    return s;
 }
 
 std::string Hex(uint32_t rgb) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "#%06x", rgb & 0xFFFFFF);
-    return buf;
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string s(7, '#');
+    for (int i = 0; i < 6; ++i) s[size_t(6 - i)] = kDigits[(rgb >> (4 * i)) & 0xF];
+    return s;
 }
 
 void AppendSvgText(std::string& out, std::string_view s) {
@@ -55,7 +74,8 @@ void AppendSvgText(std::string& out, std::string_view s) {
             if ((p[i + k] & 0xC0) != 0x80) ok = false;
             else cp = cp << 6 | (p[i + k] & 0x3F);
         }
-        if (ok && ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))))
+        if (ok && ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+                   (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))))
             ok = false;
         // C1 controls and non-characters are shown as spaces too.
         if (ok && (cp >= 0x80 && cp <= 0x9F)) {

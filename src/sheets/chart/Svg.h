@@ -9,6 +9,7 @@ namespace sheets::chart {
 
 // A coordinate or length with at most two decimals ("12", "3.5", "-0.25").
 std::string Num(double v);
+void AppendNum(std::string& out, double v);
 // "#rrggbb".
 std::string Hex(uint32_t rgb);
 // Appends text escaped for element content or a double-quoted attribute.

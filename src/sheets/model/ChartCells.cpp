@@ -1,7 +1,7 @@
 #include "sheets/model/ChartCells.h"
 
-#include <cctype>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <string_view>
 
@@ -73,11 +73,11 @@ bool Parse(const Workbook& wb, std::string_view f, Ref& out) {
 std::vector<const sheets::Cell*> Cells(const Ref& r) {
     std::vector<const sheets::Cell*> out(size_t(r.r2 - r.r1 + 1) * (r.c2 - r.c1 + 1), nullptr);
     const auto& rows = r.sheet->rows;
-    auto it = std::lower_bound(rows.begin(), rows.end(), r.r1, [](const Row& row, uint32_t v) { return row.index < v; });
+    auto it =
+        std::lower_bound(rows.begin(), rows.end(), r.r1, [](const Row& row, uint32_t v) { return row.index < v; });
     for (; it != rows.end() && it->index <= r.r2; ++it)
         for (const auto& c : it->cells)
-            if (c.col >= r.c1 && c.col <= r.c2)
-                out[size_t(it->index - r.r1) * (r.c2 - r.c1 + 1) + (c.col - r.c1)] = &c;
+            if (c.col >= r.c1 && c.col <= r.c2) out[size_t(it->index - r.r1) * (r.c2 - r.c1 + 1) + (c.col - r.c1)] = &c;
     return out;
 }
 

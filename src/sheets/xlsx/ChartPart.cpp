@@ -84,8 +84,8 @@ private:
         const char* target = t_.Val(m, "layoutTarget");
         out.inner = target && std::string_view(target) == "inner";
         auto ok = [](double v) { return v >= 0 && v <= 1; };
-        out.set = ok(out.x) && ok(out.y) && out.w > 0.05 && out.h > 0.05 && out.x + out.w <= 1.01 &&
-                  out.y + out.h <= 1.01;
+        out.set =
+            ok(out.x) && ok(out.y) && out.w > 0.05 && out.h > 0.05 && out.x + out.w <= 1.01 && out.y + out.h <= 1.01;
     }
 
     // A title: rich text, or a reference with its cached text.
@@ -126,7 +126,7 @@ private:
                 continue;
             }
             if (size_t(idx) >= out.size()) out.resize(size_t(idx) + 1);
-            std::string v = t_.At(t_.Child(p, "v")).text;
+            std::string v = t_.Text(t_.Child(p, "v"));
             if (!t_.Child(p, "v")) v.clear();
             if (v.size() > kChartMaxTextBytes) v.resize(kChartMaxTextBytes);
             DecodeEscapes(v);
@@ -138,7 +138,7 @@ private:
         if (!cache) return;
         if (format) {
             const uint32_t f = t_.Child(cache, "formatCode");
-            if (f && !t_.At(f).text.empty()) *format = t_.At(f).text.substr(0, 255);
+            if (f && !t_.Text(f).empty()) *format = t_.Text(f).substr(0, 255);
         }
         const int64_t count = t_.ValInt(cache, "ptCount", 0);
         out.assign(size_t(std::clamp<int64_t>(count, 0, int64_t(kChartMaxPoints))), kNoValue);
@@ -155,8 +155,7 @@ private:
             double d;
             const uint32_t v = t_.Child(p, "v");
             // Huge values would overflow the drawing's arithmetic: they are no numbers to draw.
-            if (v && ParseDouble(t_.At(v).text, d) && std::isfinite(d) && std::fabs(d) < 1e300)
-                out[size_t(idx)] = d;
+            if (v && ParseDouble(t_.Text(v), d) && std::isfinite(d) && std::fabs(d) < 1e300) out[size_t(idx)] = d;
         }
     }
 
@@ -166,7 +165,7 @@ private:
         if (const uint32_t ref = t_.Child(cat, "numRef")) {
             const uint32_t cache = t_.Child(ref, "numCache");
             if (cache) ReadNumbers(cache, s.categoryNumbers, &s.categoryFormat);
-            else s.categoriesRef = t_.At(t_.Child(ref, "f")).text;
+            else s.categoriesRef = t_.Text(t_.Child(ref, "f"));
             s.numericCategories = true;
         } else if (const uint32_t lit = t_.Child(cat, "numLit")) {
             ReadNumbers(lit, s.categoryNumbers, &s.categoryFormat);
@@ -174,13 +173,13 @@ private:
         } else if (const uint32_t sref = t_.Child(cat, "strRef")) {
             const uint32_t cache = t_.Child(sref, "strCache");
             if (cache) ReadStrings(cache, s.categories);
-            else s.categoriesRef = t_.At(t_.Child(sref, "f")).text;
+            else s.categoriesRef = t_.Text(t_.Child(sref, "f"));
         } else if (const uint32_t slit = t_.Child(cat, "strLit")) {
             ReadStrings(slit, s.categories);
         } else if (const uint32_t mref = t_.Child(cat, "multiLvlStrRef")) {
             const uint32_t cache = t_.Child(mref, "multiLvlStrCache");
             if (!cache) {
-                s.categoriesRef = t_.At(t_.Child(mref, "f")).text;
+                s.categoriesRef = t_.Text(t_.Child(mref, "f"));
                 return;
             }
             bool first = true;
@@ -212,7 +211,7 @@ private:
         if (const uint32_t r = t_.Child(val, "numRef")) {
             const uint32_t cache = t_.Child(r, "numCache");
             if (cache) ReadNumbers(cache, out, format);
-            else ref = t_.At(t_.Child(r, "f")).text;
+            else ref = t_.Text(t_.Child(r, "f"));
         } else if (const uint32_t lit = t_.Child(val, "numLit")) {
             ReadNumbers(lit, out, format);
         }
@@ -222,10 +221,12 @@ private:
         if (!m) return;
         if (const char* sym = t_.Val(m, "symbol")) {
             static constexpr std::pair<std::string_view, MarkerSymbol> kSymbols[] = {
-                {"none", MarkerSymbol::None},     {"circle", MarkerSymbol::Circle}, {"square", MarkerSymbol::Square},
-                {"diamond", MarkerSymbol::Diamond}, {"triangle", MarkerSymbol::Triangle}, {"x", MarkerSymbol::X},
-                {"star", MarkerSymbol::Star},     {"dash", MarkerSymbol::Dash},     {"dot", MarkerSymbol::Dot},
-                {"plus", MarkerSymbol::Plus},     {"auto", MarkerSymbol::Auto},     {"picture", MarkerSymbol::Square}};
+                {"none", MarkerSymbol::None},         {"circle", MarkerSymbol::Circle},
+                {"square", MarkerSymbol::Square},     {"diamond", MarkerSymbol::Diamond},
+                {"triangle", MarkerSymbol::Triangle}, {"x", MarkerSymbol::X},
+                {"star", MarkerSymbol::Star},         {"dash", MarkerSymbol::Dash},
+                {"dot", MarkerSymbol::Dot},           {"plus", MarkerSymbol::Plus},
+                {"auto", MarkerSymbol::Auto},         {"picture", MarkerSymbol::Square}};
             for (auto& [k, v] : kSymbols)
                 if (k == sym) out.symbol = v;
         }
@@ -249,9 +250,9 @@ private:
         }
         if (const char* pos = t_.Val(d, "dLblPos")) {
             static constexpr std::pair<std::string_view, LabelPos> kPos[] = {
-                {"ctr", LabelPos::Center}, {"inEnd", LabelPos::InsideEnd}, {"inBase", LabelPos::InsideBase},
-                {"outEnd", LabelPos::OutsideEnd}, {"l", LabelPos::Left}, {"r", LabelPos::Right},
-                {"t", LabelPos::Above}, {"b", LabelPos::Below}, {"bestFit", LabelPos::BestFit}};
+                {"ctr", LabelPos::Center},        {"inEnd", LabelPos::InsideEnd}, {"inBase", LabelPos::InsideBase},
+                {"outEnd", LabelPos::OutsideEnd}, {"l", LabelPos::Left},          {"r", LabelPos::Right},
+                {"t", LabelPos::Above},           {"b", LabelPos::Below},         {"bestFit", LabelPos::BestFit}};
             for (auto& [k, v] : kPos)
                 if (k == pos) out.pos = v;
         }
@@ -276,9 +277,9 @@ private:
                 const uint32_t cache = t_.Child(ref, "strCache");
                 ReadStrings(cache, names);
                 for (auto& n : names) s.name += (s.name.empty() ? "" : " ") + n;
-                if (!cache) s.nameRef = t_.At(t_.Child(ref, "f")).text;
+                if (!cache) s.nameRef = t_.Text(t_.Child(ref, "f"));
             } else if (const uint32_t v = t_.Child(tx, "v")) {
-                s.name = t_.At(v).text.substr(0, kChartMaxTextBytes);
+                s.name = t_.Text(v).substr(0, kChartMaxTextBytes);
                 DecodeEscapes(s.name);
             }
         }
@@ -340,10 +341,12 @@ private:
         const std::string_view grouping = t_.Val(n, "grouping") ? t_.Val(n, "grouping") : "";
         if (grouping == "stacked") g.grouping = Grouping::Stacked;
         else if (grouping == "percentStacked") g.grouping = Grouping::PercentStacked;
-        else if (grouping == "standard") g.grouping = g.kind == ChartKind::Bar ? Grouping::Clustered : Grouping::Standard;
+        else if (grouping == "standard")
+            g.grouping = g.kind == ChartKind::Bar ? Grouping::Clustered : Grouping::Standard;
         else g.grouping = g.kind == ChartKind::Bar ? Grouping::Clustered : Grouping::Standard;
         g.varyColors = t_.ValBool(n, "varyColors", g.kind == ChartKind::Pie || g.kind == ChartKind::Doughnut);
-        if (!t_.Child(n, "varyColors") && g.kind != ChartKind::Pie && g.kind != ChartKind::Doughnut) g.varyColors = false;
+        if (!t_.Child(n, "varyColors") && g.kind != ChartKind::Pie && g.kind != ChartKind::Doughnut)
+            g.varyColors = false;
         g.markers = t_.ValBool(n, "marker", g.kind == ChartKind::Line);
         g.gapWidth = int(std::clamp<int64_t>(t_.ValInt(n, "gapWidth", 150), 0, 500));
         g.overlap = int(std::clamp<int64_t>(t_.ValInt(n, "overlap", 0), -100, 100));
@@ -429,15 +432,19 @@ private:
             const char* v = t_.Val(n, name);
             if (!v) return def;
             std::string_view s(v);
-            return s == "none" ? TickMark::None : s == "in" ? TickMark::In : s == "cross" ? TickMark::Cross : TickMark::Out;
+            return s == "none"    ? TickMark::None
+                   : s == "in"    ? TickMark::In
+                   : s == "cross" ? TickMark::Cross
+                                  : TickMark::Out;
         };
         a.majorTick = tick("majorTickMark", TickMark::Out);
         a.minorTick = tick("minorTickMark", TickMark::None);
         if (const char* v = t_.Val(n, "tickLblPos")) {
             std::string_view s(v);
-            a.tickLabels = s == "none" ? TickLabels::None : s == "low" ? TickLabels::Low
-                           : s == "high"                    ? TickLabels::High
-                                                            : TickLabels::NextTo;
+            a.tickLabels = s == "none"   ? TickLabels::None
+                           : s == "low"  ? TickLabels::Low
+                           : s == "high" ? TickLabels::High
+                                         : TickLabels::NextTo;
         }
         ChartShape sp;
         colors_.ReadShape(t_, t_.Child(n, "spPr"), sp);
@@ -462,9 +469,9 @@ private:
         a.markSkip = uint32_t(std::clamp<int64_t>(t_.ValInt(n, "tickMarkSkip", 0), 0, 1 << 20));
         if (const uint32_t du = t_.Child(n, "dispUnits")) {
             static constexpr std::pair<std::string_view, double> kUnits[] = {
-                {"hundreds", 1e2},  {"thousands", 1e3},  {"tenThousands", 1e4},  {"hundredThousands", 1e5},
-                {"millions", 1e6},  {"tenMillions", 1e7}, {"hundredMillions", 1e8}, {"billions", 1e9},
-                {"trillions", 1e12}};
+                {"hundreds", 1e2},         {"thousands", 1e3}, {"tenThousands", 1e4},
+                {"hundredThousands", 1e5}, {"millions", 1e6},  {"tenMillions", 1e7},
+                {"hundredMillions", 1e8},  {"billions", 1e9},  {"trillions", 1e12}};
             if (const char* u = t_.Val(du, "builtInUnit")) {
                 for (auto& [k, v] : kUnits)
                     if (k == u) a.displayUnit = v;
@@ -483,7 +490,7 @@ private:
         ReadLayout(t_.Child(plot, "layout"), c_.plotLayout);
         colors_.ReadShape(t_, t_.Child(plot, "spPr"), c_.plotArea);
         for (uint32_t n = t_.First(plot); n; n = t_.Next(n)) {
-            const std::string& name = t_.At(n).name;
+            const std::string_view name = t_.At(n).name;
             if (name == "catAx") ReadAxis(n, AxisKind::Category);
             else if (name == "valAx") ReadAxis(n, AxisKind::Value);
             else if (name == "dateAx") ReadAxis(n, AxisKind::Date);
@@ -559,7 +566,7 @@ Chart ReadChartExPart(const Package& pkg, const std::string& part) {
     while (title && !stack.empty() && text.size() < kChartMaxTextBytes) {
         const uint32_t n = stack.back();
         stack.pop_back();
-        if (tree.Is(n, "t") || tree.Is(n, "v")) text += tree.At(n).text;
+        if (tree.Is(n, "t") || tree.Is(n, "v")) text += tree.Text(n);
         std::vector<uint32_t> kids;
         for (uint32_t k = tree.First(n); k; k = tree.Next(k)) kids.push_back(k);
         stack.insert(stack.end(), kids.rbegin(), kids.rend());

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <string_view>
 
-
 namespace sheets::xlsx {
 
 namespace {
@@ -91,10 +90,10 @@ uint32_t Mix(uint32_t a, uint32_t b, double f) {  // f of a, 1 - f of b
 constexpr struct {
     const char* name;
     uint32_t rgb;
-} kPresets[] = {{"black", 0x000000}, {"white", 0xFFFFFF}, {"red", 0xFF0000},    {"green", 0x008000},
-                {"blue", 0x0000FF},  {"yellow", 0xFFFF00}, {"gray", 0x808080},  {"grey", 0x808080},
-                {"orange", 0xFFA500}, {"purple", 0x800080}, {"cyan", 0x00FFFF}, {"magenta", 0xFF00FF},
-                {"navy", 0x000080},  {"lime", 0x00FF00},  {"silver", 0xC0C0C0}, {"brown", 0xA52A2A}};
+} kPresets[] = {{"black", 0x000000},  {"white", 0xFFFFFF},  {"red", 0xFF0000},    {"green", 0x008000},
+                {"blue", 0x0000FF},   {"yellow", 0xFFFF00}, {"gray", 0x808080},   {"grey", 0x808080},
+                {"orange", 0xFFA500}, {"purple", 0x800080}, {"cyan", 0x00FFFF},   {"magenta", 0xFF00FF},
+                {"navy", 0x000080},   {"lime", 0x00FF00},   {"silver", 0xC0C0C0}, {"brown", 0xA52A2A}};
 
 LineDash DashOf(std::string_view v) {
     if (v == "dot" || v == "sysDot") return v == "dot" ? LineDash::Dot : LineDash::SysDot;
@@ -121,7 +120,7 @@ DrawingColors::DrawingColors(const std::vector<uint32_t>& scheme) : scheme_(kOff
 
 bool DrawingColors::Read(const XmlTree& t, uint32_t parent, Color& color, double& alpha) const {
     for (uint32_t n = t.First(parent); n; n = t.Next(n)) {
-        const std::string& name = t.At(n).name;
+        const std::string_view name = t.At(n).name;
         uint32_t rgb = 0;
         bool ok = false;
         if (name == "srgbClr") {
@@ -131,8 +130,8 @@ bool DrawingColors::Read(const XmlTree& t, uint32_t parent, Color& color, double
             const char* v = t.AttrOf(n, "val");
             std::string_view s = v ? v : "";
             static constexpr std::pair<std::string_view, int> kNames[] = {
-                {"dk1", 0},     {"lt1", 1},     {"dk2", 2},     {"lt2", 3},     {"tx1", 0},     {"bg1", 1},
-                {"tx2", 2},     {"bg2", 3},     {"accent1", 4}, {"accent2", 5}, {"accent3", 6}, {"accent4", 7},
+                {"dk1", 0},     {"lt1", 1},     {"dk2", 2},     {"lt2", 3},      {"tx1", 0},     {"bg1", 1},
+                {"tx2", 2},     {"bg2", 3},     {"accent1", 4}, {"accent2", 5},  {"accent3", 6}, {"accent4", 7},
                 {"accent5", 8}, {"accent6", 9}, {"hlink", 10},  {"folHlink", 11}};
             for (auto& [k, i] : kNames)
                 if (s == k) {
@@ -183,7 +182,7 @@ bool DrawingColors::Read(const XmlTree& t, uint32_t parent, Color& color, double
         if (!ok) continue;
         double a = 1, lumMod = 1, lumOff = 0;
         for (uint32_t m = t.First(n); m; m = t.Next(m)) {
-            const std::string& mn = t.At(m).name;
+            const std::string_view mn = t.At(m).name;
             const double f = Fraction(t, m);
             if (mn == "lumMod") lumMod = f;
             else if (mn == "lumOff") lumOff = f;
@@ -211,7 +210,7 @@ void DrawingColors::ReadLine(const XmlTree& t, uint32_t ln, ChartLine& out) cons
         if (ParseDouble(w, d) && std::isfinite(d) && d >= 0) out.width = std::min(d / 12700, 50.0);
     }
     for (uint32_t n = t.First(ln); n; n = t.Next(n)) {
-        const std::string& name = t.At(n).name;
+        const std::string_view name = t.At(n).name;
         if (name == "noFill") {
             out.none = true;
         } else if (name == "solidFill") {
@@ -231,7 +230,7 @@ void DrawingColors::ReadLine(const XmlTree& t, uint32_t ln, ChartLine& out) cons
 void DrawingColors::ReadShape(const XmlTree& t, uint32_t spPr, ChartShape& out) const {
     if (!spPr) return;
     for (uint32_t n = t.First(spPr); n; n = t.Next(n)) {
-        const std::string& name = t.At(n).name;
+        const std::string_view name = t.At(n).name;
         if (name == "noFill") {
             out.fill = ChartShape::Fill::None;
         } else if (name == "solidFill") {
@@ -292,9 +291,10 @@ void DrawingColors::ReadRich(const XmlTree& t, uint32_t rich, ChartText& out) co
             ChartRun cr;
             cr.font = paraFont;
             ReadFont(t, t.Child(r, "rPr"), cr.font);
-            cr.text = t.At(t.Child(r, "t")).text;
+            cr.text = t.Text(t.Child(r, "t"));
             if (!t.Child(r, "t")) cr.text.clear();
-            if (bytes + cr.text.size() > kChartMaxTextBytes) cr.text.resize(kChartMaxTextBytes - std::min(bytes, kChartMaxTextBytes));
+            if (bytes + cr.text.size() > kChartMaxTextBytes)
+                cr.text.resize(kChartMaxTextBytes - std::min(bytes, kChartMaxTextBytes));
             bytes += cr.text.size();
             if (!cr.text.empty()) out.runs.push_back(std::move(cr));
         }

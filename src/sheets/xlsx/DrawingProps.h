@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sheets/model/Chart.h"
+#include "sheets/xlsx/Xml.h"
 #include "sheets/xlsx/XmlTree.h"
 
 namespace sheets::xlsx {

@@ -1,76 +1,105 @@
 #include "sheets/xlsx/XmlTree.h"
 
+#include <pugixml.hpp>
+
+#include <algorithm>
 #include <cmath>
 
+#include "sheets/Errors.h"
 #include "sheets/xlsx/Package.h"
+#include "sheets/xlsx/Xml.h"
 
 namespace sheets::xlsx {
 
-class TreeBuilder final : public SaxHandler {
-public:
-    explicit TreeBuilder(XmlTree& t) : t_(t) {
-        t_.nodes_.clear();
-        t_.nodes_.emplace_back();
-        t_.truncated = false;
-        wantText = true;
-    }
+namespace {
 
-    void Start(std::string_view name, Attrs a) override {
-        if (t_.nodes_.size() >= XmlTree::kMaxNodes) {
-            t_.truncated = true;
-            finished = true;
-            wantText = false;
-            return;
-        }
-        const uint32_t id = uint32_t(t_.nodes_.size());
-        XmlTree::Node& n = t_.nodes_.emplace_back();
-        n.name = std::string(name);
-        for (size_t i = 0; a && a[i] && a[i + 1]; i += 2) n.attrs.emplace_back(LocalName(a[i]), a[i + 1]);
-        n.parent = cur_;
-        XmlTree::Node& p = t_.nodes_[cur_];
-        if (last_.size() <= cur_) last_.resize(cur_ + 1, 0);
-        if (last_[cur_]) t_.nodes_[last_[cur_]].next = id;
-        else p.firstChild = id;
-        last_[cur_] = id;
-        cur_ = id;
-    }
-    void End(std::string_view) override {
-        if (finished) return;
-        cur_ = t_.nodes_[cur_].parent;
-    }
-    void Text(std::string_view text) override {
-        if (finished || cur_ == 0) return;
-        // Whitespace between elements is no one's text.
-        if (t_.nodes_[cur_].firstChild) return;
-        if (textBytes_ + text.size() > XmlTree::kMaxTextBytes) {
-            t_.truncated = true;
-            finished = true;
-            wantText = false;
-            return;
-        }
-        textBytes_ += text.size();
-        t_.nodes_[cur_].text.append(text);
-    }
+constexpr unsigned kOptions = pugi::parse_default | pugi::parse_doctype | pugi::parse_ws_pcdata_single;
 
-private:
-    XmlTree& t_;
-    uint32_t cur_ = 0;
-    std::vector<uint32_t> last_;  // the last child added to each node
-    size_t textBytes_ = 0;
-};
+pugi::xml_node NodeOf(const XmlTree::Node& n) {
+    return pugi::xml_node(static_cast<pugi::xml_node_struct*>(const_cast<void*>(n.element)));
+}
+
+}  // namespace
+
+XmlTree::XmlTree() = default;
+XmlTree::~XmlTree() = default;
 
 void XmlTree::Read(const Package& pkg, const std::string& part) {
-    TreeBuilder b(*this);
-    pkg.Parse(part, b);
+    std::string bytes;
+    pkg.Zip().Stream(part, [&](const char* p, size_t n) {
+        if (bytes.size() + n > kMaxBytes) {
+            truncated = true;
+            return false;
+        }
+        bytes.append(p, n);
+        return true;
+    });
+    if (truncated) throw Error("The workbook is damaged (" + part + " is too large)");
+    ReadXml(bytes, part);
 }
 
 void XmlTree::ReadXml(std::string_view xml, const std::string& name) {
-    TreeBuilder b(*this);
-    ParseXml(xml, b, name);
+    nodes_.clear();
+    truncated = false;
+    if (xml.size() > kMaxBytes) throw Error("The workbook is damaged (" + name + " is too large)");
+    doc_ = std::make_unique<pugi::xml_document>();
+    const pugi::xml_parse_result r = doc_->load_buffer(xml.data(), xml.size(), kOptions, pugi::encoding_auto);
+    if (!r) throw Error("The workbook is damaged (" + name + ": " + r.description() + ")");
+    for (const pugi::xml_node n : doc_->children())
+        if (n.type() == pugi::node_doctype)
+            throw Error("The workbook is unsafe to read (" + name + " declares a document type)");
+    Build(xml.size());
+}
+
+void XmlTree::Build(size_t bytes) {
+    // An element takes a dozen bytes or more of a chart part.
+    nodes_.reserve(std::min(bytes / 12 + 16, kMaxNodes));
+    nodes_.push_back(Node{{}, doc_->internal_object(), 0, 0, 0});
+    // Depth first without recursion: nesting depth is the document's to choose.
+    std::vector<uint32_t> last(1, 0);  // the last child added, by node
+    pugi::xml_node n = doc_->first_child();
+    uint32_t parent = 0;
+    while (n) {
+        bool descend = false;
+        if (n.type() == pugi::node_element) {
+            if (nodes_.size() >= kMaxNodes) {
+                truncated = true;
+                return;
+            }
+            const uint32_t id = uint32_t(nodes_.size());
+            nodes_.push_back(Node{LocalName(n.name()), n.internal_object(), parent, 0, 0});
+            last.push_back(0);
+            if (last[parent]) nodes_[last[parent]].next = id;
+            else nodes_[parent].firstChild = id;
+            last[parent] = id;
+            if (n.first_child()) {
+                descend = true;
+                parent = id;
+            }
+        }
+        if (descend) {
+            n = n.first_child();
+            continue;
+        }
+        while (!n.next_sibling()) {
+            n = n.parent();
+            if (!n || n == *doc_) return;
+            parent = nodes_[parent].parent;
+        }
+        n = n.next_sibling();
+    }
+}
+
+std::string XmlTree::Text(uint32_t n) const {
+    if (!n || n >= nodes_.size() || nodes_[n].firstChild) return {};
+    std::string s;
+    for (const pugi::xml_node c : NodeOf(nodes_[n]).children())
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) s += c.value();
+    return s;
 }
 
 uint32_t XmlTree::Child(uint32_t n, std::string_view name) const {
-    if (!n) return 0;
+    if (!n || n >= nodes_.size()) return 0;
     for (uint32_t c = nodes_[n].firstChild; c; c = nodes_[c].next)
         if (nodes_[c].name == name) return c;
     return 0;
@@ -86,9 +115,9 @@ uint32_t XmlTree::Path(uint32_t n, std::string_view path) const {
 }
 
 const char* XmlTree::AttrOf(uint32_t n, std::string_view name) const {
-    if (!n) return nullptr;
-    for (const auto& [k, v] : nodes_[n].attrs)
-        if (k == name) return v.c_str();
+    if (!n || n >= nodes_.size()) return nullptr;
+    for (const pugi::xml_attribute a : NodeOf(nodes_[n]).attributes())
+        if (LocalName(a.name()) == name) return a.value();
     return nullptr;
 }
 
