@@ -10,14 +10,14 @@ them out on one page with the workbook's name under each, and has headless
 Chromium (bench/bootstrap installs it) take a screenshot of that page."""
 import html, pathlib, re, subprocess, sys, tempfile
 
-DEFAULT = """chart_column01 chart_column04 chart_bar01 chart_bar04 chart_bar05 chart_bar24
-chart_line01 chart_line02 chart_line05 chart_area01 chart_area02 chart_area04
-chart_pie01 chart_pie02 chart_pie05 chart_doughnut01 chart_doughnut06 chart_scatter01
-chart_scatter03 chart_scatter05 chart_scatter07 chart_radar01 chart_radar02 chart_radar03
-chart_combined01 chart_combined05 chart_data_labels01 chart_axis17 chart_date01 chart_font01
-chart_format01 chart_gradient01 chart_legend01 chart_title01 chart_up_down_bars01 chartsheet01""".split()
+DEFAULT = """chart_column01 chart_column02 chart_column03 chart_bar01 chart_bar09 chart_bar10
+chart_line01 chart_line03 chart_line05 chart_area01 chart_area02 chart_area03
+chart_pie01 chart_doughnut01 chart_doughnut06 chart_scatter01 chart_scatter03 chart_scatter04
+chart_radar01 chart_radar03 chart_column04 chart_clustered01 chart_axis17 chart_axis08
+chart_axis18 chart_date01 chart_data_labels21 chart_display_units02 chart_gridlines05 chart_chartarea01
+chart_font01 chart_layout01 chart_bar16 chart_combined01 chart_axis03 chartsheet01""".split()
 
-CELL_W, CELL_H, COLS = 480, 310, 5
+CELL_W, CELL_H, COLS = 480, 310, 6
 
 
 def main():

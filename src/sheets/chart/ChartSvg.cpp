@@ -117,14 +117,19 @@ void AppendChartSvg(std::string& out, const Chart& c, int width, int height, boo
     // Text in the chart's usual size says nothing of its size.
     ctx.cv.defaultPx = ctx.Base().px;
     out += " font-family=\"Calibri,Carlito,Arial,sans-serif\" font-size=\"" + Num(ctx.cv.defaultPx) + "\">";
-    // Series whose names the picture does not show (no legend, or a legend
-    // of points) are named in the description, for readers and search.
-    if (c.unsupported.empty() && (!c.legend.present || LegendByPoint(c))) {
+    // Series whose names the picture does not show (no legend, a legend of
+    // points, or entries deleted from it) are named in the description, for
+    // readers and search.
+    if (c.unsupported.empty()) {
+        const bool none = !c.legend.present || LegendByPoint(c);
+        const auto& gone = c.legend.deletedEntries;
         std::string names;
         size_t count = 0;
         for (const auto& g : c.groups)
             for (const auto& s : g.series)
-                if (!s.name.empty() && count++ < 64) names += (names.empty() ? "" : "; ") + s.name;
+                if (!s.name.empty() && (none || std::find(gone.begin(), gone.end(), s.index) != gone.end()) &&
+                    count++ < 64)
+                    names += (names.empty() ? "" : "; ") + s.name;
         if (!names.empty()) {
             out += "<desc>Series: ";
             AppendSvgText(out, names);

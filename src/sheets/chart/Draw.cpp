@@ -96,7 +96,7 @@ std::string LabelText(Ctx& ctx, const ChartLabels& l, const ChartSeries& s, size
     std::string out;
     auto add = [&](const std::string& part) {
         if (part.empty()) return;
-        if (!out.empty()) out += ", ";
+        if (!out.empty()) out += l.separator;
         out += part;
     };
     if (l.seriesName) add(s.name);

@@ -84,6 +84,7 @@ struct ChartLabels {
     bool value = false, category = false, percent = false, seriesName = false;
     LabelPos pos = LabelPos::Auto;
     std::string numFmt;  // empty: the values' format
+    std::string separator = ", ";
     ChartFont font;
 };
 

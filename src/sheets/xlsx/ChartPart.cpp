@@ -248,6 +248,7 @@ private:
                 !(t_.AttrOf(nf, "sourceLinked") && std::strcmp(t_.AttrOf(nf, "sourceLinked"), "1") == 0))
                 out.numFmt = std::string(code).substr(0, 255);
         }
+        if (const uint32_t sep = t_.Child(d, "separator")) out.separator = t_.Text(sep).substr(0, 16);
         if (const char* pos = t_.Val(d, "dLblPos")) {
             static constexpr std::pair<std::string_view, LabelPos> kPos[] = {
                 {"ctr", LabelPos::Center},        {"inEnd", LabelPos::InsideEnd}, {"inBase", LabelPos::InsideBase},
