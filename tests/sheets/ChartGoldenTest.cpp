@@ -198,14 +198,43 @@ TEST(ChartPage, ChartsSitAtTheirAnchorsAndChartSheetsShowTheirs) {
     EXPECT_EQ(page, sheets::RenderHtml(fixtures::Load(bytes), {}));
 }
 
+std::string Rels(const std::string& type, const std::string& target) {
+    return R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+           R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/)" +
+           type + R"(" Target=")" + target + R"("/></Relationships>)";
+}
+
+TEST(ChartPage, NewerChartKindsKeepTheirPlaceAndTitle) {
+    // A waterfall chart: only a choice of the drawing's alternate content
+    // names it; the fallback is a text box.
+    const std::string sheet = fixtures::SheetXml("", "", R"(<drawing r:id="rId1"/>)");
+    const std::string drawing =
+        R"(<xdr:wsDr xmlns:xdr="x" xmlns:a="a" xmlns:mc="mc" xmlns:cx="cx" xmlns:r="r"><xdr:oneCellAnchor>)"
+        R"(<xdr:from><xdr:col>1</xdr:col><xdr:colOff>0</xdr:colOff><xdr:row>2</xdr:row><xdr:rowOff>0</xdr:rowOff></xdr:from>)"
+        R"(<xdr:ext cx="3048000" cy="1905000"/><mc:AlternateContent><mc:Choice Requires="cx1"><xdr:graphicFrame>)"
+        R"(<xdr:xfrm><a:off x="0" y="0"/><a:ext cx="0" cy="0"/></xdr:xfrm><a:graphic><a:graphicData>)"
+        R"(<cx:chart r:id="rId1"/></a:graphicData></a:graphic></xdr:graphicFrame></mc:Choice><mc:Fallback>)"
+        R"(<xdr:sp><xdr:txBody><a:p><a:r><a:t>This chart isn't available</a:t></a:r></a:p></xdr:txBody></xdr:sp>)"
+        R"(</mc:Fallback></mc:AlternateContent><xdr:clientData/></xdr:oneCellAnchor></xdr:wsDr>)";
+    const std::string chartEx =
+        R"(<cx:chartSpace xmlns:cx="cx" xmlns:a="a"><cx:chart><cx:title><cx:tx><cx:txData><cx:v>Cash flow</cx:v>)"
+        R"(</cx:txData></cx:tx></cx:title></cx:chart></cx:chartSpace>)";
+    const std::string bytes =
+        fixtures::Package(sheet, "", "",
+                          {{"xl/worksheets/_rels/sheet1.xml.rels", Rels("drawing", "../drawings/d1.xml")},
+                           {"xl/drawings/d1.xml", drawing},
+                           {"xl/drawings/_rels/d1.xml.rels", Rels("chartEx", "../charts/chartEx1.xml")},
+                           {"xl/charts/chartEx1.xml", chartEx}});
+    const std::string page = sheets::RenderHtml(fixtures::Load(bytes), {});
+    // 320 x 200 px from the anchor's extent, not the frame's empty one.
+    EXPECT_NE(page.find(R"(role="img" aria-label="Cash flow" width="320" height="200")"), std::string::npos);
+    EXPECT_NE(page.find("chart not shown"), std::string::npos);
+    EXPECT_NE(page.find(">Cash flow</text>"), std::string::npos);
+}
+
 TEST(ChartPage, MissingCachesAreTakenFromTheCells) {
     // The chart part names its ranges but caches nothing, as some writers leave it.
-    const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
-    auto rels = [&](const std::string& type, const std::string& target) {
-        return R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-               R"(<Relationship Id="rId1" Type=")" +
-               rel + type + R"(" Target=")" + target + R"("/></Relationships>)";
-    };
+    auto rels = [](const std::string& type, const std::string& target) { return Rels(type, target); };
     const std::string sheet = fixtures::SheetXml(
         R"(<row r="1"><c r="A1" t="inlineStr"><is><t>Spring</t></is></c><c r="B1"><v>3</v></c></row>)"
         R"(<row r="2"><c r="A2" t="inlineStr"><is><t>Autumn</t></is></c><c r="B2"><v>7</v></c></row>)"

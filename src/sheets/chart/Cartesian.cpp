@@ -499,7 +499,17 @@ void Layout::Run() {
             double need = v.labelExtent + TitleExtent(v) + 2;
             if (v.category && v.labelSource && !v.labelSource->outerCategories.empty())
                 need += v.labelStyle.LineHeight() + 2;
-            const bool far = v.secondary || v.A().crosses == Crosses::Max;
+            // An axis sits at the far side when it crosses its partner at the
+            // partner's end, which a reversed partner moves to the other side.
+            bool far = v.A().crosses == Crosses::Max;
+            for (const auto& b : bound_) {
+                const AxisView* other = b.cat == &v ? b.val : b.val == &v ? b.cat : nullptr;
+                if (other) {
+                    far = far != other->A().reversed;
+                    break;
+                }
+            }
+            if (v.secondary && !v.axis) far = true;
             if (v.A().tickLabels == TickLabels::High) {
                 (v.vertical ? right : top) = std::max(v.vertical ? right : top, need);
             } else if (v.vertical) {
