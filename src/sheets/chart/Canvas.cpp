@@ -64,6 +64,10 @@ double TextWidth(std::string_view s, const TextStyle& style) {
 
 std::vector<std::string> WrapText(std::string_view text, const TextStyle& style, double width, size_t maxLines) {
     std::vector<std::string> lines;
+    if (text.find('\n') == std::string_view::npos && (maxLines <= 1 || TextWidth(text, style) <= width)) {
+        lines.emplace_back(text);  // the usual case: one line that fits
+        return lines;
+    }
     if (maxLines == 0) maxLines = 1;
     size_t start = 0;
     while (start <= text.size()) {
@@ -180,14 +184,14 @@ void Canvas::Circle(double cx, double cy, double r, const Paint& p) {
 }
 
 void Canvas::Text(double x, double y, std::string_view text, const TextStyle& s, HAnchor h, VAnchor v, double rotate) {
-    Runs(x, y, {{std::string(text), s}}, h, v, rotate);
+    Open(x, y, s.px, h, v, rotate);
+    Font(s);
+    out_ += '>';
+    AppendSvgText(out_, text);
+    out_ += "</text>";
 }
 
-void Canvas::Runs(double x, double y, const std::vector<std::pair<std::string, TextStyle>>& runs, HAnchor h, VAnchor v,
-                  double rotate) {
-    if (runs.empty()) return;
-    double px = 0;
-    for (const auto& r : runs) px = std::max(px, r.second.px);
+void Canvas::Open(double x, double y, double px, HAnchor h, VAnchor v, double rotate) {
     // Baseline from the box edge: ascent about 0.75, descent 0.25 of the size.
     const double dy = v == VAnchor::Top ? px * 0.8 : v == VAnchor::Middle ? px * 0.35 : -px * 0.22;
     out_ += "<text";
@@ -199,6 +203,14 @@ void Canvas::Runs(double x, double y, const std::vector<std::pair<std::string, T
     }
     if (h == HAnchor::Middle) out_ += " text-anchor=\"middle\"";
     else if (h == HAnchor::End) out_ += " text-anchor=\"end\"";
+}
+
+void Canvas::Runs(double x, double y, const std::vector<std::pair<std::string, TextStyle>>& runs, HAnchor h, VAnchor v,
+                  double rotate) {
+    if (runs.empty()) return;
+    double px = 0;
+    for (const auto& r : runs) px = std::max(px, r.second.px);
+    Open(x, y, px, h, v, rotate);
     const TextStyle& first = runs.front().second;
     Font(first);
     out_ += ">";

@@ -80,6 +80,8 @@ public:
 private:
     void Attrs(const Paint& p, bool fillable = true);
     void Num(const char* name, double v);
+    // "<text" with the place and anchor, attributes still open.
+    void Open(double x, double y, double px, HAnchor h, VAnchor v, double rotate);
     void Font(const TextStyle& s);
     std::string& out_;
 };

@@ -25,30 +25,38 @@ XmlTree::XmlTree() = default;
 XmlTree::~XmlTree() = default;
 
 void XmlTree::Read(const Package& pkg, const std::string& part) {
-    std::string bytes;
+    buffer_.clear();
+    truncated = false;
     pkg.Zip().Stream(part, [&](const char* p, size_t n) {
-        if (bytes.size() + n > kMaxBytes) {
+        if (buffer_.size() + n > kMaxBytes) {
             truncated = true;
             return false;
         }
-        bytes.append(p, n);
+        buffer_.append(p, n);
         return true;
     });
     if (truncated) throw Error("The workbook is damaged (" + part + " is too large)");
-    ReadXml(bytes, part);
+    // Parsed where it lies: the tree's names and texts point into it.
+    Parse(buffer_.data(), buffer_.size(), part, true);
 }
 
 void XmlTree::ReadXml(std::string_view xml, const std::string& name) {
+    if (xml.size() > kMaxBytes) throw Error("The workbook is damaged (" + name + " is too large)");
+    Parse(xml.data(), xml.size(), name, false);
+}
+
+void XmlTree::Parse(const char* data, size_t size, const std::string& name, bool inPlace) {
     nodes_.clear();
     truncated = false;
-    if (xml.size() > kMaxBytes) throw Error("The workbook is damaged (" + name + " is too large)");
     doc_ = std::make_unique<pugi::xml_document>();
-    const pugi::xml_parse_result r = doc_->load_buffer(xml.data(), xml.size(), kOptions, pugi::encoding_auto);
+    const pugi::xml_parse_result r =
+        inPlace ? doc_->load_buffer_inplace(const_cast<char*>(data), size, kOptions, pugi::encoding_auto)
+                : doc_->load_buffer(data, size, kOptions, pugi::encoding_auto);
     if (!r) throw Error("The workbook is damaged (" + name + ": " + r.description() + ")");
     for (const pugi::xml_node n : doc_->children())
         if (n.type() == pugi::node_doctype)
             throw Error("The workbook is unsafe to read (" + name + " declares a document type)");
-    Build(xml.size());
+    Build(size);
 }
 
 void XmlTree::Build(size_t bytes) {

@@ -61,7 +61,9 @@ public:
     bool Is(uint32_t n, std::string_view name) const { return n && n < nodes_.size() && nodes_[n].name == name; }
 
 private:
+    void Parse(const char* data, size_t size, const std::string& name, bool inPlace);
     void Build(size_t bytes);
+    std::string buffer_;  // a part read from the package, parsed in place
     std::unique_ptr<pugi::xml_document> doc_;
     std::vector<Node> nodes_;
 };
