@@ -8,6 +8,9 @@
 #include "sheets/chart/ChartSvg.h"
 #include "sheets/model/Chart.h"
 #include "sheets/xlsx/ChartPart.h"
+#include "sheets/xlsx/Drawing.h"
+#include "sheets/xlsx/Package.h"
+#include "xlsx_fixtures.h"
 
 namespace {
 
@@ -188,6 +191,51 @@ TEST(ChartBadInput, DeepNestingAndHugePartsStayBounded) {
     const auto d = ReadChartXml(Part(many), {});
     EXPECT_NE(d.note.find("too large"), std::string::npos);
     EXPECT_LT(Svg(d).size(), 1u << 20);
+}
+
+TEST(ChartBadInput, WideDateAxesAndManySpokesDrawABoundedPicture) {
+    // Two dates a few centuries apart: a tick a day would be a hundred thousand.
+    const std::string dates =
+        "<c:lineChart>" +
+        Series("A", Points({{0, "1"}, {1, "2"}}, 2),
+               "<c:cat><c:numRef><c:numCache><c:formatCode>yyyy-mm-dd</c:formatCode>" +
+                   Points({{0, "1"}, {1, "99990"}}, 2) + "</c:numCache></c:numRef></c:cat>") +
+        R"(<c:axId val="1"/><c:axId val="2"/></c:lineChart><c:dateAx><c:axId val="1"/><c:majorGridlines/></c:dateAx>)";
+    const std::string svg = Svg(ReadChartXml(Part(dates), {}));
+    EXPECT_NE(svg.find(">1900-01-01</text>"), std::string::npos);
+    EXPECT_LT(svg.size(), 256u << 10);
+    // A radar of thousands of spokes.
+    std::string pts = R"(<c:ptCount val="4000"/>)";
+    for (int i = 0; i < 4000; ++i)
+        pts += "<c:pt idx=\"" + std::to_string(i) + "\"><c:v>" + std::to_string(i % 9) + "</c:v></c:pt>";
+    const std::string radar = Svg(ReadChartXml(Part("<c:radarChart>" + Series("R", pts) + "</c:radarChart>"), {}));
+    EXPECT_FALSE(Placeholder(radar));
+    EXPECT_LT(radar.size(), 1u << 20);
+}
+
+TEST(ChartBadInput, ChartsCountAgainstTheWorkbooksMemoryLimit) {
+    // Many anchors may name one part; past the budget they are placeholders.
+    std::string anchors;
+    for (int i = 0; i < 50; ++i)
+        anchors += R"(<xdr:oneCellAnchor><xdr:from><xdr:col>0</xdr:col><xdr:row>0</xdr:row></xdr:from>)"
+                   R"(<xdr:ext cx="952500" cy="952500"/><xdr:graphicFrame><a:graphic><a:graphicData>)"
+                   R"(<c:chart r:id="rId1"/></a:graphicData></a:graphic></xdr:graphicFrame></xdr:oneCellAnchor>)";
+    const std::string bytes = fixtures::Zip(
+        {{"xl/drawings/d.xml",
+          R"(<xdr:wsDr xmlns:xdr="x" xmlns:a="a" xmlns:c="c" xmlns:r="r">)" + anchors + "</xdr:wsDr>"},
+         {"xl/drawings/_rels/d.xml.rels",
+          R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+          R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/chart" )"
+          R"(Target="../charts/c.xml"/></Relationships>)"},
+         {"xl/charts/c.xml", Part("<c:barChart>" + Series("A", Points({{0, "1"}, {1, "2"}}, 2)) + "</c:barChart>")}});
+    sheets::xlsx::Package pkg(bytes);
+    sheets::Sheet sheet;
+    uint64_t budget = 20 * sizeof(sheets::Chart);
+    sheets::xlsx::ParseDrawing(pkg, "xl/drawings/d.xml", sheet, budget, {});
+    ASSERT_EQ(sheet.charts.size(), 50u);
+    EXPECT_TRUE(sheet.charts.front()->unsupported.empty());
+    EXPECT_EQ(sheet.charts.back()->unsupported, "too large");
+    EXPECT_NE(Svg(*sheet.charts.back()).find("exceed the memory limit"), std::string::npos);
 }
 
 }  // namespace

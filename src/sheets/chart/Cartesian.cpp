@@ -14,6 +14,14 @@ constexpr uint32_t kAxisGray = 0x868686;
 constexpr double kTick = 5;  // px
 constexpr size_t kMaxTicks = 1000;
 
+// Every how many categories a tick mark or gridline is drawn: as the part
+// says, else as the labels go, and never more than a page can use.
+size_t CategoryStep(const AxisView& v) {
+    size_t step = std::max<size_t>(1, v.A().markSkip ? v.A().markSkip : v.labelStep);
+    while (v.count / step > kMaxTicks) step *= 2;
+    return step;
+}
+
 bool Xy(const ChartGroup& g) { return g.kind == ChartKind::Scatter || g.kind == ChartKind::Bubble; }
 
 size_t PointCount(const ChartSeries& s) {
@@ -350,10 +358,11 @@ void Layout::DrawGrid(const Rect& plot) {
             d.clear();
         }
         if (!a.majorGrid || !ctx_.LinePaint(a.gridLine, kAxisGray, 0.75, true, major)) continue;
-        if (v.category) {
-            const size_t n = v.dates ? size_t(v.dateSpan) : v.count;
-            const size_t step = std::max<size_t>(1, a.markSkip ? a.markSkip : v.labelStep);
-            for (size_t i = 0; i <= n; i += step) line(v.between ? v.CatPos(double(i) - 0.5) : v.CatPos(double(i)));
+        if (v.dates) {
+            for (const auto& t : v.ticks) line(v.CatPos(t.first - (v.between ? 0.5 : 0)));
+        } else if (v.category) {
+            for (size_t i = 0, step = CategoryStep(v); i <= v.count; i += step)
+                line(v.between ? v.CatPos(double(i) - 0.5) : v.CatPos(double(i)));
         } else {
             for (const auto& t : v.ticks) line(v.Pos(t.first));
         }
@@ -428,11 +437,11 @@ void Layout::DrawAxis(const AxisView& v, const Rect& plot) {
                 AppendNum(d, c + s * out);
             }
         };
-        if (v.category) {
-            const size_t n = v.dates ? size_t(v.dateSpan) : v.count;
-            const size_t step = std::max<size_t>(1, a.markSkip ? a.markSkip : v.labelStep);
-            if (n / step <= kMaxTicks)
-                for (size_t i = 0; i <= n; i += step) tick(v.between ? v.CatPos(double(i) - 0.5) : v.CatPos(double(i)));
+        if (v.dates) {
+            for (const auto& t : v.ticks) tick(v.CatPos(t.first - (v.between ? 0.5 : 0)));
+        } else if (v.category) {
+            for (size_t i = 0, step = CategoryStep(v); i <= v.count; i += step)
+                tick(v.between ? v.CatPos(double(i) - 0.5) : v.CatPos(double(i)));
         } else {
             for (const auto& t : v.ticks) tick(v.Pos(t.first));
         }

@@ -138,10 +138,11 @@ void AppendChartSvg(std::string& out, const Chart& c, int width, int height, boo
     }
     std::string why;
     if (!c.unsupported.empty()) {
-        why = c.unsupported == "damaged"   ? "the chart part cannot be read"
-              : c.unsupported == "missing" ? "the chart part is missing"
-              : c.unsupported == "empty"   ? "the chart has no data"
-                                           : c.unsupported + " chart";
+        why = c.unsupported == "damaged"     ? "the chart part cannot be read"
+              : c.unsupported == "missing"   ? "the chart part is missing"
+              : c.unsupported == "empty"     ? "the chart has no data"
+              : c.unsupported == "too large" ? "the workbook's charts exceed the memory limit"
+                                             : c.unsupported + " chart";
     } else if (TotalPoints(c) > kMaxDrawnPoints) {
         why = "more than " + std::to_string(kMaxDrawnPoints) + " points";
     }

@@ -38,7 +38,9 @@ void DrawRadar(Ctx& ctx, Rect plot, const ChartGroup& g) {
     };
     // Gridlines: one polygon per major unit, and the spokes.
     const Paint grid = Paint::Stroke(0x868686, 0.75);
-    const size_t rings = size_t(std::min(100.0, std::floor((sc.max - sc.min) / sc.major + 1e-9)));
+    // Rings of many spokes cost as much as the data: past a bound, no rings.
+    size_t rings = size_t(std::min(100.0, std::floor((sc.max - sc.min) / sc.major + 1e-9)));
+    if (rings * n > 20000) rings = 0;
     for (size_t k = 1; k <= rings; ++k) {
         std::string d;
         for (size_t i = 0; i < n; ++i) {
@@ -57,7 +59,7 @@ void DrawRadar(Ctx& ctx, Rect plot, const ChartGroup& g) {
         const VAnchor v = std::cos(a) > 0.2 ? VAnchor::Bottom : std::cos(a) < -0.2 ? VAnchor::Top : VAnchor::Middle;
         ctx.cv.Text(lx, ly, text, st, h, v);
     }
-    for (size_t k = 0; k <= rings; ++k) {
+    for (size_t k = 0; k <= rings && rings; ++k) {
         const double v = sc.min + double(k) * sc.major;
         ctx.cv.Text(cx - 3, cy - radius * (v - sc.min) / (sc.max - sc.min),
                     ctx.Format(v, g.series.empty() ? "General" : g.series[0].valueFormat), st, HAnchor::End,

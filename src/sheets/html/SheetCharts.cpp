@@ -10,6 +10,7 @@ namespace sheets::html {
 namespace {
 
 constexpr int64_t kEmuPerPx = 9525;
+constexpr size_t kDrainAt = size_t(1) << 20;
 // A chart sheet's chart when its drawing gives no size: the page's usual chart sheet.
 constexpr int64_t kChartSheetWidth = 977, kChartSheetHeight = 638;
 
@@ -31,7 +32,7 @@ Box Place(const Chart& c, const SheetGeometry& geo) {
 }  // namespace
 
 void AppendWorksheetCharts(const Sheet& sheet, const SheetGeometry& geo, bool date1904, int64_t tableHeight,
-                           std::string& out) {
+                           std::string& out, const Drain& drain) {
     int64_t bottom = tableHeight;
     for (const auto& c : sheet.charts) {
         Box b = Place(*c, geo);
@@ -43,6 +44,7 @@ void AppendWorksheetCharts(const Sheet& sheet, const SheetGeometry& geo, bool da
         chart::AppendChartSvg(out, *c, int(b.w), int(b.h), date1904,
                               "position:absolute;left:" + std::to_string(b.x) + "px;top:" + std::to_string(b.y) + "px");
         out += '\n';
+        if (drain && out.size() >= kDrainAt) drain(out);
         bottom = std::max(bottom, b.y + b.h);
     }
     if (bottom > tableHeight)
@@ -50,7 +52,7 @@ void AppendWorksheetCharts(const Sheet& sheet, const SheetGeometry& geo, bool da
                "px\"></div>\n";
 }
 
-void AppendChartSheet(const Sheet& sheet, bool date1904, std::string& out) {
+void AppendChartSheet(const Sheet& sheet, bool date1904, std::string& out, const Drain& drain) {
     for (const auto& c : sheet.charts) {
         int64_t w = c->widthEmu > 0 ? Px(c->widthEmu) : kChartSheetWidth;
         int64_t h = c->heightEmu > 0 ? Px(c->heightEmu) : kChartSheetHeight;
@@ -58,6 +60,7 @@ void AppendChartSheet(const Sheet& sheet, bool date1904, std::string& out) {
         h = std::clamp<int64_t>(h, 8, 8000);
         chart::AppendChartSvg(out, *c, int(w), int(h), date1904, "display:block");
         out += '\n';
+        if (drain && out.size() >= kDrainAt) drain(out);
     }
 }
 

@@ -514,9 +514,9 @@ void SheetWriter::Write(bool hidden) {
         out_ += "</table>\n"sv;
         WritePictures();
         const int64_t height = rows.Units().empty() ? 0 : geo_.Y(rows.Units().back().last + 1);
-        AppendWorksheetCharts(sheet_, geo_, doc_.wb.date1904, height, out_);
+        AppendWorksheetCharts(sheet_, geo_, doc_.wb.date1904, height, out_, doc_.drain);
     } else if (sheet_.kind == SheetKind::Chart) {
-        AppendChartSheet(sheet_, doc_.wb.date1904, out_);
+        AppendChartSheet(sheet_, doc_.wb.date1904, out_, doc_.drain);
     }
     out_ += "</div></section>\n"sv;
 }

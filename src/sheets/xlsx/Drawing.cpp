@@ -198,6 +198,18 @@ private:
 
 namespace {
 
+uint64_t ChartBytes(const Chart& c) {
+    uint64_t n = sizeof(Chart);
+    for (const auto& g : c.groups)
+        for (const auto& s : g.series) {
+            n += sizeof(ChartSeries) + 8 * (s.values.size() + s.categoryNumbers.size() + s.bubbleSizes.size());
+            for (const auto& t : s.categories) n += sizeof(std::string) + t.size();
+            for (const auto& t : s.outerCategories) n += sizeof(std::string) + t.size();
+            n += s.points.size() * sizeof(ChartPoint);
+        }
+    return n;
+}
+
 void AddPictures(const Package& pkg, std::vector<PendingPicture>& found, std::vector<Picture>& out, uint64_t& budget,
                  const std::vector<Relationship>& rels) {
     RelIndex byId(rels);
@@ -240,6 +252,17 @@ void ParseDrawing(const Package& pkg, const std::string& part, Sheet& sheet, uin
             chart = ReadChartExPart(pkg, rel->target);
         } else {
             chart = ReadChartPart(pkg, rel->target, scheme);
+        }
+        // A chart's data counts against the same memory limit as pictures:
+        // many anchors may name one large part.
+        const uint64_t cost = ChartBytes(chart);
+        if (cost > budget) {
+            Chart placeholder;
+            placeholder.title = std::move(chart.title);
+            placeholder.unsupported = "too large";
+            chart = std::move(placeholder);
+        } else {
+            budget -= cost;
         }
         chart.from = p.pic.from;
         chart.to = p.pic.to;

@@ -40,7 +40,10 @@ public:
     };
 
     // Node 0 stands for the document; its first child is the root element.
-    const Node& At(uint32_t n) const { return nodes_[n < nodes_.size() ? n : 0]; }
+    const Node& At(uint32_t n) const {
+        static const Node kNone;
+        return n < nodes_.size() ? nodes_[n] : kNone;
+    }
     uint32_t Root() const { return nodes_.empty() ? 0 : nodes_[0].firstChild; }
     // The element's own text (empty when it has child elements or none).
     std::string Text(uint32_t n) const;
