@@ -189,8 +189,13 @@ void Layout::Scales(double hLen, double vLen) {
 // Tick positions and texts, and how the labels fit `len` pixels.
 void Layout::Labels(AxisView& v, double len) {
     const ChartAxis& a = v.A();
-    v.ticks.clear();
     if (!v.category) {
+        // The second layout pass mostly keeps the scale: its labels too.
+        if (!v.ticks.empty() && v.scale.min == v.labeled.min && v.scale.max == v.labeled.max &&
+            v.scale.major == v.labeled.major)
+            return;
+        v.labeled = v.scale;
+        v.ticks.clear();
         std::string code = !a.sourceLinked && !a.numFmt.empty() ? a.numFmt : v.format;
         if (v.percent && (a.sourceLinked || a.numFmt.empty())) code = "0%";
         if (v.scale.Log()) {
@@ -223,6 +228,7 @@ void Layout::Labels(AxisView& v, double len) {
     };
     const size_t n = v.dates ? size_t(v.dateSpan) : v.count;
     const double slot = len / double(std::max<size_t>(n, 1));
+    v.ticks.clear();
     if (v.dates) {
         const ChartSeries& s = *v.labelSource;
         const std::string fmt = code.empty() ? s.categoryFormat : code;

@@ -25,6 +25,7 @@ struct AxisView {
     const ChartSeries* labelSource = nullptr;
     // Value axes.
     Scale scale;
+    Scale labeled;  // the scale `ticks` were made for
     double dataMin = NAN, dataMax = NAN;
     bool percent = false;
     bool zeroBased = false;  // bars and areas grow from zero
