@@ -11,26 +11,25 @@ void AppendNum(std::string& out, double v) {
     if (!std::isfinite(v)) v = 0;
     // Anything a drawing could mean lies well inside this.
     v = std::clamp(v, -1e7, 1e7);
-    if (v == std::floor(v) && v > -1e7 && v < 1e7) {  // whole numbers are most coordinates
-        char buf[16];
-        auto r = std::to_chars(buf, buf + sizeof buf, static_cast<long>(v));
-        out.append(buf, r.ptr);
-        return;
-    }
     long long h = std::llround(v * 100);
-    if (h < 0) {
-        out += '-';
-        h = -h;
-    }
     char buf[24];
-    auto r = std::to_chars(buf, buf + sizeof buf, h / 100);
-    out.append(buf, r.ptr);
+    char* end = buf + sizeof buf;
+    char* p = end;
+    const bool negative = h < 0;
+    if (negative) h = -h;
     const int frac = int(h % 100);
+    long long whole = h / 100;
     if (frac) {
-        out += '.';
-        out += char('0' + frac / 10);
-        if (frac % 10) out += char('0' + frac % 10);
+        if (frac % 10) *--p = char('0' + frac % 10);
+        *--p = char('0' + frac / 10);
+        *--p = '.';
     }
+    do {
+        *--p = char('0' + whole % 10);
+        whole /= 10;
+    } while (whole);
+    if (negative) *--p = '-';
+    out.append(p, size_t(end - p));
 }
 
 std::string Num(double v) {

@@ -100,8 +100,12 @@ void XmlTree::Build(size_t bytes) {
 
 std::string XmlTree::Text(uint32_t n) const {
     if (!n || n >= nodes_.size() || nodes_[n].firstChild) return {};
+    const pugi::xml_node e = NodeOf(nodes_[n]);
+    const pugi::xml_node first = e.first_child();
+    // Most texts are one piece; only CDATA beside text makes more.
+    if (!first.next_sibling()) return first.value();
     std::string s;
-    for (const pugi::xml_node c : NodeOf(nodes_[n]).children())
+    for (const pugi::xml_node c : e.children())
         if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) s += c.value();
     return s;
 }
