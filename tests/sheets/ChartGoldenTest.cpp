@@ -168,6 +168,20 @@ TEST(ChartGolden, BubblesFromAHandMadePart) {
     ExpectGolden("bubble", svg);
 }
 
+TEST(ChartGolden, DisplayUnitsDivideTheLabelsAndNameThemselves) {
+    const std::string xml =
+        R"(<c:chartSpace xmlns:c="c"><c:chart><c:plotArea><c:barChart><c:ser><c:idx val="0"/><c:val>)" +
+        NumLit({1500, 5200}) +
+        R"(</c:val></c:ser><c:axId val="1"/><c:axId val="2"/></c:barChart><c:valAx><c:axId val="2"/><c:axPos val="l"/>)"
+        R"(<c:dispUnits><c:builtInUnit val="thousands"/><c:dispUnitsLbl/></c:dispUnits></c:valAx>)"
+        R"(</c:plotArea></c:chart></c:chartSpace>)";
+    std::string svg;
+    sheets::chart::AppendChartSvg(svg, sheets::xlsx::ReadChartXml(xml, {}), 480, 288, false);
+    EXPECT_NE(svg.find(">6</text>"), std::string::npos);
+    EXPECT_EQ(svg.find(">6000</text>"), std::string::npos);
+    EXPECT_NE(svg.find(">Thousands</text>"), std::string::npos);
+}
+
 TEST(ChartPage, ChartsSitAtTheirAnchorsAndChartSheetsShowTheirs) {
     const std::string bytes = fixtures::Xlsxwriter([](lxw_workbook* wb) {
         lxw_worksheet* ws = workbook_add_worksheet(wb, "Data");

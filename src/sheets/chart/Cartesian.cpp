@@ -495,6 +495,19 @@ void Layout::DrawAxis(const AxisView& v, const Rect& plot) {
         }
         extent += v.labelStyle.LineHeight() + 2;
     }
+    if (!a.displayUnitLabel.empty() && a.tickLabels != TickLabels::None) {
+        // The unit beside the labels, at the axis's far end, as the spreadsheet puts it.
+        TextStyle st = v.labelStyle;
+        st.bold = true;
+        if (v.vertical) {
+            const double x = after ? labelAt + extent + st.LineHeight() / 2 : labelAt - extent - st.LineHeight() / 2;
+            ctx_.cv.Text(x, plot.y, a.displayUnitLabel, st, HAnchor::End, VAnchor::Middle, -90);
+        } else {
+            ctx_.cv.Text(plot.Right(), after ? labelAt + extent : labelAt - extent, a.displayUnitLabel, st,
+                         HAnchor::End, after ? VAnchor::Top : VAnchor::Bottom);
+        }
+        extent += st.LineHeight() + 2;
+    }
     DrawAxisTitle(v, plot, extent + 2);
 }
 
@@ -512,6 +525,7 @@ void Layout::Run() {
             if (!v.used || v.A().deleted) continue;
             Labels(v, v.vertical ? inner.h : inner.w);
             double need = v.labelExtent + TitleExtent(v) + 2;
+            if (!v.A().displayUnitLabel.empty()) need += v.labelStyle.LineHeight() + 2;
             if (v.category && v.labelSource && !v.labelSource->outerCategories.empty())
                 need += v.labelStyle.LineHeight() + 2;
             // An axis sits at the far side when it crosses its partner at the

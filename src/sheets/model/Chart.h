@@ -163,6 +163,7 @@ struct ChartAxis {
     double logBase = 0;  // 0: linear
     double min = kNoValue, max = kNoValue, majorUnit = kNoValue, minorUnit = kNoValue;
     double displayUnit = 1;
+    std::string displayUnitLabel;  // shown beside the labels ("Thousands"); empty: none
     std::string numFmt;  // empty: the source's
     bool sourceLinked = true;
     bool majorGrid = false, minorGrid = false;

@@ -469,16 +469,35 @@ private:
         a.labelSkip = uint32_t(std::clamp<int64_t>(t_.ValInt(n, "tickLblSkip", 0), 0, 1 << 20));
         a.markSkip = uint32_t(std::clamp<int64_t>(t_.ValInt(n, "tickMarkSkip", 0), 0, 1 << 20));
         if (const uint32_t du = t_.Child(n, "dispUnits")) {
-            static constexpr std::pair<std::string_view, double> kUnits[] = {
-                {"hundreds", 1e2},         {"thousands", 1e3}, {"tenThousands", 1e4},
-                {"hundredThousands", 1e5}, {"millions", 1e6},  {"tenMillions", 1e7},
-                {"hundredMillions", 1e8},  {"billions", 1e9},  {"trillions", 1e12}};
+            static constexpr struct {
+                std::string_view name;
+                double unit;
+                const char* label;
+            } kUnits[] = {{"hundreds", 1e2, "Hundreds"},
+                          {"thousands", 1e3, "Thousands"},
+                          {"tenThousands", 1e4, "Ten Thousands"},
+                          {"hundredThousands", 1e5, "Hundred Thousands"},
+                          {"millions", 1e6, "Millions"},
+                          {"tenMillions", 1e7, "Ten Millions"},
+                          {"hundredMillions", 1e8, "Hundred Millions"},
+                          {"billions", 1e9, "Billions"},
+                          {"trillions", 1e12, "Trillions"}};
+            const uint32_t lbl = t_.Child(du, "dispUnitsLbl");
             if (const char* u = t_.Val(du, "builtInUnit")) {
-                for (auto& [k, v] : kUnits)
-                    if (k == u) a.displayUnit = v;
+                for (auto& k : kUnits)
+                    if (k.name == u) {
+                        a.displayUnit = k.unit;
+                        if (lbl) a.displayUnitLabel = k.label;
+                    }
             } else {
                 const double c = t_.ValDouble(du, "custUnit", 1);
                 if (c > 0 && c < 1e300) a.displayUnit = c;
+            }
+            // The label's own text, when it has one.
+            if (const uint32_t rich = t_.Path(lbl, "tx/rich")) {
+                ChartText text;
+                colors_.ReadRich(t_, rich, text);
+                if (!text.runs.empty()) a.displayUnitLabel = text.Plain();
             }
         }
     }
