@@ -27,6 +27,13 @@ uint16_t RecordReader::PeekType() const {
     return uint16_t(uint8_t(s_[at_]) | uint8_t(s_[at_ + 1]) << 8);
 }
 
+std::vector<std::string_view> WithContinues(RecordReader& rr, std::string_view first) {
+    std::vector<std::string_view> pieces{first};
+    Record r;
+    while (rr.PeekType() == rt::Continue && rr.Next(r)) pieces.push_back(r.data);
+    return pieces;
+}
+
 uint8_t Bytes::U8() {
     if (Left() < 1) Truncated();
     return uint8_t(d_[at_++]);
