@@ -11,6 +11,8 @@
 
 #include "sheets/Errors.h"
 #include "sheets/container/Cfb.h"
+#include "sheets/xls/XlsReader.h"
+#include "sheets/xlsx/XlsxReader.h"
 
 namespace sheets {
 

@@ -6,8 +6,9 @@
 
 namespace sheets {
 
-// Reads a workbook of any supported format, chosen by its content (zip
-// package: .xlsx/.xlsm; compound file: .xls or an encrypted package).
+// Reads a workbook of any supported format with the reader its content
+// calls for (zip package: .xlsx/.xlsm; compound file: .xls or an encrypted
+// package); each format's folder declares its reader's entry point.
 // Throws sheets::Error (or PasswordError).
 Workbook LoadWorkbook(const std::string& path);
 Workbook LoadWorkbookFromMemory(std::string_view bytes);
@@ -17,9 +18,5 @@ Workbook LoadWorkbookFromMemory(std::string_view bytes);
 // TZ set the library looks at /etc/localtime on disk at each call; naming the
 // same zone file explicitly keeps the zone and drops those lookups.
 void PinLocalTimeZone();
-
-// Readers, one per format (the loader picks).
-Workbook ReadXlsx(std::string_view bytes);
-Workbook ReadXls(std::string_view bytes);
 
 }  // namespace sheets

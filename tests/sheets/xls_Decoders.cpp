@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "sheets/Errors.h"
-#include "sheets/Loader.h"
 #include "sheets/xls/CodePage.h"
 #include "sheets/xls/Strings.h"
+#include "sheets/xls/XlsReader.h"
 #include "xls_TestStream.h"
 
 using namespace xlstest;

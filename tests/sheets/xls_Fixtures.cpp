@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "sheets/Errors.h"
-#include "sheets/Loader.h"
+#include "sheets/xls/XlsReader.h"
 
 using namespace sheets;
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sheets/Errors.h"
-#include "sheets/Loader.h"
+#include "sheets/xls/XlsReader.h"
 #include "xls_TestStream.h"
 
 using namespace xlstest;

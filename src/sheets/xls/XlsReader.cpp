@@ -1,10 +1,11 @@
+#include "sheets/xls/XlsReader.h"
+
 #include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
 #include "sheets/Errors.h"
-#include "sheets/Loader.h"
 #include "sheets/container/Cfb.h"
 #include "sheets/xls/Book.h"
 #include "sheets/xls/Decrypt.h"

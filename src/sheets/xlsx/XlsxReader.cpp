@@ -1,7 +1,8 @@
+#include "sheets/xlsx/XlsxReader.h"
+
 #include <algorithm>
 
 #include "sheets/Errors.h"
-#include "sheets/Loader.h"
 #include "sheets/xlsx/Colors.h"
 #include "sheets/xlsx/Drawing.h"
 #include "sheets/xlsx/Package.h"
