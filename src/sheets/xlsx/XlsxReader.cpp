@@ -4,6 +4,7 @@
 
 #include "sheets/Errors.h"
 #include "sheets/xlsx/Colors.h"
+#include "sheets/xlsx/Comments.h"
 #include "sheets/xlsx/Drawing.h"
 #include "sheets/xlsx/Package.h"
 #include "sheets/xlsx/SharedStrings.h"
