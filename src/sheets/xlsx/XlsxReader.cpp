@@ -9,6 +9,7 @@
 #include "sheets/xlsx/Package.h"
 #include "sheets/xlsx/SharedStrings.h"
 #include "sheets/xlsx/Styles.h"
+#include "sheets/xlsx/Theme.h"
 #include "sheets/xlsx/Worksheet.h"
 
 namespace sheets {
