@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "sheets/xlsx/RichText.h"
+#include "sheets/xlsx/ValueText.h"
 
 namespace sheets::xlsx {
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sheets/Errors.h"
+#include "sheets/xlsx/ValueText.h"
 
 namespace sheets::xlsx {
 

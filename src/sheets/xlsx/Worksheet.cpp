@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "sheets/Errors.h"
+#include "sheets/xlsx/ValueText.h"
 
 namespace sheets::xlsx {
 
