@@ -5,9 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 #include "sheets/Errors.h"
 #include "sheets/container/Cfb.h"
@@ -22,11 +20,6 @@ namespace {
 constexpr uint64_t kMaxFileBytes = 512ull << 20;
 
 }  // namespace
-
-void PinLocalTimeZone() {
-    if (!std::getenv("TZ")) ::setenv("TZ", ":/etc/localtime", 0);
-    ::tzset();
-}
 
 Workbook LoadWorkbookFromMemory(std::string_view bytes) {
     if (bytes.size() > kMaxFileBytes) throw Error("The workbook is too large to read (over 512 MiB)");

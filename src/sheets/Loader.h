@@ -13,10 +13,4 @@ namespace sheets {
 Workbook LoadWorkbook(const std::string& path);
 Workbook LoadWorkbookFromMemory(std::string_view bytes);
 
-// Call once at program start, before any thread exists. The zip layer asks
-// the C library for the local time zone for every entry it reads, and with no
-// TZ set the library looks at /etc/localtime on disk at each call; naming the
-// same zone file explicitly keeps the zone and drops those lookups.
-void PinLocalTimeZone();
-
 }  // namespace sheets
