@@ -4,10 +4,10 @@
 
 #include <cstring>
 
+#include "XlsxFixtures.h"
 #include "sheets/Errors.h"
 #include "sheets/Loader.h"
 #include "sheets/xlsx/Worksheet.h"
-#include "xlsx_fixtures.h"
 
 using namespace sheets;
 

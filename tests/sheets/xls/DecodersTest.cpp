@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "XlsTestStream.h"
 #include "sheets/Errors.h"
 #include "sheets/xls/CodePage.h"
 #include "sheets/xls/Strings.h"
 #include "sheets/xls/XlsReader.h"
-#include "xls_TestStream.h"
 
 using namespace xlstest;
 using sheets::xls::CodePage;

@@ -5,7 +5,7 @@
 
 #include "sheets/Errors.h"
 #include "sheets/container/Zip.h"
-#include "xlsx_fixtures.h"
+#include "sheets/xlsx/XlsxFixtures.h"
 
 using namespace sheets;
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "html_support.h"
+#include "HtmlSupport.h"
 #include "sheets/Errors.h"
 #include "support/TempDir.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "cfb_TestFile.h"
+#include "CfbTestFile.h"
 #include "sheets/Errors.h"
 #include "sheets/container/Cfb.h"
 

@@ -3,10 +3,10 @@
 // relationships.
 #include <gtest/gtest.h>
 
+#include "XlsxFixtures.h"
 #include "sheets/Errors.h"
 #include "sheets/Loader.h"
 #include "support/TempDir.h"
-#include "xlsx_fixtures.h"
 
 using namespace sheets;
 

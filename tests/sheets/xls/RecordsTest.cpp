@@ -2,9 +2,9 @@
 // cannot produce, older (Excel 5/95) files, and damaged structures.
 #include <gtest/gtest.h>
 
+#include "XlsTestStream.h"
 #include "sheets/Errors.h"
 #include "sheets/xls/XlsReader.h"
-#include "xls_TestStream.h"
 
 using namespace xlstest;
 using namespace sheets;
