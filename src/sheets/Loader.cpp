@@ -22,7 +22,8 @@ constexpr uint64_t kMaxFileBytes = 512ull << 20;
 }  // namespace
 
 Workbook LoadWorkbookFromMemory(std::string_view bytes) {
-    if (bytes.size() > kMaxFileBytes) throw Error("The workbook is too large to read (over 512 MiB)");
+    if (bytes.size() > kMaxFileBytes)
+        throw Error(ErrorKind::TooLarge, "The workbook is too large to read (over 512 MiB)");
     if (bytes.size() >= 4 && std::memcmp(bytes.data(), "PK\3\4", 4) == 0) return ReadXlsx(bytes);
     if (IsCfb(bytes)) {
         // An encrypted package travels in a compound file with these streams.
@@ -31,12 +32,14 @@ Workbook LoadWorkbookFromMemory(std::string_view bytes) {
     }
     // An empty zip archive starts with its end record.
     if (bytes.size() >= 4 && std::memcmp(bytes.data(), "PK\5\6", 4) == 0)
-        throw Error("Not a workbook (the zip archive is empty)");
-    throw Error("Not a workbook (unknown file format)");
+        throw Error(ErrorKind::NotAWorkbook, "Not a workbook (the zip archive is empty)");
+    throw Error(ErrorKind::NotAWorkbook, "Not a workbook (unknown file format)");
 }
 
 Workbook LoadWorkbook(const std::string& path) {
-    auto failed = [](const char* what) { return Error(std::string(what) + " (" + std::strerror(errno) + ")"); };
+    auto failed = [](const char* what) {
+        return Error(ErrorKind::FileAccess, std::string(what) + " (" + std::strerror(errno) + ")");
+    };
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw failed("The workbook cannot be opened");
     struct Closer {
@@ -45,8 +48,9 @@ Workbook LoadWorkbook(const std::string& path) {
     } closer{fd};
     struct stat st {};
     if (::fstat(fd, &st) != 0) throw failed("The workbook cannot be read");
-    if (!S_ISREG(st.st_mode)) throw Error("The workbook cannot be read (not a file)");
-    if (uint64_t(st.st_size) > kMaxFileBytes) throw Error("The workbook is too large to read (over 512 MiB)");
+    if (!S_ISREG(st.st_mode)) throw Error(ErrorKind::FileAccess, "The workbook cannot be read (not a file)");
+    if (uint64_t(st.st_size) > kMaxFileBytes)
+        throw Error(ErrorKind::TooLarge, "The workbook is too large to read (over 512 MiB)");
     std::string bytes(size_t(st.st_size), '\0');
     size_t got = 0;
     while (got < bytes.size()) {

@@ -24,7 +24,8 @@ const char* ErrorText(uint8_t code) {
 
 void CheckRuns(const RichString& s, size_t fontCount) {
     for (const TextRun& run : s.runs)
-        if (run.font >= fontCount) throw Error("The workbook is damaged: rich text names a missing font");
+        if (run.font >= fontCount)
+            throw Error(ErrorKind::Damaged, "The workbook is damaged: rich text names a missing font");
 }
 
 uint32_t Book::AddString(RichString s) {
@@ -42,7 +43,8 @@ uint32_t Book::ErrorString(uint8_t code) {
 
 uint32_t Book::CheckedFormat(uint16_t ixfe) const {
     if (styles.XfCount() == 0) return 0;  // a file without formats: all cells default
-    if (ixfe >= wb.styles.formats.size()) throw Error("The workbook is damaged: a cell refers to a missing format");
+    if (ixfe >= wb.styles.formats.size())
+        throw Error(ErrorKind::Damaged, "The workbook is damaged: a cell refers to a missing format");
     return ixfe;
 }
 

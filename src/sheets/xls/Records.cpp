@@ -7,7 +7,7 @@
 
 namespace sheets::xls {
 
-void Truncated() { throw Error("The workbook is damaged: a record is truncated"); }
+void Truncated() { throw Error(ErrorKind::Damaged, "The workbook is damaged: a record is truncated"); }
 
 bool RecordReader::Next(Record& r) {
     if (at_ + 4 > s_.size()) return false;

@@ -94,7 +94,7 @@ void SheetReader::Read() {
         // come to much more than the stream.
         book_.scanned += 4 + r.data.size();
         if (book_.scanned > 2 * book_.stream.size() + (1u << 20))
-            throw Error("The workbook is damaged: its sheets overlap");
+            throw Error(ErrorKind::Damaged, "The workbook is damaged: its sheets overlap");
         if (r.type == rt::Bof) {
             ++depth;  // an embedded chart: its records are not cells
             continue;
@@ -140,7 +140,8 @@ bool SheetReader::TextCells(const Record& r) {
     case rt::LabelSst: {
         uint16_t row = b.U16(), col = b.U16(), ixfe = b.U16();
         uint32_t isst = b.U32();
-        if (isst >= book_.sstCount) throw Error("The workbook is damaged: a cell refers to a missing string");
+        if (isst >= book_.sstCount)
+            throw Error(ErrorKind::Damaged, "The workbook is damaged: a cell refers to a missing string");
         Cell c = Put(col, ixfe, CellType::String);
         c.string = isst;
         cells_.Add(row, c);

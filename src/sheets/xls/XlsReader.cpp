@@ -44,13 +44,13 @@ Workbook Reader::Read() {
     Record bof;
     if (!rr.Next(bof) || bof.type != rt::Bof || bof.data.size() < 4) {
         if (bof.type == rt::Biff4Bof || bof.type == rt::Biff3Bof || bof.type == rt::Biff2Bof)
-            throw Error("Workbooks older than Excel 5 are not supported");
-        throw Error("The workbook stream does not begin with a workbook");
+            throw Error(ErrorKind::Unsupported, "Workbooks older than Excel 5 are not supported");
+        throw Error(ErrorKind::Damaged, "The workbook stream does not begin with a workbook");
     }
     Bytes b(bof.data);
     const uint16_t version = b.U16();
     const uint16_t type = b.U16();
-    if (type != 0x0005) throw Error("The workbook stream does not begin with a workbook");
+    if (type != 0x0005) throw Error(ErrorKind::Damaged, "The workbook stream does not begin with a workbook");
     book_.biff8 = version >= 0x0600;
     book_.ctx.biff8 = book_.biff8;
     book_.ctx.codePage = &book_.codePage;
@@ -107,7 +107,7 @@ Workbook Reader::Read() {
         ReadSheet(book_, at, sheet);
     }
     if (book_.wb.activeSheet >= book_.wb.sheets.size()) book_.wb.activeSheet = 0;
-    if (book_.wb.sheets.empty()) throw Error("The workbook has no sheets");
+    if (book_.wb.sheets.empty()) throw Error(ErrorKind::Damaged, "The workbook has no sheets");
     return std::move(book_.wb);
 }
 
@@ -177,7 +177,7 @@ Workbook ReadXls(std::string_view bytes) {
     if (!stream) stream = cfb.ReadStream("Book");
     if (!stream) {
         if (cfb.Find("EncryptionInfo") || cfb.Find("EncryptedPackage")) throw PasswordError();
-        throw Error("The compound file holds no workbook");
+        throw Error(ErrorKind::NotAWorkbook, "The compound file holds no workbook");
     }
     const Cfb::Entry* vba = cfb.Find("_VBA_PROJECT_CUR");
     const bool hasVba = vba && vba->type == Cfb::EntryType::Storage;

@@ -125,7 +125,8 @@ void ParseDrawing(const Package& pkg, const std::string& part, std::vector<Pictu
         if (!rel || rel->external || !pkg.Has(rel->target)) continue;  // a linked or missing image shows nothing
         std::string data = pkg.Read(rel->target);
         if (data.size() > budget)
-            throw Error("The workbook is too large to read (its pictures exceed the memory limit)");
+            throw Error(ErrorKind::TooLarge,
+                        "The workbook is too large to read (its pictures exceed the memory limit)");
         budget -= data.size();
         p.pic.data = std::move(data);
         p.pic.contentType = ImageType(pkg, rel->target);

@@ -36,7 +36,7 @@ private:
     bool sawView_ = false;
 };
 
-[[noreturn]] void Unsupported() { throw Error("The .xlsb format is not supported"); }
+[[noreturn]] void Unsupported() { throw Error(ErrorKind::Unsupported, "The .xlsb format is not supported"); }
 
 // The workbook's relationships are damaged: find its parts by their declared
 // content types instead, as far as that is unambiguous (one part of each kind,
@@ -67,7 +67,7 @@ std::string FindWorkbookPart(const Package& pkg) {
     if (doc && pkg.Has(doc->target)) part = doc->target;
     else if (pkg.Has("xl/workbook.xml")) part = "xl/workbook.xml";
     else if (pkg.Has("xl/workbook.bin")) Unsupported();
-    else throw Error("Not a workbook (the package has no workbook part)");
+    else throw Error(ErrorKind::NotAWorkbook, "Not a workbook (the package has no workbook part)");
     std::string lower = NormalizePartName(part);
     if (lower.ends_with(".bin")) Unsupported();
     return part;

@@ -84,7 +84,8 @@ Workbook ReadXlsx(std::string_view bytes) {
     for (const SheetEntry& e : book.sheets) {
         const Relationship* rel = wbRelsById.Find(e.relId);
         if (!rel || rel->external || !pkg.Has(rel->target))
-            throw Error("The workbook is damaged (the part of sheet \"" + e.name.substr(0, 64) + "\" is missing)");
+            throw Error(ErrorKind::Damaged,
+                        "The workbook is damaged (the part of sheet \"" + e.name.substr(0, 64) + "\" is missing)");
         Sheet& sheet = wb.sheets.emplace_back();
         sheet.name = e.name;
         sheet.visibility = e.visibility;
@@ -97,7 +98,7 @@ Workbook ReadXlsx(std::string_view bytes) {
         SheetRefs refs = ParseWorksheet(pkg, rel->target, ctx, sheet);
         ReadSheetExtras(pkg, rel->target, refs, sheet, pictureBudget);
     }
-    if (wb.sheets.empty()) throw Error("The workbook is damaged (it has no sheets)");
+    if (wb.sheets.empty()) throw Error(ErrorKind::Damaged, "The workbook is damaged (it has no sheets)");
     wb.activeSheet = uint32_t(std::clamp<int64_t>(book.activeTab, 0, int64_t(wb.sheets.size()) - 1));
     return wb;
 }

@@ -29,7 +29,7 @@ unsigned long ProcessHashSalt() {
 
 SaxParser::SaxParser(SaxHandler& handler, std::string part)
     : parser_(XML_ParserCreate("UTF-8")), handler_(handler), part_(std::move(part)) {
-    if (!parser_) throw Error("The workbook cannot be read (out of memory)");
+    if (!parser_) throw Error(ErrorKind::OutOfMemory, "The workbook cannot be read (out of memory)");
     XML_SetHashSalt(parser_, ProcessHashSalt());
     XML_SetUserData(parser_, this);
     XML_SetElementHandler(parser_, OnStart, OnEnd);
@@ -87,22 +87,23 @@ void SaxParser::OnText(void* p, const char* text, int len) {
 void SaxParser::OnDoctype(void* p, const char*, const char*, const char*, int) {
     auto* self = static_cast<SaxParser*>(p);
     self->Fail(std::make_exception_ptr(
-        Error("The workbook is unsafe to read (" + self->part_ + " declares a document type)")));
+        Error(ErrorKind::Unsafe, "The workbook is unsafe to read (" + self->part_ + " declares a document type)")));
 }
 
 void SaxParser::OnEntity(void* p, const char*, int, const char*, int, const char*, const char*, const char*,
                          const char*) {
     auto* self = static_cast<SaxParser*>(p);
-    self->Fail(std::make_exception_ptr(Error("The workbook is unsafe to read (" + self->part_ + " defines entities)")));
+    self->Fail(std::make_exception_ptr(
+        Error(ErrorKind::Unsafe, "The workbook is unsafe to read (" + self->part_ + " defines entities)")));
 }
 
 void SaxParser::Check(int status) {
     if (error_) std::rethrow_exception(error_);
     if (handler_.finished) return;
     if (status == XML_STATUS_ERROR) {
-        throw Error("The workbook is damaged (" + part_ + ", line " +
-                    std::to_string(lineBase_ + XML_GetCurrentLineNumber(parser_)) + ": " +
-                    XML_ErrorString(XML_GetErrorCode(parser_)) + ")");
+        throw Error(ErrorKind::Damaged, "The workbook is damaged (" + part_ + ", line " +
+                                            std::to_string(lineBase_ + XML_GetCurrentLineNumber(parser_)) + ": " +
+                                            XML_ErrorString(XML_GetErrorCode(parser_)) + ")");
     }
 }
 
@@ -179,12 +180,12 @@ void ParseWhole(std::string_view xml, SaxHandler& handler, const std::string& pa
     if (!r) {
         size_t at = std::min(size_t(std::max<ptrdiff_t>(r.offset, 0)), xml.size());
         size_t line = 1 + size_t(std::count(xml.begin(), xml.begin() + ptrdiff_t(at), '\n'));
-        throw Error("The workbook is damaged (" + part + ", line " + std::to_string(line) + ": " + r.description() +
-                    ")");
+        throw Error(ErrorKind::Damaged, "The workbook is damaged (" + part + ", line " + std::to_string(line) + ": " +
+                                            r.description() + ")");
     }
     for (const pugi::xml_node n : doc.children())
         if (n.type() == pugi::node_doctype)
-            throw Error("The workbook is unsafe to read (" + part + " declares a document type)");
+            throw Error(ErrorKind::Unsafe, "The workbook is unsafe to read (" + part + " declares a document type)");
     Walk(doc, handler);
 }
 
