@@ -19,20 +19,34 @@ namespace {
 // A workbook is read whole into memory; larger files are refused up front.
 constexpr uint64_t kMaxFileBytes = 512ull << 20;
 
+// What the content is, as far as choosing its reader goes.
+enum class Content { ZipPackage, CompoundFile, EncryptedPackage, EmptyZip, Unknown };
+
+Content Recognize(std::string_view bytes) {
+    if (bytes.size() >= 4 && std::memcmp(bytes.data(), "PK\3\4", 4) == 0) return Content::ZipPackage;
+    if (IsCfb(bytes)) {
+        // An encrypted package travels in a compound file with these streams.
+        if (CfbHasStream(bytes, "EncryptionInfo") || CfbHasStream(bytes, "EncryptedPackage"))
+            return Content::EncryptedPackage;
+        return Content::CompoundFile;
+    }
+    // An empty zip archive starts with its end record.
+    if (bytes.size() >= 4 && std::memcmp(bytes.data(), "PK\5\6", 4) == 0) return Content::EmptyZip;
+    return Content::Unknown;
+}
+
 }  // namespace
 
 Workbook LoadWorkbookFromMemory(std::string_view bytes) {
     if (bytes.size() > kMaxFileBytes)
         throw Error(ErrorKind::TooLarge, "The workbook is too large to read (over 512 MiB)");
-    if (bytes.size() >= 4 && std::memcmp(bytes.data(), "PK\3\4", 4) == 0) return ReadXlsx(bytes);
-    if (IsCfb(bytes)) {
-        // An encrypted package travels in a compound file with these streams.
-        if (CfbHasStream(bytes, "EncryptionInfo") || CfbHasStream(bytes, "EncryptedPackage")) throw PasswordError();
-        return ReadXls(bytes);
+    switch (Recognize(bytes)) {
+    case Content::ZipPackage: return ReadXlsx(bytes);
+    case Content::CompoundFile: return ReadXls(bytes);
+    case Content::EncryptedPackage: throw PasswordError();
+    case Content::EmptyZip: throw Error(ErrorKind::NotAWorkbook, "Not a workbook (the zip archive is empty)");
+    case Content::Unknown: break;
     }
-    // An empty zip archive starts with its end record.
-    if (bytes.size() >= 4 && std::memcmp(bytes.data(), "PK\5\6", 4) == 0)
-        throw Error(ErrorKind::NotAWorkbook, "Not a workbook (the zip archive is empty)");
     throw Error(ErrorKind::NotAWorkbook, "Not a workbook (unknown file format)");
 }
 

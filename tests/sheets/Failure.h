@@ -13,8 +13,8 @@
 namespace sheets {
 
 inline void PrintTo(ErrorKind kind, std::ostream* os) {
-    static const char* const kNames[] = {"NotAWorkbook", "Damaged",  "Unsupported", "Password",   "Unsafe",
-                                         "TooLarge",     "OutOfMemory", "FileAccess", "NoSuchSheet"};
+    static const char* const kNames[] = {"NotAWorkbook", "Damaged",     "Unsupported", "Password",   "Unsafe",
+                                         "TooLarge",     "OutOfMemory", "FileAccess",  "NoSuchSheet"};
     const size_t i = size_t(kind);
     *os << (i < std::size(kNames) ? kNames[i] : "ErrorKind?");
 }
