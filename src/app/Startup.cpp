@@ -7,11 +7,11 @@
 #include "app/TkvMain.h"
 #include "batch/Match.h"
 #include "info/TkvInfo.h"
+#include "platform/ProcessSetup.h"
 #include "platform/Switches.h"
 #include "platform/Text.h"
 #include "platform/TkvApp.h"
 #include "project/TkvProject.h"
-#include "sheets/Loader.h"
 
 TkvMain* kvMain = nullptr;
 
@@ -95,7 +95,7 @@ int NoWindowRun() {
 }
 
 int QuindleMain(int argc, char** argv, IWindowRun* window) {
-    sheets::PinLocalTimeZone();
+    PinLocalTimeZone();
     return QuindleMain(std::make_unique<TkvApp>(argc, argv), window);
 }
 

@@ -19,7 +19,9 @@ constexpr uint32_t kMaxRegular = 0xFFFFFFFA;
 uint16_t U16(std::string_view b, size_t at) { return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8); }
 uint32_t U32(std::string_view b, size_t at) { return uint32_t(U16(b, at)) | uint32_t(U16(b, at + 2)) << 16; }
 
-[[noreturn]] void Damaged(const char* what) { throw Error(std::string("The compound file is damaged: ") + what); }
+[[noreturn]] void Damaged(const char* what) {
+    throw Error(ErrorKind::Damaged, std::string("The compound file is damaged: ") + what);
+}
 
 std::string EntryName(std::string_view e) {
     size_t bytes = std::min<size_t>(U16(e, 0x40), 64);
@@ -68,7 +70,7 @@ bool CfbHasStream(std::string_view bytes, std::string_view name) {
 }
 
 Cfb::Cfb(std::string_view bytes) : bytes_(bytes) {
-    if (!IsCfb(bytes)) throw Error("Not a compound file");
+    if (!IsCfb(bytes)) throw Error(ErrorKind::NotAWorkbook, "Not a compound file");
     if (bytes.size() < 512) Damaged("the header is truncated");
     const uint16_t major = U16(bytes, 0x1A);
     const uint16_t shift = U16(bytes, 0x1E);
@@ -237,7 +239,7 @@ const Cfb::Entry* Cfb::Find(std::string_view name) const {
 }
 
 std::string Cfb::Read(const Entry& e) const {
-    if (e.type != EntryType::Stream) throw Error("The compound file entry is not a stream");
+    if (e.type != EntryType::Stream) throw Error(ErrorKind::Damaged, "The compound file entry is not a stream");
     if (e.size == 0) return {};
     if (e.size < miniCutoff_) return ReadMini(e.start, e.size);
     return ReadRegular(e.start, e.size);

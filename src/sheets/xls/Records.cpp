@@ -7,7 +7,7 @@
 
 namespace sheets::xls {
 
-void Truncated() { throw Error("The workbook is damaged: a record is truncated"); }
+void Truncated() { throw Error(ErrorKind::Damaged, "The workbook is damaged: a record is truncated"); }
 
 bool RecordReader::Next(Record& r) {
     if (at_ + 4 > s_.size()) return false;
@@ -25,6 +25,13 @@ bool RecordReader::Next(Record& r) {
 uint16_t RecordReader::PeekType() const {
     if (at_ + 4 > s_.size()) return 0;
     return uint16_t(uint8_t(s_[at_]) | uint8_t(s_[at_ + 1]) << 8);
+}
+
+std::vector<std::string_view> WithContinues(RecordReader& rr, std::string_view first) {
+    std::vector<std::string_view> pieces{first};
+    Record r;
+    while (rr.PeekType() == rt::Continue && rr.Next(r)) pieces.push_back(r.data);
+    return pieces;
 }
 
 uint8_t Bytes::U8() {

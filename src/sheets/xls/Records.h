@@ -85,6 +85,10 @@ private:
     size_t piece_ = 0, at_ = 0;
 };
 
+// A record's body and the bodies of the CONTINUE records right after it
+// (which are consumed).
+std::vector<std::string_view> WithContinues(RecordReader& rr, std::string_view first);
+
 // UTF-16 code units to UTF-8 (unpaired surrogates become U+FFFD). When
 // `offsets` is given it receives, for every code unit index, the byte offset
 // in the result where it begins (plus one entry for the end).

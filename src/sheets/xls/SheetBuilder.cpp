@@ -21,8 +21,9 @@ Row& SheetBuilder::RowAt(uint32_t row) {
 }
 
 void SheetBuilder::Add(uint32_t row, const Cell& cell) {
-    if (cell.col > 16383) throw Error("The workbook is damaged: a cell lies outside the sheet");
-    if (++cells_ > kMaxCells) throw Error("The workbook is too large to read (over 32 million cells)");
+    if (cell.col > 16383) throw Error(ErrorKind::Damaged, "The workbook is damaged: a cell lies outside the sheet");
+    if (++cells_ > kMaxCells)
+        throw Error(ErrorKind::TooLarge, "The workbook is too large to read (over 32 million cells)");
     RowAt(row).cells.push_back(cell);
 }
 

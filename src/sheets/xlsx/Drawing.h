@@ -11,7 +11,4 @@ namespace sheets::xlsx {
 // are passed over. `budget` is the image bytes still allowed; reading lowers it.
 void ParseDrawing(const Package& pkg, const std::string& part, std::vector<Picture>& out, uint64_t& budget);
 
-// Adds the comments of a comments part to `out`.
-void ParseComments(const Package& pkg, const std::string& part, std::vector<Comment>& out);
-
 }  // namespace sheets::xlsx

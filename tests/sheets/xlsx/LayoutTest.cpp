@@ -2,7 +2,7 @@
 // columns, links, pictures, comments.
 #include <gtest/gtest.h>
 
-#include "xlsx_fixtures.h"
+#include "XlsxFixtures.h"
 
 using namespace sheets;
 

@@ -1,4 +1,4 @@
-#include "xlsx_fixtures.h"
+#include "XlsxFixtures.h"
 
 #include <zip.h>
 

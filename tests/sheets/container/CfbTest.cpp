@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "cfb_TestFile.h"
-#include "sheets/Errors.h"
+#include "CfbTestFile.h"
+#include "sheets/Failure.h"
 #include "sheets/container/Cfb.h"
 
+using failure::FailsWith;
+using failure::Succeeds;
 using sheets::Cfb;
+using sheets::ErrorKind;
+using testing::HasSubstr;
 
 namespace {
 
@@ -14,16 +18,16 @@ std::string Pattern(size_t n, char seed) {
     return s;
 }
 
-std::string ErrorOf(const std::string& bytes) {
-    try {
+failure::Failure ErrorOf(const std::string& bytes) {
+    return failure::Of([&] {
         Cfb cfb(bytes);
         for (const auto& e : cfb.TopLevel())
             if (e.type == Cfb::EntryType::Stream) cfb.Read(e);
-    } catch (const sheets::Error& e) {
-        return e.what();
-    }
-    return "";
+    });
 }
+
+// Damage of the named structure.
+auto Damaged(const char* what) { return FailsWith(ErrorKind::Damaged, HasSubstr(what)); }
 
 }  // namespace
 
@@ -62,59 +66,59 @@ TEST(Cfb, HasStreamNeverThrows) {
 TEST(Cfb, DamagedStructuresFailWithAReadableMessage) {
     const std::string big = Pattern(6000, 'b');
     auto base = cfbtest::Write({{"Workbook", big}, {"Small", Pattern(100, 's')}});
-    ASSERT_EQ(ErrorOf(base.bytes), "");
+    ASSERT_THAT(ErrorOf(base.bytes), Succeeds());
 
     {  // a chain that points back at its own start
         auto f = base;
         const uint32_t s = f.start[0];
         f.Put32(f.FatEntryOffset(s + 3), s);
-        EXPECT_NE(ErrorOf(f.bytes).find("loops"), std::string::npos);
+        EXPECT_THAT(ErrorOf(f.bytes), Damaged("loops"));
     }
     {  // a chain into a sector past the end of the file
         auto f = base;
         f.Put32(f.FatEntryOffset(f.start[0] + 1), 100000);
-        EXPECT_NE(ErrorOf(f.bytes).find("out of range"), std::string::npos);
+        EXPECT_THAT(ErrorOf(f.bytes), Damaged("out of range"));
     }
     {  // a stream that claims more bytes than its chain holds
         auto f = base;
         f.Put32(f.DirEntryOffset(1) + 0x78, 0x7FFFFFFF);
-        EXPECT_NE(ErrorOf(f.bytes).find("longer than its sectors"), std::string::npos);
+        EXPECT_THAT(ErrorOf(f.bytes), Damaged("longer than its sectors"));
     }
     {  // a directory tree whose sibling points back at itself
         auto f = base;
         f.Put32(f.DirEntryOffset(2) + 0x48, 1);
-        EXPECT_NE(ErrorOf(f.bytes).find("loops"), std::string::npos);
+        EXPECT_THAT(ErrorOf(f.bytes), Damaged("loops"));
     }
     {  // a directory sibling past the last entry
         auto f = base;
         f.Put32(f.DirEntryOffset(2) + 0x48, 5000);
-        EXPECT_NE(ErrorOf(f.bytes).find("out of range"), std::string::npos);
+        EXPECT_THAT(ErrorOf(f.bytes), Damaged("out of range"));
     }
     {  // a directory chain that loops
         auto f = base;
         f.Put32(f.FatEntryOffset(f.dirSector), f.dirSector);
-        EXPECT_NE(ErrorOf(f.bytes).find("loops"), std::string::npos);
+        EXPECT_THAT(ErrorOf(f.bytes), Damaged("loops"));
     }
     {  // a mini chain that loops
         auto f = base;
         // Mini FAT entries sit in the sector after the directory.
         const size_t miniFat = f.SectorOffset(f.dirSector + 1);
         f.Put32(miniFat + 4 * (f.start[1] + 1), f.start[1]);
-        EXPECT_NE(ErrorOf(f.bytes).find("loops"), std::string::npos);
+        EXPECT_THAT(ErrorOf(f.bytes), Damaged("loops"));
     }
     {  // unsupported sector size
         auto f = base;
         f.bytes[0x1E] = 20;
-        EXPECT_NE(ErrorOf(f.bytes).find("sector size"), std::string::npos);
+        EXPECT_THAT(ErrorOf(f.bytes), Damaged("sector size"));
     }
     {  // a FAT count far beyond the file is capped, not trusted
         auto f = base;
         f.Put32(0x2C, 0xFFFFFFF0);
-        EXPECT_EQ(ErrorOf(f.bytes), "");
+        EXPECT_THAT(ErrorOf(f.bytes), Succeeds());
     }
-    EXPECT_NE(ErrorOf(base.bytes.substr(0, 300)).find("truncated"), std::string::npos);
-    EXPECT_NE(ErrorOf(base.bytes.substr(0, 1024)), "");
-    EXPECT_EQ(ErrorOf("not a compound file at all"), "Not a compound file");
+    EXPECT_THAT(ErrorOf(base.bytes.substr(0, 300)), Damaged("truncated"));
+    EXPECT_THAT(ErrorOf(base.bytes.substr(0, 1024)), FailsWith(ErrorKind::Damaged));
+    EXPECT_THAT(ErrorOf("not a compound file at all"), FailsWith(ErrorKind::NotAWorkbook, "Not a compound file"));
 }
 
 TEST(Cfb, LastSectorCutShortReadsAsZeros) {

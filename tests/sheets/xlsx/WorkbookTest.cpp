@@ -3,10 +3,10 @@
 // relationships.
 #include <gtest/gtest.h>
 
-#include "sheets/Errors.h"
+#include "XlsxFixtures.h"
+#include "sheets/Failure.h"
 #include "sheets/Loader.h"
 #include "support/TempDir.h"
-#include "xlsx_fixtures.h"
 
 using namespace sheets;
 
@@ -97,5 +97,5 @@ TEST(XlsxWorkbook, LoadsFromAFile) {
                                      worksheet_write_string(workbook_add_worksheet(wb, nullptr), 0, 0, "x", nullptr);
                                  }));
     EXPECT_EQ(LoadWorkbook(path).sheets.size(), 1u);
-    EXPECT_THROW(LoadWorkbook(dir / "missing.xlsx"), Error);
+    EXPECT_THAT(failure::Of([&] { LoadWorkbook(dir / "missing.xlsx"); }), failure::FailsWith(ErrorKind::FileAccess));
 }

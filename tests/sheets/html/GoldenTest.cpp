@@ -1,5 +1,5 @@
 // Whole pages pinned byte for byte. After an intended change of the output,
-// run with QUINDLE_UPDATE_GOLDEN=1 and review the diff of tests/sheets/golden/.
+// run with QUINDLE_UPDATE_GOLDEN=1 and review the diff of tests/sheets/html/golden/.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "html_support.h"
+#include "HtmlSupport.h"
 
 using namespace htmltest;
 using namespace sheets;

@@ -6,12 +6,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "html_support.h"
-#include "sheets/Errors.h"
+#include "HtmlSupport.h"
+#include "sheets/Failure.h"
 #include "support/TempDir.h"
 
 using namespace htmltest;
 using namespace sheets;
+using failure::FailsWith;
 
 TEST(HtmlWriter, EscapesEveryText) {
     Workbook wb = OneSheet("<b>&\"Sheet\"");
@@ -98,9 +99,9 @@ TEST(HtmlWriter, ChoosesSheets) {
     o.sheetPosition = 3;  // a chart sheet counts
     EXPECT_NE(Render(wb, o).find("id=\"sheet3\""), std::string::npos);
     o.sheetPosition = 5;
-    EXPECT_THROW(Render(wb, o), Error);
+    EXPECT_THAT(failure::Of([&] { Render(wb, o); }), FailsWith(ErrorKind::NoSuchSheet));
     o.sheetPosition = 0;
-    EXPECT_THROW(Render(wb, o), Error);
+    EXPECT_THAT(failure::Of([&] { Render(wb, o); }), FailsWith(ErrorKind::NoSuchSheet));
 
     o.scope = HtmlOptions::Scope::ActiveSheet;
     EXPECT_NE(Render(wb, o).find("id=\"sheet3\""), std::string::npos);
@@ -228,15 +229,16 @@ TEST(HtmlWriter, WritesInPlaceOrLeavesTheOldFile) {
     // A target nobody may write is refused, and stays as it was.
     chmod(target.c_str(), 0444);
     EXPECT_THROW(WriteHtml(wb, target, {}), ReadOnlyTargetError);
+    EXPECT_THAT(failure::Of([&] { WriteHtml(wb, target, {}); }), FailsWith(ErrorKind::FileAccess));
     EXPECT_EQ(ReadFileText(target), text);
     chmod(target.c_str(), 0644);
 
     HtmlOptions bad;
     bad.scope = HtmlOptions::Scope::SheetAt;
     bad.sheetPosition = 9;
-    EXPECT_THROW(WriteHtml(wb, target, bad), Error);
+    EXPECT_THAT(failure::Of([&] { WriteHtml(wb, target, bad); }), FailsWith(ErrorKind::NoSuchSheet));
     EXPECT_EQ(ReadFileText(target), text);
-    EXPECT_THROW(WriteHtml(wb, dir / "missing/out.htm", {}), Error);
+    EXPECT_THAT(failure::Of([&] { WriteHtml(wb, dir / "missing/out.htm", {}); }), FailsWith(ErrorKind::FileAccess));
 }
 
 TEST(HtmlWriter, LargePageOnDiskEqualsTheRenderedOne) {

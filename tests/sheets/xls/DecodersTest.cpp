@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "sheets/Errors.h"
-#include "sheets/Loader.h"
+#include "XlsTestStream.h"
+#include "sheets/Failure.h"
 #include "sheets/xls/CodePage.h"
 #include "sheets/xls/Strings.h"
-#include "xls_TestStream.h"
+#include "sheets/xls/XlsReader.h"
 
 using namespace xlstest;
+using failure::FailsWith;
+using sheets::ErrorKind;
 using sheets::xls::CodePage;
 using sheets::xls::ReadSst;
 using sheets::xls::StringContext;
@@ -64,10 +66,15 @@ TEST(XlsSst, CountsThatLie) {
     ASSERT_EQ(sst.size(), 2u);
     EXPECT_EQ(sst[1].text, "two");
     // A character count past the data, a run count past the data.
-    EXPECT_THROW(ReadSst({U32(1) + U32(1) + U16(50) + U8(0) + "short"}, Biff8()), sheets::Error);
-    EXPECT_THROW(ReadSst({U32(1) + U32(1) + U16(1) + U8(8) + U16(60000) + "a" + U32(0)}, Biff8()), sheets::Error);
+    EXPECT_THAT(failure::Of([] { ReadSst({U32(1) + U32(1) + U16(50) + U8(0) + "short"}, Biff8()); }),
+                FailsWith(ErrorKind::Damaged));
+    EXPECT_THAT(failure::Of([] { ReadSst({U32(1) + U32(1) + U16(1) + U8(8) + U16(60000) + "a" + U32(0)}, Biff8()); }),
+                FailsWith(ErrorKind::Damaged));
     // Half a 16-bit character before a boundary.
-    EXPECT_THROW(ReadSst({U32(1) + U32(1) + U16(2) + U8(1) + "a", U8(1) + "bcd"}, Biff8()), sheets::Error);
+    EXPECT_THAT(failure::Of([] {
+                    ReadSst({U32(1) + U32(1) + U16(2) + U8(1) + "a", U8(1) + "bcd"}, Biff8());
+                }),
+                FailsWith(ErrorKind::Damaged));
 }
 
 TEST(XlsCodePage, EightBitTextConvertsThroughTheWorkbooksCodePage) {

@@ -3,7 +3,7 @@
 
 #include <regex>
 
-#include "html_support.h"
+#include "HtmlSupport.h"
 #include "sheets/html/SheetGeometry.h"
 
 using namespace htmltest;

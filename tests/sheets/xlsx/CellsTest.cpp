@@ -1,8 +1,8 @@
 // Cell values, strings and the workbook's sheet list.
 #include <gtest/gtest.h>
 
+#include "XlsxFixtures.h"
 #include "sheets/xlsx/Worksheet.h"
-#include "xlsx_fixtures.h"
 
 using namespace sheets;
 using fixtures::CellAt;

@@ -6,12 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "sheets/Errors.h"
+#include "sheets/Failure.h"
 #include "sheets/xlsx/RecordStream.h"
 #include "sheets/xlsx/Xml.h"
 
 using namespace sheets;
 using namespace sheets::xlsx;
+using failure::FailsWith;
+using failure::Succeeds;
+using testing::HasSubstr;
+using testing::Not;
 
 namespace {
 
@@ -127,18 +131,15 @@ TEST(RecordStream, DamagedDocumentsFailAsTheyDoWhenStreamed) {
         "<!DOCTYPE worksheet [<!ENTITY e \"x\">]><worksheet><sheetData>" + Rows(100) + "</sheetData></worksheet>",
     };
     for (const std::string& xml : damaged) {
-        EXPECT_THROW(Streamed(xml), Error);
-        for (size_t piece : {size_t(13), size_t(4096)}) EXPECT_THROW(Batched(xml, piece), Error) << xml.substr(0, 120);
+        const failure::Failure streamed = failure::Of([&] { Streamed(xml); });
+        ASSERT_THAT(streamed, Not(Succeeds()));
+        for (size_t piece : {size_t(13), size_t(4096)})
+            EXPECT_THAT(failure::Of([&] { Batched(xml, piece); }), FailsWith(*streamed.kind)) << xml.substr(0, 120);
     }
     // The line of the fault is counted from the start of the document,
     // whichever parser finds it.
     std::string xml = Sheet(Rows(100) + "<row r=\"101\"><c></row>");
-    try {
-        Batched(xml, 4096);
-        ADD_FAILURE() << "no error";
-    } catch (const Error& e) {
-        EXPECT_NE(std::string(e.what()).find("line 102"), std::string::npos) << e.what();
-    }
+    EXPECT_THAT(failure::Of([&] { Batched(xml, 4096); }), FailsWith(ErrorKind::Damaged, HasSubstr("line 102")));
 }
 
 TEST(RecordStream, RecordsWithoutAnEndHoldOnlyABoundedAmount) {

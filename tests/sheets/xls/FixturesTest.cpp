@@ -1,4 +1,4 @@
-// The fixtures in fixtures/xls/ were written by make_fixtures.py beside them.
+// The fixtures in fixtures/ were written by make_fixtures.py beside them.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -6,14 +6,14 @@
 #include <sstream>
 
 #include "sheets/Errors.h"
-#include "sheets/Loader.h"
+#include "sheets/xls/XlsReader.h"
 
 using namespace sheets;
 
 namespace {
 
 std::string Fixture(const std::string& name) {
-    auto path = std::filesystem::path(__FILE__).parent_path() / "fixtures" / "xls" / name;
+    auto path = std::filesystem::path(__FILE__).parent_path() / "fixtures" / name;
     std::ifstream f(path, std::ios::binary);
     std::stringstream ss;
     ss << f.rdbuf();

@@ -2,9 +2,9 @@
 // borders, alignment, inheritance and every way of stating a colour.
 #include <gtest/gtest.h>
 
+#include "XlsxFixtures.h"
 #include "sheets/numfmt/NumberFormat.h"
 #include "sheets/xlsx/Colors.h"
-#include "xlsx_fixtures.h"
 
 using namespace sheets;
 using fixtures::CellAt;

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "cfb_TestFile.h"
+#include "sheets/container/CfbTestFile.h"
 
 namespace xlstest {
 
