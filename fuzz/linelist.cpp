@@ -7,13 +7,14 @@
 
 #include "platform/Text.h"
 #include "project/LineList.h"
+#include "text/Utf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     TLineList list;
     list.LoadFromBytes(bytes);
     for (const auto& line : list.Lines())
-        if (!IsValidUtf8(line) || line.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) std::abort();
+        if (!text::IsValidUtf8(line) || line.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) std::abort();
     TLineList again;
     again.SetText(list.Text());
     if (again.Lines() != list.Lines()) std::abort();

@@ -11,6 +11,7 @@
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
+#include "text/Utf8.h"
 
 TkvInfo* kvInfo = nullptr;
 
@@ -45,7 +46,7 @@ std::string Encode(const std::vector<std::pair<std::string, std::string>>& entri
 }
 
 bool Decode(const std::string& text, std::vector<std::pair<std::string, std::string>>& entries) {
-    if (text.find('\0') != std::string::npos || !IsValidUtf8(text)) return false;
+    if (text.find('\0') != std::string::npos || !text::IsValidUtf8(text)) return false;
     std::vector<std::pair<std::string, std::string>> out;
     size_t pos = 0;
     bool first = true;

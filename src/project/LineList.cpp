@@ -4,6 +4,8 @@
 
 #include "platform/Files.h"
 #include "platform/Text.h"
+#include "text/Utf16.h"
+#include "text/Utf8.h"
 
 namespace {
 
@@ -20,11 +22,11 @@ bool NameMatches(const std::string& line, const std::string& name) {
 
 std::string DecodeFileText(const std::string& bytes) {
     auto starts = [&](std::string_view mark) { return bytes.compare(0, mark.size(), mark) == 0; };
-    if (starts("\xFF\xFE")) return Utf16ToUtf8(std::string_view(bytes).substr(2), false);
-    if (starts("\xFE\xFF")) return Utf16ToUtf8(std::string_view(bytes).substr(2), true);
-    if (starts("\xEF\xBB\xBF")) return SanitizeUtf8(std::string_view(bytes).substr(3));
+    if (starts("\xFF\xFE")) return text::Utf16BytesToUtf8(std::string_view(bytes).substr(2), false);
+    if (starts("\xFE\xFF")) return text::Utf16BytesToUtf8(std::string_view(bytes).substr(2), true);
+    if (starts("\xEF\xBB\xBF")) return text::SanitizeUtf8(std::string_view(bytes).substr(3));
     // Files made on Windows carry the ANSI code page without a mark.
-    if (IsValidUtf8(bytes)) return bytes;
+    if (text::IsValidUtf8(bytes)) return bytes;
     return Windows1252ToUtf8(bytes);
 }
 

@@ -7,6 +7,7 @@
 #include "platform/TkvApp.h"
 #include "project/PropertyHost.h"
 #include "project/TkvPropList.h"
+#include "text/Utf8.h"
 
 TkvProject* kvProject = nullptr;
 
@@ -64,7 +65,7 @@ std::string TkvProject::ExePath() const { return kvApp ? kvApp->ExePath() : std:
 void TkvProject::ParseCommandLine() {
     const std::string a = kvApp ? kvApp->FirstArg() : std::string();
     // Only "-" starts a switch: "/" starts every absolute path here.
-    if (CharCount(a) >= 2 && a[0] == '-') {
+    if (text::CharCount(a) >= 2 && a[0] == '-') {
         char letter = a[1];
         if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
         if (letter == 'I' || letter == 'U') {
@@ -76,7 +77,7 @@ void TkvProject::ParseCommandLine() {
             return;
         }
         if (letter == 'P') InlineOptions = InlineLines(a.substr(2));
-    } else if (CharCount(a) >= 2) {
+    } else if (text::CharCount(a) >= 2) {
         FileName = a;
     }
     OpenCurrent();
