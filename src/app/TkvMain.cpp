@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "info/Counters.h"
 #include "info/TkvInfo.h"
 #include "project/TkvProject.h"
 
@@ -21,10 +22,10 @@ void TkvMain::ReleaseConverter() {
     while (!chain.expired()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-const char* TkvMain::StateWord(int32_t state) {
+const char* TkvMain::StateWord(TNodeState state) {
     switch (state) {
-    case 1: return "Success";
-    case 2: return "Failure";
+    case TNodeState::Success: return "Success";
+    case TNodeState::Failure: return "Failure";
     default: return "Running";
     }
 }
@@ -44,7 +45,7 @@ void TkvMain::Run() {
                               [this](TkvBatch& batch, TkvNode& node) { LogNode(batch, node); });
     LiveWorkerCount = Converter->ChainLength();
     Converter->ResumeAll();
-    if (kvInfo) kvInfo->Tally("C", 0, 1);
+    if (kvInfo) kvInfo->Tally(kCountRuns, 0, 1);
 
     // Woken by each worker that ends, so the run's end is noticed at once
     // rather than at the next tick of a poll.
@@ -82,9 +83,9 @@ std::string TkvMain::ErrorReportAction(const std::vector<std::string>& errors) {
 
 void TkvMain::Summarise() {
     if (kvInfo) {
-        kvInfo->Tally("A", 0, Batch->Count());
-        kvInfo->Tally("S", 0, Batch->SuccessCount());
-        kvInfo->Tally("F", 0, Batch->FailureCount());
+        kvInfo->Tally(kCountFiles, 0, Batch->Count());
+        kvInfo->Tally(kCountSuccesses, 0, Batch->SuccessCount());
+        kvInfo->Tally(kCountFailures, 0, Batch->FailureCount());
     }
     if (Batch->FailureCount() > 0 && kvInfo) kvInfo->OpenLink("", ErrorReportAction(Batch->Errors()), "");
 

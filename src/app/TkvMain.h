@@ -26,7 +26,7 @@ public:
     // The report text for a list of failure messages, as the error-report
     // page receives it: "err&e=" followed by the quoted, comma-separated list.
     static std::string ErrorReportAction(const std::vector<std::string>& errors);
-    static const char* StateWord(int32_t state);
+    static const char* StateWord(TNodeState state);
 
     std::unique_ptr<TkvBatch> Batch;
     std::shared_ptr<TkvWorkerChain> Converter;

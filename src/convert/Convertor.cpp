@@ -114,7 +114,7 @@ std::string TkvConvertor::GetTargetName(TkvBatch& batch, TkvNode& node) {
     const TOverwrite policy = kvProject->IsOverwrite();
     if (policy == TOverwrite::Overwrite || !FileExists(path)) return path;
     if (policy == TOverwrite::Skip) {
-        node.State = 1;
+        node.State = TNodeState::Success;
         return {};
     }
     return folder + "-" + kvProject->ShortName + "-" + NamePart(path);

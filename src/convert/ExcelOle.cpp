@@ -6,6 +6,7 @@
 
 #include "automation/OleObject.h"
 #include "automation/Registry.h"
+#include "info/Counters.h"
 #include "info/TkvInfo.h"
 #include "project/TkvProject.h"
 
@@ -26,7 +27,7 @@ void TkvExcelOle::StartExcel() {
     ExcelApp = automation::CreateOleObject(kProgId);
     try {
         ExcelVersion = ParseExcelVersion(automation::GetProperty(ExcelApp, "Version"));
-        if (kvInfo) kvInfo->Tally("W", ExcelVersion, 1);
+        if (kvInfo) kvInfo->Tally(kExcelVersion, ExcelVersion, 1);
     } catch (...) {}
     try {
         automation::SetProperty(ExcelApp, "DisplayAlerts", Variant(false));

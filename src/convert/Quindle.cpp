@@ -27,11 +27,11 @@ void TkvQUINDLE::ConvertNode(TkvBatch& batch, TkvNode& node) {
         CloseWorkbook();
         ProcessSource(batch, node, target);
         node.ResultText = target;
-        node.State = 1;
+        node.State = TNodeState::Success;
         batch.ReportSuccess();
     } catch (const std::exception& e) {
         node.ResultText = e.what();
-        node.State = 2;
+        node.State = TNodeState::Failure;
         batch.ReportFailure(e.what());
     } catch (...) {
         CloseWorkbook();

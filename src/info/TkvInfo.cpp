@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "info/Counters.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
@@ -113,7 +114,7 @@ TkvInfo::TkvInfo(std::string exePath, std::string statsFileName)
     installStamp_ = FolderStamp(exePath_);
     LoadStats();
     try {
-        Tally("R", 0, 1);
+        Tally(kCountStarts, 0, 1);
     } catch (const std::exception&) {
         // A store that cannot be written (read-only home on a server) must
         // not keep the program from starting; the count stays in memory.
@@ -145,11 +146,11 @@ void TkvInfo::LoadStats() {
         entries.clear();
     }
     bool hasR = false;
-    for (const auto& e : entries) hasR = hasR || e.first == "R";
+    for (const auto& e : entries) hasR = hasR || e.first == kCountStarts;
     if (!hasR) entries.clear();
     std::lock_guard lock(mutex_);
     stats_->entries = std::move(entries);
-    stats_->Set("v", "2");
+    stats_->Set(kStoreFormat, kStoreFormatValue);
 }
 
 void TkvInfo::SaveStats() {
@@ -194,7 +195,7 @@ bool TkvInfo::QuietLocked() const {
     bool quiet = false;
     if (const char* env = std::getenv("QUINDLE_QUIET"); env && TryParseBool(env, quiet) && quiet) return true;
     quiet = false;
-    return TryParseBool(ValueLocked("+"), quiet) && quiet;
+    return TryParseBool(ValueLocked(kQuietFlag), quiet) && quiet;
 }
 
 bool TkvInfo::IsQuiet() const {
@@ -254,7 +255,7 @@ void TkvInfo::HandleAppException(const std::exception& e) { HandleAppException(s
 
 void TkvInfo::HandleAppException(const std::string& message) {
     try {
-        Tally("E", 0, 1);
+        Tally(kCountErrors, 0, 1);
     } catch (...) {
         // Reporting the error matters more than counting it.
     }

@@ -32,7 +32,8 @@ void AppendUnits(std::string& out, size_t n, Unit unit, std::vector<uint32_t>* o
 std::string Utf16ToUtf8(std::u16string_view units, std::vector<uint32_t>* offsets) {
     std::string out;
     out.reserve(units.size());
-    AppendUnits(out, units.size(), [&](size_t k) -> char32_t { return units[k]; }, offsets);
+    AppendUnits(
+        out, units.size(), [&](size_t k) -> char32_t { return units[k]; }, offsets);
     return out;
 }
 

@@ -20,6 +20,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/TkvMain.h"
+#include "info/Counters.h"
 #include "info/TkvInfo.h"
 #include "platform/Choosers.h"
 #include "platform/Files.h"
@@ -436,9 +438,8 @@ void TkvFrmMain::ExportList(const std::string& fileName) {
     std::string text;
     for (int i = 0; i < model_->rowCount(); ++i) {
         const TkvRow& r = model_->Row(i);
-        const char* status = r.state == 1 ? "Success" : r.state == 2 ? "Failure" : "Running";
         text += "[";
-        text += status;
+        text += TkvMain::StateWord(r.state);
         text += "] => " + r.fileName.toStdString() + " => " + r.result.toStdString() + "\r\n";
     }
     AtomicWriteFile(fileName, text);
@@ -576,7 +577,7 @@ void TkvFrmMain::aUpdateExecute() {
 void TkvFrmMain::aHelpExecute() {
     if (!kvInfo) return;
     kvInfo->OpenLink("h", "", "");
-    kvInfo->Tally("H", 0, 1);
+    kvInfo->Tally(kCountHelp, 0, 1);
 }
 
 void TkvFrmMain::aHomePageExecute() {

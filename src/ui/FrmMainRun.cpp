@@ -11,6 +11,7 @@
 #include <QThread>
 #include <filesystem>
 
+#include "info/Counters.h"
 #include "info/TkvInfo.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
@@ -166,7 +167,7 @@ void TkvFrmMain::Convert() {
     elapsedMs_ = -1;
     statusTimer_.start();
     Workers->ResumeAll();
-    if (kvInfo) kvInfo->Tally("C", 0, 1);
+    if (kvInfo) kvInfo->Tally(kCountRuns, 0, 1);
     StopRequested = false;
     UpdateStatus();
 }
@@ -224,9 +225,9 @@ void TkvFrmMain::OnFinish() {
     UpdateStatus();
 
     if (Batch && kvInfo) {
-        kvInfo->Tally("A", 0, Batch->Count());
-        kvInfo->Tally("S", 0, Batch->SuccessCount());
-        kvInfo->Tally("F", 0, Batch->FailureCount());
+        kvInfo->Tally(kCountFiles, 0, Batch->Count());
+        kvInfo->Tally(kCountSuccesses, 0, Batch->SuccessCount());
+        kvInfo->Tally(kCountFailures, 0, Batch->FailureCount());
     }
     if (Batch && Batch->FailureCount() > 0) ReportFailures();
     if (DiscardBatch) {

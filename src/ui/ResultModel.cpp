@@ -17,10 +17,10 @@ void TkvRowFeed::Push(Update&& u) {
 }
 
 void TkvRowFeed::Added(uint64_t generation, int32_t index, const std::string& fileName) {
-    Push({generation, index, 0, false, fileName, {}});
+    Push({generation, index, TNodeState::Waiting, false, fileName, {}});
 }
 
-void TkvRowFeed::Result(uint64_t generation, int32_t index, int32_t state, const std::string& fileName,
+void TkvRowFeed::Result(uint64_t generation, int32_t index, TNodeState state, const std::string& fileName,
                         const std::string& result) {
     Push({generation, index, state, true, fileName, result});
 }
@@ -52,7 +52,7 @@ QVariant TkvResultModel::data(const QModelIndex& index, int role) const {
     const TkvRow& r = rows_[size_t(index.row())];
     switch (role) {
     case Qt::DecorationRole:
-        if (index.column() == 0) return ImageListIcon(r.state);
+        if (index.column() == 0) return ImageListIcon(static_cast<int>(r.state));
         return {};
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
@@ -85,12 +85,12 @@ uint64_t TkvResultModel::Reset() {
     return generation_;
 }
 
-void TkvResultModel::SetState(TkvRow& row, int32_t state) {
-    if (row.state == 1) --successes_;
-    if (row.state == 2) --failures_;
+void TkvResultModel::SetState(TkvRow& row, TNodeState state) {
+    if (row.state == TNodeState::Success) --successes_;
+    if (row.state == TNodeState::Failure) --failures_;
     row.state = state;
-    if (state == 1) ++successes_;
-    if (state == 2) ++failures_;
+    if (state == TNodeState::Success) ++successes_;
+    if (state == TNodeState::Failure) ++failures_;
 }
 
 void TkvResultModel::Apply(const TkvRowFeed::Update& u) {

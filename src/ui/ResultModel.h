@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "batch/NodeState.h"
+
 // Row updates handed over by the search and worker threads. They only append
 // to this inbox; the list model drains it on the GUI thread, many updates at
 // a time, so a run over a huge folder does not flood the event loop.
@@ -17,7 +19,7 @@ public:
     struct Update {
         uint64_t generation;
         int32_t index;
-        int32_t state;
+        TNodeState state;
         bool isResult;
         std::string fileName;
         std::string result;
@@ -25,7 +27,7 @@ public:
 
     // Any thread.
     void Added(uint64_t generation, int32_t index, const std::string& fileName);
-    void Result(uint64_t generation, int32_t index, int32_t state, const std::string& fileName,
+    void Result(uint64_t generation, int32_t index, TNodeState state, const std::string& fileName,
                 const std::string& result);
 
     // GUI thread.
@@ -41,7 +43,7 @@ private:
 };
 
 struct TkvRow {
-    int32_t state = 0;  // 0 waiting or running, 1 success, 2 failure
+    TNodeState state = TNodeState::Waiting;
     QString fileName;
     QString result;
 };
@@ -76,7 +78,7 @@ signals:
 
 private:
     void Apply(const TkvRowFeed::Update& u);
-    void SetState(TkvRow& row, int32_t state);
+    void SetState(TkvRow& row, TNodeState state);
 
     std::shared_ptr<TkvRowFeed> feed_;
     QTimer flushTimer_;

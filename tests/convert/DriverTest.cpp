@@ -20,7 +20,7 @@ TEST_F(Driver, ConvertsWithDefaultOptionsAndQuitsAtTheEnd) {
     w->ConvertNode(b, *n1);
     w->ConvertNode(b, *n2);
 
-    EXPECT_EQ(n1->State, 1);
+    EXPECT_EQ(n1->State, TNodeState::Success);
     EXPECT_EQ(n1->ResultText, out + "a.htm");
     EXPECT_EQ(n2->ResultText, out + "sub/b.htm");
     EXPECT_EQ(ReadFileText(out + "a.htm"), "<html>book</html>");
@@ -74,7 +74,7 @@ TEST_F(Driver, CreationFailureFailsEachFileAndIsRetried) {
     w.ConvertNode(b, *n1);
     w.ConvertNode(b, *n2);
     const std::string text = "Class not registered, ProgID: \"Excel.Application\"";
-    EXPECT_EQ(n1->State, 2);
+    EXPECT_EQ(n1->State, TNodeState::Failure);
     EXPECT_EQ(n1->ResultText, text);
     EXPECT_EQ(n2->ResultText, text);
     EXPECT_EQ(b.FailureCount(), 2);
@@ -83,7 +83,7 @@ TEST_F(Driver, CreationFailureFailsEachFileAndIsRetried) {
     script.createStatus = 0;
     auto n3 = Entry(Put("c.xls"));
     w.ConvertNode(b, *n3);
-    EXPECT_EQ(n3->State, 1);
+    EXPECT_EQ(n3->State, TNodeState::Success);
     w.Finish();  // LiveWorkerCount is not ours here; only the quit matters
     LiveWorkerCount = 0;
     EXPECT_EQ(script.quits, 1);
@@ -99,7 +99,7 @@ TEST_F(Driver, FailedOpenOrSaveKeepsTheOldTargetAndTheSource) {
     script.openError = "'a.xls' is damaged.\r\n";
     auto n = Entry(a);
     w.ConvertNode(b, *n);
-    EXPECT_EQ(n->State, 2);
+    EXPECT_EQ(n->State, TNodeState::Failure);
     EXPECT_EQ(n->ResultText, "'a.xls' is damaged");
     EXPECT_EQ(ReadFileText(old), "old target");
     EXPECT_TRUE(fs::exists(a));
@@ -130,7 +130,7 @@ TEST_F(Driver, SheetSelection) {
         project->SetOption("Sheet", sheet);
         auto n = Entry(Put("a.xls"));
         w.ConvertNode(b, *n);
-        return n->State == 1 ? script.savedWhat.back() : n->ResultText;
+        return n->State == TNodeState::Success ? script.savedWhat.back() : n->ResultText;
     };
     for (const char* active : {"", "0", "-1", "abc"}) EXPECT_EQ(convert(active), "active") << active;
     EXPECT_EQ(convert("2"), "sheet 2");
@@ -149,7 +149,7 @@ TEST_F(Driver, SkippedEntryIsNotOpened) {
     project->SetOption("IsOverwrite", "skip");
     auto n = Entry(Put("a.xls"));
     w.ConvertNode(b, *n);
-    EXPECT_EQ(n->State, 1);
+    EXPECT_EQ(n->State, TNodeState::Success);
     EXPECT_EQ(script.created, 0);
     EXPECT_EQ(ReadFileText(out + "a.htm"), "old");
 }

@@ -39,11 +39,11 @@ TEST_F(TargetName, ExistingTargetFollowsTheOverwriteRule) {
 
     auto n = Entry(src + "a.xls");
     EXPECT_EQ(w.GetTargetName(b, *n), out + "a.htm");  // the default replaces
-    EXPECT_EQ(n->State, 0);
+    EXPECT_EQ(n->State, TNodeState::Waiting);
 
     project->SetOption("IsOverwrite", "sKiP");
     EXPECT_EQ(w.GetTargetName(b, *n), "");
-    EXPECT_EQ(n->State, 1);
+    EXPECT_EQ(n->State, TNodeState::Success);
     EXPECT_EQ(n->ResultText, "");
     EXPECT_EQ(b.SuccessCount(), 0);
 
@@ -51,7 +51,7 @@ TEST_F(TargetName, ExistingTargetFollowsTheOverwriteRule) {
         project->SetOption("IsOverwrite", no);
         auto m = Entry(src + "a.xls");
         EXPECT_EQ(w.GetTargetName(b, *m), out + "-quindle-a.htm") << no;
-        EXPECT_EQ(m->State, 0);
+        EXPECT_EQ(m->State, TNodeState::Waiting);
     }
 }
 
@@ -64,7 +64,7 @@ TEST_F(TargetName, FolderThatCannotBeCreatedIsReportedAndTheNameStillGiven) {
     EXPECT_EQ(b.FailureCount(), 1);
     ASSERT_EQ(b.Errors().size(), 1u);
     EXPECT_EQ(b.Errors()[0], "CreateDir Failed: " + out + "blocked/");
-    EXPECT_EQ(n->State, 0);
+    EXPECT_EQ(n->State, TNodeState::Waiting);
 }
 
 using SourceRules = ConvertTest;

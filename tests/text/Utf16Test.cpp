@@ -9,8 +9,9 @@ TEST(Utf16, Bytes) {
     EXPECT_EQ(Utf16BytesToUtf8(le, false), "A😀\xEF\xBF\xBD");
     const std::string be("\0A\0\xE9\0", 5);  // A, é, a stray byte
     EXPECT_EQ(Utf16BytesToUtf8(be, true), "Aé\xEF\xBF\xBD");
-    EXPECT_EQ(Utf16BytesToUtf8(std::string("\x00\xDC\x41\x00", 4), false), "\xEF\xBF\xBD"
-                                                                             "A");  // lone low surrogate
+    EXPECT_EQ(Utf16BytesToUtf8(std::string("\x00\xDC\x41\x00", 4), false),
+              "\xEF\xBF\xBD"
+              "A");  // lone low surrogate
 }
 
 TEST(Utf16, UnitsWithOffsets) {

@@ -52,8 +52,8 @@ TEST(Utf8, CharacterAtAPosition) {
 }
 
 TEST(Utf8, EncodingRoundTrips) {
-    for (char32_t cp : {char32_t{0}, char32_t{0x7F}, char32_t{0x80}, char32_t{0x7FF}, char32_t{0x800},
-                        char32_t{0xFFFD}, char32_t{0xFFFF}, char32_t{0x10000}, char32_t{0x10FFFF}}) {
+    for (char32_t cp : {char32_t{0}, char32_t{0x7F}, char32_t{0x80}, char32_t{0x7FF}, char32_t{0x800}, char32_t{0xFFFD},
+                        char32_t{0xFFFF}, char32_t{0x10000}, char32_t{0x10FFFF}}) {
         std::string s = "x";
         AppendUtf8(s, cp);
         char32_t back = 0;

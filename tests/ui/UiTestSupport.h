@@ -140,11 +140,11 @@ private:
             if (int d = log_->delayMs.load()) std::this_thread::sleep_for(std::chrono::milliseconds(d));
             if (node->FileName.find("bad") != std::string::npos) {
                 node->ResultText = "Bad workbook?";
-                node->State = 2;
+                node->State = TNodeState::Failure;
                 batch_.ReportFailure(node->ResultText);
             } else {
                 node->ResultText = target_ + NamePart(node->FileName) + ".htm";
-                node->State = 1;
+                node->State = TNodeState::Success;
                 batch_.ReportSuccess();
             }
             done_(batch_, *node);

@@ -31,7 +31,7 @@ public:
             ++slow->seen[node.FileName];
         }
         node.ResultText = "done";
-        node.State = 1;
+        node.State = TNodeState::Success;
         batch.ReportSuccess();
     }
 };

@@ -1,0 +1,7 @@
+#pragma once
+#include <cstdint>
+
+// What became of a batch entry. An entry waits (or is being converted) until
+// its worker reports the result; the window's first three pictures follow
+// this order.
+enum class TNodeState : int32_t { Waiting = 0, Success = 1, Failure = 2 };
