@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     list.SetValue("Target", "");
     int32_t n;
     bool b;
-    (void)TryParseInt32(bytes, n);
-    (void)TryParseBool(bytes, b);
-    (void)FoldCase(bytes);
+    (void)platform::TryParseInt32(bytes, n);
+    (void)platform::TryParseBool(bytes, b);
+    (void)platform::FoldCase(bytes);
     return 0;
 }

@@ -147,7 +147,7 @@ double TimeHandOut(const std::vector<std::string>& paths, int workers) {
 int Run(const std::string& root, int rounds) {
     TkvMatch matcher;
     kvMatch = &matcher;
-    SkipLockFiles = true;
+    platform::SkipLockFiles = true;
 
     size_t found = 0, batchFound = 0, all = 0;
     TimeFind(root);  // warm the folder cache for both

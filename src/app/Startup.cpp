@@ -37,12 +37,12 @@ void ExitSequence() {
     kvProject = nullptr;
     delete kvInfo;  // writes the usage store a last time
     kvInfo = nullptr;
-    delete kvApp;
-    kvApp = nullptr;
+    delete platform::kvApp;
+    platform::kvApp = nullptr;
 }
 
 void ReportUnattendedError(const std::string& className, const void* address, const std::string& message) {
-    const std::string exe = kvApp ? kvApp->ExePath() : std::string("quindle");
+    const std::string exe = platform::kvApp ? platform::kvApp->ExePath() : std::string("quindle");
     const std::string text = "Application Error\r\n" + ApplicationErrorText(className, exe, address, message);
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
@@ -69,7 +69,7 @@ std::string ApplicationErrorText(const std::string& className, const std::string
     std::snprintf(where, sizeof where, "%016llX",
                   static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(address)));
     const bool fullStop = !message.empty() && message.back() == '.';
-    return "Exception " + className + " in module " + NamePart(exePath) + " at " + where + ".\r\n" + message +
+    return "Exception " + className + " in module " + platform::NamePart(exePath) + " at " + where + ".\r\n" + message +
            (fullStop ? "" : ".") + "\r\n";
 }
 
@@ -96,19 +96,19 @@ int NoWindowRun() {
 
 int QuindleMain(int argc, char** argv, IWindowRun* window) {
     sheets::PinLocalTimeZone();
-    return QuindleMain(std::make_unique<TkvApp>(argc, argv), window);
+    return QuindleMain(std::make_unique<platform::TkvApp>(argc, argv), window);
 }
 
-int QuindleMain(std::unique_ptr<TkvApp> app, IWindowRun* window) {
+int QuindleMain(std::unique_ptr<platform::TkvApp> app, IWindowRun* window) {
     try {
-        kvApp = app.release();
-        kvInfo = new TkvInfo(kvApp->ExePath(), TkvInfo::DefaultStatsFileName(kvApp->ExePath()));
+        platform::kvApp = app.release();
+        kvInfo = new TkvInfo(platform::kvApp->ExePath(), TkvInfo::DefaultStatsFileName(platform::kvApp->ExePath()));
         kvProject = new TkvProject();
         kvMain = new TkvMain();
 
         ApplyProductProfile(*kvProject);
         kvInfo->SetProduct(kvProject->Title, kvProject->ShortName, kvProject->ProductVersion);
-        SkipLockFiles = true;
+        platform::SkipLockFiles = true;
         kvProject->ParseCommandLine();
         if (kvProject->ExitRequested()) {
             ExitSequence();

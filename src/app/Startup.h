@@ -5,7 +5,9 @@
 
 #include "app/WindowRun.h"
 
+namespace platform {
 class TkvApp;
+}  // namespace platform
 class TkvMain;
 class TkvProject;
 
@@ -14,7 +16,7 @@ class TkvProject;
 int QuindleMain(int argc, char** argv, IWindowRun* window);
 // The same with a ready application object (tests give an explicit program
 // path so that the program's files land in a folder of their own).
-int QuindleMain(std::unique_ptr<TkvApp> app, IWindowRun* window);
+int QuindleMain(std::unique_ptr<platform::TkvApp> app, IWindowRun* window);
 
 // Exit codes besides 0.
 inline constexpr int kExitUnattendedError = 1;  // an error escaped the unattended run

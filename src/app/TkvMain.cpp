@@ -90,7 +90,7 @@ void TkvMain::Summarise() {
     if (Batch->FailureCount() > 0 && kvInfo) kvInfo->OpenLink("", ErrorReportAction(Batch->Errors()), "");
 
     std::string logFile = kvProject->GetOption("LogFile");
-    if (!logFile.empty()) LogLines().SaveToFile(logFile, TDurability::Replaceable);
+    if (!logFile.empty()) LogLines().SaveToFile(logFile, platform::TDurability::Replaceable);
 }
 
 void TkvMain::LogNode(TkvBatch&, TkvNode& node) {

@@ -15,7 +15,8 @@ TkvWindowModule::TkvWindowModule(int& argc, char** argv) : argc_(argc), argv_(ar
 TkvWindowModule::~TkvWindowModule() { DestroyWindows(); }
 
 int TkvWindowModule::Run() {
-    std::filesystem::path file = std::filesystem::path(kvApp ? kvApp->ExePath() : "").parent_path() / kFileName;
+    std::filesystem::path file =
+        std::filesystem::path(platform::kvApp ? platform::kvApp->ExePath() : "").parent_path() / kFileName;
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) return NoWindowRun();
     void* lib = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -140,7 +140,7 @@ public:
         : mask_(mask),
           recurse_(recurse),
           skipHidden_(skipHidden),
-          skipLockFiles_(SkipLockFiles.load()),
+          skipLockFiles_(platform::SkipLockFiles.load()),
           stop_(stop),
           sink_(sink) {}
 

@@ -171,7 +171,7 @@ void TkvBatch::ReportSuccess() {
 }
 
 void TkvBatch::ReportFailure(const std::string& message) {
-    std::string key = FoldCase(message);
+    std::string key = platform::FoldCase(message);
     Guard guard(lock_);
     ++failureCount_;
     if (std::find(errorKeys_.begin(), errorKeys_.end(), key) == errorKeys_.end()) {

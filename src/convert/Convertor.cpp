@@ -84,7 +84,7 @@ std::string TkvConvertor::GetTargetName(TkvBatch& batch, TkvNode& node) {
     std::string rel;
     if (kvProject->KeepTargetSubdirs() && !sourceDir.empty())
         rel = node.FileName.size() > sourceDir.size() ? node.FileName.substr(sourceDir.size()) : std::string();
-    else rel = NamePart(node.FileName);
+    else rel = platform::NamePart(node.FileName);
     // The folder delimiter stays (it keeps the sub-folders); the characters
     // that cannot stand in a file name where workbooks come from do not.
     for (char& c : rel)
@@ -103,27 +103,27 @@ std::string TkvConvertor::GetTargetName(TkvBatch& batch, TkvNode& node) {
 
     // Consecutive entries mostly share a folder: it is looked for (and made)
     // when it changes.
-    std::string folder = FolderPart(path);
+    std::string folder = platform::FolderPart(path);
     if (!folder.empty() && folder != knownFolder_) {
-        if (!DirectoryExists(folder)) ForceDirectories(folder);
-        if (DirectoryExists(folder)) knownFolder_ = folder;
+        if (!platform::DirectoryExists(folder)) platform::ForceDirectories(folder);
+        if (platform::DirectoryExists(folder)) knownFolder_ = folder;
         else batch.ReportFailure("CreateDir Failed: " + folder);
     }
 
     // Replacing needs no look at the target; keeping or skipping does.
     const TOverwrite policy = kvProject->IsOverwrite();
-    if (policy == TOverwrite::Overwrite || !FileExists(path)) return path;
+    if (policy == TOverwrite::Overwrite || !platform::FileExists(path)) return path;
     if (policy == TOverwrite::Skip) {
         node.State = TNodeState::Success;
         return {};
     }
-    return folder + "-" + kvProject->ShortName + "-" + NamePart(path);
+    return folder + "-" + kvProject->ShortName + "-" + platform::NamePart(path);
 }
 
 void TkvConvertor::ProcessSource(TkvBatch& batch, TkvNode& node, const std::string& target) {
     const std::string& source = node.FileName;
     try {
-        if (kvProject->KeepFileTime()) CopyFileTime(source, target);
+        if (kvProject->KeepFileTime()) platform::CopyFileTime(source, target);
         if (kvProject->DeleteSource()) std::remove(source.c_str());
         std::string suffix = kvProject->RenameSource();
         if (!suffix.empty()) {
@@ -131,7 +131,7 @@ void TkvConvertor::ProcessSource(TkvBatch& batch, TkvNode& node, const std::stri
             // Never replace a file already there: an earlier run's renamed
             // source would be lost.
             if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, renamed.c_str(), RENAME_NOREPLACE) != 0 &&
-                errno == EINVAL && !FileExists(renamed))
+                errno == EINVAL && !platform::FileExists(renamed))
                 std::rename(source.c_str(), renamed.c_str());
         }
     } catch (...) {}

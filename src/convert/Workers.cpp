@@ -28,9 +28,9 @@ struct ClassRegistry {
 ClassRegistry& Classes() {
     static ClassRegistry* registry = [] {
         auto* r = new ClassRegistry;  // never destroyed: workers may still be built at exit
-        r->classes[FoldCase("TkvConvertor")] = FactoryOf<TkvConvertor>();
-        r->classes[FoldCase("TkvExcelOle")] = FactoryOf<TkvExcelOle>();
-        r->classes[FoldCase("TkvQUINDLE")] = FactoryOf<TkvQUINDLE>();
+        r->classes[platform::FoldCase("TkvConvertor")] = FactoryOf<TkvConvertor>();
+        r->classes[platform::FoldCase("TkvExcelOle")] = FactoryOf<TkvExcelOle>();
+        r->classes[platform::FoldCase("TkvQUINDLE")] = FactoryOf<TkvQUINDLE>();
         return r;
     }();
     return *registry;
@@ -56,8 +56,8 @@ private:
 void RegisterConverterClass(const std::string& name, TkvConverterFactory factory) {
     ClassRegistry& r = Classes();
     std::lock_guard<std::mutex> lock(r.mutex);
-    if (factory) r.classes[FoldCase(name)] = std::move(factory);
-    else r.classes.erase(FoldCase(name));
+    if (factory) r.classes[platform::FoldCase(name)] = std::move(factory);
+    else r.classes.erase(platform::FoldCase(name));
 }
 
 std::unique_ptr<TkvConvertor> CreateConverter(const std::string& name, TkvBatch& batch, TkvNodeEvent onNodeDone,
@@ -66,7 +66,7 @@ std::unique_ptr<TkvConvertor> CreateConverter(const std::string& name, TkvBatch&
     {
         ClassRegistry& r = Classes();
         std::lock_guard<std::mutex> lock(r.mutex);
-        auto it = r.classes.find(FoldCase(name));
+        auto it = r.classes.find(platform::FoldCase(name));
         if (it == r.classes.end()) throw std::runtime_error("Class " + name + " not found");
         factory = it->second;
     }

@@ -11,6 +11,8 @@
 #include "text/Ascii.h"
 #include "text/Utf8.h"
 
+namespace platform {
+
 namespace {
 
 // The C.UTF-8 locale gives the same case tables on every machine, whatever
@@ -185,3 +187,5 @@ std::string Windows1252ToUtf8(std::string_view s) {
     }
     return out;
 }
+
+}  // namespace platform

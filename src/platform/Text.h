@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+namespace platform {
+
 // UTF-8 text helpers. Letter case is compared by Unicode case folding, the
 // same on every machine.
 std::string FoldCase(std::string_view s);
@@ -31,3 +33,5 @@ bool TryParseBool(std::string_view s, bool& out);
 
 // The ANSI code page of files written on Windows.
 std::string Windows1252ToUtf8(std::string_view s);
+
+}  // namespace platform

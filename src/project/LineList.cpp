@@ -17,7 +17,7 @@ constexpr size_t kMaxListFileBytes = 64u << 20;
 // has no name.
 bool NameMatches(const std::string& line, const std::string& name) {
     const size_t eq = line.find('=');
-    return eq != std::string::npos && SameText(std::string_view(line).substr(0, eq), name);
+    return eq != std::string::npos && platform::SameText(std::string_view(line).substr(0, eq), name);
 }
 
 std::string DecodeFileText(const std::string& bytes) {
@@ -27,7 +27,7 @@ std::string DecodeFileText(const std::string& bytes) {
     if (starts("\xEF\xBB\xBF")) return text::SanitizeUtf8(std::string_view(bytes).substr(3));
     // Files made on Windows carry the ANSI code page without a mark.
     if (text::IsValidUtf8(bytes)) return bytes;
-    return Windows1252ToUtf8(bytes);
+    return platform::Windows1252ToUtf8(bytes);
 }
 
 }  // namespace
@@ -72,7 +72,7 @@ void TLineList::SetText(const std::string& text) {
 
 int TLineList::IndexOf(const std::string& line) const {
     for (size_t i = 0; i < lines_.size(); ++i)
-        if (SameText(lines_[i], line)) return static_cast<int>(i);
+        if (platform::SameText(lines_[i], line)) return static_cast<int>(i);
     return -1;
 }
 
@@ -83,10 +83,12 @@ void TLineList::Insert(size_t pos, const std::string& line) {
 
 void TLineList::Add(const std::string& line) { lines_.push_back(line); }
 
-void TLineList::LoadFromFile(const std::string& path) { LoadFromBytes(ReadWholeFile(path, kMaxListFileBytes)); }
+void TLineList::LoadFromFile(const std::string& path) {
+    LoadFromBytes(platform::ReadWholeFile(path, kMaxListFileBytes));
+}
 
 void TLineList::LoadFromBytes(const std::string& bytes) { SetText(DecodeFileText(bytes)); }
 
-void TLineList::SaveToFile(const std::string& path, TDurability durability) const {
-    AtomicWriteFile(path, Text(), durability);
+void TLineList::SaveToFile(const std::string& path, platform::TDurability durability) const {
+    platform::AtomicWriteFile(path, Text(), durability);
 }

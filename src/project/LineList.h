@@ -32,7 +32,7 @@ public:
     // The same rules over bytes already in memory.
     void LoadFromBytes(const std::string& bytes);
     // UTF-8 without a mark, written atomically. Throws on failure.
-    void SaveToFile(const std::string& path, TDurability durability = TDurability::Flushed) const;
+    void SaveToFile(const std::string& path, platform::TDurability durability = platform::TDurability::Flushed) const;
 
 private:
     std::vector<std::string> lines_;

@@ -428,7 +428,7 @@ void TkvFrmMain::NewBatch() {
 }
 
 void TkvFrmMain::AddSourceFile(const std::string& path) {
-    SetDefaultTarget(FolderPart(path));
+    SetDefaultTarget(platform::FolderPart(path));
     if (!Batch) NewBatch();
     Batch->AddFile(path);
 }
@@ -442,7 +442,7 @@ void TkvFrmMain::ExportList(const std::string& fileName) {
         text += TkvMain::StateWord(r.state);
         text += "] => " + r.fileName.toStdString() + " => " + r.result.toStdString() + "\r\n";
     }
-    AtomicWriteFile(fileName, text);
+    platform::AtomicWriteFile(fileName, text);
 }
 
 void TkvFrmMain::OpenSelected(bool folderOnly) {
@@ -451,13 +451,13 @@ void TkvFrmMain::OpenSelected(bool folderOnly) {
     int first = rows.first().row();
     for (const QModelIndex& i : rows) first = std::min(first, i.row());
     std::string path = model_->Row(first).fileName.toStdString();
-    if (folderOnly) path = FolderPart(path);
-    ShellOpen(path);
+    if (folderOnly) path = platform::FolderPart(path);
+    platform::ShellOpen(path);
 }
 
 void TkvFrmMain::bSourceClick() {
-    std::string path = FolderPart(eSource->text().toStdString());
-    BrowseFolder(path);
+    std::string path = platform::FolderPart(eSource->text().toStdString());
+    platform::BrowseFolder(path);
     const char delim = kvProject ? kvProject->PathDelim : '/';
     if (path.empty() || path.back() != delim) path += delim;
     std::string pattern = kvProject ? kvProject->FilePattern : std::string();
@@ -470,7 +470,7 @@ void TkvFrmMain::bSourceFileClick() {
     // entries under them.
     if (IsRunning()) return;
     std::string path = eSource->text().toStdString();
-    if (!ChooseFiles(kvProject ? kvProject->FileFilter : std::string(), path, true)) return;
+    if (!platform::ChooseFiles(kvProject ? kvProject->FileFilter : std::string(), path, true)) return;
     path = Trim(path);
     if (path.find('\n') == std::string::npos && path.find('\r') == std::string::npos)
         eSource->setText(QString::fromStdString(path));
@@ -488,7 +488,7 @@ void TkvFrmMain::bSourceFileClick() {
 
 void TkvFrmMain::bTargetClick() {
     std::string path = eTarget->text().toStdString();
-    BrowseFolder(path);
+    platform::BrowseFolder(path);
     const char delim = kvProject ? kvProject->PathDelim : '/';
     if (path.empty() || path.back() != delim) path += delim;
     eTarget->setText(QString::fromStdString(path));
@@ -506,7 +506,7 @@ void TkvFrmMain::pm2Popup() {
     for (const std::string& file : kvProject->Recent()) {
         QAction* item = pm2->addAction(Escaped(file));
         item->setData(QString::fromStdString(file));
-        item->setEnabled(FileExists(file));
+        item->setEnabled(platform::FileExists(file));
         connect(item, &QAction::triggered, this, [this, file] {
             Guarded([this, file] {
                 kvProject->FileName = file;
@@ -519,11 +519,11 @@ void TkvFrmMain::pm2Popup() {
 
 void TkvFrmMain::ExportList1Click() {
     std::string path;
-    if (ChooseSaveFile("Log File|*.log", ".log", path)) ExportList(path);
+    if (platform::ChooseSaveFile("Log File|*.log", ".log", path)) ExportList(path);
 }
 
 void TkvFrmMain::aViewExecute() {
-    if (!eTarget->text().isEmpty()) ShellOpen(eTarget->text().toStdString());
+    if (!eTarget->text().isEmpty()) platform::ShellOpen(eTarget->text().toStdString());
     else eTarget->setFocus();
 }
 
@@ -614,7 +614,7 @@ void TkvFrmMain::DropFiles(QWidget* target, const std::vector<std::string>& path
         }
         if (target != lViewer) {
             static_cast<QLineEdit*>(target)->setText(QString::fromStdString(path));
-            SetDefaultTarget(FolderPart(path));
+            SetDefaultTarget(platform::FolderPart(path));
             break;
         }
         if (IsRunning()) break;  // the run's workers hold the current batch

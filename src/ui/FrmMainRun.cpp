@@ -97,7 +97,7 @@ bool TkvFrmMain::ReduceTarget() {
     // A colon is an ordinary character in a file name here, so it does not
     // make a target look like something other than a folder.
     while (t.find_first_of("?*") != std::string::npos || NamesExistingFile(stripped(t))) {
-        std::string next = FolderPart(stripped(t));
+        std::string next = platform::FolderPart(stripped(t));
         if (next.empty() || next == t) return false;
         t = next;
         eTarget->setText(QString::fromStdString(t));
@@ -114,7 +114,7 @@ void TkvFrmMain::Convert() {
     }
     const char delim = kvProject ? kvProject->PathDelim : '/';
     std::string target = eTarget->text().toStdString();
-    if (!DirectoryExists(target)) ForceDirectories(target);  // failures show per file
+    if (!platform::DirectoryExists(target)) platform::ForceDirectories(target);  // failures show per file
     if (target.back() != delim) {
         target += delim;
         eTarget->setText(QString::fromStdString(target));

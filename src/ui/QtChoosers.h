@@ -8,7 +8,7 @@
 class QWidget;
 
 // The file and folder choosers as Qt file dialogs.
-class TkvQtChoosers : public IChoosers {
+class TkvQtChoosers : public platform::IChoosers {
 public:
     void BrowseFolder(std::string& path) override;
     bool ChooseFiles(const std::string& filter, std::string& path, bool multi) override;

@@ -13,7 +13,7 @@ int TkvQtPropertyHost::FindProperty(const std::string& name) const {
     const QMetaObject* mo = control_->metaObject();
     for (int i = mo->propertyCount() - 1; i >= 0; --i) {
         QMetaProperty p = mo->property(i);
-        if (SameText(p.name(), name)) return i;
+        if (platform::SameText(p.name(), name)) return i;
     }
     return -1;
 }
@@ -66,14 +66,14 @@ void TkvQtPropertyHost::Write(const std::string& name, const std::string& value)
     if (p.metaType().id() == QMetaType::Bool) {
         // Only the two words (or nothing) fit a check box; anything else
         // leaves it as it is.
-        if (value.empty() || SameText(value, "False")) p.write(control_, false);
-        else if (SameText(value, "True")) p.write(control_, true);
+        if (value.empty() || platform::SameText(value, "False")) p.write(control_, false);
+        else if (platform::SameText(value, "True")) p.write(control_, true);
         return;
     }
     if (p.isEnumType()) {
         QMetaEnum e = p.enumerator();
         for (int k = 0; k < e.keyCount(); ++k)
-            if (SameText(e.key(k), value)) {
+            if (platform::SameText(e.key(k), value)) {
                 p.write(control_, e.value(k));
                 return;
             }

@@ -44,7 +44,7 @@ TkvQtWindowRun::~TkvQtWindowRun() { DestroyWindows(); }
 
 int TkvQtWindowRun::Run() {
     if (!app_) app_ = CreateQuindleApplication(argc_, argv_);
-    SetChoosers(&choosers_);
+    platform::SetChoosers(&choosers_);
     SetMainThreadDispatcher(&dispatcher_);
 
     main_ = new TkvFrmMain();
@@ -71,7 +71,7 @@ void TkvQtWindowRun::DestroyWindows() {
     about_ = nullptr;
     delete main_;
     main_ = nullptr;
-    SetChoosers(nullptr);
+    platform::SetChoosers(nullptr);
     SetMainThreadDispatcher(nullptr);
     app_.reset();
 }

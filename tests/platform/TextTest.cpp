@@ -2,6 +2,8 @@
 
 #include "platform/Text.h"
 
+using namespace platform;
+
 TEST(Text, CaseFoldingIsUnicodeAware) {
     EXPECT_TRUE(SameText("Source", "SOURCE"));
     EXPECT_TRUE(SameText("Ärger", "äRGER"));

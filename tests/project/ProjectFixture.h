@@ -19,7 +19,7 @@ protected:
         Save("XDG_STATE_HOME", dir / "state");
         Save("XDG_CONFIG_HOME", dir / "config");
         Save("QUINDLE_QUIET", "");  // notices must open here; the test runner sets it
-        previous_ = SetShellOpener([this](const std::string& t) { opened.push_back(t); });
+        previous_ = platform::SetShellOpener([this](const std::string& t) { opened.push_back(t); });
         std::filesystem::create_directories(dir / "bin");
         info_ = std::make_unique<TkvInfo>(exe, dir / "bin/quindle.ext");
         info_->SetProduct("Quindle Converter", "quindle", "1.0");
@@ -27,9 +27,9 @@ protected:
     }
     void TearDown() override {
         project.reset();
-        kvApp = nullptr;
+        platform::kvApp = nullptr;
         kvInfo = nullptr;
-        SetShellOpener(previous_);
+        platform::SetShellOpener(previous_);
         for (auto& [name, value, had] : saved_) {
             if (had) setenv(name.c_str(), value.c_str(), 1);
             else unsetenv(name.c_str());
@@ -39,8 +39,8 @@ protected:
     // A project as start-up makes it, for a program started with `args`.
     TkvProject& Start(std::vector<std::string> args = {}, std::string exePath = {}) {
         project.reset();
-        app_ = std::make_unique<TkvApp>(exePath.empty() ? exe : exePath, std::move(args));
-        kvApp = app_.get();
+        app_ = std::make_unique<platform::TkvApp>(exePath.empty() ? exe : exePath, std::move(args));
+        platform::kvApp = app_.get();
         project = std::make_unique<TkvProject>();
         TkvProject& p = *project;
         p.ShortName = "quindle";
@@ -70,6 +70,6 @@ private:
     };
     std::vector<Env> saved_;
     std::unique_ptr<TkvInfo> info_;
-    std::unique_ptr<TkvApp> app_;
-    ShellOpener previous_;
+    std::unique_ptr<platform::TkvApp> app_;
+    platform::ShellOpener previous_;
 };

@@ -42,7 +42,7 @@ inline QApplication* TestApp() {
 }
 
 // Answers the dialogs from a script; an empty script answers "cancelled".
-class FakeChoosers : public IChoosers {
+class FakeChoosers : public platform::IChoosers {
 public:
     std::deque<std::string> folders, files, saves;
     std::vector<std::string> calls;  // "folder:<start>", "files:<path>", "save:<filter>"
@@ -143,7 +143,7 @@ private:
                 node->State = TNodeState::Failure;
                 batch_.ReportFailure(node->ResultText);
             } else {
-                node->ResultText = target_ + NamePart(node->FileName) + ".htm";
+                node->ResultText = target_ + platform::NamePart(node->FileName) + ".htm";
                 node->State = TNodeState::Success;
                 batch_.ReportSuccess();
             }
@@ -168,13 +168,13 @@ protected:
     void SetUp() override {
         TestApp();
         exe = dir / "quindle";
-        kvApp = new TkvApp(exe, {});
+        platform::kvApp = new platform::TkvApp(exe, {});
         kvInfo = new TkvInfo(exe, dir / "quindle.ext");
         kvProject = new TkvProject();
         ApplyProductProfile(*kvProject);
         kvInfo->SetProduct(kvProject->Title, kvProject->ShortName, kvProject->ProductVersion);
-        SetChoosers(&choosers);
-        oldOpener = SetShellOpener([this](const std::string& s) { opened.push_back(s); });
+        platform::SetChoosers(&choosers);
+        oldOpener = platform::SetShellOpener([this](const std::string& s) { opened.push_back(s); });
         SetMainThreadDispatcher(&dispatcher);
     }
 
@@ -208,12 +208,12 @@ protected:
         delete frm;
         frm = nullptr;
         SetMainThreadDispatcher(nullptr);
-        SetShellOpener(oldOpener);
-        SetChoosers(nullptr);
+        platform::SetShellOpener(oldOpener);
+        platform::SetChoosers(nullptr);
         delete kvInfo;
         kvInfo = nullptr;
-        delete kvApp;
-        kvApp = nullptr;
+        delete platform::kvApp;
+        platform::kvApp = nullptr;
     }
 
     TempDir dir;
@@ -221,7 +221,7 @@ protected:
     FakeChoosers choosers;
     FakeWorkLog work;
     TkvQtDispatcher dispatcher;
-    ShellOpener oldOpener;
+    platform::ShellOpener oldOpener;
     std::vector<std::string> opened;
     TkvFrmMain* frm = nullptr;
 };

@@ -66,9 +66,9 @@ int main(int argc, char** argv) {
         }
     }
 
-    SetShellOpener([](const std::string&) {});  // no browser for error reports
+    platform::SetShellOpener([](const std::string&) {});  // no browser for error reports
     const std::string exe = (demo / "quindle").string();
-    kvApp = new TkvApp(exe, {});
+    platform::kvApp = new platform::TkvApp(exe, {});
     kvInfo = new TkvInfo(exe, (demo / "quindle.ext").string());
     kvProject = new TkvProject();
     ApplyProductProfile(*kvProject);
@@ -122,6 +122,6 @@ int main(int argc, char** argv) {
     SetMainThreadDispatcher(nullptr);
     app.reset();
     delete kvInfo;
-    delete kvApp;
+    delete platform::kvApp;
     return rc;
 }

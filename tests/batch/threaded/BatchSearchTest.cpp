@@ -19,15 +19,15 @@ protected:
     void SetUp() override {
         savedMatch_ = kvMatch;
         savedProject_ = kvProject;
-        savedSkip_ = SkipLockFiles.load();
+        savedSkip_ = platform::SkipLockFiles.load();
         kvMatch = &matcher_;
         kvProject = &project_;
-        SkipLockFiles = true;
+        platform::SkipLockFiles = true;
     }
     void TearDown() override {
         kvMatch = savedMatch_;
         kvProject = savedProject_;
-        SkipLockFiles = savedSkip_;
+        platform::SkipLockFiles = savedSkip_;
     }
 
     // Runs a whole search and returns the entries' file names, relative to
