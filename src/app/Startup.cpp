@@ -35,8 +35,8 @@ void ExitSequence() {
     kvMain = nullptr;
     delete kvProject;  // resets the bound controls, writes the recent list
     kvProject = nullptr;
-    delete kvInfo;  // writes the usage store a last time
-    kvInfo = nullptr;
+    delete info::kvInfo;  // writes the usage store a last time
+    info::kvInfo = nullptr;
     delete platform::kvApp;
     platform::kvApp = nullptr;
 }
@@ -102,12 +102,13 @@ int QuindleMain(int argc, char** argv, IWindowRun* window) {
 int QuindleMain(std::unique_ptr<platform::TkvApp> app, IWindowRun* window) {
     try {
         platform::kvApp = app.release();
-        kvInfo = new TkvInfo(platform::kvApp->ExePath(), TkvInfo::DefaultStatsFileName(platform::kvApp->ExePath()));
+        info::kvInfo = new info::TkvInfo(platform::kvApp->ExePath(),
+                                         info::TkvInfo::DefaultStatsFileName(platform::kvApp->ExePath()));
         kvProject = new TkvProject();
         kvMain = new TkvMain();
 
         ApplyProductProfile(*kvProject);
-        kvInfo->SetProduct(kvProject->Title, kvProject->ShortName, kvProject->ProductVersion);
+        info::kvInfo->SetProduct(kvProject->Title, kvProject->ShortName, kvProject->ProductVersion);
         platform::SkipLockFiles = true;
         kvProject->ParseCommandLine();
         if (kvProject->ExitRequested()) {

@@ -45,7 +45,7 @@ void TkvMain::Run() {
                               [this](TkvBatch& batch, TkvNode& node) { LogNode(batch, node); });
     LiveWorkerCount = Converter->ChainLength();
     Converter->ResumeAll();
-    if (kvInfo) kvInfo->Tally(kCountRuns, 0, 1);
+    if (info::kvInfo) info::kvInfo->Tally(info::kCountRuns, 0, 1);
 
     // Woken by each worker that ends, so the run's end is noticed at once
     // rather than at the next tick of a poll.
@@ -82,12 +82,12 @@ std::string TkvMain::ErrorReportAction(const std::vector<std::string>& errors) {
 }
 
 void TkvMain::Summarise() {
-    if (kvInfo) {
-        kvInfo->Tally(kCountFiles, 0, Batch->Count());
-        kvInfo->Tally(kCountSuccesses, 0, Batch->SuccessCount());
-        kvInfo->Tally(kCountFailures, 0, Batch->FailureCount());
+    if (info::kvInfo) {
+        info::kvInfo->Tally(info::kCountFiles, 0, Batch->Count());
+        info::kvInfo->Tally(info::kCountSuccesses, 0, Batch->SuccessCount());
+        info::kvInfo->Tally(info::kCountFailures, 0, Batch->FailureCount());
     }
-    if (Batch->FailureCount() > 0 && kvInfo) kvInfo->OpenLink("", ErrorReportAction(Batch->Errors()), "");
+    if (Batch->FailureCount() > 0 && info::kvInfo) info::kvInfo->OpenLink("", ErrorReportAction(Batch->Errors()), "");
 
     std::string logFile = kvProject->GetOption("LogFile");
     if (!logFile.empty()) LogLines().SaveToFile(logFile, platform::TDurability::Replaceable);

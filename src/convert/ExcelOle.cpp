@@ -27,7 +27,7 @@ void TkvExcelOle::StartExcel() {
     ExcelApp = automation::CreateOleObject(kProgId);
     try {
         ExcelVersion = ParseExcelVersion(automation::GetProperty(ExcelApp, "Version"));
-        if (kvInfo) kvInfo->Tally(kExcelVersion, ExcelVersion, 1);
+        if (info::kvInfo) info::kvInfo->Tally(info::kExcelVersion, ExcelVersion, 1);
     } catch (...) {}
     try {
         automation::SetProperty(ExcelApp, "DisplayAlerts", Variant(false));

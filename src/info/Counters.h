@@ -1,5 +1,7 @@
 #pragma once
 
+namespace info {
+
 // The names of the usage counters in the store file. A counter is one
 // capital letter: links carry every such entry (in lower case) and stored
 // files keep these letters, so they never change.
@@ -18,3 +20,5 @@ inline constexpr const char* kExcelVersion = "W";
 inline constexpr const char* kStoreFormat = "v";
 inline constexpr const char* kStoreFormatValue = "2";
 inline constexpr const char* kQuietFlag = "+";
+
+}  // namespace info

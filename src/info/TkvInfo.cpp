@@ -14,6 +14,8 @@
 #include "platform/Text.h"
 #include "text/Utf8.h"
 
+namespace info {
+
 TkvInfo* kvInfo = nullptr;
 
 // Entries in the order they were first set; names compare exactly, so that
@@ -261,3 +263,5 @@ void TkvInfo::HandleAppException(const std::string& message) {
     }
     OpenLink("", "err&e=" + message, "");
 }
+
+}  // namespace info

@@ -69,9 +69,9 @@ void TkvProject::ParseCommandLine() {
         char letter = a[1];
         if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
         if (letter == 'I' || letter == 'U') {
-            if (kvInfo) {
-                if (letter == 'I') kvInfo->OpenLink("", "ins", a.substr(2));
-                else kvInfo->OpenLink("", "uni", "");
+            if (info::kvInfo) {
+                if (letter == 'I') info::kvInfo->OpenLink("", "ins", a.substr(2));
+                else info::kvInfo->OpenLink("", "uni", "");
             }
             exitRequested_ = true;
             return;

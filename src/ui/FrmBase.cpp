@@ -45,9 +45,9 @@ void TkvFrmBase::closeEvent(QCloseEvent* e) {
 }
 
 void ReportAppError(const std::string& message) {
-    if (!kvInfo) return;
+    if (!info::kvInfo) return;
     try {
-        kvInfo->HandleAppException(message);
+        info::kvInfo->HandleAppException(message);
     } catch (...) {
         // the handler itself failing must not take the window down
     }

@@ -75,7 +75,7 @@ void TkvFrmCfg::btnOkClick() {
 void TkvFrmCfg::btnCancelClick() { close(); }
 
 void TkvFrmCfg::btnHelpClick() {
-    if (kvInfo) kvInfo->OpenLink("h", "", "");
+    if (info::kvInfo) info::kvInfo->OpenLink("h", "", "");
 }
 
 void TkvFrmCfg::keyPressEvent(QKeyEvent* e) {

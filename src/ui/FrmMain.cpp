@@ -571,21 +571,21 @@ void TkvFrmMain::aSaveAsExecute() {
 }
 
 void TkvFrmMain::aUpdateExecute() {
-    if (kvInfo) kvInfo->OpenLink("download", "", "");
+    if (info::kvInfo) info::kvInfo->OpenLink("download", "", "");
 }
 
 void TkvFrmMain::aHelpExecute() {
-    if (!kvInfo) return;
-    kvInfo->OpenLink("h", "", "");
-    kvInfo->Tally(kCountHelp, 0, 1);
+    if (!info::kvInfo) return;
+    info::kvInfo->OpenLink("h", "", "");
+    info::kvInfo->Tally(info::kCountHelp, 0, 1);
 }
 
 void TkvFrmMain::aHomePageExecute() {
-    if (kvInfo) kvInfo->OpenLink("", "", "");
+    if (info::kvInfo) info::kvInfo->OpenLink("", "", "");
 }
 
 void TkvFrmMain::aSupportsExecute() {
-    if (kvInfo) kvInfo->OpenLink("supports", "", "");
+    if (info::kvInfo) info::kvInfo->OpenLink("supports", "", "");
 }
 
 void TkvFrmMain::aAboutExecute() {

@@ -167,7 +167,7 @@ void TkvFrmMain::Convert() {
     elapsedMs_ = -1;
     statusTimer_.start();
     Workers->ResumeAll();
-    if (kvInfo) kvInfo->Tally(kCountRuns, 0, 1);
+    if (info::kvInfo) info::kvInfo->Tally(info::kCountRuns, 0, 1);
     StopRequested = false;
     UpdateStatus();
 }
@@ -210,7 +210,7 @@ void TkvFrmMain::ReportFailures() {
         if (c == '?') escaped += "%3F";
         else escaped += c;
     }
-    if (kvInfo) kvInfo->OpenLink("", "err&e=" + escaped, "");
+    if (info::kvInfo) info::kvInfo->OpenLink("", "err&e=" + escaped, "");
 }
 
 void TkvFrmMain::OnFinish() {
@@ -224,10 +224,10 @@ void TkvFrmMain::OnFinish() {
     statusTimer_.stop();
     UpdateStatus();
 
-    if (Batch && kvInfo) {
-        kvInfo->Tally(kCountFiles, 0, Batch->Count());
-        kvInfo->Tally(kCountSuccesses, 0, Batch->SuccessCount());
-        kvInfo->Tally(kCountFailures, 0, Batch->FailureCount());
+    if (Batch && info::kvInfo) {
+        info::kvInfo->Tally(info::kCountFiles, 0, Batch->Count());
+        info::kvInfo->Tally(info::kCountSuccesses, 0, Batch->SuccessCount());
+        info::kvInfo->Tally(info::kCountFailures, 0, Batch->FailureCount());
     }
     if (Batch && Batch->FailureCount() > 0) ReportFailures();
     if (DiscardBatch) {

@@ -17,14 +17,14 @@
 class ConvertTest : public ::testing::Test {
 protected:
     TempDir dir;
-    std::unique_ptr<TkvInfo> info;
+    std::unique_ptr<info::TkvInfo> info;
     std::unique_ptr<TkvProject> project;
     std::unique_ptr<TkvBatch> batch;
     std::string src, out;  // source and target folders, ending in '/'
 
     void SetUp() override {
-        info = std::make_unique<TkvInfo>(dir / "bin/quindle", dir / "stats.ext");
-        kvInfo = info.get();
+        info = std::make_unique<info::TkvInfo>(dir / "bin/quindle", dir / "stats.ext");
+        info::kvInfo = info.get();
         project = std::make_unique<TkvProject>();
         project->ConverterClass = "TkvQUINDLE";
         project->TargetExt = ".htm";
@@ -38,7 +38,7 @@ protected:
     void TearDown() override {
         batch.reset();
         kvProject = nullptr;
-        kvInfo = nullptr;
+        info::kvInfo = nullptr;
     }
 
     // A batch whose source folder is `src` and target folder `out`, with no

@@ -9,6 +9,8 @@
 #include "platform/Shell.h"
 #include "support/TempDir.h"
 
+using namespace info;
+
 namespace {
 
 // Every test starts without the quiet switch that the test runner sets, and

@@ -21,14 +21,14 @@ protected:
         Save("QUINDLE_QUIET", "");  // notices must open here; the test runner sets it
         previous_ = platform::SetShellOpener([this](const std::string& t) { opened.push_back(t); });
         std::filesystem::create_directories(dir / "bin");
-        info_ = std::make_unique<TkvInfo>(exe, dir / "bin/quindle.ext");
+        info_ = std::make_unique<info::TkvInfo>(exe, dir / "bin/quindle.ext");
         info_->SetProduct("Quindle Converter", "quindle", "1.0");
-        kvInfo = info_.get();
+        info::kvInfo = info_.get();
     }
     void TearDown() override {
         project.reset();
         platform::kvApp = nullptr;
-        kvInfo = nullptr;
+        info::kvInfo = nullptr;
         platform::SetShellOpener(previous_);
         for (auto& [name, value, had] : saved_) {
             if (had) setenv(name.c_str(), value.c_str(), 1);
@@ -69,7 +69,7 @@ private:
         bool had;
     };
     std::vector<Env> saved_;
-    std::unique_ptr<TkvInfo> info_;
+    std::unique_ptr<info::TkvInfo> info_;
     std::unique_ptr<platform::TkvApp> app_;
     platform::ShellOpener previous_;
 };

@@ -58,9 +58,9 @@ TEST_F(UiTest, SaveFailureReachesTheHandlerAndKeepsTheWindow) {
     // A plain file where the project's folder should be: nothing can be written.
     dir.Write("blocker", "x");
     kvProject->FileName = dir / "blocker/x.batch-quindle";
-    const std::string before = kvInfo->Stat("E");
+    const std::string before = info::kvInfo->Stat("E");
     frm->aSave->trigger();
-    EXPECT_NE(kvInfo->Stat("E"), before);
+    EXPECT_NE(info::kvInfo->Stat("E"), before);
     EXPECT_EQ(frm->eSource->text(), "/keep/*.xls?");
     EXPECT_EQ(frm->windowTitle(), Title(kvProject->FileName));
     // The window still works afterwards.
@@ -96,7 +96,7 @@ TEST_F(UiTest, ActionsCarryCaptionsHintsAndShortcuts) {
 
     // Help opens the help file and counts; Home and Support open through the shell.
     frm->aHelp->trigger();
-    EXPECT_EQ(kvInfo->Stat("H"), "1");
+    EXPECT_EQ(info::kvInfo->Stat("H"), "1");
     frm->aSupports->trigger();
     ASSERT_FALSE(opened.empty());
     EXPECT_EQ(opened.back().rfind("mailto:", 0), 0u);

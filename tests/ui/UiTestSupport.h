@@ -169,10 +169,10 @@ protected:
         TestApp();
         exe = dir / "quindle";
         platform::kvApp = new platform::TkvApp(exe, {});
-        kvInfo = new TkvInfo(exe, dir / "quindle.ext");
+        info::kvInfo = new info::TkvInfo(exe, dir / "quindle.ext");
         kvProject = new TkvProject();
         ApplyProductProfile(*kvProject);
-        kvInfo->SetProduct(kvProject->Title, kvProject->ShortName, kvProject->ProductVersion);
+        info::kvInfo->SetProduct(kvProject->Title, kvProject->ShortName, kvProject->ProductVersion);
         platform::SetChoosers(&choosers);
         oldOpener = platform::SetShellOpener([this](const std::string& s) { opened.push_back(s); });
         SetMainThreadDispatcher(&dispatcher);
@@ -210,8 +210,8 @@ protected:
         SetMainThreadDispatcher(nullptr);
         platform::SetShellOpener(oldOpener);
         platform::SetChoosers(nullptr);
-        delete kvInfo;
-        kvInfo = nullptr;
+        delete info::kvInfo;
+        info::kvInfo = nullptr;
         delete platform::kvApp;
         platform::kvApp = nullptr;
     }

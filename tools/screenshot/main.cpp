@@ -69,10 +69,10 @@ int main(int argc, char** argv) {
     platform::SetShellOpener([](const std::string&) {});  // no browser for error reports
     const std::string exe = (demo / "quindle").string();
     platform::kvApp = new platform::TkvApp(exe, {});
-    kvInfo = new TkvInfo(exe, (demo / "quindle.ext").string());
+    info::kvInfo = new info::TkvInfo(exe, (demo / "quindle.ext").string());
     kvProject = new TkvProject();
     ApplyProductProfile(*kvProject);
-    kvInfo->SetProduct(kvProject->Title, kvProject->ShortName, kvProject->ProductVersion);
+    info::kvInfo->SetProduct(kvProject->Title, kvProject->ShortName, kvProject->ProductVersion);
 
     int qargc = 1;
     char* qargv[] = {argv[0], nullptr};
@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
     delete frm;
     SetMainThreadDispatcher(nullptr);
     app.reset();
-    delete kvInfo;
+    delete info::kvInfo;
     delete platform::kvApp;
     return rc;
 }

@@ -58,10 +58,10 @@ TEST_F(RunTest, SearchThenConvertShowsEveryResultAndRestoresTheButtons) {
     EXPECT_TRUE(frm->StatusText().startsWith("Found: 14    Converted: 12    Failed: 2"));
 
     // Counters and one error report for the two failures with one message.
-    EXPECT_EQ(kvInfo->Stat("C"), "1");
-    EXPECT_EQ(kvInfo->Stat("A"), "14");
-    EXPECT_EQ(kvInfo->Stat("S"), "12");
-    EXPECT_EQ(kvInfo->Stat("F"), "2");
+    EXPECT_EQ(info::kvInfo->Stat("C"), "1");
+    EXPECT_EQ(info::kvInfo->Stat("A"), "14");
+    EXPECT_EQ(info::kvInfo->Stat("S"), "12");
+    EXPECT_EQ(info::kvInfo->Stat("F"), "2");
 
     // Converting again after a normal end searches the source again.
     frm->aConvert->trigger();
