@@ -11,11 +11,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    TLineList list;
+    project::TLineList list;
     list.LoadFromBytes(bytes);
     for (const auto& line : list.Lines())
         if (!text::IsValidUtf8(line) || line.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) std::abort();
-    TLineList again;
+    project::TLineList again;
     again.SetText(list.Text());
     if (again.Lines() != list.Lines()) std::abort();
     (void)list.Value("Source");

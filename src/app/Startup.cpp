@@ -33,8 +33,8 @@ void ExitSequence() {
     kvMatch = nullptr;
     delete kvMain;
     kvMain = nullptr;
-    delete kvProject;  // resets the bound controls, writes the recent list
-    kvProject = nullptr;
+    delete project::kvProject;  // resets the bound controls, writes the recent list
+    project::kvProject = nullptr;
     delete info::kvInfo;  // writes the usage store a last time
     info::kvInfo = nullptr;
     delete platform::kvApp;
@@ -73,7 +73,7 @@ std::string ApplicationErrorText(const std::string& className, const std::string
            (fullStop ? "" : ".") + "\r\n";
 }
 
-void ApplyProductProfile(TkvProject& p) {
+void ApplyProductProfile(project::TkvProject& p) {
     p.ConverterClass = "TkvQUINDLE";
     p.FilePattern = "*.xls?";
     p.FileFilter = "Excel Workbook (*.xls;*.xlsx)|*.xls;*.xlsx";
@@ -104,21 +104,23 @@ int QuindleMain(std::unique_ptr<platform::TkvApp> app, IWindowRun* window) {
         platform::kvApp = app.release();
         info::kvInfo = new info::TkvInfo(platform::kvApp->ExePath(),
                                          info::TkvInfo::DefaultStatsFileName(platform::kvApp->ExePath()));
-        kvProject = new TkvProject();
+        project::kvProject = new project::TkvProject();
         kvMain = new TkvMain();
 
-        ApplyProductProfile(*kvProject);
-        info::kvInfo->SetProduct(kvProject->Title, kvProject->ShortName, kvProject->ProductVersion);
+        ApplyProductProfile(*project::kvProject);
+        info::kvInfo->SetProduct(project::kvProject->Title, project::kvProject->ShortName,
+                                 project::kvProject->ProductVersion);
         platform::SkipLockFiles = true;
-        kvProject->ParseCommandLine();
-        if (kvProject->ExitRequested()) {
+        project::kvProject->ParseCommandLine();
+        if (project::kvProject->ExitRequested()) {
             ExitSequence();
             return 0;
         }
         kvMatch = new TkvMatch();
 
         // Decided once: a Source on the web needs the window run.
-        const bool unattended = kvProject->PureConsole() && kvProject->Source().find("http") == std::string::npos;
+        const bool unattended =
+            project::kvProject->PureConsole() && project::kvProject->Source().find("http") == std::string::npos;
         if (unattended) {
             kvMain->Run();
             ExitSequence();

@@ -8,8 +8,10 @@
 namespace platform {
 class TkvApp;
 }  // namespace platform
-class TkvMain;
+namespace project {
 class TkvProject;
+}  // namespace project
+class TkvMain;
 
 // The whole process: start-up, the run mode, the exit sequence. `window` is
 // nullptr in a build without the GUI. Returns the process exit code.
@@ -26,7 +28,7 @@ inline constexpr int kExitNoWindow = 2;  // the window run is needed but not bui
 int NoWindowRun();
 
 // Writes the product's constants into the project.
-void ApplyProductProfile(TkvProject& project);
+void ApplyProductProfile(project::TkvProject& project);
 
 // The text that reports an error which escaped the unattended run.
 std::string ApplicationErrorText(const std::string& className, const std::string& exePath, const void* address,

@@ -36,12 +36,12 @@ void TkvMain::Run() {
         log_.Clear();
     }
     Batch = std::make_unique<TkvBatch>();
-    bool subdir = kvProject->Subdir();
-    std::string target = kvProject->TargetFolder();
-    std::string source = kvProject->Source();
+    bool subdir = project::kvProject->Subdir();
+    std::string target = project::kvProject->TargetFolder();
+    std::string source = project::kvProject->Source();
     Batch->Start(source, target, subdir);
 
-    Converter = CreateWorkers(*Batch, kvProject->TargetFolder(),
+    Converter = CreateWorkers(*Batch, project::kvProject->TargetFolder(),
                               [this](TkvBatch& batch, TkvNode& node) { LogNode(batch, node); });
     LiveWorkerCount = Converter->ChainLength();
     Converter->ResumeAll();
@@ -89,7 +89,7 @@ void TkvMain::Summarise() {
     }
     if (Batch->FailureCount() > 0 && info::kvInfo) info::kvInfo->OpenLink("", ErrorReportAction(Batch->Errors()), "");
 
-    std::string logFile = kvProject->GetOption("LogFile");
+    std::string logFile = project::kvProject->GetOption("LogFile");
     if (!logFile.empty()) LogLines().SaveToFile(logFile, platform::TDurability::Replaceable);
 }
 
@@ -99,7 +99,7 @@ void TkvMain::LogNode(TkvBatch&, TkvNode& node) {
     log_.Add(line);
 }
 
-TLineList TkvMain::LogLines() const {
+project::TLineList TkvMain::LogLines() const {
     std::lock_guard<std::mutex> lock(logMutex_);
     return log_;
 }

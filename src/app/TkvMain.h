@@ -22,7 +22,7 @@ public:
     void LogNode(TkvBatch& batch, TkvNode& node);
 
     // The log lines so far (a copy, taken under the log lock).
-    TLineList LogLines() const;
+    project::TLineList LogLines() const;
     // The report text for a list of failure messages, as the error-report
     // page receives it: "err&e=" followed by the quoted, comma-separated list.
     static std::string ErrorReportAction(const std::vector<std::string>& errors);
@@ -35,7 +35,7 @@ private:
     void ReleaseConverter();
 
     mutable std::mutex logMutex_;  // guards log_
-    TLineList log_;
+    project::TLineList log_;
 };
 
 extern TkvMain* kvMain;

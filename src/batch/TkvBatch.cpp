@@ -56,9 +56,9 @@ void TkvBatch::Search() {
     std::string folder, mask, extra;
     bool recurse = false, skipHidden = false;
     try {
-        if (kvProject) {
-            extra = kvProject->GetOption("RegExt");
-            skipHidden = kvProject->GetBool("SkipHidden", false);
+        if (project::kvProject) {
+            extra = project::kvProject->GetOption("RegExt");
+            skipHidden = project::kvProject->GetBool("SkipHidden", false);
         }
     } catch (...) {
         // Unreadable options leave the defaults: no extra filter, hidden files kept.

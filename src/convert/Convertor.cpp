@@ -24,7 +24,7 @@ void SetMainThreadDispatcher(IMainThreadDispatcher* d) { dispatcher.store(d); }
 
 TkvConvertor::TkvConvertor(TkvBatch& batch, TkvNodeEvent onNodeDone, int32_t count)
     : TkvWorkBase(batch), OnNodeDone(onNodeDone), ChainLength(count < 1 ? 1 : count) {
-    if (count > 1) next_ = CreateConverter(kvProject->ConverterClass, batch, std::move(onNodeDone), count - 1);
+    if (count > 1) next_ = CreateConverter(project::kvProject->ConverterClass, batch, std::move(onNodeDone), count - 1);
 }
 
 TkvConvertor::~TkvConvertor() {
@@ -82,7 +82,7 @@ void TkvConvertor::Finish() {
 std::string TkvConvertor::GetTargetName(TkvBatch& batch, TkvNode& node) {
     std::string sourceDir = batch.SourceDir();
     std::string rel;
-    if (kvProject->KeepTargetSubdirs() && !sourceDir.empty())
+    if (project::kvProject->KeepTargetSubdirs() && !sourceDir.empty())
         rel = node.FileName.size() > sourceDir.size() ? node.FileName.substr(sourceDir.size()) : std::string();
     else rel = platform::NamePart(node.FileName);
     // The folder delimiter stays (it keeps the sub-folders); the characters
@@ -91,7 +91,7 @@ std::string TkvConvertor::GetTargetName(TkvBatch& batch, TkvNode& node) {
         if (c == ':' || c == '\\') c = '_';
 
     std::string path = batch.TargetDir() + rel;
-    const std::string& ext = kvProject->TargetExt;
+    const std::string& ext = project::kvProject->TargetExt;
     if (!ext.empty()) {
         size_t nameStart = path.find_last_of('/');
         nameStart = nameStart == std::string::npos ? 0 : nameStart + 1;
@@ -111,21 +111,21 @@ std::string TkvConvertor::GetTargetName(TkvBatch& batch, TkvNode& node) {
     }
 
     // Replacing needs no look at the target; keeping or skipping does.
-    const TOverwrite policy = kvProject->IsOverwrite();
-    if (policy == TOverwrite::Overwrite || !platform::FileExists(path)) return path;
-    if (policy == TOverwrite::Skip) {
+    const project::TOverwrite policy = project::kvProject->IsOverwrite();
+    if (policy == project::TOverwrite::Overwrite || !platform::FileExists(path)) return path;
+    if (policy == project::TOverwrite::Skip) {
         node.State = TNodeState::Success;
         return {};
     }
-    return folder + "-" + kvProject->ShortName + "-" + platform::NamePart(path);
+    return folder + "-" + project::kvProject->ShortName + "-" + platform::NamePart(path);
 }
 
 void TkvConvertor::ProcessSource(TkvBatch& batch, TkvNode& node, const std::string& target) {
     const std::string& source = node.FileName;
     try {
-        if (kvProject->KeepFileTime()) platform::CopyFileTime(source, target);
-        if (kvProject->DeleteSource()) std::remove(source.c_str());
-        std::string suffix = kvProject->RenameSource();
+        if (project::kvProject->KeepFileTime()) platform::CopyFileTime(source, target);
+        if (project::kvProject->DeleteSource()) std::remove(source.c_str());
+        std::string suffix = project::kvProject->RenameSource();
         if (!suffix.empty()) {
             std::string renamed = source + suffix;
             // Never replace a file already there: an earlier run's renamed

@@ -38,13 +38,14 @@ void TkvExcelOle::OpenWorkbook(const std::string& source) {
     if (!ExcelApp.IsObject()) StartExcel();
     if (Workbook.IsObject()) return;
     Variant books = automation::GetProperty(ExcelApp, "Workbooks");
-    if (kvProject->GetBool("SkipPassword", false)) {
+    if (project::kvProject->GetBool("SkipPassword", false)) {
         Workbook = automation::CallMethod(
             books, "Open",
             {Variant(source), Variant::Omitted(), Variant(true), Variant::Omitted(), Variant(kWrongPassword)});
     } else {
         Workbook = automation::CallMethod(
-            books, "Open", {Variant(source), Variant::Omitted(), Variant(kvProject->GetBool("ReadOnly", false))});
+            books, "Open",
+            {Variant(source), Variant::Omitted(), Variant(project::kvProject->GetBool("ReadOnly", false))});
     }
 }
 

@@ -16,10 +16,10 @@ void TkvQUINDLE::ConvertNode(TkvBatch& batch, TkvNode& node) {
         // temporary file and renames it over the target, so a failed save
         // leaves the old target as it was.
         std::vector<Variant> args{Variant(target), Variant(kHtmlFormat)};
-        if (kvProject->GetBool("AllSheets", true)) {
+        if (project::kvProject->GetBool("AllSheets", true)) {
             automation::CallMethod(Workbook, "SaveAs", args);
         } else {
-            int32_t sheet = kvProject->GetInt("Sheet", 0);
+            int32_t sheet = project::kvProject->GetInt("Sheet", 0);
             Variant which = sheet < 1 ? automation::GetProperty(Workbook, "ActiveSheet")
                                       : automation::GetIndexedProperty(Workbook, "Sheets", {Variant(sheet)});
             automation::CallMethod(which, "SaveAs", args);

@@ -82,6 +82,7 @@ std::shared_ptr<TkvWorkerChain> CreateWorkers(TkvBatch& batch, const std::string
     batch.SetTargetDir(folder);
     // Every worker is a thread with an engine of its own: an absurd count in
     // a project file must not exhaust the machine.
-    int32_t count = std::min(kvProject->ThreadsCount(), kMaxWorkers);
-    return std::make_shared<Chain>(CreateConverter(kvProject->ConverterClass, batch, std::move(onNodeDone), count));
+    int32_t count = std::min(project::kvProject->ThreadsCount(), kMaxWorkers);
+    return std::make_shared<Chain>(
+        CreateConverter(project::kvProject->ConverterClass, batch, std::move(onNodeDone), count));
 }

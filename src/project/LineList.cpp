@@ -7,6 +7,8 @@
 #include "text/Utf16.h"
 #include "text/Utf8.h"
 
+namespace project {
+
 namespace {
 
 // Project and list files are a few kilobytes; anything beyond this is not
@@ -92,3 +94,5 @@ void TLineList::LoadFromBytes(const std::string& bytes) { SetText(DecodeFileText
 void TLineList::SaveToFile(const std::string& path, platform::TDurability durability) const {
     platform::AtomicWriteFile(path, Text(), durability);
 }
+
+}  // namespace project

@@ -4,6 +4,8 @@
 
 #include "platform/Files.h"
 
+namespace project {
+
 // An ordered list of text lines with name=value lookup: the name is the text
 // before the first '=', nothing is trimmed, names compare ignoring case.
 // Not locked: one thread at a time (owners lock around it).
@@ -37,3 +39,5 @@ public:
 private:
     std::vector<std::string> lines_;
 };
+
+}  // namespace project

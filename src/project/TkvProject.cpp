@@ -9,6 +9,8 @@
 #include "project/TkvPropList.h"
 #include "text/Utf8.h"
 
+namespace project {
+
 TkvProject* kvProject = nullptr;
 
 namespace {
@@ -303,3 +305,5 @@ std::string TkvProject::TargetFolder() const {
     if (t.back() != PathDelim) t += PathDelim;
     return t;
 }
+
+}  // namespace project

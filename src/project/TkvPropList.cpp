@@ -3,6 +3,8 @@
 #include "platform/Text.h"
 #include "project/PropertyHost.h"
 
+namespace project {
+
 std::string TkvPropList::GetProp(const std::string& name) const {
     try {
         if (!Instance || Instance->PropertyKind(name) == IPropertyHost::Kind::Missing) return {};
@@ -46,3 +48,5 @@ void TkvPropList::SetProp(const std::string& name, const std::string& value) {
         // A value the control refuses leaves it as it was.
     }
 }
+
+}  // namespace project

@@ -49,7 +49,7 @@ void TkvFrmAbout::ShowAbout() {
     if (ShowCount == 0) {
         // The call from start-up shows nothing. A pure console project that
         // reached the window path runs without ever being seen.
-        if (kvProject && kvProject->PureConsole() && mainWindow_) mainWindow_->setWindowOpacity(0.0);
+        if (project::kvProject && project::kvProject->PureConsole() && mainWindow_) mainWindow_->setWindowOpacity(0.0);
     } else {
         ShowModal();
     }
@@ -58,10 +58,10 @@ void TkvFrmAbout::ShowAbout() {
 
 void TkvFrmAbout::showEvent(QShowEvent* e) {
     TkvFrmBase::showEvent(e);
-    if (lblProduct->text().isEmpty() && kvProject) {
+    if (lblProduct->text().isEmpty() && project::kvProject) {
         // A label without a buddy shows "&" as it is: no doubling needed.
-        lblProduct->setText(QString::fromStdString(kvProject->Title));
-        lblVersion->setText(QString::fromStdString(kvProject->ProductVersion));
+        lblProduct->setText(QString::fromStdString(project::kvProject->Title));
+        lblVersion->setText(QString::fromStdString(project::kvProject->ProductVersion));
     }
     ++ShowCount;
 }

@@ -54,9 +54,9 @@ void TkvFrmCfg::resizeEvent(QResizeEvent* e) {
 }
 
 void TkvFrmCfg::ShowModal() {
-    if (kvProject) {
-        kvProject->StoreOptions(false);
-        QString text = QString::fromStdString(kvProject->OptionsText());
+    if (project::kvProject) {
+        project::kvProject->StoreOptions(false);
+        QString text = QString::fromStdString(project::kvProject->OptionsText());
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         txtCfg->setPlainText(text);
     }
@@ -67,9 +67,9 @@ void TkvFrmCfg::ShowModal() {
 void TkvFrmCfg::btnOkClick() {
     // Close first: whatever applying the text does, the dialog is done.
     close();
-    if (!kvProject) return;
-    kvProject->SetOptionsText(txtCfg->toPlainText().toStdString());
-    kvProject->WriteControls();
+    if (!project::kvProject) return;
+    project::kvProject->SetOptionsText(txtCfg->toPlainText().toStdString());
+    project::kvProject->WriteControls();
 }
 
 void TkvFrmCfg::btnCancelClick() { close(); }

@@ -89,8 +89,8 @@ TkvFrmMain::TkvFrmMain(QWidget* parent) : TkvFrmBase(parent) {
     SetIdleButtons();
 
     BindOptionControls();
-    if (kvProject) {
-        kvProject->OpenCurrent();
+    if (project::kvProject) {
+        project::kvProject->OpenCurrent();
     }
     UpdateTitle();
     setAcceptDrops(true);
@@ -131,11 +131,11 @@ TkvFrmMain::~TkvFrmMain() {
 }
 
 void TkvFrmMain::BindOptionControls() {
-    if (!kvProject) return;
+    if (!project::kvProject) return;
     hosts_.push_back(std::make_unique<TkvQtPropertyHost>(eSource, "Text"));
     hosts_.push_back(std::make_unique<TkvQtPropertyHost>(cSubdir, "Checked"));
     hosts_.push_back(std::make_unique<TkvQtPropertyHost>(eTarget, "Text"));
-    for (auto& h : hosts_) kvProject->BindControl(h.get());
+    for (auto& h : hosts_) project::kvProject->BindControl(h.get());
 }
 
 void TkvFrmMain::CreateActions() {
@@ -400,13 +400,13 @@ void TkvFrmMain::CreateLayout() {
 }
 
 void TkvFrmMain::UpdateTitle() {
-    std::string title = kvProject ? kvProject->Title : std::string();
-    std::string file = kvProject ? kvProject->FileName : std::string();
+    std::string title = project::kvProject ? project::kvProject->Title : std::string();
+    std::string file = project::kvProject ? project::kvProject->FileName : std::string();
     setWindowTitle(QString::fromStdString(title + " - " + (file.empty() ? "None" : file)));
 }
 
 void TkvFrmMain::SetDefaultTarget(const std::string& folder) {
-    if (kvProject && kvProject->DeriveTarget && eTarget->text().isEmpty())
+    if (project::kvProject && project::kvProject->DeriveTarget && eTarget->text().isEmpty())
         eTarget->setText(QString::fromStdString(folder));
 }
 
@@ -458,9 +458,9 @@ void TkvFrmMain::OpenSelected(bool folderOnly) {
 void TkvFrmMain::bSourceClick() {
     std::string path = platform::FolderPart(eSource->text().toStdString());
     platform::BrowseFolder(path);
-    const char delim = kvProject ? kvProject->PathDelim : '/';
+    const char delim = project::kvProject ? project::kvProject->PathDelim : '/';
     if (path.empty() || path.back() != delim) path += delim;
-    std::string pattern = kvProject ? kvProject->FilePattern : std::string();
+    std::string pattern = project::kvProject ? project::kvProject->FilePattern : std::string();
     eSource->setText(QString::fromStdString(path + pattern));
     SetDefaultTarget(path);
 }
@@ -470,7 +470,7 @@ void TkvFrmMain::bSourceFileClick() {
     // entries under them.
     if (IsRunning()) return;
     std::string path = eSource->text().toStdString();
-    if (!platform::ChooseFiles(kvProject ? kvProject->FileFilter : std::string(), path, true)) return;
+    if (!platform::ChooseFiles(project::kvProject ? project::kvProject->FileFilter : std::string(), path, true)) return;
     path = Trim(path);
     if (path.find('\n') == std::string::npos && path.find('\r') == std::string::npos)
         eSource->setText(QString::fromStdString(path));
@@ -489,7 +489,7 @@ void TkvFrmMain::bSourceFileClick() {
 void TkvFrmMain::bTargetClick() {
     std::string path = eTarget->text().toStdString();
     platform::BrowseFolder(path);
-    const char delim = kvProject ? kvProject->PathDelim : '/';
+    const char delim = project::kvProject ? project::kvProject->PathDelim : '/';
     if (path.empty() || path.back() != delim) path += delim;
     eTarget->setText(QString::fromStdString(path));
 }
@@ -502,15 +502,15 @@ void TkvFrmMain::pm1Popup() {
 
 void TkvFrmMain::pm2Popup() {
     pm2->clear();
-    if (!kvProject) return;
-    for (const std::string& file : kvProject->Recent()) {
+    if (!project::kvProject) return;
+    for (const std::string& file : project::kvProject->Recent()) {
         QAction* item = pm2->addAction(Escaped(file));
         item->setData(QString::fromStdString(file));
         item->setEnabled(platform::FileExists(file));
         connect(item, &QAction::triggered, this, [this, file] {
             Guarded([this, file] {
-                kvProject->FileName = file;
-                kvProject->OpenProject(false);
+                project::kvProject->FileName = file;
+                project::kvProject->OpenProject(false);
                 UpdateTitle();
             });
         });
@@ -533,11 +533,11 @@ void TkvFrmMain::aOpenExecute() {
         TkvFrmMain* w;
         ~Retitle() { w->UpdateTitle(); }
     } retitle{this};
-    if (kvProject) kvProject->OpenProject(true);
+    if (project::kvProject) project::kvProject->OpenProject(true);
 }
 
 void TkvFrmMain::aNewExecute() {
-    if (kvProject) kvProject->NewProject();
+    if (project::kvProject) project::kvProject->NewProject();
     UpdateTitle();
 }
 
@@ -559,7 +559,7 @@ void TkvFrmMain::aSaveExecute() {
         TkvFrmMain* w;
         ~Retitle() { w->UpdateTitle(); }
     } retitle{this};
-    if (kvProject) kvProject->SaveProject();
+    if (project::kvProject) project::kvProject->SaveProject();
 }
 
 void TkvFrmMain::aSaveAsExecute() {
@@ -567,7 +567,7 @@ void TkvFrmMain::aSaveAsExecute() {
         TkvFrmMain* w;
         ~Retitle() { w->UpdateTitle(); }
     } retitle{this};
-    if (kvProject) kvProject->SaveProjectAs();
+    if (project::kvProject) project::kvProject->SaveProjectAs();
 }
 
 void TkvFrmMain::aUpdateExecute() {
@@ -606,9 +606,9 @@ void TkvFrmMain::DropFiles(QWidget* target, const std::vector<std::string>& path
     const size_t n = paths.size();
     for (size_t i = 0; i < n; ++i) {
         const std::string& path = paths[i];
-        if (n == 1 && kvProject && kvProject->IsProjectFile(path)) {
-            kvProject->FileName = path;
-            kvProject->OpenProject(false);
+        if (n == 1 && project::kvProject && project::kvProject->IsProjectFile(path)) {
+            project::kvProject->FileName = path;
+            project::kvProject->OpenProject(false);
             UpdateTitle();
             break;
         }

@@ -88,7 +88,7 @@ void TkvFrmMain::Search() {
 }
 
 bool TkvFrmMain::ReduceTarget() {
-    const char delim = kvProject ? kvProject->PathDelim : '/';
+    const char delim = project::kvProject ? project::kvProject->PathDelim : '/';
     std::string t = eTarget->text().toStdString();
     auto stripped = [delim](std::string s) {
         if (!s.empty() && s.back() == delim) s.pop_back();
@@ -112,14 +112,14 @@ void TkvFrmMain::Convert() {
         AfterRun();
         return;
     }
-    const char delim = kvProject ? kvProject->PathDelim : '/';
+    const char delim = project::kvProject ? project::kvProject->PathDelim : '/';
     std::string target = eTarget->text().toStdString();
     if (!platform::DirectoryExists(target)) platform::ForceDirectories(target);  // failures show per file
     if (target.back() != delim) {
         target += delim;
         eTarget->setText(QString::fromStdString(target));
     }
-    if (kvProject) kvProject->StoreOptions(false);
+    if (project::kvProject) project::kvProject->StoreOptions(false);
 
     bool ok = true;
     if (!Batch || Batch->IsExhausted()) ok = DoSearch(true);
@@ -241,10 +241,10 @@ void TkvFrmMain::OnFinish() {
 }
 
 void TkvFrmMain::AfterRun() {
-    if (!kvProject || !kvProject->RunAndClose()) return;
-    const std::string log = kvProject->GetOption("LogFile");
+    if (!project::kvProject || !project::kvProject->RunAndClose()) return;
+    const std::string log = project::kvProject->GetOption("LogFile");
     if (!log.empty()) Guarded([&] { ExportList(log); });
-    const int32_t pause = kvProject->Daemon();
+    const int32_t pause = project::kvProject->Daemon();
     if (pause <= 0) {
         // Not from inside the finishing worker's call: close once it returns.
         QTimer::singleShot(0, this, &QWidget::close);
@@ -256,7 +256,7 @@ void TkvFrmMain::AfterRun() {
 }
 
 void TkvFrmMain::AutoRun() {
-    if (kvProject && kvProject->RunAndClose()) Convert();
+    if (project::kvProject && project::kvProject->RunAndClose()) Convert();
 }
 
 void TkvFrmMain::closeEvent(QCloseEvent* e) {

@@ -18,7 +18,7 @@ int TkvQtPropertyHost::FindProperty(const std::string& name) const {
     return -1;
 }
 
-IPropertyHost::Kind TkvQtPropertyHost::PropertyKind(const std::string& name) const {
+project::IPropertyHost::Kind TkvQtPropertyHost::PropertyKind(const std::string& name) const {
     int i = FindProperty(name);
     if (i < 0) return Kind::Missing;
     QMetaProperty p = control_->metaObject()->property(i);

@@ -9,7 +9,7 @@
 // control's published Qt properties, looked up by name ignoring case. The
 // bound property's name is kept apart from the tool-tip, so bound controls
 // show no hint.
-class TkvQtPropertyHost : public IPropertyHost {
+class TkvQtPropertyHost : public project::IPropertyHost {
 public:
     TkvQtPropertyHost(QWidget* control, std::string hint);
 

@@ -33,8 +33,8 @@ public:
 
 std::unique_ptr<QApplication> CreateQuindleApplication(int& argc, char** argv) {
     auto app = std::make_unique<TkvApplication>(argc, argv);
-    if (kvProject && !kvProject->Title.empty())
-        QApplication::setApplicationName(QString::fromStdString(kvProject->Title));
+    if (project::kvProject && !project::kvProject->Title.empty())
+        QApplication::setApplicationName(QString::fromStdString(project::kvProject->Title));
     return app;
 }
 

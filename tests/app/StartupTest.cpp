@@ -21,18 +21,18 @@ class FakeWindow : public IWindowRun {
 public:
     int Run() override {
         ++runs;
-        sawProject = kvProject != nullptr && kvMatch != nullptr;
-        if (kvProject) {
-            converterClass = kvProject->ConverterClass;
-            fileName = kvProject->FileName;
-            source = kvProject->Source();
+        sawProject = project::kvProject != nullptr && kvMatch != nullptr;
+        if (project::kvProject) {
+            converterClass = project::kvProject->ConverterClass;
+            fileName = project::kvProject->FileName;
+            source = project::kvProject->Source();
         }
         if (fail) throw std::runtime_error("window broke");
         return rc;
     }
     void DestroyWindows() override {
         ++destroyed;
-        objectsGoneFirst = !kvProject && !info::kvInfo && !platform::kvApp && !kvMain && !kvMatch;
+        objectsGoneFirst = !project::kvProject && !info::kvInfo && !platform::kvApp && !kvMain && !kvMatch;
     }
     int rc = 0, runs = 0, destroyed = 0;
     bool fail = false, sawProject = false, objectsGoneFirst = false;
@@ -84,7 +84,7 @@ TEST_F(StartupTest, UnattendedRunEndsWithZeroAndLeavesItsFiles) {
     EXPECT_EQ(window.runs, 0);
     EXPECT_EQ(window.destroyed, 0);
     EXPECT_TRUE(platform::SkipLockFiles.load());
-    EXPECT_TRUE(!platform::kvApp && !info::kvInfo && !kvProject && !kvMain);
+    EXPECT_TRUE(!platform::kvApp && !info::kvInfo && !project::kvProject && !kvMain);
     EXPECT_TRUE(platform::FileExists(dir / "bin/quindle.ext"));
     EXPECT_TRUE(platform::FileExists(dir / "bin/quindle.log")) << "the recent list is written at exit";
     info::TkvInfo info(exe, dir / "bin/quindle.ext");
@@ -128,7 +128,7 @@ TEST_F(StartupTest, WithoutAWindowTheWindowRunFailsClearly) {
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("window run"), std::string::npos) << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
-    EXPECT_TRUE(!platform::kvApp && !info::kvInfo && !kvProject && !kvMain);
+    EXPECT_TRUE(!platform::kvApp && !info::kvInfo && !project::kvProject && !kvMain);
 }
 
 TEST_F(StartupTest, NoticeSwitchesEndBeforeAnyWindow) {
@@ -136,7 +136,7 @@ TEST_F(StartupTest, NoticeSwitchesEndBeforeAnyWindow) {
         FakeWindow w;
         EXPECT_EQ(Main({arg}, &w), 0) << arg;
         EXPECT_EQ(w.runs, 0) << arg;
-        EXPECT_TRUE(!platform::kvApp && !info::kvInfo && !kvProject && !kvMain);
+        EXPECT_TRUE(!platform::kvApp && !info::kvInfo && !project::kvProject && !kvMain);
     }
     ASSERT_EQ(opened.size(), 3u);
     EXPECT_NE(opened[0].find("/net/?a=uni&p=quindle&v=2025.17.420.1984&c=r1"), std::string::npos) << opened[0];
@@ -153,7 +153,7 @@ TEST_F(StartupTest, AnErrorEscapingTheRunIsReportedWithExitCodeOne) {
     EXPECT_EQ(err.rfind("Application Error\r\nException std::runtime_error in module quindle at ", 0), 0u) << err;
     EXPECT_NE(err.find(".\r\nwindow broke.\r\n"), std::string::npos) << err;
     EXPECT_EQ(w.destroyed, 1);
-    EXPECT_TRUE(!platform::kvApp && !info::kvInfo && !kvProject && !kvMain);
+    EXPECT_TRUE(!platform::kvApp && !info::kvInfo && !project::kvProject && !kvMain);
 }
 
 TEST_F(StartupTest, AnUnattendedRunThatCannotStartEndsWithOne) {
@@ -162,7 +162,7 @@ TEST_F(StartupTest, AnUnattendedRunThatCannotStartEndsWithOne) {
     EXPECT_EQ(Main({"-P:PureConsole=1,Source=book.xlsx"}, nullptr), kExitUnattendedError);
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(err.rfind("Application Error\r\nException ", 0), 0u) << err;
-    EXPECT_TRUE(!platform::kvApp && !info::kvInfo && !kvProject && !kvMain && !kvMatch);
+    EXPECT_TRUE(!platform::kvApp && !info::kvInfo && !project::kvProject && !kvMain && !kvMatch);
     EXPECT_TRUE(platform::FileExists(dir / "bin/quindle.log")) << "the exit sequence ran";
 }
 
@@ -176,7 +176,7 @@ TEST(ApplicationError, TextEndsTheMessageWithOneFullStop) {
 }
 
 TEST(ProductProfile, IsExactlyTheProductsOwn) {
-    TkvProject p;
+    project::TkvProject p;
     ApplyProductProfile(p);
     EXPECT_EQ(p.ConverterClass, "TkvQUINDLE");
     EXPECT_EQ(p.FilePattern, "*.xls?");

@@ -18,18 +18,18 @@ class ConvertTest : public ::testing::Test {
 protected:
     TempDir dir;
     std::unique_ptr<info::TkvInfo> info;
-    std::unique_ptr<TkvProject> project;
+    std::unique_ptr<project::TkvProject> project;
     std::unique_ptr<TkvBatch> batch;
     std::string src, out;  // source and target folders, ending in '/'
 
     void SetUp() override {
         info = std::make_unique<info::TkvInfo>(dir / "bin/quindle", dir / "stats.ext");
         info::kvInfo = info.get();
-        project = std::make_unique<TkvProject>();
+        project = std::make_unique<project::TkvProject>();
         project->ConverterClass = "TkvQUINDLE";
         project->TargetExt = ".htm";
         project->ShortName = "quindle";
-        kvProject = project.get();
+        project::kvProject = project.get();
         src = dir / "in/";
         out = dir / "out/";
         std::filesystem::create_directories(src);
@@ -37,7 +37,7 @@ protected:
     }
     void TearDown() override {
         batch.reset();
-        kvProject = nullptr;
+        project::kvProject = nullptr;
         info::kvInfo = nullptr;
     }
 

@@ -3,6 +3,8 @@
 #include "platform/Choosers.h"
 #include "platform/Files.h"
 
+using namespace project;
+
 namespace {
 
 // The window outlives the project, as at exit.

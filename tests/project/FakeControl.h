@@ -9,7 +9,7 @@
 
 // A window control with a Text and a Checked property, looked up ignoring
 // case as the Qt controls do.
-class FakeControl : public IPropertyHost {
+class FakeControl : public project::IPropertyHost {
 public:
     FakeControl(std::string name, std::string hint) : name_(std::move(name)), hint_(std::move(hint)) {}
 

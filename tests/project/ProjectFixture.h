@@ -37,12 +37,12 @@ protected:
     }
 
     // A project as start-up makes it, for a program started with `args`.
-    TkvProject& Start(std::vector<std::string> args = {}, std::string exePath = {}) {
+    project::TkvProject& Start(std::vector<std::string> args = {}, std::string exePath = {}) {
         project.reset();
         app_ = std::make_unique<platform::TkvApp>(exePath.empty() ? exe : exePath, std::move(args));
         platform::kvApp = app_.get();
-        project = std::make_unique<TkvProject>();
-        TkvProject& p = *project;
+        project = std::make_unique<project::TkvProject>();
+        project::TkvProject& p = *project;
         p.ShortName = "quindle";
         p.ProjectExt = ".batch-quindle";
         p.ProjectFilter = "Quindle Project|*.batch-quindle";
@@ -54,7 +54,7 @@ protected:
 
     TempDir dir;
     std::string exe = dir / "bin/quindle";
-    std::unique_ptr<TkvProject> project;
+    std::unique_ptr<project::TkvProject> project;
     std::vector<std::string> opened;
 
 private:

@@ -22,8 +22,8 @@ QString Title(const std::string& file) { return QString::fromStdString("Quindle 
 TEST_F(UiTest, TitleFollowsEveryProjectAction) {
     MakeWindow();
     // No argument and no default project yet: the default project is named.
-    ASSERT_FALSE(kvProject->FileName.empty());
-    EXPECT_EQ(frm->windowTitle(), Title(kvProject->FileName));
+    ASSERT_FALSE(project::kvProject->FileName.empty());
+    EXPECT_EQ(frm->windowTitle(), Title(project::kvProject->FileName));
 
     frm->aNew->trigger();
     EXPECT_EQ(frm->windowTitle(), Title("None"));
@@ -57,12 +57,12 @@ TEST_F(UiTest, SaveFailureReachesTheHandlerAndKeepsTheWindow) {
     frm->eSource->setText("/keep/*.xls?");
     // A plain file where the project's folder should be: nothing can be written.
     dir.Write("blocker", "x");
-    kvProject->FileName = dir / "blocker/x.batch-quindle";
+    project::kvProject->FileName = dir / "blocker/x.batch-quindle";
     const std::string before = info::kvInfo->Stat("E");
     frm->aSave->trigger();
     EXPECT_NE(info::kvInfo->Stat("E"), before);
     EXPECT_EQ(frm->eSource->text(), "/keep/*.xls?");
-    EXPECT_EQ(frm->windowTitle(), Title(kvProject->FileName));
+    EXPECT_EQ(frm->windowTitle(), Title(project::kvProject->FileName));
     // The window still works afterwards.
     frm->aNew->trigger();
     EXPECT_EQ(frm->windowTitle(), Title("None"));
@@ -219,10 +219,10 @@ TEST_F(UiTest, RecentMenuListsProjectsAndDisablesMissingOnes) {
     const std::string gone = dir / "gone.batch-quindle";
     // Open both so they enter the recent list, then delete one.
     dir.Write("gone.batch-quindle", "Source=/gone\r\n");
-    kvProject->FileName = gone;
-    kvProject->OpenProject(false);
-    kvProject->FileName = a;
-    kvProject->OpenProject(false);
+    project::kvProject->FileName = gone;
+    project::kvProject->OpenProject(false);
+    project::kvProject->FileName = a;
+    project::kvProject->OpenProject(false);
     std::remove(gone.c_str());
     MakeWindow();
 

@@ -170,9 +170,10 @@ protected:
         exe = dir / "quindle";
         platform::kvApp = new platform::TkvApp(exe, {});
         info::kvInfo = new info::TkvInfo(exe, dir / "quindle.ext");
-        kvProject = new TkvProject();
-        ApplyProductProfile(*kvProject);
-        info::kvInfo->SetProduct(kvProject->Title, kvProject->ShortName, kvProject->ProductVersion);
+        project::kvProject = new project::TkvProject();
+        ApplyProductProfile(*project::kvProject);
+        info::kvInfo->SetProduct(project::kvProject->Title, project::kvProject->ShortName,
+                                 project::kvProject->ProductVersion);
         platform::SetChoosers(&choosers);
         oldOpener = platform::SetShellOpener([this](const std::string& s) { opened.push_back(s); });
         SetMainThreadDispatcher(&dispatcher);
@@ -203,8 +204,8 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return work.live.load() == 0; }, 10000));
         // The project goes first, as at exit: its teardown still talks to the
         // bound controls.
-        delete kvProject;
-        kvProject = nullptr;
+        delete project::kvProject;
+        project::kvProject = nullptr;
         delete frm;
         frm = nullptr;
         SetMainThreadDispatcher(nullptr);

@@ -70,9 +70,10 @@ int main(int argc, char** argv) {
     const std::string exe = (demo / "quindle").string();
     platform::kvApp = new platform::TkvApp(exe, {});
     info::kvInfo = new info::TkvInfo(exe, (demo / "quindle.ext").string());
-    kvProject = new TkvProject();
-    ApplyProductProfile(*kvProject);
-    info::kvInfo->SetProduct(kvProject->Title, kvProject->ShortName, kvProject->ProductVersion);
+    project::kvProject = new project::TkvProject();
+    ApplyProductProfile(*project::kvProject);
+    info::kvInfo->SetProduct(project::kvProject->Title, project::kvProject->ShortName,
+                             project::kvProject->ProductVersion);
 
     int qargc = 1;
     char* qargv[] = {argv[0], nullptr};
@@ -81,7 +82,7 @@ int main(int argc, char** argv) {
     SetMainThreadDispatcher(&dispatcher);
 
     auto* frm = new TkvFrmMain();
-    kvProject->SetOption("ThreadsCount", "2");
+    project::kvProject->SetOption("ThreadsCount", "2");
     frm->eSource->setText(QString::fromStdString((demo / "books").string() + "/*.xls?"));
     frm->eTarget->setText(QString::fromStdString((demo / "html").string() + "/"));
     frm->resize(1200, 600);
@@ -116,8 +117,8 @@ int main(int argc, char** argv) {
         about.close();
     }
 
-    delete kvProject;
-    kvProject = nullptr;
+    delete project::kvProject;
+    project::kvProject = nullptr;
     delete frm;
     SetMainThreadDispatcher(nullptr);
     app.reset();

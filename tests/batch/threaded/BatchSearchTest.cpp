@@ -18,15 +18,15 @@ class BatchSearch : public ::testing::Test {
 protected:
     void SetUp() override {
         savedMatch_ = kvMatch;
-        savedProject_ = kvProject;
+        savedProject_ = project::kvProject;
         savedSkip_ = platform::SkipLockFiles.load();
         kvMatch = &matcher_;
-        kvProject = &project_;
+        project::kvProject = &project_;
         platform::SkipLockFiles = true;
     }
     void TearDown() override {
         kvMatch = savedMatch_;
-        kvProject = savedProject_;
+        project::kvProject = savedProject_;
         platform::SkipLockFiles = savedSkip_;
     }
 
@@ -49,11 +49,11 @@ protected:
 
     TempDir dir_;
     TkvMatch matcher_;
-    TkvProject project_;
+    project::TkvProject project_;
 
 private:
     TkvMatchBase* savedMatch_ = nullptr;
-    TkvProject* savedProject_ = nullptr;
+    project::TkvProject* savedProject_ = nullptr;
     bool savedSkip_ = false;
 };
 

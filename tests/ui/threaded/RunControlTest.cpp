@@ -153,12 +153,12 @@ TEST_F(RunTest, RunAndCloseConvertsOnFirstShowWritesTheLogAndCloses) {
     } restore{quiet};
     MakeSource(3, {"bad.xls", "bad2.xlsx"});
     const std::string log = dir / "run.log";
-    kvProject->SetOption("Source", dir / "in/*.xls?");
-    kvProject->SetOption("Target", dir / "out/");
-    kvProject->SetOption("RunAndClose", "True");
-    kvProject->SetOption("LogFile", log);
+    project::kvProject->SetOption("Source", dir / "in/*.xls?");
+    project::kvProject->SetOption("Target", dir / "out/");
+    project::kvProject->SetOption("RunAndClose", "True");
+    project::kvProject->SetOption("LogFile", log);
     // The window reads the options when it is created.
-    dir.Write("quindle.batch-quindle", kvProject->OptionsText());
+    dir.Write("quindle.batch-quindle", project::kvProject->OptionsText());
     MakeWindow();
     frm->show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !frm->isVisible(); }, 10000));
@@ -273,7 +273,7 @@ TEST_F(RunTest, RealWorkersConvertTheExampleWorkbooks) {
         copied += fs::copy_file(examples / name, fs::path(dir / "in") / name, ec);
     ASSERT_EQ(copied, 4);
     dir.Write("in/damaged.xlsx", "not a workbook at all");
-    kvProject->SetOption("ThreadsCount", "2");
+    project::kvProject->SetOption("ThreadsCount", "2");
     frm = new TkvFrmMain();  // the real worker factory
     frm->eSource->setText(QString::fromStdString(dir / "in/*.xls?"));
     frm->eTarget->setText(QString::fromStdString(dir / "out/"));
