@@ -29,8 +29,8 @@ std::string Demangle(const char* name) {
 // each step only for what exists, so that an early end (-I, -U, an error)
 // tears down just what was built.
 void ExitSequence() {
-    delete kvMatch;
-    kvMatch = nullptr;
+    delete batch::kvMatch;
+    batch::kvMatch = nullptr;
     delete kvMain;
     kvMain = nullptr;
     delete project::kvProject;  // resets the bound controls, writes the recent list
@@ -116,7 +116,7 @@ int QuindleMain(std::unique_ptr<platform::TkvApp> app, IWindowRun* window) {
             ExitSequence();
             return 0;
         }
-        kvMatch = new TkvMatch();
+        batch::kvMatch = new batch::TkvMatch();
 
         // Decided once: a Source on the web needs the window run.
         const bool unattended =

@@ -22,10 +22,10 @@ void TkvMain::ReleaseConverter() {
     while (!chain.expired()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-const char* TkvMain::StateWord(TNodeState state) {
+const char* TkvMain::StateWord(batch::TNodeState state) {
     switch (state) {
-    case TNodeState::Success: return "Success";
-    case TNodeState::Failure: return "Failure";
+    case batch::TNodeState::Success: return "Success";
+    case batch::TNodeState::Failure: return "Failure";
     default: return "Running";
     }
 }
@@ -35,14 +35,14 @@ void TkvMain::Run() {
         std::lock_guard<std::mutex> lock(logMutex_);
         log_.Clear();
     }
-    Batch = std::make_unique<TkvBatch>();
+    Batch = std::make_unique<batch::TkvBatch>();
     bool subdir = project::kvProject->Subdir();
     std::string target = project::kvProject->TargetFolder();
     std::string source = project::kvProject->Source();
     Batch->Start(source, target, subdir);
 
     Converter = CreateWorkers(*Batch, project::kvProject->TargetFolder(),
-                              [this](TkvBatch& batch, TkvNode& node) { LogNode(batch, node); });
+                              [this](batch::TkvBatch& batch, batch::TkvNode& node) { LogNode(batch, node); });
     LiveWorkerCount = Converter->ChainLength();
     Converter->ResumeAll();
     if (info::kvInfo) info::kvInfo->Tally(info::kCountRuns, 0, 1);
@@ -93,7 +93,7 @@ void TkvMain::Summarise() {
     if (!logFile.empty()) LogLines().SaveToFile(logFile, platform::TDurability::Replaceable);
 }
 
-void TkvMain::LogNode(TkvBatch&, TkvNode& node) {
+void TkvMain::LogNode(batch::TkvBatch&, batch::TkvNode& node) {
     std::string line = std::string(StateWord(node.State.load())) + " => " + node.FileName + " => " + node.ResultText;
     std::lock_guard<std::mutex> lock(logMutex_);
     log_.Add(line);

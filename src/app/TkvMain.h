@@ -19,16 +19,16 @@ public:
     void Run();
     void Summarise();
     // The per-file callback of the workers; runs on their threads.
-    void LogNode(TkvBatch& batch, TkvNode& node);
+    void LogNode(batch::TkvBatch& batch, batch::TkvNode& node);
 
     // The log lines so far (a copy, taken under the log lock).
     project::TLineList LogLines() const;
     // The report text for a list of failure messages, as the error-report
     // page receives it: "err&e=" followed by the quoted, comma-separated list.
     static std::string ErrorReportAction(const std::vector<std::string>& errors);
-    static const char* StateWord(TNodeState state);
+    static const char* StateWord(batch::TNodeState state);
 
-    std::unique_ptr<TkvBatch> Batch;
+    std::unique_ptr<batch::TkvBatch> Batch;
     std::shared_ptr<TkvWorkerChain> Converter;
 
 private:

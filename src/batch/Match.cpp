@@ -3,6 +3,8 @@
 #include "batch/Regex.h"
 #include "text/Utf8.h"
 
+namespace batch {
+
 TkvMatchBase* kvMatch = nullptr;
 
 bool TkvMatchBase::Match(const std::string& text, const std::string& pattern) { return true; }
@@ -54,3 +56,5 @@ bool AcceptsFile(const std::string& path, const std::string& mask, const std::st
     if (result && !extraPattern.empty()) result = matcher->Match(path, extraPattern);
     return result;
 }
+
+}  // namespace batch

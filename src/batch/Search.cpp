@@ -15,6 +15,8 @@
 #include "text/Ascii.h"
 #include "text/Utf8.h"
 
+namespace batch {
+
 namespace {
 
 // '*' any run, '?' one element or none at the end of the name. Backtracks to
@@ -249,3 +251,5 @@ void SearchFolder(const std::string& folder, const std::string& mask, bool recur
     if (mask.empty() || !sink) return;
     TWalker(mask, recurse, skipHidden, stop, sink).Run(folder);
 }
+
+}  // namespace batch

@@ -10,6 +10,8 @@
 #include "platform/Text.h"
 #include "project/TkvProject.h"
 
+namespace batch {
+
 using Guard = std::lock_guard<std::recursive_mutex>;
 
 namespace {
@@ -223,3 +225,5 @@ void TkvBatch::SetTargetDir(const std::string& dir) {
     Guard guard(lock_);
     targetDir_ = AsFolder(dir);
 }
+
+}  // namespace batch

@@ -11,6 +11,8 @@
 
 #include "batch/NodeState.h"
 
+namespace batch {
+
 // One file entry of a batch.
 struct TkvNode {
     std::atomic<TNodeState> State{TNodeState::Waiting};
@@ -81,3 +83,5 @@ private:
     std::atomic<bool> terminated_{false};  // the search's stop request
     std::thread thread_;  // lock_ to start; joined by the destructor
 };
+
+}  // namespace batch

@@ -22,7 +22,7 @@ std::atomic<int32_t> LiveWorkerCount{0};
 
 void SetMainThreadDispatcher(IMainThreadDispatcher* d) { dispatcher.store(d); }
 
-TkvConvertor::TkvConvertor(TkvBatch& batch, TkvNodeEvent onNodeDone, int32_t count)
+TkvConvertor::TkvConvertor(batch::TkvBatch& batch, batch::TkvNodeEvent onNodeDone, int32_t count)
     : TkvWorkBase(batch), OnNodeDone(onNodeDone), ChainLength(count < 1 ? 1 : count) {
     if (count > 1) next_ = CreateConverter(project::kvProject->ConverterClass, batch, std::move(onNodeDone), count - 1);
 }
@@ -33,7 +33,7 @@ TkvConvertor::~TkvConvertor() {
     for (TkvConvertor* w = this; w; w = w->next_.get()) w->JoinOrDetach();
 }
 
-void TkvConvertor::SetOnFinish(TkvEvent onFinish) {
+void TkvConvertor::SetOnFinish(batch::TkvEvent onFinish) {
     for (TkvConvertor* w = this; w; w = w->next_.get()) {
         std::lock_guard<std::mutex> lock(w->finishMutex_);
         w->onFinish_ = onFinish;
@@ -60,7 +60,7 @@ void TkvConvertor::ProcessNode() {
 }
 
 void TkvConvertor::Finish() {
-    TkvEvent fn;
+    batch::TkvEvent fn;
     {
         std::lock_guard<std::mutex> lock(finishMutex_);
         fn = onFinish_;
@@ -79,7 +79,7 @@ void TkvConvertor::Finish() {
     LiveWorkerCount.notify_all();
 }
 
-std::string TkvConvertor::GetTargetName(TkvBatch& batch, TkvNode& node) {
+std::string TkvConvertor::GetTargetName(batch::TkvBatch& batch, batch::TkvNode& node) {
     std::string sourceDir = batch.SourceDir();
     std::string rel;
     if (project::kvProject->KeepTargetSubdirs() && !sourceDir.empty())
@@ -114,13 +114,13 @@ std::string TkvConvertor::GetTargetName(TkvBatch& batch, TkvNode& node) {
     const project::TOverwrite policy = project::kvProject->IsOverwrite();
     if (policy == project::TOverwrite::Overwrite || !platform::FileExists(path)) return path;
     if (policy == project::TOverwrite::Skip) {
-        node.State = TNodeState::Success;
+        node.State = batch::TNodeState::Success;
         return {};
     }
     return folder + "-" + project::kvProject->ShortName + "-" + platform::NamePart(path);
 }
 
-void TkvConvertor::ProcessSource(TkvBatch& batch, TkvNode& node, const std::string& target) {
+void TkvConvertor::ProcessSource(batch::TkvBatch& batch, batch::TkvNode& node, const std::string& target) {
     const std::string& source = node.FileName;
     try {
         if (project::kvProject->KeepFileTime()) platform::CopyFileTime(source, target);

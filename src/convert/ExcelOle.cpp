@@ -20,7 +20,7 @@ constexpr int32_t kWrongPassword = 0x51D0C0DE;
 
 }  // namespace
 
-TkvExcelOle::TkvExcelOle(TkvBatch& batch, TkvNodeEvent onNodeDone, int32_t count)
+TkvExcelOle::TkvExcelOle(batch::TkvBatch& batch, batch::TkvNodeEvent onNodeDone, int32_t count)
     : TkvConvertor(batch, std::move(onNodeDone), count) {}
 
 void TkvExcelOle::StartExcel() {

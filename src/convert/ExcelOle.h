@@ -10,7 +10,7 @@
 // quit when the worker ends.
 class TkvExcelOle : public TkvConvertor {
 public:
-    TkvExcelOle(TkvBatch& batch, TkvNodeEvent onNodeDone, int32_t count);
+    TkvExcelOle(batch::TkvBatch& batch, batch::TkvNodeEvent onNodeDone, int32_t count);
 
     // Only this worker's thread touches these.
     automation::Variant ExcelApp;  // null until started

@@ -7,7 +7,7 @@
 
 using automation::Variant;
 
-void TkvQUINDLE::ConvertNode(TkvBatch& batch, TkvNode& node) {
+void TkvQUINDLE::ConvertNode(batch::TkvBatch& batch, batch::TkvNode& node) {
     std::string target = GetTargetName(batch, node);
     if (target.empty()) return;
     try {
@@ -27,11 +27,11 @@ void TkvQUINDLE::ConvertNode(TkvBatch& batch, TkvNode& node) {
         CloseWorkbook();
         ProcessSource(batch, node, target);
         node.ResultText = target;
-        node.State = TNodeState::Success;
+        node.State = batch::TNodeState::Success;
         batch.ReportSuccess();
     } catch (const std::exception& e) {
         node.ResultText = e.what();
-        node.State = TNodeState::Failure;
+        node.State = batch::TNodeState::Failure;
         batch.ReportFailure(e.what());
     } catch (...) {
         CloseWorkbook();

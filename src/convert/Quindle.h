@@ -6,7 +6,7 @@ class TkvQUINDLE : public TkvExcelOle {
 public:
     using TkvExcelOle::TkvExcelOle;
 
-    void ConvertNode(TkvBatch& batch, TkvNode& node) override;
+    void ConvertNode(batch::TkvBatch& batch, batch::TkvNode& node) override;
 
     static constexpr int32_t kHtmlFormat = 44;
 };

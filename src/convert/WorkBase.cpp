@@ -2,7 +2,7 @@
 
 #include <exception>
 
-TkvWorkBase::TkvWorkBase(TkvBatch& batch) : Batch(batch) {}
+TkvWorkBase::TkvWorkBase(batch::TkvBatch& batch) : Batch(batch) {}
 
 TkvWorkBase::~TkvWorkBase() { JoinOrDetach(); }
 

@@ -10,14 +10,14 @@
 // frees it once every worker of the chain has ended.
 class TkvWorkBase {
 public:
-    explicit TkvWorkBase(TkvBatch& batch);
+    explicit TkvWorkBase(batch::TkvBatch& batch);
     virtual ~TkvWorkBase();
     TkvWorkBase(const TkvWorkBase&) = delete;
     TkvWorkBase& operator=(const TkvWorkBase&) = delete;
 
-    TkvBatch& Batch;  // not owned
+    batch::TkvBatch& Batch;  // not owned
     // The entry being processed; only this worker's thread touches it.
-    TkvNode* Node = nullptr;
+    batch::TkvNode* Node = nullptr;
 
     // Starts the thread once; `keepAlive` is held by the thread until its
     // body and end sequence are over.

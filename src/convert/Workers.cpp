@@ -15,7 +15,7 @@ namespace {
 
 template <class T>
 TkvConverterFactory FactoryOf() {
-    return [](TkvBatch& batch, TkvNodeEvent onNodeDone, int32_t count) -> std::unique_ptr<TkvConvertor> {
+    return [](batch::TkvBatch& batch, batch::TkvNodeEvent onNodeDone, int32_t count) -> std::unique_ptr<TkvConvertor> {
         return std::make_unique<T>(batch, std::move(onNodeDone), count);
     };
 }
@@ -43,7 +43,7 @@ class Chain : public TkvWorkerChain, public std::enable_shared_from_this<Chain> 
 public:
     explicit Chain(std::unique_ptr<TkvConvertor> first) : first_(std::move(first)) {}
     int32_t ChainLength() const override { return first_->ChainLength; }
-    void SetOnFinish(TkvEvent onFinish) override { first_->SetOnFinish(std::move(onFinish)); }
+    void SetOnFinish(batch::TkvEvent onFinish) override { first_->SetOnFinish(std::move(onFinish)); }
     void ResumeAll() override { first_->ResumeAll(shared_from_this()); }
     void TerminateAll() override { first_->TerminateAll(); }
 
@@ -60,8 +60,8 @@ void RegisterConverterClass(const std::string& name, TkvConverterFactory factory
     else r.classes.erase(platform::FoldCase(name));
 }
 
-std::unique_ptr<TkvConvertor> CreateConverter(const std::string& name, TkvBatch& batch, TkvNodeEvent onNodeDone,
-                                              int32_t count) {
+std::unique_ptr<TkvConvertor> CreateConverter(const std::string& name, batch::TkvBatch& batch,
+                                              batch::TkvNodeEvent onNodeDone, int32_t count) {
     TkvConverterFactory factory;
     {
         ClassRegistry& r = Classes();
@@ -73,11 +73,11 @@ std::unique_ptr<TkvConvertor> CreateConverter(const std::string& name, TkvBatch&
     return factory(batch, std::move(onNodeDone), count);
 }
 
-std::shared_ptr<TkvWorkerChain> CreateWorkers(TkvBatch& batch, const std::string& targetFolder,
-                                              TkvNodeEvent onNodeDone) {
+std::shared_ptr<TkvWorkerChain> CreateWorkers(batch::TkvBatch& batch, const std::string& targetFolder,
+                                              batch::TkvNodeEvent onNodeDone) {
     // Target names are the folder text followed by the relative name, so the
     // folder must end with its delimiter whoever built the text.
-    std::string folder = TkvBatch::NormalizePath(targetFolder);
+    std::string folder = batch::TkvBatch::NormalizePath(targetFolder);
     if (!folder.empty() && folder.back() != '/') folder += '/';
     batch.SetTargetDir(folder);
     // Every worker is a thread with an engine of its own: an absurd count in

@@ -72,7 +72,7 @@ TkvFrmMain::TkvFrmMain(QWidget* parent) : TkvFrmBase(parent) {
     setObjectName(QStringLiteral("kvFrmMain"));
     if (!kvFrmMain) kvFrmMain = this;
     model_ = new TkvResultModel(this);
-    workerFactory_ = [](TkvBatch& b, const std::string& t, TkvNodeEvent e) {
+    workerFactory_ = [](batch::TkvBatch& b, const std::string& t, batch::TkvNodeEvent e) {
         return CreateWorkers(b, t, std::move(e));
     };
     daemonTimer_.setSingleShot(true);
@@ -123,7 +123,7 @@ TkvFrmMain::~TkvFrmMain() {
             (void)Batch.release();
             for (auto& b : retired_) (void)b.release();
         }
-        std::unique_ptr<TkvBatch> old = std::move(Batch);
+        std::unique_ptr<batch::TkvBatch> old = std::move(Batch);
         old.reset();
         retired_.clear();
     }
@@ -412,7 +412,7 @@ void TkvFrmMain::SetDefaultTarget(const std::string& folder) {
 
 void TkvFrmMain::NewBatch() {
     model_->Reset();
-    std::unique_ptr<TkvBatch> old = std::move(Batch);
+    std::unique_ptr<batch::TkvBatch> old = std::move(Batch);
     // A worker of the last run can still be leaving the batch it finished.
     if (old && LiveWorkerCount.load() > 0) retired_.push_back(std::move(old));
     try {
@@ -421,10 +421,12 @@ void TkvFrmMain::NewBatch() {
         // a batch that fails to go away is no reason to refuse a new one
     }
     if (LiveWorkerCount.load() == 0) retired_.clear();
-    Batch = std::make_unique<TkvBatch>();
+    Batch = std::make_unique<batch::TkvBatch>();
     std::shared_ptr<TkvRowFeed> feed = model_->Feed();
     uint64_t gen = model_->Generation();
-    Batch->OnNodeAdded = [feed, gen](TkvBatch&, TkvNode& node) { feed->Added(gen, node.Index, node.FileName); };
+    Batch->OnNodeAdded = [feed, gen](batch::TkvBatch&, batch::TkvNode& node) {
+        feed->Added(gen, node.Index, node.FileName);
+    };
 }
 
 void TkvFrmMain::AddSourceFile(const std::string& path) {

@@ -65,7 +65,7 @@ public:
             *aAbout = nullptr;
 
     // Run state (GUI thread only).
-    std::unique_ptr<TkvBatch> Batch;
+    std::unique_ptr<batch::TkvBatch> Batch;
     std::shared_ptr<TkvWorkerChain> Workers;
     int32_t RunningWorkers = 0;
     bool StopRequested = false;
@@ -111,8 +111,8 @@ public:
     bool IsRunning() const { return RunningWorkers > 0; }
 
     // The worker factory; tests put their own in place.
-    using WorkerFactory = std::function<std::shared_ptr<TkvWorkerChain>(TkvBatch&, const std::string& targetFolder,
-                                                                        TkvNodeEvent onNodeDone)>;
+    using WorkerFactory = std::function<std::shared_ptr<TkvWorkerChain>(
+        batch::TkvBatch&, const std::string& targetFolder, batch::TkvNodeEvent onNodeDone)>;
     void SetWorkerFactory(WorkerFactory factory) { workerFactory_ = std::move(factory); }
 
     TkvResultModel* Model() const { return model_; }
@@ -144,7 +144,7 @@ private:
 
     TkvResultModel* model_ = nullptr;
     std::vector<std::unique_ptr<TkvQtPropertyHost>> hosts_;
-    std::vector<std::unique_ptr<TkvBatch>> retired_;  // dropped while workers may still touch them
+    std::vector<std::unique_ptr<batch::TkvBatch>> retired_;  // dropped while workers may still touch them
     std::unique_ptr<TkvFrmCfg> cfg_;
     std::map<QAbstractButton*, std::vector<QMetaObject::Connection>> bindings_;
     WorkerFactory workerFactory_;

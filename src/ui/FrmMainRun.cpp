@@ -134,7 +134,7 @@ void TkvFrmMain::Convert() {
 
     std::shared_ptr<TkvRowFeed> feed = model_->Feed();
     const uint64_t gen = model_->Generation();
-    TkvNodeEvent onResult = [feed, gen](TkvBatch&, TkvNode& node) {
+    batch::TkvNodeEvent onResult = [feed, gen](batch::TkvBatch&, batch::TkvNode& node) {
         feed->Result(gen, node.Index, node.State.load(), node.FileName, node.ResultText);
     };
     try {

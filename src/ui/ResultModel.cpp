@@ -17,10 +17,10 @@ void TkvRowFeed::Push(Update&& u) {
 }
 
 void TkvRowFeed::Added(uint64_t generation, int32_t index, const std::string& fileName) {
-    Push({generation, index, TNodeState::Waiting, false, fileName, {}});
+    Push({generation, index, batch::TNodeState::Waiting, false, fileName, {}});
 }
 
-void TkvRowFeed::Result(uint64_t generation, int32_t index, TNodeState state, const std::string& fileName,
+void TkvRowFeed::Result(uint64_t generation, int32_t index, batch::TNodeState state, const std::string& fileName,
                         const std::string& result) {
     Push({generation, index, state, true, fileName, result});
 }
@@ -85,12 +85,12 @@ uint64_t TkvResultModel::Reset() {
     return generation_;
 }
 
-void TkvResultModel::SetState(TkvRow& row, TNodeState state) {
-    if (row.state == TNodeState::Success) --successes_;
-    if (row.state == TNodeState::Failure) --failures_;
+void TkvResultModel::SetState(TkvRow& row, batch::TNodeState state) {
+    if (row.state == batch::TNodeState::Success) --successes_;
+    if (row.state == batch::TNodeState::Failure) --failures_;
     row.state = state;
-    if (state == TNodeState::Success) ++successes_;
-    if (state == TNodeState::Failure) ++failures_;
+    if (state == batch::TNodeState::Success) ++successes_;
+    if (state == batch::TNodeState::Failure) ++failures_;
 }
 
 void TkvResultModel::Apply(const TkvRowFeed::Update& u) {

@@ -19,7 +19,7 @@ public:
     struct Update {
         uint64_t generation;
         int32_t index;
-        TNodeState state;
+        batch::TNodeState state;
         bool isResult;
         std::string fileName;
         std::string result;
@@ -27,7 +27,7 @@ public:
 
     // Any thread.
     void Added(uint64_t generation, int32_t index, const std::string& fileName);
-    void Result(uint64_t generation, int32_t index, TNodeState state, const std::string& fileName,
+    void Result(uint64_t generation, int32_t index, batch::TNodeState state, const std::string& fileName,
                 const std::string& result);
 
     // GUI thread.
@@ -43,7 +43,7 @@ private:
 };
 
 struct TkvRow {
-    TNodeState state = TNodeState::Waiting;
+    batch::TNodeState state = batch::TNodeState::Waiting;
     QString fileName;
     QString result;
 };
@@ -78,7 +78,7 @@ signals:
 
 private:
     void Apply(const TkvRowFeed::Update& u);
-    void SetState(TkvRow& row, TNodeState state);
+    void SetState(TkvRow& row, batch::TNodeState state);
 
     std::shared_ptr<TkvRowFeed> feed_;
     QTimer flushTimer_;

@@ -21,7 +21,7 @@ class FakeWindow : public IWindowRun {
 public:
     int Run() override {
         ++runs;
-        sawProject = project::kvProject != nullptr && kvMatch != nullptr;
+        sawProject = project::kvProject != nullptr && batch::kvMatch != nullptr;
         if (project::kvProject) {
             converterClass = project::kvProject->ConverterClass;
             fileName = project::kvProject->FileName;
@@ -32,7 +32,7 @@ public:
     }
     void DestroyWindows() override {
         ++destroyed;
-        objectsGoneFirst = !project::kvProject && !info::kvInfo && !platform::kvApp && !kvMain && !kvMatch;
+        objectsGoneFirst = !project::kvProject && !info::kvInfo && !platform::kvApp && !kvMain && !batch::kvMatch;
     }
     int rc = 0, runs = 0, destroyed = 0;
     bool fail = false, sawProject = false, objectsGoneFirst = false;
@@ -162,7 +162,7 @@ TEST_F(StartupTest, AnUnattendedRunThatCannotStartEndsWithOne) {
     EXPECT_EQ(Main({"-P:PureConsole=1,Source=book.xlsx"}, nullptr), kExitUnattendedError);
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(err.rfind("Application Error\r\nException ", 0), 0u) << err;
-    EXPECT_TRUE(!platform::kvApp && !info::kvInfo && !project::kvProject && !kvMain && !kvMatch);
+    EXPECT_TRUE(!platform::kvApp && !info::kvInfo && !project::kvProject && !kvMain && !batch::kvMatch);
     EXPECT_TRUE(platform::FileExists(dir / "bin/quindle.log")) << "the exit sequence ran";
 }
 

@@ -5,6 +5,8 @@
 #include "batch/Match.h"
 #include "batch/TkvBatch.h"
 
+using namespace batch;
+
 namespace {
 
 TEST(Batch, NormalizePathTurnsFileAddressesIntoPaths) {

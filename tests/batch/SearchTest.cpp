@@ -12,6 +12,8 @@
 #include "platform/Switches.h"
 #include "support/TempDir.h"
 
+using namespace batch;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -19,7 +19,7 @@ protected:
     TempDir dir;
     std::unique_ptr<info::TkvInfo> info;
     std::unique_ptr<project::TkvProject> project;
-    std::unique_ptr<TkvBatch> batch;
+    std::unique_ptr<batch::TkvBatch> batch;
     std::string src, out;  // source and target folders, ending in '/'
 
     void SetUp() override {
@@ -43,16 +43,16 @@ protected:
 
     // A batch whose source folder is `src` and target folder `out`, with no
     // search results of its own.
-    TkvBatch& NewBatch() {
-        batch = std::make_unique<TkvBatch>();
+    batch::TkvBatch& NewBatch() {
+        batch = std::make_unique<batch::TkvBatch>();
         batch->Start(src + "*.nomatch", out, false);
         batch->SetTargetDir(out);
         while (batch->NextNode()) {}
         return *batch;
     }
     // An entry that is not part of any batch list.
-    static std::unique_ptr<TkvNode> Entry(const std::string& path) {
-        auto n = std::make_unique<TkvNode>();
+    static std::unique_ptr<batch::TkvNode> Entry(const std::string& path) {
+        auto n = std::make_unique<batch::TkvNode>();
         n->FileName = path;
         return n;
     }
@@ -64,6 +64,6 @@ protected:
 // Exposes the end of a worker's life to tests that run it on their own thread.
 class TestQuindle : public TkvQUINDLE {
 public:
-    TestQuindle(TkvBatch& b) : TkvQUINDLE(b, nullptr, 1) {}
+    TestQuindle(batch::TkvBatch& b) : TkvQUINDLE(b, nullptr, 1) {}
     using TkvExcelOle::Finish;
 };

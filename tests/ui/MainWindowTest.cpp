@@ -249,8 +249,8 @@ TEST_F(UiTest, ExportListAndTheListMenu) {
     frm->DropFiles(frm->lViewer, {"/s/a.xlsx", "/s/bad.xls", "/s/c.xlsx"});
     auto feed = frm->Model()->Feed();
     const uint64_t gen = frm->Model()->Generation();
-    feed->Result(gen, 0, TNodeState::Success, "/s/a.xlsx", "/t/a.htm");
-    feed->Result(gen, 1, TNodeState::Failure, "/s/bad.xls", "Unreadable file");
+    feed->Result(gen, 0, batch::TNodeState::Success, "/s/a.xlsx", "/t/a.htm");
+    feed->Result(gen, 1, batch::TNodeState::Failure, "/s/bad.xls", "Unreadable file");
     const std::string log = dir / "list.log";
     choosers.saves.push_back(log);
     frm->pm1Popup();

@@ -104,7 +104,7 @@ struct FakeWorkLog {
 // each (names containing "bad" fail), report, and finish on the main thread.
 class FakeChain : public TkvWorkerChain, public std::enable_shared_from_this<FakeChain> {
 public:
-    FakeChain(TkvBatch& batch, std::string target, TkvNodeEvent done, int n, FakeWorkLog* log,
+    FakeChain(batch::TkvBatch& batch, std::string target, batch::TkvNodeEvent done, int n, FakeWorkLog* log,
               IMainThreadDispatcher* dispatcher)
         : batch_(batch),
           target_(std::move(target)),
@@ -113,7 +113,7 @@ public:
           log_(log),
           dispatcher_(dispatcher) {}
     int32_t ChainLength() const override { return n_; }
-    void SetOnFinish(TkvEvent f) override { onFinish_ = std::move(f); }
+    void SetOnFinish(batch::TkvEvent f) override { onFinish_ = std::move(f); }
     void ResumeAll() override {
         for (int i = 0; i < n_; ++i) {
             ++log_->live;
@@ -125,7 +125,7 @@ public:
 private:
     void Work() {
         while (!stop_) {
-            TkvNode* node = batch_.NextNode();
+            batch::TkvNode* node = batch_.NextNode();
             if (!node) break;
             {
                 std::lock_guard<std::mutex> lock(log_->mutex);
@@ -140,11 +140,11 @@ private:
             if (int d = log_->delayMs.load()) std::this_thread::sleep_for(std::chrono::milliseconds(d));
             if (node->FileName.find("bad") != std::string::npos) {
                 node->ResultText = "Bad workbook?";
-                node->State = TNodeState::Failure;
+                node->State = batch::TNodeState::Failure;
                 batch_.ReportFailure(node->ResultText);
             } else {
                 node->ResultText = target_ + platform::NamePart(node->FileName) + ".htm";
-                node->State = TNodeState::Success;
+                node->State = batch::TNodeState::Success;
                 batch_.ReportSuccess();
             }
             done_(batch_, *node);
@@ -153,13 +153,13 @@ private:
         --log_->live;
     }
 
-    TkvBatch& batch_;
+    batch::TkvBatch& batch_;
     std::string target_;
-    TkvNodeEvent done_;
+    batch::TkvNodeEvent done_;
     int n_;
     FakeWorkLog* log_;
     IMainThreadDispatcher* dispatcher_;
-    TkvEvent onFinish_;
+    batch::TkvEvent onFinish_;
     std::atomic<bool> stop_{false};
 };
 
@@ -181,7 +181,7 @@ protected:
 
     TkvFrmMain* MakeWindow(int workers = 2) {
         frm = new TkvFrmMain();
-        frm->SetWorkerFactory([this, workers](TkvBatch& b, const std::string& t, TkvNodeEvent e) {
+        frm->SetWorkerFactory([this, workers](batch::TkvBatch& b, const std::string& t, batch::TkvNodeEvent e) {
             ++work.chains;
             return std::make_shared<FakeChain>(b, t, std::move(e), workers, &work, &dispatcher);
         });

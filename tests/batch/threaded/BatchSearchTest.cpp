@@ -9,6 +9,8 @@
 #include "project/TkvProject.h"
 #include "support/TempDir.h"
 
+using namespace batch;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -8,6 +8,8 @@
 #include "batch/TkvBatch.h"
 #include "support/TempDir.h"
 
+using namespace batch;
+
 namespace {
 
 constexpr int kWorkers = 8;

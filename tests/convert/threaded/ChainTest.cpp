@@ -23,7 +23,7 @@ SlowScript* slow = nullptr;
 class TkvTestSlow : public TkvConvertor {
 public:
     using TkvConvertor::TkvConvertor;
-    void ConvertNode(TkvBatch& batch, TkvNode& node) override {
+    void ConvertNode(batch::TkvBatch& batch, batch::TkvNode& node) override {
         ++slow->started;
         std::this_thread::sleep_for(std::chrono::milliseconds(slow->delayMs.load()));
         {
@@ -31,7 +31,7 @@ public:
             ++slow->seen[node.FileName];
         }
         node.ResultText = "done";
-        node.State = TNodeState::Success;
+        node.State = batch::TNodeState::Success;
         batch.ReportSuccess();
     }
 };
@@ -56,7 +56,7 @@ protected:
     void SetUp() override {
         ConvertTest::SetUp();
         slow = &script;
-        RegisterConverterClass("TkvTestSlow", [](TkvBatch& b, TkvNodeEvent e, int32_t n) {
+        RegisterConverterClass("TkvTestSlow", [](batch::TkvBatch& b, batch::TkvNodeEvent e, int32_t n) {
             return std::unique_ptr<TkvConvertor>(new TkvTestSlow(b, std::move(e), n));
         });
         project->ConverterClass = "TkvTestSlow";
@@ -66,15 +66,15 @@ protected:
         SetMainThreadDispatcher(nullptr);
         ConvertTest::TearDown();
     }
-    TkvBatch& Searching(int files) {
+    batch::TkvBatch& Searching(int files) {
         for (int i = 0; i < files; ++i) Put("f" + std::to_string(100 + i) + ".xlsx");
-        batch = std::make_unique<TkvBatch>();
+        batch = std::make_unique<batch::TkvBatch>();
         batch->Start(src + "*.xls?", out, false);
         return *batch;
     }
     std::shared_ptr<TkvWorkerChain> Workers(int threads) {
         project->SetOption("ThreadsCount", std::to_string(threads));
-        auto chain = CreateWorkers(*batch, out, [this](TkvBatch&, TkvNode&) { ++done; });
+        auto chain = CreateWorkers(*batch, out, [this](batch::TkvBatch&, batch::TkvNode&) { ++done; });
         chain->SetOnFinish([this] { ++finished; });
         return chain;
     }
@@ -159,7 +159,7 @@ TEST_F(Chain, StopBeforeResumeAndAHandleDroppedWhileRunning) {
 TEST_F(Chain, AFailingCallbackMarksTheEntryAndTheWorkerGoesOn) {
     Searching(4);
     project->SetOption("ThreadsCount", "1");
-    auto chain = CreateWorkers(*batch, out, [](TkvBatch&, TkvNode& n) {
+    auto chain = CreateWorkers(*batch, out, [](batch::TkvBatch&, batch::TkvNode& n) {
         if (n.FileName.find("f101") != std::string::npos) throw std::runtime_error("callback broke");
     });
     chain->SetOnFinish([this] { ++finished; });

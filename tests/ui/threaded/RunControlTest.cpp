@@ -48,7 +48,7 @@ TEST_F(RunTest, SearchThenConvertShowsEveryResultAndRestoresTheButtons) {
     for (int i = 0; i < frm->Model()->rowCount(); ++i) {
         const TkvRow& r = frm->Model()->Row(i);
         EXPECT_FALSE(r.result.isEmpty()) << r.fileName.toStdString();
-        EXPECT_NE(r.state, TNodeState::Waiting);
+        EXPECT_NE(r.state, batch::TNodeState::Waiting);
     }
     // The target was made a folder with its delimiter.
     EXPECT_EQ(frm->eTarget->text().toStdString(), dir / "out/");
@@ -231,7 +231,7 @@ TEST(RowFeed, HundredThousandRowsArriveInFewCoalescedUpdates) {
     std::thread producer([feed, gen] {
         for (int i = 0; i < 100000; ++i) feed->Added(gen, i, "/big/file" + std::to_string(i) + ".xlsx");
         for (int i = 0; i < 100000; i += 2)
-            feed->Result(gen, i, TNodeState::Success, "/big/file" + std::to_string(i) + ".xlsx", "ok");
+            feed->Result(gen, i, batch::TNodeState::Success, "/big/file" + std::to_string(i) + ".xlsx", "ok");
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.rowCount() == 100000 && model.SuccessRows() == 50000; }, 20000));
     producer.join();
@@ -250,12 +250,12 @@ TEST(RowFeed, AResultMayOvertakeTheNoticeOfItsEntry) {
     TestApp();
     TkvResultModel model;
     const uint64_t gen = model.Generation();
-    model.Feed()->Result(gen, 2, TNodeState::Failure, "/c.xlsx", "broken");
+    model.Feed()->Result(gen, 2, batch::TNodeState::Failure, "/c.xlsx", "broken");
     model.Feed()->Added(gen, 0, "/a.xlsx");
     model.Feed()->Added(gen, 2, "/c.xlsx");
     model.Flush();
     ASSERT_EQ(model.rowCount(), 3);
-    EXPECT_EQ(model.Row(2).state, TNodeState::Failure);
+    EXPECT_EQ(model.Row(2).state, batch::TNodeState::Failure);
     EXPECT_EQ(model.Row(2).result, "broken");
     model.Feed()->Added(gen, 1, "/b.xlsx");
     model.Flush();
@@ -285,7 +285,7 @@ TEST_F(RunTest, RealWorkersConvertTheExampleWorkbooks) {
     EXPECT_EQ(frm->Model()->FailureRows(), 1);
     for (int i = 0; i < 5; ++i) {
         const TkvRow& r = frm->Model()->Row(i);
-        if (r.state != TNodeState::Success) continue;
+        if (r.state != batch::TNodeState::Success) continue;
         EXPECT_TRUE(fs::is_regular_file(r.result.toStdString())) << r.result.toStdString();
     }
     EXPECT_TRUE(fs::is_regular_file(dir / "out/sales.htm"));
