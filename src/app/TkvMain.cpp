@@ -17,7 +17,7 @@ TkvMain::~TkvMain() {
 void TkvMain::ReleaseConverter() {
     // Each running worker holds the chain until its thread is done with the
     // batch, so the chain going away is the sign that the batch is free.
-    std::weak_ptr<TkvWorkerChain> chain = Converter;
+    std::weak_ptr<convert::TkvWorkerChain> chain = Converter;
     Converter.reset();
     while (!chain.expired()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
@@ -41,15 +41,16 @@ void TkvMain::Run() {
     std::string source = project::kvProject->Source();
     Batch->Start(source, target, subdir);
 
-    Converter = CreateWorkers(*Batch, project::kvProject->TargetFolder(),
-                              [this](batch::TkvBatch& batch, batch::TkvNode& node) { LogNode(batch, node); });
-    LiveWorkerCount = Converter->ChainLength();
+    Converter = convert::CreateWorkers(*Batch, project::kvProject->TargetFolder(),
+                                       [this](batch::TkvBatch& batch, batch::TkvNode& node) { LogNode(batch, node); });
+    convert::LiveWorkerCount = Converter->ChainLength();
     Converter->ResumeAll();
     if (info::kvInfo) info::kvInfo->Tally(info::kCountRuns, 0, 1);
 
     // Woken by each worker that ends, so the run's end is noticed at once
     // rather than at the next tick of a poll.
-    for (int32_t live = LiveWorkerCount.load(); live > 0; live = LiveWorkerCount.load()) LiveWorkerCount.wait(live);
+    for (int32_t live = convert::LiveWorkerCount.load(); live > 0; live = convert::LiveWorkerCount.load())
+        convert::LiveWorkerCount.wait(live);
     ReleaseConverter();
     Summarise();
 }

@@ -29,7 +29,7 @@ public:
     static const char* StateWord(batch::TNodeState state);
 
     std::unique_ptr<batch::TkvBatch> Batch;
-    std::shared_ptr<TkvWorkerChain> Converter;
+    std::shared_ptr<convert::TkvWorkerChain> Converter;
 
 private:
     void ReleaseConverter();

@@ -12,6 +12,8 @@
 #include "platform/Text.h"
 #include "project/TkvProject.h"
 
+namespace convert {
+
 namespace {
 
 std::atomic<IMainThreadDispatcher*> dispatcher{nullptr};
@@ -138,3 +140,5 @@ void TkvConvertor::ProcessSource(batch::TkvBatch& batch, batch::TkvNode& node, c
 }
 
 void TkvConvertor::DeleteTarget(const std::string& path) { std::remove(path.c_str()); }
+
+}  // namespace convert

@@ -7,6 +7,8 @@
 
 #include "convert/WorkBase.h"
 
+namespace convert {
+
 // A converter worker: one link of a chain of workers over one batch. The
 // chain is built by the constructor; each worker owns the next one, and the
 // chain handle owns the first, so every worker stays until the whole chain
@@ -65,3 +67,5 @@ void RegisterConverterClass(const std::string& name, TkvConverterFactory factory
 // Throws std::runtime_error when no class has that name.
 std::unique_ptr<TkvConvertor> CreateConverter(const std::string& name, batch::TkvBatch& batch,
                                               batch::TkvNodeEvent onNodeDone, int32_t count);
+
+}  // namespace convert

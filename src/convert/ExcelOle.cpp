@@ -10,6 +10,8 @@
 #include "info/TkvInfo.h"
 #include "project/TkvProject.h"
 
+namespace convert {
+
 using automation::Variant;
 
 namespace {
@@ -114,3 +116,5 @@ void TkvExcelOle::Finish() {
     Workbook.Clear();
     TkvConvertor::Finish();
 }
+
+}  // namespace convert

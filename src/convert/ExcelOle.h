@@ -5,6 +5,8 @@
 #include "automation/Variant.h"
 #include "convert/Convertor.h"
 
+namespace convert {
+
 // A converter worker with its own spreadsheet application instance, started
 // on the first file it converts, used only on its own thread and told to
 // quit when the worker ends.
@@ -37,3 +39,5 @@ public:
 protected:
     void Finish() override;
 };
+
+}  // namespace convert

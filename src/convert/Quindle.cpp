@@ -5,6 +5,8 @@
 #include "automation/OleObject.h"
 #include "project/TkvProject.h"
 
+namespace convert {
+
 using automation::Variant;
 
 void TkvQUINDLE::ConvertNode(batch::TkvBatch& batch, batch::TkvNode& node) {
@@ -39,3 +41,5 @@ void TkvQUINDLE::ConvertNode(batch::TkvBatch& batch, batch::TkvNode& node) {
     }
     CloseWorkbook();
 }
+
+}  // namespace convert

@@ -1,6 +1,8 @@
 #pragma once
 #include "convert/ExcelOle.h"
 
+namespace convert {
+
 // The product's converter: each workbook saved as one HTML file.
 class TkvQUINDLE : public TkvExcelOle {
 public:
@@ -10,3 +12,5 @@ public:
 
     static constexpr int32_t kHtmlFormat = 44;
 };
+
+}  // namespace convert

@@ -2,6 +2,8 @@
 
 #include <exception>
 
+namespace convert {
+
 TkvWorkBase::TkvWorkBase(batch::TkvBatch& batch) : Batch(batch) {}
 
 TkvWorkBase::~TkvWorkBase() { JoinOrDetach(); }
@@ -52,3 +54,5 @@ void TkvWorkBase::Execute() {
         Node = nullptr;
     }
 }
+
+}  // namespace convert

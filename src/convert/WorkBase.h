@@ -5,6 +5,8 @@
 
 #include "batch/TkvBatch.h"
 
+namespace convert {
+
 // A worker thread over one batch. It is created suspended; Resume starts its
 // body. The object outlives its thread body: whoever owns it (the chain)
 // frees it once every worker of the chain has ended.
@@ -43,3 +45,5 @@ private:
     std::atomic<bool> terminated_{false};
     std::thread thread_;  // touched only by the chain's owner thread and the destructor
 };
+
+}  // namespace convert

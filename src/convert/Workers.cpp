@@ -11,6 +11,8 @@
 #include "platform/Text.h"
 #include "project/TkvProject.h"
 
+namespace convert {
+
 namespace {
 
 template <class T>
@@ -86,3 +88,5 @@ std::shared_ptr<TkvWorkerChain> CreateWorkers(batch::TkvBatch& batch, const std:
     return std::make_shared<Chain>(
         CreateConverter(project::kvProject->ConverterClass, batch, std::move(onNodeDone), count));
 }
+
+}  // namespace convert

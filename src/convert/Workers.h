@@ -7,6 +7,8 @@
 
 #include "batch/TkvBatch.h"
 
+namespace convert {
+
 // Delivers a worker's finish callback on the main thread and waits for it.
 // The window implements it with its event loop; the console run sets none.
 class IMainThreadDispatcher {
@@ -38,3 +40,5 @@ inline constexpr int32_t kMaxWorkers = 256;
 // Creates ThreadsCount suspended workers of the project's converter class.
 std::shared_ptr<TkvWorkerChain> CreateWorkers(batch::TkvBatch& batch, const std::string& targetFolder,
                                               batch::TkvNodeEvent onNodeDone);
+
+}  // namespace convert

@@ -73,7 +73,7 @@ TkvFrmMain::TkvFrmMain(QWidget* parent) : TkvFrmBase(parent) {
     if (!kvFrmMain) kvFrmMain = this;
     model_ = new TkvResultModel(this);
     workerFactory_ = [](batch::TkvBatch& b, const std::string& t, batch::TkvNodeEvent e) {
-        return CreateWorkers(b, t, std::move(e));
+        return convert::CreateWorkers(b, t, std::move(e));
     };
     daemonTimer_.setSingleShot(true);
     connect(&daemonTimer_, &QTimer::timeout, this, [this] { Guarded([this] { AutoRun(); }); });
@@ -118,8 +118,8 @@ TkvFrmMain::~TkvFrmMain() {
         // batch they used.
         QElapsedTimer t;
         t.start();
-        while (LiveWorkerCount.load() > 0 && t.elapsed() < 5000) QThread::msleep(1);
-        if (LiveWorkerCount.load() > 0) {
+        while (convert::LiveWorkerCount.load() > 0 && t.elapsed() < 5000) QThread::msleep(1);
+        if (convert::LiveWorkerCount.load() > 0) {
             (void)Batch.release();
             for (auto& b : retired_) (void)b.release();
         }
@@ -414,13 +414,13 @@ void TkvFrmMain::NewBatch() {
     model_->Reset();
     std::unique_ptr<batch::TkvBatch> old = std::move(Batch);
     // A worker of the last run can still be leaving the batch it finished.
-    if (old && LiveWorkerCount.load() > 0) retired_.push_back(std::move(old));
+    if (old && convert::LiveWorkerCount.load() > 0) retired_.push_back(std::move(old));
     try {
         old.reset();
     } catch (...) {
         // a batch that fails to go away is no reason to refuse a new one
     }
-    if (LiveWorkerCount.load() == 0) retired_.clear();
+    if (convert::LiveWorkerCount.load() == 0) retired_.clear();
     Batch = std::make_unique<batch::TkvBatch>();
     std::shared_ptr<TkvRowFeed> feed = model_->Feed();
     uint64_t gen = model_->Generation();

@@ -66,7 +66,7 @@ public:
 
     // Run state (GUI thread only).
     std::unique_ptr<batch::TkvBatch> Batch;
-    std::shared_ptr<TkvWorkerChain> Workers;
+    std::shared_ptr<convert::TkvWorkerChain> Workers;
     int32_t RunningWorkers = 0;
     bool StopRequested = false;
     bool DiscardBatch = false;
@@ -111,7 +111,7 @@ public:
     bool IsRunning() const { return RunningWorkers > 0; }
 
     // The worker factory; tests put their own in place.
-    using WorkerFactory = std::function<std::shared_ptr<TkvWorkerChain>(
+    using WorkerFactory = std::function<std::shared_ptr<convert::TkvWorkerChain>(
         batch::TkvBatch&, const std::string& targetFolder, batch::TkvNodeEvent onNodeDone)>;
     void SetWorkerFactory(WorkerFactory factory) { workerFactory_ = std::move(factory); }
 

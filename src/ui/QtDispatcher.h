@@ -10,7 +10,7 @@
 // until it has run. The worker only touches this queue (standard locks); the
 // GUI thread drains it from its own timers, so no toolkit call is ever made
 // from a worker thread.
-class TkvQtDispatcher : public IMainThreadDispatcher {
+class TkvQtDispatcher : public convert::IMainThreadDispatcher {
 public:
     TkvQtDispatcher();  // on the GUI thread
     void RunOnMainThreadAndWait(const std::function<void()>& fn) override { RunAndWait(fn); }

@@ -45,7 +45,7 @@ TkvQtWindowRun::~TkvQtWindowRun() { DestroyWindows(); }
 int TkvQtWindowRun::Run() {
     if (!app_) app_ = CreateQuindleApplication(argc_, argv_);
     platform::SetChoosers(&choosers_);
-    SetMainThreadDispatcher(&dispatcher_);
+    convert::SetMainThreadDispatcher(&dispatcher_);
 
     main_ = new TkvFrmMain();
     about_ = new TkvFrmQuindleAbout(main_);
@@ -57,7 +57,7 @@ int TkvQtWindowRun::Run() {
     // dispatcher: keep serving it until they are gone.
     QElapsedTimer t;
     t.start();
-    while (LiveWorkerCount.load() > 0 && t.elapsed() < 30000) {
+    while (convert::LiveWorkerCount.load() > 0 && t.elapsed() < 30000) {
         TkvQtDispatcher::Drain();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(1);
@@ -72,6 +72,6 @@ void TkvQtWindowRun::DestroyWindows() {
     delete main_;
     main_ = nullptr;
     platform::SetChoosers(nullptr);
-    SetMainThreadDispatcher(nullptr);
+    convert::SetMainThreadDispatcher(nullptr);
     app_.reset();
 }

@@ -1,5 +1,7 @@
 #include "Fixture.h"
 
+using namespace convert;
+
 using ChainShape = ConvertTest;
 
 TEST_F(ChainShape, CountsBelowOneGiveOneWorkerAndLengthsCountDown) {

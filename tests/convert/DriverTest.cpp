@@ -3,6 +3,8 @@
 #include "FakeExcel.h"
 #include "Fixture.h"
 
+using namespace convert;
+
 namespace fs = std::filesystem;
 using automation::Variant;
 

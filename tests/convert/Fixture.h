@@ -62,8 +62,8 @@ protected:
 };
 
 // Exposes the end of a worker's life to tests that run it on their own thread.
-class TestQuindle : public TkvQUINDLE {
+class TestQuindle : public convert::TkvQUINDLE {
 public:
-    TestQuindle(batch::TkvBatch& b) : TkvQUINDLE(b, nullptr, 1) {}
-    using TkvExcelOle::Finish;
+    TestQuindle(batch::TkvBatch& b) : convert::TkvQUINDLE(b, nullptr, 1) {}
+    using convert::TkvExcelOle::Finish;
 };

@@ -5,6 +5,8 @@
 
 #include "Fixture.h"
 
+using namespace convert;
+
 namespace fs = std::filesystem;
 
 using TargetName = ConvertTest;

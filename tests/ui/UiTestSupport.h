@@ -102,10 +102,10 @@ struct FakeWorkLog {
 
 // Stand-in workers: take entries from the batch like the real ones, "convert"
 // each (names containing "bad" fail), report, and finish on the main thread.
-class FakeChain : public TkvWorkerChain, public std::enable_shared_from_this<FakeChain> {
+class FakeChain : public convert::TkvWorkerChain, public std::enable_shared_from_this<FakeChain> {
 public:
     FakeChain(batch::TkvBatch& batch, std::string target, batch::TkvNodeEvent done, int n, FakeWorkLog* log,
-              IMainThreadDispatcher* dispatcher)
+              convert::IMainThreadDispatcher* dispatcher)
         : batch_(batch),
           target_(std::move(target)),
           done_(std::move(done)),
@@ -158,7 +158,7 @@ private:
     batch::TkvNodeEvent done_;
     int n_;
     FakeWorkLog* log_;
-    IMainThreadDispatcher* dispatcher_;
+    convert::IMainThreadDispatcher* dispatcher_;
     batch::TkvEvent onFinish_;
     std::atomic<bool> stop_{false};
 };
@@ -176,7 +176,7 @@ protected:
                                  project::kvProject->ProductVersion);
         platform::SetChoosers(&choosers);
         oldOpener = platform::SetShellOpener([this](const std::string& s) { opened.push_back(s); });
-        SetMainThreadDispatcher(&dispatcher);
+        convert::SetMainThreadDispatcher(&dispatcher);
     }
 
     TkvFrmMain* MakeWindow(int workers = 2) {
@@ -208,7 +208,7 @@ protected:
         project::kvProject = nullptr;
         delete frm;
         frm = nullptr;
-        SetMainThreadDispatcher(nullptr);
+        convert::SetMainThreadDispatcher(nullptr);
         platform::SetShellOpener(oldOpener);
         platform::SetChoosers(nullptr);
         delete info::kvInfo;

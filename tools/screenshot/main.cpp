@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     char* qargv[] = {argv[0], nullptr};
     auto app = CreateQuindleApplication(qargc, qargv);
     TkvQtDispatcher dispatcher;
-    SetMainThreadDispatcher(&dispatcher);
+    convert::SetMainThreadDispatcher(&dispatcher);
 
     auto* frm = new TkvFrmMain();
     project::kvProject->SetOption("ThreadsCount", "2");
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
     delete project::kvProject;
     project::kvProject = nullptr;
     delete frm;
-    SetMainThreadDispatcher(nullptr);
+    convert::SetMainThreadDispatcher(nullptr);
     app.reset();
     delete info::kvInfo;
     delete platform::kvApp;

@@ -7,6 +7,8 @@
 #include "../Fixture.h"
 #include "convert/Workers.h"
 
+using namespace convert;
+
 using namespace std::chrono_literals;
 
 namespace {

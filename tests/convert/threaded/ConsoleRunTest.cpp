@@ -5,6 +5,8 @@
 #include "../Fixture.h"
 #include "app/TkvMain.h"
 
+using namespace convert;
+
 namespace fs = std::filesystem;
 
 namespace {
