@@ -13,6 +13,8 @@
 #include "project/TkvProject.h"
 #include "sheets/Loader.h"
 
+namespace app {
+
 TkvMain* kvMain = nullptr;
 
 namespace {
@@ -153,3 +155,5 @@ int QuindleMain(std::unique_ptr<platform::TkvApp> app, IWindowRun* window) {
     window->DestroyWindows();
     return rc;
 }
+
+}  // namespace app

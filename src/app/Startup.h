@@ -11,6 +11,9 @@ class TkvApp;
 namespace project {
 class TkvProject;
 }  // namespace project
+
+namespace app {
+
 class TkvMain;
 
 // The whole process: start-up, the run mode, the exit sequence. `window` is
@@ -36,3 +39,5 @@ std::string ApplicationErrorText(const std::string& className, const std::string
 
 // The console-run driver, created empty in both run modes.
 extern TkvMain* kvMain;
+
+}  // namespace app

@@ -7,6 +7,8 @@
 #include "info/TkvInfo.h"
 #include "project/TkvProject.h"
 
+namespace app {
+
 TkvMain::~TkvMain() {
     // A run cut short by an error may still have workers on the batch.
     if (Converter) Converter->TerminateAll();
@@ -104,3 +106,5 @@ project::TLineList TkvMain::LogLines() const {
     std::lock_guard<std::mutex> lock(logMutex_);
     return log_;
 }
+
+}  // namespace app

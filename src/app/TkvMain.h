@@ -6,6 +6,8 @@
 #include "convert/Workers.h"
 #include "project/LineList.h"
 
+namespace app {
+
 // The unattended console run: one batch over the project's Source, no
 // window, the log file as the only record.
 class TkvMain {
@@ -39,3 +41,5 @@ private:
 };
 
 extern TkvMain* kvMain;
+
+}  // namespace app

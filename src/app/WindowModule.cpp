@@ -8,6 +8,8 @@
 #include "app/Startup.h"
 #include "platform/TkvApp.h"
 
+namespace app {
+
 TkvWindowModule::TkvWindowModule(int& argc, char** argv) : argc_(argc), argv_(argv) {}
 
 // The module stays loaded: its code may still be on the stack of an exit
@@ -34,3 +36,5 @@ void TkvWindowModule::DestroyWindows() {
     if (run_) run_->DestroyWindows();
     run_.reset();
 }
+
+}  // namespace app

@@ -441,7 +441,7 @@ void TkvFrmMain::ExportList(const std::string& fileName) {
     for (int i = 0; i < model_->rowCount(); ++i) {
         const TkvRow& r = model_->Row(i);
         text += "[";
-        text += TkvMain::StateWord(r.state);
+        text += app::TkvMain::StateWord(r.state);
         text += "] => " + r.fileName.toStdString() + " => " + r.result.toStdString() + "\r\n";
     }
     platform::AtomicWriteFile(fileName, text);

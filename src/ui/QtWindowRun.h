@@ -11,7 +11,7 @@ class TkvFrmQuindleAbout;
 
 // The window run: the Qt application, the main and about windows, and the
 // event loop until the main window closes.
-class TkvQtWindowRun : public IWindowRun {
+class TkvQtWindowRun : public app::IWindowRun {
 public:
     TkvQtWindowRun(int& argc, char** argv);
     ~TkvQtWindowRun() override;

@@ -14,6 +14,8 @@
 #include "project/TkvProject.h"
 #include "support/TempDir.h"
 
+using namespace app;
+
 namespace {
 
 // Records what the window run saw of the process-wide objects.

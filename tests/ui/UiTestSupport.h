@@ -171,7 +171,7 @@ protected:
         platform::kvApp = new platform::TkvApp(exe, {});
         info::kvInfo = new info::TkvInfo(exe, dir / "quindle.ext");
         project::kvProject = new project::TkvProject();
-        ApplyProductProfile(*project::kvProject);
+        app::ApplyProductProfile(*project::kvProject);
         info::kvInfo->SetProduct(project::kvProject->Title, project::kvProject->ShortName,
                                  project::kvProject->ProductVersion);
         platform::SetChoosers(&choosers);

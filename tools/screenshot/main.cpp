@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     platform::kvApp = new platform::TkvApp(exe, {});
     info::kvInfo = new info::TkvInfo(exe, (demo / "quindle.ext").string());
     project::kvProject = new project::TkvProject();
-    ApplyProductProfile(*project::kvProject);
+    app::ApplyProductProfile(*project::kvProject);
     info::kvInfo->SetProduct(project::kvProject->Title, project::kvProject->ShortName,
                              project::kvProject->ProductVersion);
 

@@ -14,7 +14,7 @@ namespace {
 class ConsoleRun : public ConvertTest {
 protected:
     fake::Installed excel;
-    TkvMain run;
+    app::TkvMain run;
 
     void SetUp() override {
         ConvertTest::SetUp();
@@ -90,7 +90,7 @@ TEST_F(ConsoleRun, EmptyTargetIsAnErrorOfTheRun) {
 }
 
 TEST(ConsoleReport, ErrorTextIsQuotedAndEscaped) {
-    EXPECT_EQ(TkvMain::ErrorReportAction({"plain", "file a?b,c.xls", "say \"hi\""}),
+    EXPECT_EQ(app::TkvMain::ErrorReportAction({"plain", "file a?b,c.xls", "say \"hi\""}),
               "err&e=plain,\"file a%3Fb,c.xls\",\"say \"\"hi\"\"\"");
-    EXPECT_EQ(TkvMain::ErrorReportAction({"why?"}), "err&e=why%3F");
+    EXPECT_EQ(app::TkvMain::ErrorReportAction({"why?"}), "err&e=why%3F");
 }
