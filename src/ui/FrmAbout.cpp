@@ -7,6 +7,8 @@
 #include "project/TkvProject.h"
 #include "ui/Icons.h"
 
+namespace ui {
+
 TkvFrmQuindleAbout* kvFrmQuindleAbout = nullptr;
 
 namespace {
@@ -98,3 +100,5 @@ TkvFrmQuindleAbout::~TkvFrmQuindleAbout() {
 }
 
 QPixmap TkvFrmQuindleAbout::Logo() const { return QuindleLogo(128); }
+
+}  // namespace ui

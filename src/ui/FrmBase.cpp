@@ -10,6 +10,8 @@
 
 #include "info/TkvInfo.h"
 
+namespace ui {
+
 TkvFrmBase::TkvFrmBase(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {
     resize(1200, 600);
     QFont f(QStringLiteral("Tahoma"));
@@ -62,3 +64,5 @@ void Guarded(const std::function<void()>& fn) {
         ReportAppError("Unknown error");
     }
 }
+
+}  // namespace ui

@@ -7,6 +7,8 @@
 #include "info/TkvInfo.h"
 #include "project/TkvProject.h"
 
+namespace ui {
+
 TkvFrmCfg* kvFrmCfg = nullptr;
 
 TkvFrmCfg::TkvFrmCfg(QWidget* parent)
@@ -85,3 +87,5 @@ void TkvFrmCfg::keyPressEvent(QKeyEvent* e) {
     }
     TkvFrmBase::keyPressEvent(e);
 }
+
+}  // namespace ui

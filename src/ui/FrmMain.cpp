@@ -34,6 +34,8 @@
 #include "ui/QtPropertyHost.h"
 #include "ui/ResultModel.h"
 
+namespace ui {
+
 TkvFrmMain* kvFrmMain = nullptr;
 
 namespace {
@@ -669,3 +671,5 @@ void TkvFrmMain::showEvent(QShowEvent* e) {
     // After the window has appeared, not inside its first paint.
     QTimer::singleShot(0, this, [this] { Guarded([this] { AutoRun(); }); });
 }
+
+}  // namespace ui

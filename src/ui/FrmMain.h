@@ -24,6 +24,9 @@ class QPushButton;
 class QToolBar;
 class QToolButton;
 class QTreeView;
+
+namespace ui {
+
 class TkvFrmCfg;
 class TkvQtPropertyHost;
 class TkvResultModel;
@@ -159,3 +162,5 @@ private:
 };
 
 extern TkvFrmMain* kvFrmMain;
+
+}  // namespace ui

@@ -19,6 +19,8 @@
 #include "ui/FrmMain.h"
 #include "ui/ResultModel.h"
 
+namespace ui {
+
 namespace {
 
 bool NamesExistingFile(const std::string& path) {
@@ -295,3 +297,5 @@ QString TkvFrmMain::StatusText() const {
 void TkvFrmMain::UpdateStatus() {
     if (lStatus) lStatus->setText(StatusText());
 }
+
+}  // namespace ui

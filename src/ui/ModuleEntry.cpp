@@ -2,5 +2,5 @@
 #include "ui/QtWindowRun.h"
 
 extern "C" __attribute__((visibility("default"))) app::IWindowRun* QuindleCreateWindowRun(int* argc, char** argv) {
-    return new TkvQtWindowRun(*argc, argv);
+    return new ui::TkvQtWindowRun(*argc, argv);
 }

@@ -5,6 +5,8 @@
 
 #include "platform/Text.h"
 
+namespace ui {
+
 QWidget* DialogOwner() {
     if (QWidget* w = QApplication::activeWindow()) return w;
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -80,3 +82,5 @@ bool TkvQtChoosers::ChooseSaveFile(const std::string& filter, const std::string&
     path = files.first().toStdString();
     return true;
 }
+
+}  // namespace ui

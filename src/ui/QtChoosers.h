@@ -7,6 +7,8 @@
 
 class QWidget;
 
+namespace ui {
+
 // The file and folder choosers as Qt file dialogs.
 class TkvQtChoosers : public platform::IChoosers {
 public:
@@ -19,3 +21,5 @@ public:
 QStringList QtNameFilters(const std::string& filter);
 // The window the dialogs belong to.
 QWidget* DialogOwner();
+
+}  // namespace ui

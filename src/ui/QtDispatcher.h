@@ -6,6 +6,8 @@
 
 #include "convert/Workers.h"
 
+namespace ui {
+
 // Runs a worker's finish callback on the GUI thread and blocks the worker
 // until it has run. The worker only touches this queue (standard locks); the
 // GUI thread drains it from its own timers, so no toolkit call is ever made
@@ -30,3 +32,5 @@ private:
     static std::deque<Job*> jobs_;
     static std::thread::id guiThread_;  // set once, before any worker runs
 };
+
+}  // namespace ui

@@ -4,6 +4,8 @@
 
 #include "platform/Text.h"
 
+namespace ui {
+
 TkvQtPropertyHost::TkvQtPropertyHost(QWidget* control, std::string hint) : control_(control), hint_(std::move(hint)) {}
 
 std::string TkvQtPropertyHost::Name() const { return control_ ? control_->objectName().toStdString() : std::string(); }
@@ -92,3 +94,5 @@ void TkvQtPropertyHost::Write(const std::string& name, const std::string& value)
     default: p.write(control_, QString::fromStdString(value));
     }
 }
+
+}  // namespace ui

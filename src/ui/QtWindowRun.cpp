@@ -10,6 +10,8 @@
 #include "ui/FrmAbout.h"
 #include "ui/FrmMain.h"
 
+namespace ui {
+
 namespace {
 
 // Errors that escape an event handler go to the application-wide handler
@@ -75,3 +77,5 @@ void TkvQtWindowRun::DestroyWindows() {
     convert::SetMainThreadDispatcher(nullptr);
     app_.reset();
 }
+
+}  // namespace ui

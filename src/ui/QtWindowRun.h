@@ -6,6 +6,9 @@
 #include "ui/QtDispatcher.h"
 
 class QApplication;
+
+namespace ui {
+
 class TkvFrmMain;
 class TkvFrmQuindleAbout;
 
@@ -32,3 +35,5 @@ private:
 // Creates the application object with the program's error routing; Run does
 // it, tests and tools call it themselves.
 std::unique_ptr<QApplication> CreateQuindleApplication(int& argc, char** argv);
+
+}  // namespace ui

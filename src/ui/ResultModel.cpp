@@ -4,6 +4,8 @@
 
 #include "ui/Icons.h"
 
+namespace ui {
+
 namespace {
 // Long enough to gather thousands of found files into one insertion, short
 // enough that rows seem to appear as they are found.
@@ -131,3 +133,5 @@ void TkvResultModel::Flush() {
     if (hi >= lo) emit dataChanged(index(lo, 0), index(hi, 2));
     emit Flushed();
 }
+
+}  // namespace ui

@@ -11,6 +11,8 @@
 
 #include "batch/NodeState.h"
 
+namespace ui {
+
 // Row updates handed over by the search and worker threads. They only append
 // to this inbox; the list model drains it on the GUI thread, many updates at
 // a time, so a run over a huge folder does not flood the event loop.
@@ -86,3 +88,5 @@ private:
     std::vector<TkvRow> rows_;
     int successes_ = 0, failures_ = 0;
 };
+
+}  // namespace ui

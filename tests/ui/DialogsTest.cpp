@@ -11,6 +11,8 @@
 #include "ui/QtChoosers.h"
 #include "ui/QtPropertyHost.h"
 
+using namespace ui;
+
 namespace {
 
 // Runs `step` once the modal window is up; a guard closes it whatever happens

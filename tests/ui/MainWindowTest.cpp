@@ -13,6 +13,8 @@
 #include "UiTestSupport.h"
 #include "platform/Files.h"
 
+using namespace ui;
+
 namespace {
 
 QString Title(const std::string& file) { return QString::fromStdString("Quindle Converter - " + file); }

@@ -179,8 +179,8 @@ protected:
         convert::SetMainThreadDispatcher(&dispatcher);
     }
 
-    TkvFrmMain* MakeWindow(int workers = 2) {
-        frm = new TkvFrmMain();
+    ui::TkvFrmMain* MakeWindow(int workers = 2) {
+        frm = new ui::TkvFrmMain();
         frm->SetWorkerFactory([this, workers](batch::TkvBatch& b, const std::string& t, batch::TkvNodeEvent e) {
             ++work.chains;
             return std::make_shared<FakeChain>(b, t, std::move(e), workers, &work, &dispatcher);
@@ -221,8 +221,8 @@ protected:
     std::string exe;
     FakeChoosers choosers;
     FakeWorkLog work;
-    TkvQtDispatcher dispatcher;
+    ui::TkvQtDispatcher dispatcher;
     platform::ShellOpener oldOpener;
     std::vector<std::string> opened;
-    TkvFrmMain* frm = nullptr;
+    ui::TkvFrmMain* frm = nullptr;
 };

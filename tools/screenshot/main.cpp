@@ -77,11 +77,11 @@ int main(int argc, char** argv) {
 
     int qargc = 1;
     char* qargv[] = {argv[0], nullptr};
-    auto app = CreateQuindleApplication(qargc, qargv);
-    TkvQtDispatcher dispatcher;
+    auto app = ui::CreateQuindleApplication(qargc, qargv);
+    ui::TkvQtDispatcher dispatcher;
     convert::SetMainThreadDispatcher(&dispatcher);
 
-    auto* frm = new TkvFrmMain();
+    auto* frm = new ui::TkvFrmMain();
     project::kvProject->SetOption("ThreadsCount", "2");
     frm->eSource->setText(QString::fromStdString((demo / "books").string() + "/*.xls?"));
     frm->eTarget->setText(QString::fromStdString((demo / "html").string() + "/"));
@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
             std::printf("%s\n", output.c_str());
         }
         // The about window beside it, as the About action shows it.
-        TkvFrmQuindleAbout about(frm);
+        ui::TkvFrmQuindleAbout about(frm);
         about.show();
         QCoreApplication::processEvents();
         const std::string aboutPng = (fs::path(output).parent_path() / "about-window.png").string();

@@ -8,6 +8,8 @@
 
 #include "../UiTestSupport.h"
 
+using namespace ui;
+
 namespace {
 
 class RunTest : public UiTest {
