@@ -1,4 +1,4 @@
-#include "Fixture.h"
+#include "support/ConvertFixture.h"
 
 using namespace convert;
 

@@ -1,7 +1,7 @@
 #include <filesystem>
 
-#include "FakeExcel.h"
-#include "Fixture.h"
+#include "support/ConvertFixture.h"
+#include "support/FakeExcel.h"
 
 using namespace convert;
 

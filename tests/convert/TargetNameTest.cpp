@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "Fixture.h"
+#include "support/ConvertFixture.h"
 
 using namespace convert;
 

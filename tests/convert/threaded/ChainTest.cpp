@@ -3,9 +3,9 @@
 #include <set>
 #include <thread>
 
-#include "../FakeExcel.h"
-#include "../Fixture.h"
 #include "convert/Workers.h"
+#include "support/ConvertFixture.h"
+#include "support/FakeExcel.h"
 
 using namespace convert;
 

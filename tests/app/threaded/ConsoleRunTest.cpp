@@ -1,11 +1,11 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "../FakeExcel.h"
-#include "../Fixture.h"
 #include "app/TkvMain.h"
+#include "support/ConvertFixture.h"
+#include "support/FakeExcel.h"
 
-using namespace convert;
+using namespace app;
 
 namespace fs = std::filesystem;
 
@@ -14,7 +14,7 @@ namespace {
 class ConsoleRun : public ConvertTest {
 protected:
     fake::Installed excel;
-    app::TkvMain run;
+    TkvMain run;
 
     void SetUp() override {
         ConvertTest::SetUp();
@@ -56,7 +56,7 @@ TEST_F(ConsoleRun, OneGoodOneBadWorkbook) {
     EXPECT_EQ(info->Stat("S"), "1");
     EXPECT_EQ(info->Stat("F"), "1");
     EXPECT_EQ(info->Stat("C"), "1");
-    EXPECT_EQ(LiveWorkerCount, 0);
+    EXPECT_EQ(convert::LiveWorkerCount, 0);
 }
 
 TEST_F(ConsoleRun, SkippedTargetMoreWorkersThanFilesAndNoLogFile) {
@@ -73,7 +73,7 @@ TEST_F(ConsoleRun, SkippedTargetMoreWorkersThanFilesAndNoLogFile) {
     EXPECT_EQ(lines[0], "Success => " + src + "a.xlsx => ");
     EXPECT_EQ(lines[1], "Success => " + src + "b.xlsx => " + out + "b.htm");
     EXPECT_EQ(ReadFileText(out + "a.htm"), "old");
-    EXPECT_EQ(LiveWorkerCount, 0);
+    EXPECT_EQ(convert::LiveWorkerCount, 0);
     EXPECT_FALSE(fs::exists(out + "run.log"));
 }
 
@@ -90,7 +90,7 @@ TEST_F(ConsoleRun, EmptyTargetIsAnErrorOfTheRun) {
 }
 
 TEST(ConsoleReport, ErrorTextIsQuotedAndEscaped) {
-    EXPECT_EQ(app::TkvMain::ErrorReportAction({"plain", "file a?b,c.xls", "say \"hi\""}),
+    EXPECT_EQ(TkvMain::ErrorReportAction({"plain", "file a?b,c.xls", "say \"hi\""}),
               "err&e=plain,\"file a%3Fb,c.xls\",\"say \"\"hi\"\"\"");
-    EXPECT_EQ(app::TkvMain::ErrorReportAction({"why?"}), "err&e=why%3F");
+    EXPECT_EQ(TkvMain::ErrorReportAction({"why?"}), "err&e=why%3F");
 }
