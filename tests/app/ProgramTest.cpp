@@ -41,11 +41,13 @@ protected:
         for (const char* name : {"sales.xlsx", "schedule.xlsx", "inventory.xls", "contacts.xls"})
             fs::copy_file(kRepo / "examples" / name, in + name);
     }
-    // Runs the program with one argument; returns its exit code.
+    // Runs the program with one argument; returns its exit code (124 when it
+    // had to be stopped after two minutes).
     int Run(const std::string& arg) {
         std::string cmd = "cd " + Quote(dir.Path().string()) +
-                          " && QT_QPA_PLATFORM=offscreen QUINDLE_QUIET=1 XDG_STATE_HOME=" + Quote(dir / "state") + " " +
-                          Quote(Program().string()) + " " + Quote(arg) + " 2>" + Quote(dir / "stderr.txt");
+                          " && QT_QPA_PLATFORM=offscreen QUINDLE_QUIET=1 XDG_STATE_HOME=" + Quote(dir / "state") +
+                          " timeout -k 10 120 " + Quote(Program().string()) + " " + Quote(arg) + " 2>" +
+                          Quote(dir / "stderr.txt");
         int status = std::system(cmd.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }

@@ -6,10 +6,9 @@
 #include "convert/Workers.h"
 #include "support/ConvertFixture.h"
 #include "support/FakeExcel.h"
+#include "support/Wait.h"
 
 using namespace convert;
-
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -81,7 +80,7 @@ protected:
         return chain;
     }
     void WaitFinished(int expected) {
-        for (int i = 0; i < 20000 && finished.load() < expected; ++i) std::this_thread::sleep_for(1ms);
+        ASSERT_TRUE(WaitUntil([&] { return finished.load() >= expected; }));
         ASSERT_EQ(finished.load(), expected);
     }
 };
@@ -95,7 +94,7 @@ TEST_F(Chain, SeveralWorkersShareOneBatchWithoutDoubles) {
     auto chain = Workers(4);
     LiveWorkerCount = chain->ChainLength();
     chain->ResumeAll();
-    while (LiveWorkerCount > 0) std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(WaitUntil([] { return LiveWorkerCount.load() <= 0; }));
     chain.reset();
 
     EXPECT_EQ(finished, 4);
@@ -112,7 +111,7 @@ TEST_F(Chain, PauseLetsTheCurrentFileFinishAndANewChainGoesOn) {
     script.delayMs = 15;
     auto chain = Workers(2);
     chain->ResumeAll();
-    while (script.started < 3) std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(WaitUntil([&] { return script.started.load() >= 3; }));
     chain->TerminateAll();
     WaitFinished(2);
     chain.reset();
@@ -154,8 +153,7 @@ TEST_F(Chain, StopBeforeResumeAndAHandleDroppedWhileRunning) {
     WaitFinished(2);
     EXPECT_EQ(done, 5);
     // The last thread to end frees the chain.
-    for (int i = 0; i < 20000 && !watch.expired(); ++i) std::this_thread::sleep_for(1ms);
-    EXPECT_TRUE(watch.expired());
+    EXPECT_TRUE(WaitUntil([&] { return watch.expired(); }));
 }
 
 TEST_F(Chain, AFailingCallbackMarksTheEntryAndTheWorkerGoesOn) {
@@ -184,7 +182,7 @@ TEST_F(Chain, EachWorkerDrivesAnInstanceOfItsOwn) {
     auto chain = Workers(3);
     LiveWorkerCount = chain->ChainLength();
     chain->ResumeAll();
-    while (LiveWorkerCount > 0) std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(WaitUntil([] { return LiveWorkerCount.load() <= 0; }));
     chain.reset();
 
     EXPECT_EQ(batch->SuccessCount(), 12);
