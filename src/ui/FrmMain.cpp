@@ -68,6 +68,27 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
+// A push button of the action panel's rows.
+QPushButton* MakeButton(QWidget* parent, QPushButton*& b, const char* name, int width) {
+    b = new QPushButton(parent);
+    b->setObjectName(QString::fromUtf8(name));
+    b->setMinimumWidth(width);
+    return b;
+}
+
+// A path box of the action panel's rows, behind its caption.
+void MakeEdit(QWidget* row, QHBoxLayout* lay, QLineEdit*& e, const char* name, const char* label) {
+    auto* l = new QLabel(QString::fromUtf8(label), row);
+    l->setMinimumWidth(44);
+    e = new QLineEdit(row);
+    e->setObjectName(QString::fromUtf8(name));
+    e->setFixedWidth(500);
+    l->setBuddy(e);
+    lay->addWidget(l);
+    lay->addSpacing(4 - lay->spacing());
+    lay->addWidget(e);
+}
+
 }  // namespace
 
 TkvFrmMain::TkvFrmMain(QWidget* parent) : TkvFrmBase(parent) {
@@ -199,7 +220,16 @@ void TkvFrmMain::CreateLayout() {
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
+    CreateToolBar(root);
+    CreateActionPanel(root);
+    CreateFileList(root);
+    CreateStatusLine(root);
+    CreateListMenu();
+    ConnectControls();
+    OrderTabs();
+}
 
+void TkvFrmMain::CreateToolBar(QVBoxLayout* root) {
     ToolBar = new QToolBar(this);
     ToolBar->setObjectName(QStringLiteral("ToolBar"));
     ToolBar->setMovable(false);
@@ -231,7 +261,9 @@ void TkvFrmMain::CreateLayout() {
     addTool(tbSupports, "tbSupports", aSupports);
     addTool(tbAbout, "tbAbout", aAbout);
     root->addWidget(ToolBar);
+}
 
+void TkvFrmMain::CreateActionPanel(QVBoxLayout* root) {
     pAction = new QFrame(this);
     pAction->setObjectName(QStringLiteral("pAction"));
     pAction->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -240,58 +272,8 @@ void TkvFrmMain::CreateLayout() {
     actionRows->setContentsMargins(4, 2, 4, 2);
     actionRows->setSpacing(0);
 
-    auto makeButton = [](QWidget* parent, QPushButton*& b, const char* name, int width) {
-        b = new QPushButton(parent);
-        b->setObjectName(QString::fromUtf8(name));
-        b->setMinimumWidth(width);
-        return b;
-    };
-    auto makeEdit = [](QWidget* row, QHBoxLayout* lay, QLineEdit*& e, const char* name, const char* label) {
-        auto* l = new QLabel(QString::fromUtf8(label), row);
-        l->setMinimumWidth(44);
-        e = new QLineEdit(row);
-        e->setObjectName(QString::fromUtf8(name));
-        e->setFixedWidth(500);
-        l->setBuddy(e);
-        lay->addWidget(l);
-        lay->addSpacing(4 - lay->spacing());
-        lay->addWidget(e);
-    };
-
-    pSource = new QWidget(pAction);
-    pSource->setObjectName(QStringLiteral("pSource"));
-    pSource->setFixedHeight(32);
-    pSource->setToolTip(QStringLiteral("Choose or drag & drop source folder or file(s)"));
-    auto* src = new QHBoxLayout(pSource);
-    src->setContentsMargins(0, 0, 0, 0);
-    makeEdit(pSource, src, eSource, "eSource", "&Source");
-    src->addWidget(makeButton(pSource, bSource, "bSource", 38));
-    bSource->setText(QStringLiteral("Folder"));
-    bSource->setToolTip(QStringLiteral("Choose a folder and click \"Search\" to list files"));
-    src->addWidget(makeButton(pSource, bSourceFile, "bSourceFile", 38));
-    bSourceFile->setText(QStringLiteral("Files"));
-    bSourceFile->setToolTip(QStringLiteral("Choose file(s) and click \"Convert\" to convert them"));
-    cSubdir = new QCheckBox(QStringLiteral("Su&b folders"), pSource);
-    cSubdir->setObjectName(QStringLiteral("cSubdir"));
-    cSubdir->setLayoutDirection(Qt::RightToLeft);  // caption on the left of the box
-    src->addWidget(cSubdir);
-    src->addWidget(makeButton(pSource, bSearch, "bSearch", 76));
-    src->addStretch(1);
-
-    pTarget = new QWidget(pAction);
-    pTarget->setObjectName(QStringLiteral("pTarget"));
-    pTarget->setFixedHeight(30);
-    pTarget->setToolTip(QStringLiteral("Choose or drag & drop target folder"));
-    auto* tgt = new QHBoxLayout(pTarget);
-    tgt->setContentsMargins(0, 0, 0, 0);
-    makeEdit(pTarget, tgt, eTarget, "eTarget", "&Target");
-    tgt->addWidget(makeButton(pTarget, bTarget, "bTarget", 38));
-    bTarget->setText(QStringLiteral("Folder"));
-    bTarget->setToolTip(QStringLiteral("Choose a target folder to save the converted file(s)"));
-    tgt->addWidget(makeButton(pTarget, bView, "bView", 38));
-    tgt->addWidget(makeButton(pTarget, bSearchConvert, "bSearchConvert", 76));
-    tgt->addWidget(makeButton(pTarget, bCreate, "bCreate", 76));
-    tgt->addStretch(1);
+    CreateSourceRow();
+    CreateTargetRow();
 
     BindButton(bSearch, aSearch);
     BindButton(bView, aView);
@@ -316,7 +298,48 @@ void TkvFrmMain::CreateLayout() {
     pOthers->setObjectName(QStringLiteral("pOthers"));
     actionRows->addWidget(pOthers, 1);
     root->addWidget(pAction);
+}
 
+void TkvFrmMain::CreateSourceRow() {
+    pSource = new QWidget(pAction);
+    pSource->setObjectName(QStringLiteral("pSource"));
+    pSource->setFixedHeight(32);
+    pSource->setToolTip(QStringLiteral("Choose or drag & drop source folder or file(s)"));
+    auto* src = new QHBoxLayout(pSource);
+    src->setContentsMargins(0, 0, 0, 0);
+    MakeEdit(pSource, src, eSource, "eSource", "&Source");
+    src->addWidget(MakeButton(pSource, bSource, "bSource", 38));
+    bSource->setText(QStringLiteral("Folder"));
+    bSource->setToolTip(QStringLiteral("Choose a folder and click \"Search\" to list files"));
+    src->addWidget(MakeButton(pSource, bSourceFile, "bSourceFile", 38));
+    bSourceFile->setText(QStringLiteral("Files"));
+    bSourceFile->setToolTip(QStringLiteral("Choose file(s) and click \"Convert\" to convert them"));
+    cSubdir = new QCheckBox(QStringLiteral("Su&b folders"), pSource);
+    cSubdir->setObjectName(QStringLiteral("cSubdir"));
+    cSubdir->setLayoutDirection(Qt::RightToLeft);  // caption on the left of the box
+    src->addWidget(cSubdir);
+    src->addWidget(MakeButton(pSource, bSearch, "bSearch", 76));
+    src->addStretch(1);
+}
+
+void TkvFrmMain::CreateTargetRow() {
+    pTarget = new QWidget(pAction);
+    pTarget->setObjectName(QStringLiteral("pTarget"));
+    pTarget->setFixedHeight(30);
+    pTarget->setToolTip(QStringLiteral("Choose or drag & drop target folder"));
+    auto* tgt = new QHBoxLayout(pTarget);
+    tgt->setContentsMargins(0, 0, 0, 0);
+    MakeEdit(pTarget, tgt, eTarget, "eTarget", "&Target");
+    tgt->addWidget(MakeButton(pTarget, bTarget, "bTarget", 38));
+    bTarget->setText(QStringLiteral("Folder"));
+    bTarget->setToolTip(QStringLiteral("Choose a target folder to save the converted file(s)"));
+    tgt->addWidget(MakeButton(pTarget, bView, "bView", 38));
+    tgt->addWidget(MakeButton(pTarget, bSearchConvert, "bSearchConvert", 76));
+    tgt->addWidget(MakeButton(pTarget, bCreate, "bCreate", 76));
+    tgt->addStretch(1);
+}
+
+void TkvFrmMain::CreateFileList(QVBoxLayout* root) {
     pSpacer = new QWidget(this);
     pSpacer->setObjectName(QStringLiteral("pSpacer"));
     pSpacer->setFixedHeight(2);
@@ -351,12 +374,16 @@ void TkvFrmMain::CreateLayout() {
     lViewer->setContextMenuPolicy(Qt::CustomContextMenu);
     viewerLay->addWidget(lViewer);
     root->addWidget(pViewer, 1);
+}
 
+void TkvFrmMain::CreateStatusLine(QVBoxLayout* root) {
     lStatus = new QLabel(this);
     lStatus->setObjectName(QStringLiteral("lStatus"));
     lStatus->setContentsMargins(6, 2, 6, 2);
     root->addWidget(lStatus);
+}
 
+void TkvFrmMain::CreateListMenu() {
     pm1 = new QMenu(this);
     pm1->setObjectName(QStringLiteral("pm1"));
     BrowseFiles1 = pm1->addAction(QStringLiteral("Browse Files"));
@@ -375,7 +402,9 @@ void TkvFrmMain::CreateLayout() {
     connect(ExportList1, &QAction::triggered, this, [this] { Guarded([this] { ExportList1Click(); }); });
     connect(lViewer, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { pm1->popup(lViewer->viewport()->mapToGlobal(pos)); });
+}
 
+void TkvFrmMain::ConnectControls() {
     connect(bSource, &QPushButton::clicked, this, [this] { Guarded([this] { bSourceClick(); }); });
     connect(bSourceFile, &QPushButton::clicked, this, [this] { Guarded([this] { bSourceFileClick(); }); });
     connect(bTarget, &QPushButton::clicked, this, [this] { Guarded([this] { bTargetClick(); }); });
@@ -388,7 +417,9 @@ void TkvFrmMain::CreateLayout() {
     eTarget->setAcceptDrops(false);
     lViewer->setAcceptDrops(false);
     lViewer->viewport()->setAcceptDrops(false);
+}
 
+void TkvFrmMain::OrderTabs() {
     setTabOrder(eSource, bSource);
     setTabOrder(bSource, bSourceFile);
     setTabOrder(bSourceFile, cSubdir);

@@ -24,6 +24,7 @@ class QPushButton;
 class QToolBar;
 class QToolButton;
 class QTreeView;
+class QVBoxLayout;
 
 namespace ui {
 
@@ -133,7 +134,18 @@ protected:
 
 private:
     void CreateActions();
+    // The window is built row by row, top to bottom; then the rows are tied
+    // together.
     void CreateLayout();
+    void CreateToolBar(QVBoxLayout* root);
+    void CreateActionPanel(QVBoxLayout* root);  // the source and target rows
+    void CreateSourceRow();
+    void CreateTargetRow();
+    void CreateFileList(QVBoxLayout* root);
+    void CreateStatusLine(QVBoxLayout* root);
+    void CreateListMenu();
+    void ConnectControls();
+    void OrderTabs();
     void BindButton(QAbstractButton* button, QAction* action);
     void SetIdleButtons();
     void SetRunningButtons();
