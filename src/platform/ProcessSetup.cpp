@@ -3,7 +3,11 @@
 #include <cstdlib>
 #include <ctime>
 
+namespace platform {
+
 void PinLocalTimeZone() {
     if (!std::getenv("TZ")) ::setenv("TZ", ":/etc/localtime", 0);
     ::tzset();
 }
+
+}  // namespace platform

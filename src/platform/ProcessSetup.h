@@ -7,4 +7,8 @@
 // (the zip layer does so for every entry it reads), and with no TZ set it
 // looks at /etc/localtime on disk at each call; naming the same zone file
 // explicitly keeps the zone and drops those lookups.
+namespace platform {
+
 void PinLocalTimeZone();
+
+}  // namespace platform

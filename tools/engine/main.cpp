@@ -57,7 +57,7 @@ void Collect(const fs::path& input, const fs::path& out, std::vector<Job>& jobs)
 }  // namespace
 
 int main(int argc, char** argv) {
-    PinLocalTimeZone();
+    platform::PinLocalTimeZone();
     unsigned threads = 1;
     fs::path out = ".";
     sheets::HtmlOptions options;

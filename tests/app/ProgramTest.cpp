@@ -29,7 +29,7 @@ std::string Quote(const std::string& s) {
     return q + "'";
 }
 
-class ConsoleRun : public ::testing::Test {
+class ProgramRun : public ::testing::Test {
 protected:
     TempDir dir;
     std::string in = dir / "in/";
@@ -41,11 +41,13 @@ protected:
         for (const char* name : {"sales.xlsx", "schedule.xlsx", "inventory.xls", "contacts.xls"})
             fs::copy_file(kRepo / "examples" / name, in + name);
     }
-    // Runs the program with one argument; returns its exit code.
+    // Runs the program with one argument; returns its exit code (124 when it
+    // had to be stopped after two minutes).
     int Run(const std::string& arg) {
         std::string cmd = "cd " + Quote(dir.Path().string()) +
-                          " && QT_QPA_PLATFORM=offscreen QUINDLE_QUIET=1 XDG_STATE_HOME=" + Quote(dir / "state") + " " +
-                          Quote(Program().string()) + " " + Quote(arg) + " 2>" + Quote(dir / "stderr.txt");
+                          " && QT_QPA_PLATFORM=offscreen QUINDLE_QUIET=1 XDG_STATE_HOME=" + Quote(dir / "state") +
+                          " timeout -k 10 120 " + Quote(Program().string()) + " " + Quote(arg) + " 2>" +
+                          Quote(dir / "stderr.txt");
         int status = std::system(cmd.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -65,7 +67,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ConsoleRun, ProjectFileConvertsTheFolderAndLogsEveryFile) {
+TEST_F(ProgramRun, ProjectFileConvertsTheFolderAndLogsEveryFile) {
     dir.Write("in/broken.xlsx", "PK\3\4 but nothing after it");
     std::string project =
         dir.Write("job.batch-quindle", "Source=" + in + "*.xls?\r\nTarget=" + out +
@@ -83,7 +85,7 @@ TEST_F(ConsoleRun, ProjectFileConvertsTheFolderAndLogsEveryFile) {
     EXPECT_FALSE(fs::exists(out + "broken.htm"));
 }
 
-TEST_F(ConsoleRun, InlineOptionsWithSubFoldersRenamingAndSkip) {
+TEST_F(ProgramRun, InlineOptionsWithSubFoldersRenamingAndSkip) {
     fs::create_directories(in + "2025");
     fs::rename(in + "sales.xlsx", in + "2025/sales.xlsx");
     std::string options = "-P:Source=" + in + "*.xlsx,Subdir=1,Target=" + out +
@@ -107,7 +109,7 @@ TEST_F(ConsoleRun, InlineOptionsWithSubFoldersRenamingAndSkip) {
     EXPECT_TRUE(fs::exists(in + "schedule.xlsx"));  // nothing was converted
 }
 
-TEST_F(ConsoleRun, FilesThatFailDoNotStopTheRun) {
+TEST_F(ProgramRun, FilesThatFailDoNotStopTheRun) {
     // A read-only target, a target folder blocked by a file, an encrypted
     // look-alike and a workbook that vanishes are all just failed files.
     dir.Write("out/contacts.htm", "old");
@@ -129,7 +131,7 @@ TEST_F(ConsoleRun, FilesThatFailDoNotStopTheRun) {
               lines.end());
 }
 
-TEST_F(ConsoleRun, ALogFileThatCannotBeWrittenEndsTheRunWithAnError) {
+TEST_F(ProgramRun, ALogFileThatCannotBeWrittenEndsTheRunWithAnError) {
     EXPECT_EQ(Run("-P:Source=" + in + "*.xlsx;Target=" + out + ";PureConsole=1;LogFile=" + dir / "missing/run.log"), 1);
     EXPECT_NE(ReadFileText(dir / "stderr.txt").find("missing/run.log"), std::string::npos);
     EXPECT_TRUE(fs::exists(out + "sales.htm"));  // the files were converted before
@@ -137,7 +139,7 @@ TEST_F(ConsoleRun, ALogFileThatCannotBeWrittenEndsTheRunWithAnError) {
 
 // The console run never loads the GUI toolkit; a window run loads the window
 // module beside the program, or says plainly that this build has none.
-TEST_F(ConsoleRun, AWindowRunLoadsTheWindowModuleWhenTheBuildHasOne) {
+TEST_F(ProgramRun, AWindowRunLoadsTheWindowModuleWhenTheBuildHasOne) {
     const bool hasWindow = fs::exists(Program().parent_path() / "quindle-window.so");
     int rc = Run("-P:Source=" + in + "*.xlsx;Target=" + out + ";RunAndClose=1");
     if (hasWindow) {

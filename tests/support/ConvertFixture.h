@@ -17,19 +17,19 @@
 class ConvertTest : public ::testing::Test {
 protected:
     TempDir dir;
-    std::unique_ptr<TkvInfo> info;
-    std::unique_ptr<TkvProject> project;
-    std::unique_ptr<TkvBatch> batch;
+    std::unique_ptr<info::TkvInfo> info;
+    std::unique_ptr<project::TkvProject> project;
+    std::unique_ptr<batch::TkvBatch> batch;
     std::string src, out;  // source and target folders, ending in '/'
 
     void SetUp() override {
-        info = std::make_unique<TkvInfo>(dir / "bin/quindle", dir / "stats.ext");
-        kvInfo = info.get();
-        project = std::make_unique<TkvProject>();
+        info = std::make_unique<info::TkvInfo>(dir / "bin/quindle", dir / "stats.ext");
+        info::kvInfo = info.get();
+        project = std::make_unique<project::TkvProject>();
         project->ConverterClass = "TkvQUINDLE";
         project->TargetExt = ".htm";
         project->ShortName = "quindle";
-        kvProject = project.get();
+        project::kvProject = project.get();
         src = dir / "in/";
         out = dir / "out/";
         std::filesystem::create_directories(src);
@@ -37,22 +37,22 @@ protected:
     }
     void TearDown() override {
         batch.reset();
-        kvProject = nullptr;
-        kvInfo = nullptr;
+        project::kvProject = nullptr;
+        info::kvInfo = nullptr;
     }
 
     // A batch whose source folder is `src` and target folder `out`, with no
     // search results of its own.
-    TkvBatch& NewBatch() {
-        batch = std::make_unique<TkvBatch>();
+    batch::TkvBatch& NewBatch() {
+        batch = std::make_unique<batch::TkvBatch>();
         batch->Start(src + "*.nomatch", out, false);
         batch->SetTargetDir(out);
         while (batch->NextNode()) {}
         return *batch;
     }
     // An entry that is not part of any batch list.
-    static std::unique_ptr<TkvNode> Entry(const std::string& path) {
-        auto n = std::make_unique<TkvNode>();
+    static std::unique_ptr<batch::TkvNode> Entry(const std::string& path) {
+        auto n = std::make_unique<batch::TkvNode>();
         n->FileName = path;
         return n;
     }
@@ -62,8 +62,8 @@ protected:
 };
 
 // Exposes the end of a worker's life to tests that run it on their own thread.
-class TestQuindle : public TkvQUINDLE {
+class TestQuindle : public convert::TkvQUINDLE {
 public:
-    TestQuindle(TkvBatch& b) : TkvQUINDLE(b, nullptr, 1) {}
-    using TkvExcelOle::Finish;
+    TestQuindle(batch::TkvBatch& b) : convert::TkvQUINDLE(b, nullptr, 1) {}
+    using convert::TkvExcelOle::Finish;
 };

@@ -1,9 +1,11 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "../FakeExcel.h"
-#include "../Fixture.h"
 #include "app/TkvMain.h"
+#include "support/ConvertFixture.h"
+#include "support/FakeExcel.h"
+
+using namespace app;
 
 namespace fs = std::filesystem;
 
@@ -54,7 +56,7 @@ TEST_F(ConsoleRun, OneGoodOneBadWorkbook) {
     EXPECT_EQ(info->Stat("S"), "1");
     EXPECT_EQ(info->Stat("F"), "1");
     EXPECT_EQ(info->Stat("C"), "1");
-    EXPECT_EQ(LiveWorkerCount, 0);
+    EXPECT_EQ(convert::LiveWorkerCount, 0);
 }
 
 TEST_F(ConsoleRun, SkippedTargetMoreWorkersThanFilesAndNoLogFile) {
@@ -71,7 +73,7 @@ TEST_F(ConsoleRun, SkippedTargetMoreWorkersThanFilesAndNoLogFile) {
     EXPECT_EQ(lines[0], "Success => " + src + "a.xlsx => ");
     EXPECT_EQ(lines[1], "Success => " + src + "b.xlsx => " + out + "b.htm");
     EXPECT_EQ(ReadFileText(out + "a.htm"), "old");
-    EXPECT_EQ(LiveWorkerCount, 0);
+    EXPECT_EQ(convert::LiveWorkerCount, 0);
     EXPECT_FALSE(fs::exists(out + "run.log"));
 }
 
