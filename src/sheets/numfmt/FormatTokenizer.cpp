@@ -4,30 +4,21 @@
 
 #include "sheets/model/Palette.h"
 #include "sheets/numfmt/FormatCode.h"
+#include "text/Ascii.h"
+#include "text/Utf8.h"
 
 namespace sheets::numfmt {
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+using text::AsciiLower;
 
 bool StartsWithI(std::string_view s, size_t i, std::string_view word) {
-    if (s.size() - i < word.size()) return false;
-    for (size_t k = 0; k < word.size(); ++k)
-        if (Lower(s[i + k]) != word[k]) return false;
-    return true;
-}
-
-size_t Utf8Len(unsigned char c) {
-    if (c < 0x80) return 1;
-    if ((c & 0xE0) == 0xC0) return 2;
-    if ((c & 0xF0) == 0xE0) return 3;
-    if ((c & 0xF8) == 0xF0) return 4;
-    return 1;
+    return s.size() - i >= word.size() && text::EqualsAsciiNoCase(s.substr(i, word.size()), word);
 }
 
 // The next whole character at i (never past the end).
 std::string_view NextChar(std::string_view s, size_t i) {
-    size_t n = Utf8Len(static_cast<unsigned char>(s[i]));
+    size_t n = text::Utf8SequenceLength(static_cast<unsigned char>(s[i]));
     if (i + n > s.size()) n = s.size() - i;
     return s.substr(i, n);
 }
@@ -60,7 +51,7 @@ void Bracket(Section& s, std::string_view body) {
     if (body.empty()) return;
     std::string lower;
     lower.reserve(body.size());
-    for (char c : body) lower += Lower(c);
+    for (char c : body) lower += AsciiLower(c);
     if (int32_t rgb = NamedColor(lower); rgb != -2) {
         s.color = rgb;
         return;
@@ -108,10 +99,10 @@ void Bracket(Section& s, std::string_view body) {
         AddLiteral(s, rest.substr(0, dash));
         return;
     }
-    char e = Lower(c0);
+    char e = AsciiLower(c0);
     if (e == 'h' || e == 'm' || e == 's') {
         for (char c : body)
-            if (Lower(c) != e) return;
+            if (AsciiLower(c) != e) return;
         uint16_t w = static_cast<uint16_t>(body.size() > 9 ? 9 : body.size());
         AddTok(s, e == 'h' ? Tok::ElapsedH : e == 'm' ? Tok::ElapsedM : Tok::ElapsedS, body, w);
     }
@@ -119,9 +110,9 @@ void Bracket(Section& s, std::string_view body) {
 }
 
 size_t RunLength(std::string_view s, size_t i) {
-    char c = Lower(s[i]);
+    char c = AsciiLower(s[i]);
     size_t n = 0;
-    while (i + n < s.size() && Lower(s[i + n]) == c) ++n;
+    while (i + n < s.size() && AsciiLower(s[i + n]) == c) ++n;
     return n;
 }
 
@@ -184,7 +175,7 @@ bool NumberSymbol(char c, Section& s) {
 // Letters with a meaning: an exponent, General, an era, AM/PM, and the runs
 // that stand for the parts of a date or time. False for any other letter.
 bool Letters(std::string_view code, size_t& i, Section& s) {
-    char l = Lower(code[i]);
+    char l = AsciiLower(code[i]);
     if (l == 'e' && i + 1 < code.size() && (code[i + 1] == '+' || code[i + 1] == '-')) {
         AddTok(s, Tok::Exp, code.substr(i, 2));
         i += 2;

@@ -5,6 +5,7 @@
 
 #include "sheets/Errors.h"
 #include "sheets/xls/Records.h"
+#include "text/Utf16.h"
 
 namespace sheets::xls {
 
@@ -69,7 +70,7 @@ std::string ZeroEndedUtf16(std::string_view raw) {
         if (c == 0) break;
         u += c;
     }
-    return Utf16ToUtf8(u);
+    return text::Utf16ToUtf8(u);
 }
 
 // A counted UTF-16 string; the count includes a terminating zero.

@@ -11,6 +11,7 @@
 #include "sheets/xls/Records.h"
 #include "sheets/xls/SheetBuilder.h"
 #include "sheets/xls/Strings.h"
+#include "text/Utf16.h"
 
 namespace sheets::xls {
 
@@ -381,7 +382,7 @@ bool SheetReader::NotesAndObjects(const Record& r) {
                 const bool wide = in.U8() & 1;
                 std::u16string units;
                 in.Chars(count, wide, units);
-                state_.noteTexts[state_.lastObject] = Utf16ToUtf8(units);
+                state_.noteTexts[state_.lastObject] = text::Utf16ToUtf8(units);
             }
         }
         return true;

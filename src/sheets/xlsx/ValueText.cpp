@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "sheets/Utf8.h"
+#include "text/Utf8.h"
 
 namespace sheets::xlsx {
 
@@ -98,11 +98,11 @@ void DecodeEscapes(std::string& s) {
                         next = uint32_t((l[0] << 12) | (l[1] << 8) | (l[2] << 4) | l[3]);
                 }
                 if (next >= 0xDC00 && next < 0xE000) {
-                    AppendUtf8(out, 0x10000 + ((cp - 0xD800) << 10) + (next - 0xDC00));
+                    text::AppendUtf8(out, 0x10000 + ((cp - 0xD800) << 10) + (next - 0xDC00));
                     i += 14;
                 } else {
                     if (cp >= 0xD800 && cp < 0xE000) cp = 0xFFFD;
-                    AppendUtf8(out, cp);
+                    text::AppendUtf8(out, cp);
                     i += 7;
                 }
                 continue;
