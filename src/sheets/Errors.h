@@ -37,9 +37,9 @@ public:
     PasswordError() : Error(ErrorKind::Password, "The workbook is password-protected") {}
 };
 
-// The target of a save exists and nobody may write it. (Treated as
-// read-only, as the platform the product comes from treats such a file,
-// even for a user who could replace it anyway.)
+// The target of a save exists and nobody may write it. A file without write
+// permission is left alone even when its folder would let us replace it: the
+// user marked it so on purpose.
 class ReadOnlyTargetError : public Error {
 public:
     explicit ReadOnlyTargetError(const std::string& name)
