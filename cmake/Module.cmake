@@ -14,12 +14,18 @@ function(quindle_module name)
   endif()
 endfunction()
 
-# quindle_tests(MODULE DEPS...): tests/MODULE/*.cpp become test_MODULE; tests in
-# tests/MODULE/threaded/*.cpp become test_MODULE_threaded, labelled "threaded"
-# so that CI can run them again under ThreadSanitizer.
+# quindle_tests(MODULE DEPS...): every .cpp below tests/MODULE (sub-folders
+# mirror those of src/MODULE) becomes part of test_MODULE, except those in a
+# threaded/ folder: they become test_MODULE_threaded, labelled "threaded" so
+# that CI can run them again under ThreadSanitizer.
 function(quindle_tests module)
-  file(GLOB _plain CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  file(GLOB _threaded CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/threaded/*.cpp)
+  file(GLOB_RECURSE _all RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  set(_threaded ${_all})
+  list(FILTER _threaded INCLUDE REGEX "(^|/)threaded/")
+  set(_plain ${_all})
+  list(FILTER _plain EXCLUDE REGEX "(^|/)threaded/")
+  list(TRANSFORM _threaded PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+  list(TRANSFORM _plain PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
   if(_plain)
     add_executable(test_${module} ${_plain})
     target_link_libraries(test_${module} PRIVATE ${ARGN} quindle_testsupport GTest::gtest_main GTest::gmock)

@@ -9,13 +9,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
-    TRegexOptions options = data[0] & 3;
+    batch::TRegexOptions options = data[0] & 3;
     std::string rest(reinterpret_cast<const char*>(data + 1), size - 1);
     size_t cut = rest.find('\0');
     std::string pattern = rest.substr(0, cut);
     std::string subject = cut == std::string::npos ? std::string() : rest.substr(cut + 1);
     try {
-        auto re = Regex::Create(pattern, options);
+        auto re = batch::Regex::Create(pattern, options);
         re->Test(subject);
         auto all = re->ExecuteAll(subject);
         for (int32_t i = 0; i < all->Count(); ++i) {
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             for (int32_t j = 0; j < subs->Count(); ++j) subs->Item(j);
         }
         re->ReplaceAll(subject, pattern);
-    } catch (const ERegexException&) {}
-    WildcardMatch(subject, pattern);
+    } catch (const batch::ERegexException&) {}
+    batch::WildcardMatch(subject, pattern);
     return 0;
 }

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "sheets/Errors.h"
-#include "sheets/Loader.h"
 #include "sheets/container/Cfb.h"
+#include "sheets/xls/XlsReader.h"
 
 namespace {
 

@@ -98,9 +98,9 @@ double TimeFind(const std::string& root) {
 double TimeSearch(const std::string& root, size_t* found) {
     auto start = Clock::now();
     size_t n = 0;
-    SearchFolder(
+    batch::SearchFolder(
         root + "/", "*.xls?", true, false, [] { return false; },
-        [&](const std::string& path) { n += AcceptsFile(path, "*.xls?", "") ? 1 : 0; });
+        [&](const std::string& path) { n += batch::AcceptsFile(path, "*.xls?", "") ? 1 : 0; });
     double t = Seconds(Clock::now() - start);
     *found = n;
     return t;
@@ -112,7 +112,7 @@ double TimeBatch(const std::string& source, int workers, size_t* handedOut) {
     std::atomic<size_t> taken{0};
     auto start = Clock::now();
     {
-        TkvBatch batch;
+        batch::TkvBatch batch;
         batch.Start(source, "/tmp/", true);
         std::vector<std::thread> pool;
         for (int i = 0; i < workers; ++i)
@@ -129,7 +129,7 @@ double TimeBatch(const std::string& source, int workers, size_t* handedOut) {
 
 // Hand-out alone: a batch that already holds the entries, drained by waiting workers.
 double TimeHandOut(const std::vector<std::string>& paths, int workers) {
-    TkvBatch batch;
+    batch::TkvBatch batch;
     for (const std::string& p : paths) batch.AddFile(p);
     std::atomic<size_t> taken{0};
     auto start = Clock::now();
@@ -145,9 +145,9 @@ double TimeHandOut(const std::vector<std::string>& paths, int workers) {
 }
 
 int Run(const std::string& root, int rounds) {
-    TkvMatch matcher;
-    kvMatch = &matcher;
-    SkipLockFiles = true;
+    batch::TkvMatch matcher;
+    batch::kvMatch = &matcher;
+    platform::SkipLockFiles = true;
 
     size_t found = 0, batchFound = 0, all = 0;
     TimeFind(root);  // warm the folder cache for both
@@ -179,7 +179,7 @@ int Run(const std::string& root, int rounds) {
     double h = Median(hand);
     std::printf("  hand-out of %d entries to %d workers %8.1f ms  (%.0f ns per entry)\n", kHandOutEntries, kWorkers,
                 h * 1e3, h * 1e9 / kHandOutEntries);
-    kvMatch = nullptr;
+    batch::kvMatch = nullptr;
     return 0;
 }
 

@@ -7,11 +7,13 @@
 #include "app/TkvMain.h"
 #include "batch/Match.h"
 #include "info/TkvInfo.h"
+#include "platform/ProcessSetup.h"
 #include "platform/Switches.h"
 #include "platform/Text.h"
 #include "platform/TkvApp.h"
 #include "project/TkvProject.h"
-#include "sheets/Loader.h"
+
+namespace app {
 
 TkvMain* kvMain = nullptr;
 
@@ -29,20 +31,20 @@ std::string Demangle(const char* name) {
 // each step only for what exists, so that an early end (-I, -U, an error)
 // tears down just what was built.
 void ExitSequence() {
-    delete kvMatch;
-    kvMatch = nullptr;
+    delete batch::kvMatch;
+    batch::kvMatch = nullptr;
     delete kvMain;
     kvMain = nullptr;
-    delete kvProject;  // resets the bound controls, writes the recent list
-    kvProject = nullptr;
-    delete kvInfo;  // writes the usage store a last time
-    kvInfo = nullptr;
-    delete kvApp;
-    kvApp = nullptr;
+    delete project::kvProject;  // resets the bound controls, writes the recent list
+    project::kvProject = nullptr;
+    delete info::kvInfo;  // writes the usage store a last time
+    info::kvInfo = nullptr;
+    delete platform::kvApp;
+    platform::kvApp = nullptr;
 }
 
 void ReportUnattendedError(const std::string& className, const void* address, const std::string& message) {
-    const std::string exe = kvApp ? kvApp->ExePath() : std::string("quindle");
+    const std::string exe = platform::kvApp ? platform::kvApp->ExePath() : std::string("quindle");
     const std::string text = "Application Error\r\n" + ApplicationErrorText(className, exe, address, message);
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fflush(stderr);
@@ -69,11 +71,11 @@ std::string ApplicationErrorText(const std::string& className, const std::string
     std::snprintf(where, sizeof where, "%016llX",
                   static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(address)));
     const bool fullStop = !message.empty() && message.back() == '.';
-    return "Exception " + className + " in module " + NamePart(exePath) + " at " + where + ".\r\n" + message +
+    return "Exception " + className + " in module " + platform::NamePart(exePath) + " at " + where + ".\r\n" + message +
            (fullStop ? "" : ".") + "\r\n";
 }
 
-void ApplyProductProfile(TkvProject& p) {
+void ApplyProductProfile(project::TkvProject& p) {
     p.ConverterClass = "TkvQUINDLE";
     p.FilePattern = "*.xls?";
     p.FileFilter = "Excel Workbook (*.xls;*.xlsx)|*.xls;*.xlsx";
@@ -95,29 +97,32 @@ int NoWindowRun() {
 }
 
 int QuindleMain(int argc, char** argv, IWindowRun* window) {
-    sheets::PinLocalTimeZone();
-    return QuindleMain(std::make_unique<TkvApp>(argc, argv), window);
+    platform::PinLocalTimeZone();
+    return QuindleMain(std::make_unique<platform::TkvApp>(argc, argv), window);
 }
 
-int QuindleMain(std::unique_ptr<TkvApp> app, IWindowRun* window) {
+int QuindleMain(std::unique_ptr<platform::TkvApp> app, IWindowRun* window) {
     try {
-        kvApp = app.release();
-        kvInfo = new TkvInfo(kvApp->ExePath(), TkvInfo::DefaultStatsFileName(kvApp->ExePath()));
-        kvProject = new TkvProject();
+        platform::kvApp = app.release();
+        info::kvInfo = new info::TkvInfo(platform::kvApp->ExePath(),
+                                         info::TkvInfo::DefaultStatsFileName(platform::kvApp->ExePath()));
+        project::kvProject = new project::TkvProject();
         kvMain = new TkvMain();
 
-        ApplyProductProfile(*kvProject);
-        kvInfo->SetProduct(kvProject->Title, kvProject->ShortName, kvProject->ProductVersion);
-        SkipLockFiles = true;
-        kvProject->ParseCommandLine();
-        if (kvProject->ExitRequested()) {
+        ApplyProductProfile(*project::kvProject);
+        info::kvInfo->SetProduct(project::kvProject->Title, project::kvProject->ShortName,
+                                 project::kvProject->ProductVersion);
+        platform::SkipLockFiles = true;
+        project::kvProject->ParseCommandLine();
+        if (project::kvProject->ExitRequested()) {
             ExitSequence();
             return 0;
         }
-        kvMatch = new TkvMatch();
+        batch::kvMatch = new batch::TkvMatch();
 
         // Decided once: a Source on the web needs the window run.
-        const bool unattended = kvProject->PureConsole() && kvProject->Source().find("http") == std::string::npos;
+        const bool unattended =
+            project::kvProject->PureConsole() && project::kvProject->Source().find("http") == std::string::npos;
         if (unattended) {
             kvMain->Run();
             ExitSequence();
@@ -150,3 +155,5 @@ int QuindleMain(std::unique_ptr<TkvApp> app, IWindowRun* window) {
     window->DestroyWindows();
     return rc;
 }
+
+}  // namespace app

@@ -5,16 +5,23 @@
 
 #include "app/WindowRun.h"
 
+namespace platform {
 class TkvApp;
-class TkvMain;
+}  // namespace platform
+namespace project {
 class TkvProject;
+}  // namespace project
+
+namespace app {
+
+class TkvMain;
 
 // The whole process: start-up, the run mode, the exit sequence. `window` is
 // nullptr in a build without the GUI. Returns the process exit code.
 int QuindleMain(int argc, char** argv, IWindowRun* window);
 // The same with a ready application object (tests give an explicit program
 // path so that the program's files land in a folder of their own).
-int QuindleMain(std::unique_ptr<TkvApp> app, IWindowRun* window);
+int QuindleMain(std::unique_ptr<platform::TkvApp> app, IWindowRun* window);
 
 // Exit codes besides 0.
 inline constexpr int kExitUnattendedError = 1;  // an error escaped the unattended run
@@ -24,7 +31,7 @@ inline constexpr int kExitNoWindow = 2;  // the window run is needed but not bui
 int NoWindowRun();
 
 // Writes the product's constants into the project.
-void ApplyProductProfile(TkvProject& project);
+void ApplyProductProfile(project::TkvProject& project);
 
 // The text that reports an error which escaped the unattended run.
 std::string ApplicationErrorText(const std::string& className, const std::string& exePath, const void* address,
@@ -32,3 +39,5 @@ std::string ApplicationErrorText(const std::string& className, const std::string
 
 // The console-run driver, created empty in both run modes.
 extern TkvMain* kvMain;
+
+}  // namespace app

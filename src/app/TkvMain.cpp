@@ -3,8 +3,11 @@
 #include <chrono>
 #include <thread>
 
+#include "info/Counters.h"
 #include "info/TkvInfo.h"
 #include "project/TkvProject.h"
+
+namespace app {
 
 TkvMain::~TkvMain() {
     // A run cut short by an error may still have workers on the batch.
@@ -16,15 +19,15 @@ TkvMain::~TkvMain() {
 void TkvMain::ReleaseConverter() {
     // Each running worker holds the chain until its thread is done with the
     // batch, so the chain going away is the sign that the batch is free.
-    std::weak_ptr<TkvWorkerChain> chain = Converter;
+    std::weak_ptr<convert::TkvWorkerChain> chain = Converter;
     Converter.reset();
     while (!chain.expired()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-const char* TkvMain::StateWord(int32_t state) {
+const char* TkvMain::StateWord(batch::TNodeState state) {
     switch (state) {
-    case 1: return "Success";
-    case 2: return "Failure";
+    case batch::TNodeState::Success: return "Success";
+    case batch::TNodeState::Failure: return "Failure";
     default: return "Running";
     }
 }
@@ -34,21 +37,22 @@ void TkvMain::Run() {
         std::lock_guard<std::mutex> lock(logMutex_);
         log_.Clear();
     }
-    Batch = std::make_unique<TkvBatch>();
-    bool subdir = kvProject->Subdir();
-    std::string target = kvProject->TargetFolder();
-    std::string source = kvProject->Source();
+    Batch = std::make_unique<batch::TkvBatch>();
+    bool subdir = project::kvProject->Subdir();
+    std::string target = project::kvProject->TargetFolder();
+    std::string source = project::kvProject->Source();
     Batch->Start(source, target, subdir);
 
-    Converter = CreateWorkers(*Batch, kvProject->TargetFolder(),
-                              [this](TkvBatch& batch, TkvNode& node) { LogNode(batch, node); });
-    LiveWorkerCount = Converter->ChainLength();
+    Converter = convert::CreateWorkers(*Batch, project::kvProject->TargetFolder(),
+                                       [this](batch::TkvBatch& batch, batch::TkvNode& node) { LogNode(batch, node); });
+    convert::LiveWorkerCount = Converter->ChainLength();
     Converter->ResumeAll();
-    if (kvInfo) kvInfo->Tally("C", 0, 1);
+    if (info::kvInfo) info::kvInfo->Tally(info::kCountRuns, 0, 1);
 
     // Woken by each worker that ends, so the run's end is noticed at once
     // rather than at the next tick of a poll.
-    for (int32_t live = LiveWorkerCount.load(); live > 0; live = LiveWorkerCount.load()) LiveWorkerCount.wait(live);
+    for (int32_t live = convert::LiveWorkerCount.load(); live > 0; live = convert::LiveWorkerCount.load())
+        convert::LiveWorkerCount.wait(live);
     ReleaseConverter();
     Summarise();
 }
@@ -81,24 +85,26 @@ std::string TkvMain::ErrorReportAction(const std::vector<std::string>& errors) {
 }
 
 void TkvMain::Summarise() {
-    if (kvInfo) {
-        kvInfo->Tally("A", 0, Batch->Count());
-        kvInfo->Tally("S", 0, Batch->SuccessCount());
-        kvInfo->Tally("F", 0, Batch->FailureCount());
+    if (info::kvInfo) {
+        info::kvInfo->Tally(info::kCountFiles, 0, Batch->Count());
+        info::kvInfo->Tally(info::kCountSuccesses, 0, Batch->SuccessCount());
+        info::kvInfo->Tally(info::kCountFailures, 0, Batch->FailureCount());
     }
-    if (Batch->FailureCount() > 0 && kvInfo) kvInfo->OpenLink("", ErrorReportAction(Batch->Errors()), "");
+    if (Batch->FailureCount() > 0 && info::kvInfo) info::kvInfo->OpenLink("", ErrorReportAction(Batch->Errors()), "");
 
-    std::string logFile = kvProject->GetOption("LogFile");
-    if (!logFile.empty()) LogLines().SaveToFile(logFile, TDurability::Replaceable);
+    std::string logFile = project::kvProject->GetOption("LogFile");
+    if (!logFile.empty()) LogLines().SaveToFile(logFile, platform::TDurability::Replaceable);
 }
 
-void TkvMain::LogNode(TkvBatch&, TkvNode& node) {
+void TkvMain::LogNode(batch::TkvBatch&, batch::TkvNode& node) {
     std::string line = std::string(StateWord(node.State.load())) + " => " + node.FileName + " => " + node.ResultText;
     std::lock_guard<std::mutex> lock(logMutex_);
     log_.Add(line);
 }
 
-TLineList TkvMain::LogLines() const {
+project::TLineList TkvMain::LogLines() const {
     std::lock_guard<std::mutex> lock(logMutex_);
     return log_;
 }
+
+}  // namespace app

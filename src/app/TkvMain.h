@@ -6,6 +6,8 @@
 #include "convert/Workers.h"
 #include "project/LineList.h"
 
+namespace app {
+
 // The unattended console run: one batch over the project's Source, no
 // window, the log file as the only record.
 class TkvMain {
@@ -19,23 +21,25 @@ public:
     void Run();
     void Summarise();
     // The per-file callback of the workers; runs on their threads.
-    void LogNode(TkvBatch& batch, TkvNode& node);
+    void LogNode(batch::TkvBatch& batch, batch::TkvNode& node);
 
     // The log lines so far (a copy, taken under the log lock).
-    TLineList LogLines() const;
+    project::TLineList LogLines() const;
     // The report text for a list of failure messages, as the error-report
     // page receives it: "err&e=" followed by the quoted, comma-separated list.
     static std::string ErrorReportAction(const std::vector<std::string>& errors);
-    static const char* StateWord(int32_t state);
+    static const char* StateWord(batch::TNodeState state);
 
-    std::unique_ptr<TkvBatch> Batch;
-    std::shared_ptr<TkvWorkerChain> Converter;
+    std::unique_ptr<batch::TkvBatch> Batch;
+    std::shared_ptr<convert::TkvWorkerChain> Converter;
 
 private:
     void ReleaseConverter();
 
     mutable std::mutex logMutex_;  // guards log_
-    TLineList log_;
+    project::TLineList log_;
 };
 
 extern TkvMain* kvMain;
+
+}  // namespace app

@@ -8,6 +8,8 @@
 #include "app/Startup.h"
 #include "platform/TkvApp.h"
 
+namespace app {
+
 TkvWindowModule::TkvWindowModule(int& argc, char** argv) : argc_(argc), argv_(argv) {}
 
 // The module stays loaded: its code may still be on the stack of an exit
@@ -15,7 +17,8 @@ TkvWindowModule::TkvWindowModule(int& argc, char** argv) : argc_(argc), argv_(ar
 TkvWindowModule::~TkvWindowModule() { DestroyWindows(); }
 
 int TkvWindowModule::Run() {
-    std::filesystem::path file = std::filesystem::path(kvApp ? kvApp->ExePath() : "").parent_path() / kFileName;
+    std::filesystem::path file =
+        std::filesystem::path(platform::kvApp ? platform::kvApp->ExePath() : "").parent_path() / kFileName;
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) return NoWindowRun();
     void* lib = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -33,3 +36,5 @@ void TkvWindowModule::DestroyWindows() {
     if (run_) run_->DestroyWindows();
     run_.reset();
 }
+
+}  // namespace app

@@ -4,6 +4,8 @@
 
 #include "app/WindowRun.h"
 
+namespace app {
+
 // The window run, loaded from the window module beside the program when it
 // is first needed: an unattended run never loads the GUI toolkit, whose
 // libraries take longer to load than a small batch takes to convert.
@@ -29,3 +31,5 @@ private:
     char** argv_;
     std::unique_ptr<IWindowRun> run_;
 };
+
+}  // namespace app

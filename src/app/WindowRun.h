@@ -1,5 +1,7 @@
 #pragma once
 
+namespace app {
+
 // The window run, provided by the GUI entry. Start-up calls Run once the
 // process-wide objects exist, and DestroyWindows after they are gone (the
 // project's teardown still talks to the bound controls).
@@ -11,3 +13,5 @@ public:
     virtual int Run() = 0;
     virtual void DestroyWindows() = 0;
 };
+
+}  // namespace app

@@ -2,6 +2,6 @@
 #include "app/WindowModule.h"
 
 int main(int argc, char** argv) {
-    TkvWindowModule window(argc, argv);
-    return QuindleMain(argc, argv, &window);
+    app::TkvWindowModule window(argc, argv);
+    return app::QuindleMain(argc, argv, &window);
 }

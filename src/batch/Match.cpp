@@ -1,7 +1,9 @@
 #include "batch/Match.h"
 
 #include "batch/Regex.h"
-#include "platform/Text.h"
+#include "text/Utf8.h"
+
+namespace batch {
 
 TkvMatchBase* kvMatch = nullptr;
 
@@ -11,7 +13,7 @@ bool TkvMatch::Match(const std::string& text, const std::string& pattern) {
     try {
         // A name from another system may not be UTF-8; match it with its
         // stray bytes as U+FFFD so that ".*" can run across them.
-        if (!IsValidUtf8(text)) return Regex::IsMatch(pattern, roIgnoreCase, SanitizeUtf8(text));
+        if (!text::IsValidUtf8(text)) return Regex::IsMatch(pattern, roIgnoreCase, text::SanitizeUtf8(text));
         return Regex::IsMatch(pattern, roIgnoreCase, text);
     } catch (...) {
         return true;
@@ -54,3 +56,5 @@ bool AcceptsFile(const std::string& path, const std::string& mask, const std::st
     if (result && !extraPattern.empty()) result = matcher->Match(path, extraPattern);
     return result;
 }
+
+}  // namespace batch

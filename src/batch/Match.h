@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+namespace batch {
+
 // The file filter: whether a text matches a pattern. The base accepts
 // everything.
 class TkvMatchBase {
@@ -29,3 +31,5 @@ std::string WildcardToRegex(const std::string& mask);
 // Whether a file path passes the mask and, when it is not empty, the extra
 // pattern (used as it stands).
 bool AcceptsFile(const std::string& path, const std::string& mask, const std::string& extraPattern);
+
+}  // namespace batch

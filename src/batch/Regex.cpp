@@ -8,6 +8,8 @@
 
 #include "batch/Regex.h"
 
+namespace batch {
+
 // The pattern language. Users write patterns (the RegExt option) in the
 // dialect of the scripting runtime, which is close to ECMAScript. PCRE2 is set
 // up to read that dialect as far as it can:
@@ -379,3 +381,5 @@ std::string Regex::Replace(const std::string& pattern, const std::string& input,
                            TRegexOptions options) {
     return Create(pattern, options)->Replace(input, replacement);
 }
+
+}  // namespace batch

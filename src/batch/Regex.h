@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace batch {
+
 // The regular-expression service: an ECMAScript-like pattern language over
 // UTF-8 text, evaluated by PCRE2 (the pattern dialect is described in
 // Regex.cpp). Objects are handed out as reference-counted interfaces.
@@ -88,3 +90,5 @@ public:
     static std::string Replace(const std::string& pattern, const std::string& input, const std::string& replacement,
                                TRegexOptions options);
 };
+
+}  // namespace batch

@@ -3,6 +3,8 @@
 
 #include "batch/Regex.h"
 
+namespace batch {
+
 namespace {
 
 struct TErrorRow {
@@ -77,3 +79,5 @@ ERegexException MakeRegexException(int number, const std::string& fallback) {
     const char* message = RegexErrorMessage(number);
     return ERegexException(message ? std::string(message) : fallback, RegexErrorCode(number));
 }
+
+}  // namespace batch

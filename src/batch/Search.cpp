@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "batch/Regex.h"
-#include "batch/Utf8.h"
 #include "platform/Switches.h"
-#include "platform/Text.h"
+#include "text/Ascii.h"
+#include "text/Utf8.h"
+
+namespace batch {
 
 namespace {
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // '*' any run, '?' one element or none at the end of the name. Backtracks to
 // the last '*' only, which is enough because '*' is the only element with a
@@ -70,7 +70,7 @@ struct TUnitSeq {
     std::vector<std::string_view> units;
     explicit TUnitSeq(std::string_view s) {
         for (size_t i = 0; i < s.size();) {
-            size_t len = Utf8CharLength(s, i);
+            size_t len = text::Utf8CharLength(s, i);
             if (len == 0) len = 1;
             units.push_back(s.substr(i, len));
             i += len;
@@ -81,7 +81,7 @@ struct TUnitSeq {
 };
 
 bool UnitsEqual(std::string_view a, std::string_view b) {
-    if (a.size() == 1 && b.size() == 1) return AsciiLower(a[0]) == AsciiLower(b[0]);
+    if (a.size() == 1 && b.size() == 1) return text::AsciiLower(a[0]) == text::AsciiLower(b[0]);
     return a == b;
 }
 
@@ -89,7 +89,7 @@ bool UnitsEqual(std::string_view a, std::string_view b) {
 bool UnicodeWildcardMatch(std::string_view name, std::string_view mask) {
     std::string pattern = "(?s)\\A";
     for (size_t i = 0; i < mask.size();) {
-        size_t len = Utf8CharLength(mask, i);
+        size_t len = text::Utf8CharLength(mask, i);
         if (len == 0) len = 1;
         char c = mask[i];
         if (c == '*') {
@@ -130,7 +130,7 @@ struct TDirKeyHash {
 bool NameBefore(const std::string& a, const std::string& b) {
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
-        const char x = AsciiLower(a[i]), y = AsciiLower(b[i]);
+        const char x = text::AsciiLower(a[i]), y = text::AsciiLower(b[i]);
         if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
     }
     return a.size() != b.size() ? a.size() < b.size() : a < b;
@@ -142,7 +142,7 @@ public:
         : mask_(mask),
           recurse_(recurse),
           skipHidden_(skipHidden),
-          skipLockFiles_(SkipLockFiles.load()),
+          skipLockFiles_(platform::SkipLockFiles.load()),
           stop_(stop),
           sink_(sink) {}
 
@@ -235,11 +235,12 @@ private:
 
 bool WildcardMatch(std::string_view name, std::string_view mask) {
     if (mask.empty()) return false;
-    bool asciiMask = IsAscii(mask);
-    if (asciiMask && IsAscii(name))
-        return GlobMatch(TAsciiSeq{name}, TAsciiSeq{mask},
-                         [](TAsciiSeq::TElem a, TAsciiSeq::TElem b) { return AsciiLower(a.c) == AsciiLower(b.c); });
-    if (!asciiMask && IsValidUtf8(mask) && IsValidUtf8(name)) return UnicodeWildcardMatch(name, mask);
+    bool asciiMask = text::IsAscii(mask);
+    if (asciiMask && text::IsAscii(name))
+        return GlobMatch(TAsciiSeq{name}, TAsciiSeq{mask}, [](TAsciiSeq::TElem a, TAsciiSeq::TElem b) {
+            return text::AsciiLower(a.c) == text::AsciiLower(b.c);
+        });
+    if (!asciiMask && text::IsValidUtf8(mask) && text::IsValidUtf8(name)) return UnicodeWildcardMatch(name, mask);
     TUnitSeq n(name), m(mask);
     return GlobMatch(n, m, UnitsEqual);
 }
@@ -250,3 +251,5 @@ void SearchFolder(const std::string& folder, const std::string& mask, bool recur
     if (mask.empty() || !sink) return;
     TWalker(mask, recurse, skipHidden, stop, sink).Run(folder);
 }
+
+}  // namespace batch

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+namespace batch {
+
 using TkvStopTest = std::function<bool()>;
 using TkvPathSink = std::function<void(const std::string&)>;
 
@@ -22,3 +24,5 @@ void SearchFolder(const std::string& folder, const std::string& mask, bool recur
 // run of characters, '?' for one character, or for none at the end of the
 // name. An empty mask fits nothing.
 bool WildcardMatch(std::string_view name, std::string_view mask);
+
+}  // namespace batch

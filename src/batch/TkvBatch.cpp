@@ -10,6 +10,8 @@
 #include "platform/Text.h"
 #include "project/TkvProject.h"
 
+namespace batch {
+
 using Guard = std::lock_guard<std::recursive_mutex>;
 
 namespace {
@@ -56,9 +58,9 @@ void TkvBatch::Search() {
     std::string folder, mask, extra;
     bool recurse = false, skipHidden = false;
     try {
-        if (kvProject) {
-            extra = kvProject->GetOption("RegExt");
-            skipHidden = kvProject->GetBool("SkipHidden", false);
+        if (project::kvProject) {
+            extra = project::kvProject->GetOption("RegExt");
+            skipHidden = project::kvProject->GetBool("SkipHidden", false);
         }
     } catch (...) {
         // Unreadable options leave the defaults: no extra filter, hidden files kept.
@@ -171,7 +173,7 @@ void TkvBatch::ReportSuccess() {
 }
 
 void TkvBatch::ReportFailure(const std::string& message) {
-    std::string key = FoldCase(message);
+    std::string key = platform::FoldCase(message);
     Guard guard(lock_);
     ++failureCount_;
     if (std::find(errorKeys_.begin(), errorKeys_.end(), key) == errorKeys_.end()) {
@@ -223,3 +225,5 @@ void TkvBatch::SetTargetDir(const std::string& dir) {
     Guard guard(lock_);
     targetDir_ = AsFolder(dir);
 }
+
+}  // namespace batch

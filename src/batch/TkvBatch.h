@@ -9,9 +9,13 @@
 #include <thread>
 #include <vector>
 
+#include "batch/NodeState.h"
+
+namespace batch {
+
 // One file entry of a batch.
 struct TkvNode {
-    std::atomic<int32_t> State{0};  // 0 running/waiting, 1 success, 2 failure
+    std::atomic<TNodeState> State{TNodeState::Waiting};
     int32_t Index = 0;  // 0-based row number, fixed
     std::string FileName;  // full source path, fixed
     std::string ResultText;  // written by the worker that holds the entry
@@ -79,3 +83,5 @@ private:
     std::atomic<bool> terminated_{false};  // the search's stop request
     std::thread thread_;  // lock_ to start; joined by the destructor
 };
+
+}  // namespace batch

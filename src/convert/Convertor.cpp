@@ -12,6 +12,8 @@
 #include "platform/Text.h"
 #include "project/TkvProject.h"
 
+namespace convert {
+
 namespace {
 
 std::atomic<IMainThreadDispatcher*> dispatcher{nullptr};
@@ -22,9 +24,9 @@ std::atomic<int32_t> LiveWorkerCount{0};
 
 void SetMainThreadDispatcher(IMainThreadDispatcher* d) { dispatcher.store(d); }
 
-TkvConvertor::TkvConvertor(TkvBatch& batch, TkvNodeEvent onNodeDone, int32_t count)
+TkvConvertor::TkvConvertor(batch::TkvBatch& batch, batch::TkvNodeEvent onNodeDone, int32_t count)
     : TkvWorkBase(batch), OnNodeDone(onNodeDone), ChainLength(count < 1 ? 1 : count) {
-    if (count > 1) next_ = CreateConverter(kvProject->ConverterClass, batch, std::move(onNodeDone), count - 1);
+    if (count > 1) next_ = CreateConverter(project::kvProject->ConverterClass, batch, std::move(onNodeDone), count - 1);
 }
 
 TkvConvertor::~TkvConvertor() {
@@ -33,7 +35,7 @@ TkvConvertor::~TkvConvertor() {
     for (TkvConvertor* w = this; w; w = w->next_.get()) w->JoinOrDetach();
 }
 
-void TkvConvertor::SetOnFinish(TkvEvent onFinish) {
+void TkvConvertor::SetOnFinish(batch::TkvEvent onFinish) {
     for (TkvConvertor* w = this; w; w = w->next_.get()) {
         std::lock_guard<std::mutex> lock(w->finishMutex_);
         w->onFinish_ = onFinish;
@@ -60,7 +62,7 @@ void TkvConvertor::ProcessNode() {
 }
 
 void TkvConvertor::Finish() {
-    TkvEvent fn;
+    batch::TkvEvent fn;
     {
         std::lock_guard<std::mutex> lock(finishMutex_);
         fn = onFinish_;
@@ -79,19 +81,19 @@ void TkvConvertor::Finish() {
     LiveWorkerCount.notify_all();
 }
 
-std::string TkvConvertor::GetTargetName(TkvBatch& batch, TkvNode& node) {
+std::string TkvConvertor::GetTargetName(batch::TkvBatch& batch, batch::TkvNode& node) {
     std::string sourceDir = batch.SourceDir();
     std::string rel;
-    if (kvProject->KeepTargetSubdirs() && !sourceDir.empty())
+    if (project::kvProject->KeepTargetSubdirs() && !sourceDir.empty())
         rel = node.FileName.size() > sourceDir.size() ? node.FileName.substr(sourceDir.size()) : std::string();
-    else rel = NamePart(node.FileName);
+    else rel = platform::NamePart(node.FileName);
     // The folder delimiter stays (it keeps the sub-folders); the characters
     // that cannot stand in a file name where workbooks come from do not.
     for (char& c : rel)
         if (c == ':' || c == '\\') c = '_';
 
     std::string path = batch.TargetDir() + rel;
-    const std::string& ext = kvProject->TargetExt;
+    const std::string& ext = project::kvProject->TargetExt;
     if (!ext.empty()) {
         size_t nameStart = path.find_last_of('/');
         nameStart = nameStart == std::string::npos ? 0 : nameStart + 1;
@@ -103,38 +105,40 @@ std::string TkvConvertor::GetTargetName(TkvBatch& batch, TkvNode& node) {
 
     // Consecutive entries mostly share a folder: it is looked for (and made)
     // when it changes.
-    std::string folder = FolderPart(path);
+    std::string folder = platform::FolderPart(path);
     if (!folder.empty() && folder != knownFolder_) {
-        if (!DirectoryExists(folder)) ForceDirectories(folder);
-        if (DirectoryExists(folder)) knownFolder_ = folder;
+        if (!platform::DirectoryExists(folder)) platform::ForceDirectories(folder);
+        if (platform::DirectoryExists(folder)) knownFolder_ = folder;
         else batch.ReportFailure("CreateDir Failed: " + folder);
     }
 
     // Replacing needs no look at the target; keeping or skipping does.
-    const TOverwrite policy = kvProject->IsOverwrite();
-    if (policy == TOverwrite::Overwrite || !FileExists(path)) return path;
-    if (policy == TOverwrite::Skip) {
-        node.State = 1;
+    const project::TOverwrite policy = project::kvProject->IsOverwrite();
+    if (policy == project::TOverwrite::Overwrite || !platform::FileExists(path)) return path;
+    if (policy == project::TOverwrite::Skip) {
+        node.State = batch::TNodeState::Success;
         return {};
     }
-    return folder + "-" + kvProject->ShortName + "-" + NamePart(path);
+    return folder + "-" + project::kvProject->ShortName + "-" + platform::NamePart(path);
 }
 
-void TkvConvertor::ProcessSource(TkvBatch& batch, TkvNode& node, const std::string& target) {
+void TkvConvertor::ProcessSource(batch::TkvBatch& batch, batch::TkvNode& node, const std::string& target) {
     const std::string& source = node.FileName;
     try {
-        if (kvProject->KeepFileTime()) CopyFileTime(source, target);
-        if (kvProject->DeleteSource()) std::remove(source.c_str());
-        std::string suffix = kvProject->RenameSource();
+        if (project::kvProject->KeepFileTime()) platform::CopyFileTime(source, target);
+        if (project::kvProject->DeleteSource()) std::remove(source.c_str());
+        std::string suffix = project::kvProject->RenameSource();
         if (!suffix.empty()) {
             std::string renamed = source + suffix;
             // Never replace a file already there: an earlier run's renamed
             // source would be lost.
             if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, renamed.c_str(), RENAME_NOREPLACE) != 0 &&
-                errno == EINVAL && !FileExists(renamed))
+                errno == EINVAL && !platform::FileExists(renamed))
                 std::rename(source.c_str(), renamed.c_str());
         }
     } catch (...) {}
 }
 
 void TkvConvertor::DeleteTarget(const std::string& path) { std::remove(path.c_str()); }
+
+}  // namespace convert

@@ -7,6 +7,8 @@
 
 #include "convert/WorkBase.h"
 
+namespace convert {
+
 // A converter worker: one link of a chain of workers over one batch. The
 // chain is built by the constructor; each worker owns the next one, and the
 // chain handle owns the first, so every worker stays until the whole chain
@@ -15,31 +17,31 @@ class TkvConvertor : public TkvWorkBase {
 public:
     // Builds the rest of the chain (count - 1 more workers of the project's
     // converter class) before returning; a count below 1 makes one worker.
-    TkvConvertor(TkvBatch& batch, TkvNodeEvent onNodeDone, int32_t count);
+    TkvConvertor(batch::TkvBatch& batch, batch::TkvNodeEvent onNodeDone, int32_t count);
     ~TkvConvertor() override;
 
-    const TkvNodeEvent OnNodeDone;
+    const batch::TkvNodeEvent OnNodeDone;
     const int32_t ChainLength;
     TkvConvertor* NextWorker() const { return next_.get(); }
 
     // Reaches every worker from this one to the end of the chain.
-    void SetOnFinish(TkvEvent onFinish);
+    void SetOnFinish(batch::TkvEvent onFinish);
     void ResumeAll(const std::shared_ptr<void>& keepAlive);
     // The tail is asked first and this worker last.
     void TerminateAll();
 
     // The conversion of one entry; subclasses fill it in.
-    virtual void ConvertNode(TkvBatch& batch, TkvNode& node) {}
+    virtual void ConvertNode(batch::TkvBatch& batch, batch::TkvNode& node) {}
     virtual std::string AdjustTargetName(const std::string& path) { return path; }
     virtual std::string GetEngineExe() { return {}; }
     virtual bool HasMacros() { return true; }
 
     // The target path of an entry; empty when the entry is not converted
     // (its target exists and the overwrite rule says skip).
-    std::string GetTargetName(TkvBatch& batch, TkvNode& node);
+    std::string GetTargetName(batch::TkvBatch& batch, batch::TkvNode& node);
     // After a complete save: file times, then deletion or renaming of the
     // source. Never fails.
-    void ProcessSource(TkvBatch& batch, TkvNode& node, const std::string& target);
+    void ProcessSource(batch::TkvBatch& batch, batch::TkvNode& node, const std::string& target);
     static void DeleteTarget(const std::string& path);
 
 protected:
@@ -51,16 +53,19 @@ private:
     std::unique_ptr<TkvConvertor> next_;
     std::string knownFolder_;  // the target folder last found or made; this worker's thread only
     mutable std::mutex finishMutex_;  // guards onFinish_
-    TkvEvent onFinish_;
+    batch::TkvEvent onFinish_;
 };
 
 // Creates a worker chain of a class by name.
-using TkvConverterFactory = std::function<std::unique_ptr<TkvConvertor>(TkvBatch&, TkvNodeEvent, int32_t)>;
+using TkvConverterFactory =
+    std::function<std::unique_ptr<TkvConvertor>(batch::TkvBatch&, batch::TkvNodeEvent, int32_t)>;
 
 // Registers a converter class under `name` (compared ignoring case); an empty
 // factory removes it. "TkvConvertor", "TkvExcelOle" and "TkvQUINDLE" are
 // there from the start.
 void RegisterConverterClass(const std::string& name, TkvConverterFactory factory);
 // Throws std::runtime_error when no class has that name.
-std::unique_ptr<TkvConvertor> CreateConverter(const std::string& name, TkvBatch& batch, TkvNodeEvent onNodeDone,
-                                              int32_t count);
+std::unique_ptr<TkvConvertor> CreateConverter(const std::string& name, batch::TkvBatch& batch,
+                                              batch::TkvNodeEvent onNodeDone, int32_t count);
+
+}  // namespace convert

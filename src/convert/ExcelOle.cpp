@@ -6,8 +6,11 @@
 
 #include "automation/OleObject.h"
 #include "automation/Registry.h"
+#include "info/Counters.h"
 #include "info/TkvInfo.h"
 #include "project/TkvProject.h"
+
+namespace convert {
 
 using automation::Variant;
 
@@ -19,14 +22,14 @@ constexpr int32_t kWrongPassword = 0x51D0C0DE;
 
 }  // namespace
 
-TkvExcelOle::TkvExcelOle(TkvBatch& batch, TkvNodeEvent onNodeDone, int32_t count)
+TkvExcelOle::TkvExcelOle(batch::TkvBatch& batch, batch::TkvNodeEvent onNodeDone, int32_t count)
     : TkvConvertor(batch, std::move(onNodeDone), count) {}
 
 void TkvExcelOle::StartExcel() {
     ExcelApp = automation::CreateOleObject(kProgId);
     try {
         ExcelVersion = ParseExcelVersion(automation::GetProperty(ExcelApp, "Version"));
-        if (kvInfo) kvInfo->Tally("W", ExcelVersion, 1);
+        if (info::kvInfo) info::kvInfo->Tally(info::kExcelVersion, ExcelVersion, 1);
     } catch (...) {}
     try {
         automation::SetProperty(ExcelApp, "DisplayAlerts", Variant(false));
@@ -37,13 +40,14 @@ void TkvExcelOle::OpenWorkbook(const std::string& source) {
     if (!ExcelApp.IsObject()) StartExcel();
     if (Workbook.IsObject()) return;
     Variant books = automation::GetProperty(ExcelApp, "Workbooks");
-    if (kvProject->GetBool("SkipPassword", false)) {
+    if (project::kvProject->GetBool("SkipPassword", false)) {
         Workbook = automation::CallMethod(
             books, "Open",
             {Variant(source), Variant::Omitted(), Variant(true), Variant::Omitted(), Variant(kWrongPassword)});
     } else {
         Workbook = automation::CallMethod(
-            books, "Open", {Variant(source), Variant::Omitted(), Variant(kvProject->GetBool("ReadOnly", false))});
+            books, "Open",
+            {Variant(source), Variant::Omitted(), Variant(project::kvProject->GetBool("ReadOnly", false))});
     }
 }
 
@@ -112,3 +116,5 @@ void TkvExcelOle::Finish() {
     Workbook.Clear();
     TkvConvertor::Finish();
 }
+
+}  // namespace convert

@@ -5,12 +5,14 @@
 #include "automation/Variant.h"
 #include "convert/Convertor.h"
 
+namespace convert {
+
 // A converter worker with its own spreadsheet application instance, started
 // on the first file it converts, used only on its own thread and told to
 // quit when the worker ends.
 class TkvExcelOle : public TkvConvertor {
 public:
-    TkvExcelOle(TkvBatch& batch, TkvNodeEvent onNodeDone, int32_t count);
+    TkvExcelOle(batch::TkvBatch& batch, batch::TkvNodeEvent onNodeDone, int32_t count);
 
     // Only this worker's thread touches these.
     automation::Variant ExcelApp;  // null until started
@@ -37,3 +39,5 @@ public:
 protected:
     void Finish() override;
 };
+
+}  // namespace convert

@@ -5,9 +5,11 @@
 #include "automation/OleObject.h"
 #include "project/TkvProject.h"
 
+namespace convert {
+
 using automation::Variant;
 
-void TkvQUINDLE::ConvertNode(TkvBatch& batch, TkvNode& node) {
+void TkvQUINDLE::ConvertNode(batch::TkvBatch& batch, batch::TkvNode& node) {
     std::string target = GetTargetName(batch, node);
     if (target.empty()) return;
     try {
@@ -16,10 +18,10 @@ void TkvQUINDLE::ConvertNode(TkvBatch& batch, TkvNode& node) {
         // temporary file and renames it over the target, so a failed save
         // leaves the old target as it was.
         std::vector<Variant> args{Variant(target), Variant(kHtmlFormat)};
-        if (kvProject->GetBool("AllSheets", true)) {
+        if (project::kvProject->GetBool("AllSheets", true)) {
             automation::CallMethod(Workbook, "SaveAs", args);
         } else {
-            int32_t sheet = kvProject->GetInt("Sheet", 0);
+            int32_t sheet = project::kvProject->GetInt("Sheet", 0);
             Variant which = sheet < 1 ? automation::GetProperty(Workbook, "ActiveSheet")
                                       : automation::GetIndexedProperty(Workbook, "Sheets", {Variant(sheet)});
             automation::CallMethod(which, "SaveAs", args);
@@ -27,11 +29,11 @@ void TkvQUINDLE::ConvertNode(TkvBatch& batch, TkvNode& node) {
         CloseWorkbook();
         ProcessSource(batch, node, target);
         node.ResultText = target;
-        node.State = 1;
+        node.State = batch::TNodeState::Success;
         batch.ReportSuccess();
     } catch (const std::exception& e) {
         node.ResultText = e.what();
-        node.State = 2;
+        node.State = batch::TNodeState::Failure;
         batch.ReportFailure(e.what());
     } catch (...) {
         CloseWorkbook();
@@ -39,3 +41,5 @@ void TkvQUINDLE::ConvertNode(TkvBatch& batch, TkvNode& node) {
     }
     CloseWorkbook();
 }
+
+}  // namespace convert

@@ -2,7 +2,9 @@
 
 #include <exception>
 
-TkvWorkBase::TkvWorkBase(TkvBatch& batch) : Batch(batch) {}
+namespace convert {
+
+TkvWorkBase::TkvWorkBase(batch::TkvBatch& batch) : Batch(batch) {}
 
 TkvWorkBase::~TkvWorkBase() { JoinOrDetach(); }
 
@@ -52,3 +54,5 @@ void TkvWorkBase::Execute() {
         Node = nullptr;
     }
 }
+
+}  // namespace convert

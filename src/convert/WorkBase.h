@@ -5,19 +5,21 @@
 
 #include "batch/TkvBatch.h"
 
+namespace convert {
+
 // A worker thread over one batch. It is created suspended; Resume starts its
 // body. The object outlives its thread body: whoever owns it (the chain)
 // frees it once every worker of the chain has ended.
 class TkvWorkBase {
 public:
-    explicit TkvWorkBase(TkvBatch& batch);
+    explicit TkvWorkBase(batch::TkvBatch& batch);
     virtual ~TkvWorkBase();
     TkvWorkBase(const TkvWorkBase&) = delete;
     TkvWorkBase& operator=(const TkvWorkBase&) = delete;
 
-    TkvBatch& Batch;  // not owned
+    batch::TkvBatch& Batch;  // not owned
     // The entry being processed; only this worker's thread touches it.
-    TkvNode* Node = nullptr;
+    batch::TkvNode* Node = nullptr;
 
     // Starts the thread once; `keepAlive` is held by the thread until its
     // body and end sequence are over.
@@ -43,3 +45,5 @@ private:
     std::atomic<bool> terminated_{false};
     std::thread thread_;  // touched only by the chain's owner thread and the destructor
 };
+
+}  // namespace convert

@@ -7,6 +7,8 @@
 
 #include "batch/TkvBatch.h"
 
+namespace convert {
+
 // Delivers a worker's finish callback on the main thread and waits for it.
 // The window implements it with its event loop; the console run sets none.
 class IMainThreadDispatcher {
@@ -27,7 +29,7 @@ class TkvWorkerChain {
 public:
     virtual ~TkvWorkerChain() = default;
     virtual int32_t ChainLength() const = 0;
-    virtual void SetOnFinish(TkvEvent onFinish) = 0;  // reaches every worker
+    virtual void SetOnFinish(batch::TkvEvent onFinish) = 0;  // reaches every worker
     virtual void ResumeAll() = 0;
     virtual void TerminateAll() = 0;  // each worker ends after its current file
 };
@@ -36,5 +38,7 @@ public:
 inline constexpr int32_t kMaxWorkers = 256;
 
 // Creates ThreadsCount suspended workers of the project's converter class.
-std::shared_ptr<TkvWorkerChain> CreateWorkers(TkvBatch& batch, const std::string& targetFolder,
-                                              TkvNodeEvent onNodeDone);
+std::shared_ptr<TkvWorkerChain> CreateWorkers(batch::TkvBatch& batch, const std::string& targetFolder,
+                                              batch::TkvNodeEvent onNodeDone);
+
+}  // namespace convert

@@ -8,9 +8,13 @@
 #include <utility>
 #include <vector>
 
+#include "info/Counters.h"
 #include "platform/Files.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
+#include "text/Utf8.h"
+
+namespace info {
 
 TkvInfo* kvInfo = nullptr;
 
@@ -45,7 +49,7 @@ std::string Encode(const std::vector<std::pair<std::string, std::string>>& entri
 }
 
 bool Decode(const std::string& text, std::vector<std::pair<std::string, std::string>>& entries) {
-    if (text.find('\0') != std::string::npos || !IsValidUtf8(text)) return false;
+    if (text.find('\0') != std::string::npos || !text::IsValidUtf8(text)) return false;
     std::vector<std::pair<std::string, std::string>> out;
     size_t pos = 0;
     bool first = true;
@@ -80,7 +84,7 @@ std::string RemoveQuotes(std::string s) {
 }
 
 int32_t FolderStamp(const std::string& exePath) {
-    std::string folder = FolderPart(exePath);
+    std::string folder = platform::FolderPart(exePath);
     if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     if (folder.empty()) folder = ".";
     struct statx stx {};
@@ -104,7 +108,7 @@ int32_t TkvInfo::PackDosTime(int64_t unixSeconds) {
 }
 
 std::string TkvInfo::DefaultStatsFileName(const std::string& exePath) {
-    return WritableBeside(exePath, ChangeFileExt(NamePart(exePath), ".ext"));
+    return platform::WritableBeside(exePath, platform::ChangeFileExt(platform::NamePart(exePath), ".ext"));
 }
 
 TkvInfo::TkvInfo(std::string exePath, std::string statsFileName)
@@ -112,7 +116,7 @@ TkvInfo::TkvInfo(std::string exePath, std::string statsFileName)
     installStamp_ = FolderStamp(exePath_);
     LoadStats();
     try {
-        Tally("R", 0, 1);
+        Tally(kCountStarts, 0, 1);
     } catch (const std::exception&) {
         // A store that cannot be written (read-only home on a server) must
         // not keep the program from starting; the count stays in memory.
@@ -138,17 +142,17 @@ void TkvInfo::SetProduct(std::string title, std::string shortName, std::string v
 void TkvInfo::LoadStats() {
     std::vector<std::pair<std::string, std::string>> entries;
     try {
-        const std::string text = ReadWholeFile(statsFileName_, kMaxStoreBytes);
+        const std::string text = platform::ReadWholeFile(statsFileName_, kMaxStoreBytes);
         if (!Decode(text, entries)) entries.clear();
     } catch (const std::exception&) {
         entries.clear();
     }
     bool hasR = false;
-    for (const auto& e : entries) hasR = hasR || e.first == "R";
+    for (const auto& e : entries) hasR = hasR || e.first == kCountStarts;
     if (!hasR) entries.clear();
     std::lock_guard lock(mutex_);
     stats_->entries = std::move(entries);
-    stats_->Set("v", "2");
+    stats_->Set(kStoreFormat, kStoreFormatValue);
 }
 
 void TkvInfo::SaveStats() {
@@ -158,9 +162,9 @@ void TkvInfo::SaveStats() {
 
 void TkvInfo::SaveLocked() const {
     if (statsFileName_.empty()) return;
-    const std::string folder = FolderPart(statsFileName_);
-    if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
-    AtomicWriteFile(statsFileName_, Encode(stats_->entries), TDurability::Replaceable);
+    const std::string folder = platform::FolderPart(statsFileName_);
+    if (!folder.empty() && !platform::DirectoryExists(folder)) platform::ForceDirectories(folder);
+    platform::AtomicWriteFile(statsFileName_, Encode(stats_->entries), platform::TDurability::Replaceable);
 }
 
 void TkvInfo::Tally(const std::string& name, int32_t value, int32_t step) {
@@ -168,7 +172,7 @@ void TkvInfo::Tally(const std::string& name, int32_t value, int32_t step) {
     const std::string current = ValueLocked(name);
     if (value <= 0) {
         int32_t old = 0;
-        if (!TryParseInt32(current, old)) old = 0;
+        if (!platform::TryParseInt32(current, old)) old = 0;
         // Counters wrap like the 32-bit numbers they are instead of
         // overflowing.
         value = static_cast<int32_t>(static_cast<uint32_t>(old) + static_cast<uint32_t>(step));
@@ -191,9 +195,9 @@ std::string TkvInfo::Stat(const std::string& name) const {
 
 bool TkvInfo::QuietLocked() const {
     bool quiet = false;
-    if (const char* env = std::getenv("QUINDLE_QUIET"); env && TryParseBool(env, quiet) && quiet) return true;
+    if (const char* env = std::getenv("QUINDLE_QUIET"); env && platform::TryParseBool(env, quiet) && quiet) return true;
     quiet = false;
-    return TryParseBool(ValueLocked("+"), quiet) && quiet;
+    return platform::TryParseBool(ValueLocked(kQuietFlag), quiet) && quiet;
 }
 
 bool TkvInfo::IsQuiet() const {
@@ -210,8 +214,8 @@ std::string TkvInfo::LinkText(const std::string& page, const std::string& action
                " - " + std::to_string(installStamp_);
     }
     if (page == "h") {
-        const std::string chm = ChangeFileExt(exePath_, ".chm");
-        return FileExists(chm) ? chm : ChangeFileExt(exePath_, ".pdf");
+        const std::string chm = platform::ChangeFileExt(exePath_, ".chm");
+        return platform::FileExists(chm) ? chm : platform::ChangeFileExt(exePath_, ".pdf");
     }
     std::string address = kVendorUrl;
     if (!page.empty()) {
@@ -246,16 +250,18 @@ std::string TkvInfo::LinkText(const std::string& page, const std::string& action
 
 void TkvInfo::OpenLink(const std::string& page, const std::string& action, const std::string& extra) {
     const std::string text = LinkText(page, action, extra);
-    if (!text.empty()) ShellOpen(text);
+    if (!text.empty()) platform::ShellOpen(text);
 }
 
 void TkvInfo::HandleAppException(const std::exception& e) { HandleAppException(std::string(e.what())); }
 
 void TkvInfo::HandleAppException(const std::string& message) {
     try {
-        Tally("E", 0, 1);
+        Tally(kCountErrors, 0, 1);
     } catch (...) {
         // Reporting the error matters more than counting it.
     }
     OpenLink("", "err&e=" + message, "");
 }
+
+}  // namespace info

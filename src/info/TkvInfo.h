@@ -4,6 +4,8 @@
 #include <mutex>
 #include <string>
 
+namespace info {
+
 // Application information: the installation stamp, the usage-counter store,
 // and the one operation that opens every outside resource (help file,
 // support mail, the vendor's web pages).
@@ -63,3 +65,5 @@ extern TkvInfo* kvInfo;
 // The vendor's address and the support mailbox.
 inline constexpr const char* kVendorUrl = "http://www.quindle.example";
 inline constexpr const char* kSupportMail = "support@quindle.example";
+
+}  // namespace info

@@ -1,5 +1,7 @@
 #include "platform/Choosers.h"
 
+namespace platform {
+
 namespace {
 // Main thread only, like the dialogs themselves.
 IChoosers* gChoosers = nullptr;
@@ -18,3 +20,5 @@ bool ChooseFiles(const std::string& filter, std::string& path, bool multi) {
 bool ChooseSaveFile(const std::string& filter, const std::string& defaultExt, std::string& path) {
     return gChoosers && gChoosers->ChooseSaveFile(filter, defaultExt, path);
 }
+
+}  // namespace platform

@@ -12,6 +12,8 @@
 
 #include "platform/Text.h"
 
+namespace platform {
+
 namespace {
 
 std::string ErrText(int err) { return std::strerror(err); }
@@ -162,3 +164,5 @@ std::string ReadWholeFile(const std::string& path, size_t maxBytes) {
     }
     return out;
 }
+
+}  // namespace platform

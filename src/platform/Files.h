@@ -2,6 +2,8 @@
 #include <string>
 #include <string_view>
 
+namespace platform {
+
 // How hard a write insists on reaching the disk before it replaces the old
 // file. Either way a crashed process never leaves a half-written file; only
 // a power cut can lose an unflushed file, which matters for what the user
@@ -38,3 +40,5 @@ std::string WritableBeside(const std::string& exePath, const std::string& fileNa
 // Reads a whole file; throws std::runtime_error when it cannot be read or is
 // larger than `maxBytes`.
 std::string ReadWholeFile(const std::string& path, size_t maxBytes);
+
+}  // namespace platform

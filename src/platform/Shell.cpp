@@ -8,6 +8,8 @@
 #include <mutex>
 #include <string>
 
+namespace platform {
+
 namespace {
 
 std::mutex gOpenerMutex;  // guards gOpener
@@ -88,3 +90,5 @@ ShellOpener SetShellOpener(ShellOpener opener) {
     gOpener = std::move(opener);
     return old;
 }
+
+}  // namespace platform

@@ -2,6 +2,8 @@
 #include <functional>
 #include <string>
 
+namespace platform {
+
 // Opens a file, folder or address with the desktop's default handler
 // (xdg-open, started detached). Never blocks; failures stay silent.
 void ShellOpen(const std::string& target);
@@ -10,3 +12,5 @@ void ShellOpen(const std::string& target);
 // Returns the opener that was installed before.
 using ShellOpener = std::function<void(const std::string&)>;
 ShellOpener SetShellOpener(ShellOpener opener);
+
+}  // namespace platform

@@ -1,3 +1,7 @@
 #include "platform/Switches.h"
 
+namespace platform {
+
 std::atomic<bool> SkipLockFiles{false};
+
+}  // namespace platform

@@ -8,56 +8,12 @@
 #include <cstdlib>
 #include <cwctype>
 
+#include "text/Ascii.h"
+#include "text/Utf8.h"
+
+namespace platform {
+
 namespace {
-
-// Decodes one code point at s[i]; returns false for an invalid sequence
-// (then `len` is 1 so that the caller can step over the stray byte).
-bool DecodeOne(std::string_view s, size_t i, char32_t& cp, size_t& len) {
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    len = 1;
-    if (b0 < 0x80) {
-        cp = b0;
-        return true;
-    }
-    size_t need;
-    char32_t min;
-    if ((b0 & 0xE0) == 0xC0) {
-        need = 1, cp = b0 & 0x1F, min = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        need = 2, cp = b0 & 0x0F, min = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        need = 3, cp = b0 & 0x07, min = 0x10000;
-    } else {
-        return false;
-    }
-    if (i + need >= s.size()) return false;
-    for (size_t k = 1; k <= need; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80) return false;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    len = need + 1;
-    return true;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 // The C.UTF-8 locale gives the same case tables on every machine, whatever
 // the user's own locale says.
@@ -89,8 +45,8 @@ std::string FoldCase(std::string_view s) {
     for (size_t i = 0; i < s.size();) {
         char32_t cp;
         size_t len;
-        if (DecodeOne(s, i, cp, len)) {
-            AppendUtf8(out, FoldOne(cp));
+        if (text::DecodeUtf8(s, i, cp, len)) {
+            text::AppendUtf8(out, FoldOne(cp));
         } else {
             out += s[i];
         }
@@ -103,12 +59,7 @@ bool SameText(std::string_view a, std::string_view b) {
     bool ascii = true;
     if (a.size() != b.size()) {
         // Only letters outside ASCII fold across lengths (long s and s).
-        auto isAscii = [](std::string_view t) {
-            for (char c : t)
-                if (static_cast<unsigned char>(c) >= 0x80) return false;
-            return true;
-        };
-        if (isAscii(a) && isAscii(b)) return false;
+        if (text::IsAscii(a) && text::IsAscii(b)) return false;
     } else {
         for (size_t i = 0; i < a.size(); ++i) {
             const auto x = static_cast<unsigned char>(a[i]);
@@ -141,17 +92,6 @@ std::string ChangeFileExt(std::string_view path, std::string_view ext) {
     if (dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash)) out.resize(dot);
     out += ext;
     return out;
-}
-
-size_t CharCount(std::string_view s) {
-    size_t n = 0;
-    for (size_t i = 0; i < s.size(); ++n) {
-        char32_t cp;
-        size_t len;
-        DecodeOne(s, i, cp, len);
-        i += len;
-    }
-    return n;
 }
 
 bool TryParseInt32(std::string_view s, int32_t& out) {
@@ -230,29 +170,6 @@ bool TryParseBool(std::string_view s, bool& out) {
     return false;
 }
 
-bool IsValidUtf8(std::string_view s) {
-    for (size_t i = 0; i < s.size();) {
-        char32_t cp;
-        size_t len;
-        if (!DecodeOne(s, i, cp, len)) return false;
-        i += len;
-    }
-    return true;
-}
-
-std::string SanitizeUtf8(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size();) {
-        char32_t cp;
-        size_t len;
-        if (DecodeOne(s, i, cp, len)) out.append(s.substr(i, len));
-        else AppendUtf8(out, 0xFFFD);
-        i += len;
-    }
-    return out;
-}
-
 std::string Windows1252ToUtf8(std::string_view s) {
     // 0x80-0x9F; the five unassigned bytes keep their C1 code points, as
     // Windows itself decodes them.
@@ -265,34 +182,10 @@ std::string Windows1252ToUtf8(std::string_view s) {
     for (char ch : s) {
         const auto b = static_cast<unsigned char>(ch);
         if (b < 0x80) out += ch;
-        else if (b < 0xA0) AppendUtf8(out, kHigh[b - 0x80]);
-        else AppendUtf8(out, b);
+        else if (b < 0xA0) text::AppendUtf8(out, kHigh[b - 0x80]);
+        else text::AppendUtf8(out, b);
     }
     return out;
 }
 
-std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
-    std::string out;
-    out.reserve(bytes.size());
-    const size_t n = bytes.size() / 2;
-    auto unit = [&](size_t k) -> char32_t {
-        const auto a = static_cast<unsigned char>(bytes[2 * k]);
-        const auto b = static_cast<unsigned char>(bytes[2 * k + 1]);
-        return bigEndian ? (char32_t(a) << 8 | b) : (char32_t(b) << 8 | a);
-    };
-    for (size_t k = 0; k < n; ++k) {
-        char32_t u = unit(k);
-        if (u >= 0xD800 && u <= 0xDBFF && k + 1 < n) {
-            const char32_t lo = unit(k + 1);
-            if (lo >= 0xDC00 && lo <= 0xDFFF) {
-                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
-                ++k;
-                continue;
-            }
-        }
-        if (u >= 0xD800 && u <= 0xDFFF) u = 0xFFFD;
-        AppendUtf8(out, u);
-    }
-    if (bytes.size() % 2) AppendUtf8(out, 0xFFFD);
-    return out;
-}
+}  // namespace platform

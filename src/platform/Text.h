@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+namespace platform {
+
 // UTF-8 text helpers. Letter case is compared by Unicode case folding, the
 // same on every machine.
 std::string FoldCase(std::string_view s);
@@ -18,9 +20,6 @@ std::string NamePart(std::string_view path);
 // by `ext`; a name without an extension gets `ext` appended.
 std::string ChangeFileExt(std::string_view path, std::string_view ext);
 
-// The number of code points of a UTF-8 text (a stray byte counts as one).
-size_t CharCount(std::string_view s);
-
 // Typed readings of option texts. Each returns false, leaving `out` as it
 // was, when the text is not such a value.
 // Integer: 32-bit signed decimal, leading blanks and a sign allowed, "$" or
@@ -32,10 +31,7 @@ bool TryParseNumber(std::string_view s, double& out);
 // Boolean: a number (true when not zero), else "True"/"False" in any case.
 bool TryParseBool(std::string_view s, bool& out);
 
-// Text conversions used when reading files written elsewhere.
-bool IsValidUtf8(std::string_view s);
+// The ANSI code page of files written on Windows.
 std::string Windows1252ToUtf8(std::string_view s);
-// Decodes UTF-16 (little- or big-endian); broken surrogates become U+FFFD.
-std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
-// Replaces every invalid sequence with U+FFFD.
-std::string SanitizeUtf8(std::string_view s);
+
+}  // namespace platform

@@ -4,6 +4,8 @@
 #include <climits>
 #include <filesystem>
 
+namespace platform {
+
 TkvApp* kvApp = nullptr;
 
 namespace {
@@ -40,3 +42,5 @@ TkvApp::TkvApp(int argc, char** argv) {
 
 TkvApp::TkvApp(std::string exePath, std::vector<std::string> args)
     : exePath_(std::move(exePath)), firstArg_(FirstNonEmpty(args)) {}
+
+}  // namespace platform

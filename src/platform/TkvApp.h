@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+namespace platform {
+
 // The running program: where its file is and what it was started with.
 class TkvApp {
 public:
@@ -20,3 +22,5 @@ private:
 };
 
 extern TkvApp* kvApp;
+
+}  // namespace platform

@@ -4,6 +4,10 @@
 
 #include "platform/Files.h"
 #include "platform/Text.h"
+#include "text/Utf16.h"
+#include "text/Utf8.h"
+
+namespace project {
 
 namespace {
 
@@ -15,17 +19,17 @@ constexpr size_t kMaxListFileBytes = 64u << 20;
 // has no name.
 bool NameMatches(const std::string& line, const std::string& name) {
     const size_t eq = line.find('=');
-    return eq != std::string::npos && SameText(std::string_view(line).substr(0, eq), name);
+    return eq != std::string::npos && platform::SameText(std::string_view(line).substr(0, eq), name);
 }
 
 std::string DecodeFileText(const std::string& bytes) {
     auto starts = [&](std::string_view mark) { return bytes.compare(0, mark.size(), mark) == 0; };
-    if (starts("\xFF\xFE")) return Utf16ToUtf8(std::string_view(bytes).substr(2), false);
-    if (starts("\xFE\xFF")) return Utf16ToUtf8(std::string_view(bytes).substr(2), true);
-    if (starts("\xEF\xBB\xBF")) return SanitizeUtf8(std::string_view(bytes).substr(3));
+    if (starts("\xFF\xFE")) return text::Utf16BytesToUtf8(std::string_view(bytes).substr(2), false);
+    if (starts("\xFE\xFF")) return text::Utf16BytesToUtf8(std::string_view(bytes).substr(2), true);
+    if (starts("\xEF\xBB\xBF")) return text::SanitizeUtf8(std::string_view(bytes).substr(3));
     // Files made on Windows carry the ANSI code page without a mark.
-    if (IsValidUtf8(bytes)) return bytes;
-    return Windows1252ToUtf8(bytes);
+    if (text::IsValidUtf8(bytes)) return bytes;
+    return platform::Windows1252ToUtf8(bytes);
 }
 
 }  // namespace
@@ -70,7 +74,7 @@ void TLineList::SetText(const std::string& text) {
 
 int TLineList::IndexOf(const std::string& line) const {
     for (size_t i = 0; i < lines_.size(); ++i)
-        if (SameText(lines_[i], line)) return static_cast<int>(i);
+        if (platform::SameText(lines_[i], line)) return static_cast<int>(i);
     return -1;
 }
 
@@ -81,10 +85,14 @@ void TLineList::Insert(size_t pos, const std::string& line) {
 
 void TLineList::Add(const std::string& line) { lines_.push_back(line); }
 
-void TLineList::LoadFromFile(const std::string& path) { LoadFromBytes(ReadWholeFile(path, kMaxListFileBytes)); }
+void TLineList::LoadFromFile(const std::string& path) {
+    LoadFromBytes(platform::ReadWholeFile(path, kMaxListFileBytes));
+}
 
 void TLineList::LoadFromBytes(const std::string& bytes) { SetText(DecodeFileText(bytes)); }
 
-void TLineList::SaveToFile(const std::string& path, TDurability durability) const {
-    AtomicWriteFile(path, Text(), durability);
+void TLineList::SaveToFile(const std::string& path, platform::TDurability durability) const {
+    platform::AtomicWriteFile(path, Text(), durability);
 }
+
+}  // namespace project

@@ -4,6 +4,8 @@
 
 #include "platform/Files.h"
 
+namespace project {
+
 // An ordered list of text lines with name=value lookup: the name is the text
 // before the first '=', nothing is trimmed, names compare ignoring case.
 // Not locked: one thread at a time (owners lock around it).
@@ -32,8 +34,10 @@ public:
     // The same rules over bytes already in memory.
     void LoadFromBytes(const std::string& bytes);
     // UTF-8 without a mark, written atomically. Throws on failure.
-    void SaveToFile(const std::string& path, TDurability durability = TDurability::Flushed) const;
+    void SaveToFile(const std::string& path, platform::TDurability durability = platform::TDurability::Flushed) const;
 
 private:
     std::vector<std::string> lines_;
 };
+
+}  // namespace project

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+namespace project {
+
 // A window control's published properties, as the project's bound controls
 // need them. The Qt windows implement it over the meta-object system; tests
 // use a fake. Property names are looked up ignoring case.
@@ -19,3 +21,5 @@ public:
     virtual int Tag() const = 0;
     virtual void SetTag(int tag) = 0;
 };
+
+}  // namespace project

@@ -7,6 +7,9 @@
 #include "platform/TkvApp.h"
 #include "project/PropertyHost.h"
 #include "project/TkvPropList.h"
+#include "text/Utf8.h"
+
+namespace project {
 
 TkvProject* kvProject = nullptr;
 
@@ -14,12 +17,12 @@ namespace {
 
 bool BoolOf(const TLineList& list, const std::string& key, bool def) {
     bool b;
-    return TryParseBool(list.Value(key), b) ? b : def;
+    return platform::TryParseBool(list.Value(key), b) ? b : def;
 }
 
 int32_t IntOf(const TLineList& list, const std::string& key, int32_t def) {
     int32_t n;
-    return TryParseInt32(list.Value(key), n) ? n : def;
+    return platform::TryParseInt32(list.Value(key), n) ? n : def;
 }
 
 // Option lines given as -P text: "," and ";" both separate options.
@@ -36,10 +39,10 @@ std::string InlineLines(std::string text) {
 }  // namespace
 
 TkvProject::TkvProject() {
-    if (!kvApp) return;
+    if (!platform::kvApp) return;
     try {
         const std::string name = RecentFileName();
-        if (FileExists(name)) recent_.LoadFromFile(name);
+        if (platform::FileExists(name)) recent_.LoadFromFile(name);
     } catch (...) {
         // A damaged recent list only costs the user the list.
     }
@@ -47,36 +50,36 @@ TkvProject::TkvProject() {
 
 TkvProject::~TkvProject() {
     ReleaseControls();
-    if (!kvApp) return;
+    if (!platform::kvApp) return;
     try {
         const std::string name = RecentFileName();
-        const std::string folder = FolderPart(name);
-        if (!folder.empty() && !DirectoryExists(folder)) ForceDirectories(folder);
+        const std::string folder = platform::FolderPart(name);
+        if (!folder.empty() && !platform::DirectoryExists(folder)) platform::ForceDirectories(folder);
         std::lock_guard lock(recentMutex_);
-        recent_.SaveToFile(name, TDurability::Replaceable);
+        recent_.SaveToFile(name, platform::TDurability::Replaceable);
     } catch (...) {
         // The recent list is a convenience; exit goes on without it.
     }
 }
 
-std::string TkvProject::ExePath() const { return kvApp ? kvApp->ExePath() : std::string(); }
+std::string TkvProject::ExePath() const { return platform::kvApp ? platform::kvApp->ExePath() : std::string(); }
 
 void TkvProject::ParseCommandLine() {
-    const std::string a = kvApp ? kvApp->FirstArg() : std::string();
+    const std::string a = platform::kvApp ? platform::kvApp->FirstArg() : std::string();
     // Only "-" starts a switch: "/" starts every absolute path here.
-    if (CharCount(a) >= 2 && a[0] == '-') {
+    if (text::CharCount(a) >= 2 && a[0] == '-') {
         char letter = a[1];
         if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
         if (letter == 'I' || letter == 'U') {
-            if (kvInfo) {
-                if (letter == 'I') kvInfo->OpenLink("", "ins", a.substr(2));
-                else kvInfo->OpenLink("", "uni", "");
+            if (info::kvInfo) {
+                if (letter == 'I') info::kvInfo->OpenLink("", "ins", a.substr(2));
+                else info::kvInfo->OpenLink("", "uni", "");
             }
             exitRequested_ = true;
             return;
         }
         if (letter == 'P') InlineOptions = InlineLines(a.substr(2));
-    } else if (CharCount(a) >= 2) {
+    } else if (text::CharCount(a) >= 2) {
         FileName = a;
     }
     OpenCurrent();
@@ -90,7 +93,7 @@ void TkvProject::OpenCurrent() {
 void TkvProject::OpenProject(bool showDialog) {
     if (showDialog) {
         std::string path = FileName;
-        if (!ChooseFiles(ProjectFilter + "|" + FileFilter, path, false)) return;
+        if (!platform::ChooseFiles(ProjectFilter + "|" + FileFilter, path, false)) return;
         FileName = path;
     }
     const std::string n = FileName;
@@ -114,12 +117,12 @@ void TkvProject::OpenProject(bool showDialog) {
         std::lock_guard lock(optionsMutex_);
         options_.SetText(InlineOptions);
         if (DeriveTarget && options_.Value("Target").empty())
-            options_.SetValue("Target", FolderPart(options_.Value("Source")));
+            options_.SetValue("Target", platform::FolderPart(options_.Value("Source")));
     } else {
         FileName.clear();
         std::lock_guard lock(optionsMutex_);
         options_.SetValue("Source", n);
-        if (DeriveTarget && options_.Value("Target").empty()) options_.SetValue("Target", FolderPart(n));
+        if (DeriveTarget && options_.Value("Target").empty()) options_.SetValue("Target", platform::FolderPart(n));
     }
     WriteControls();
 }
@@ -140,7 +143,7 @@ void TkvProject::SaveProject() {
 
 void TkvProject::SaveProjectAs() {
     std::string path = FileName;
-    if (!ChooseSaveFile(ProjectFilter, ProjectExt, path)) return;
+    if (!platform::ChooseSaveFile(ProjectFilter, ProjectExt, path)) return;
     FileName = path;
     StoreOptions(true);
 }
@@ -222,16 +225,16 @@ void TkvProject::AddRecent() {
 
 std::string TkvProject::DefaultProjectFile() const {
     const std::string exe = ExePath();
-    const std::string name = ChangeFileExt(NamePart(exe), ProjectExt);
-    const std::string beside = FolderPart(exe) + name;
-    for (const std::string& candidate : {beside, StateFolder() + name, ConfigFolder() + name})
-        if (FileExists(candidate)) return candidate;
-    return WritableBeside(exe, name);
+    const std::string name = platform::ChangeFileExt(platform::NamePart(exe), ProjectExt);
+    const std::string beside = platform::FolderPart(exe) + name;
+    for (const std::string& candidate : {beside, platform::StateFolder() + name, platform::ConfigFolder() + name})
+        if (platform::FileExists(candidate)) return candidate;
+    return platform::WritableBeside(exe, name);
 }
 
 std::string TkvProject::RecentFileName() const {
     const std::string exe = ExePath();
-    return WritableBeside(exe, NamePart(exe) + ".log");
+    return platform::WritableBeside(exe, platform::NamePart(exe) + ".log");
 }
 
 std::vector<std::string> TkvProject::Recent() const {
@@ -283,9 +286,9 @@ int32_t TkvProject::ThreadsCount() const { return GetInt("ThreadsCount", 1); }
 
 TOverwrite TkvProject::IsOverwrite() const {
     const std::string v = GetOption("IsOverwrite");
-    if (SameText(v, "skip")) return TOverwrite::Skip;
+    if (platform::SameText(v, "skip")) return TOverwrite::Skip;
     bool b;
-    if (TryParseBool(v, b)) return b ? TOverwrite::Overwrite : TOverwrite::Keep;
+    if (platform::TryParseBool(v, b)) return b ? TOverwrite::Overwrite : TOverwrite::Keep;
     return DefaultOverwrite ? TOverwrite::Overwrite : TOverwrite::Keep;
 }
 
@@ -298,7 +301,9 @@ bool TkvProject::RunAndClose() const {
 std::string TkvProject::TargetFolder() const {
     std::string t = Target();
     if (t.empty()) return t;
-    if (!DirectoryExists(t)) ForceDirectories(t);  // failures show per file later
+    if (!platform::DirectoryExists(t)) platform::ForceDirectories(t);  // failures show per file later
     if (t.back() != PathDelim) t += PathDelim;
     return t;
 }
+
+}  // namespace project

@@ -7,6 +7,8 @@
 
 #include "project/LineList.h"
 
+namespace project {
+
 class IPropertyHost;
 class TkvPropList;
 
@@ -97,3 +99,5 @@ private:
 };
 
 extern TkvProject* kvProject;
+
+}  // namespace project

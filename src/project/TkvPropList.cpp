@@ -3,6 +3,8 @@
 #include "platform/Text.h"
 #include "project/PropertyHost.h"
 
+namespace project {
+
 std::string TkvPropList::GetProp(const std::string& name) const {
     try {
         if (!Instance || Instance->PropertyKind(name) == IPropertyHost::Kind::Missing) return {};
@@ -20,7 +22,7 @@ void TkvPropList::SetProp(const std::string& name, const std::string& value) {
         case IPropertyHost::Kind::Text: Instance->Write(name, value); return;
         case IPropertyHost::Kind::Integer: {
             int32_t n;
-            if (TryParseInt32(value, n)) Instance->Write(name, std::to_string(n));
+            if (platform::TryParseInt32(value, n)) Instance->Write(name, std::to_string(n));
             return;
         }
         case IPropertyHost::Kind::Enum: {
@@ -30,11 +32,11 @@ void TkvPropList::SetProp(const std::string& name, const std::string& value) {
             // reader takes as Booleans, so that Subdir=1 shows as checked
             // and is not turned into False by the next save.
             double number;
-            if (ids.size() == 2 && SameText(ids[0], "False") && SameText(ids[1], "True") &&
-                TryParseNumber(wanted, number))
+            if (ids.size() == 2 && platform::SameText(ids[0], "False") && platform::SameText(ids[1], "True") &&
+                platform::TryParseNumber(wanted, number))
                 wanted = number != 0 ? "True" : "False";
             for (const auto& id : ids) {
-                if (SameText(id, wanted)) {
+                if (platform::SameText(id, wanted)) {
                     Instance->Write(name, id);
                     return;
                 }
@@ -46,3 +48,5 @@ void TkvPropList::SetProp(const std::string& name, const std::string& value) {
         // A value the control refuses leaves it as it was.
     }
 }
+
+}  // namespace project

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+namespace project {
+
 class IPropertyHost;
 
 // Reads and writes one published property of a bound control as text.
@@ -15,3 +17,5 @@ public:
 
     IPropertyHost* const Instance;  // not owned
 };
+
+}  // namespace project

@@ -5,12 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 #include "sheets/Errors.h"
 #include "sheets/container/Cfb.h"
+#include "sheets/xls/XlsReader.h"
+#include "sheets/xlsx/XlsxReader.h"
 
 namespace sheets {
 
@@ -19,29 +19,41 @@ namespace {
 // A workbook is read whole into memory; larger files are refused up front.
 constexpr uint64_t kMaxFileBytes = 512ull << 20;
 
-}  // namespace
+// What the content is, as far as choosing its reader goes.
+enum class Content { ZipPackage, CompoundFile, EncryptedPackage, EmptyZip, Unknown };
 
-void PinLocalTimeZone() {
-    if (!std::getenv("TZ")) ::setenv("TZ", ":/etc/localtime", 0);
-    ::tzset();
-}
-
-Workbook LoadWorkbookFromMemory(std::string_view bytes) {
-    if (bytes.size() > kMaxFileBytes) throw Error("The workbook is too large to read (over 512 MiB)");
-    if (bytes.size() >= 4 && std::memcmp(bytes.data(), "PK\3\4", 4) == 0) return ReadXlsx(bytes);
+Content Recognize(std::string_view bytes) {
+    if (bytes.size() >= 4 && std::memcmp(bytes.data(), "PK\3\4", 4) == 0) return Content::ZipPackage;
     if (IsCfb(bytes)) {
         // An encrypted package travels in a compound file with these streams.
-        if (CfbHasStream(bytes, "EncryptionInfo") || CfbHasStream(bytes, "EncryptedPackage")) throw PasswordError();
-        return ReadXls(bytes);
+        if (CfbHasStream(bytes, "EncryptionInfo") || CfbHasStream(bytes, "EncryptedPackage"))
+            return Content::EncryptedPackage;
+        return Content::CompoundFile;
     }
     // An empty zip archive starts with its end record.
-    if (bytes.size() >= 4 && std::memcmp(bytes.data(), "PK\5\6", 4) == 0)
-        throw Error("Not a workbook (the zip archive is empty)");
-    throw Error("Not a workbook (unknown file format)");
+    if (bytes.size() >= 4 && std::memcmp(bytes.data(), "PK\5\6", 4) == 0) return Content::EmptyZip;
+    return Content::Unknown;
+}
+
+}  // namespace
+
+Workbook LoadWorkbookFromMemory(std::string_view bytes) {
+    if (bytes.size() > kMaxFileBytes)
+        throw Error(ErrorKind::TooLarge, "The workbook is too large to read (over 512 MiB)");
+    switch (Recognize(bytes)) {
+    case Content::ZipPackage: return ReadXlsx(bytes);
+    case Content::CompoundFile: return ReadXls(bytes);
+    case Content::EncryptedPackage: throw PasswordError();
+    case Content::EmptyZip: throw Error(ErrorKind::NotAWorkbook, "Not a workbook (the zip archive is empty)");
+    case Content::Unknown: break;
+    }
+    throw Error(ErrorKind::NotAWorkbook, "Not a workbook (unknown file format)");
 }
 
 Workbook LoadWorkbook(const std::string& path) {
-    auto failed = [](const char* what) { return Error(std::string(what) + " (" + std::strerror(errno) + ")"); };
+    auto failed = [](const char* what) {
+        return Error(ErrorKind::FileAccess, std::string(what) + " (" + std::strerror(errno) + ")");
+    };
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw failed("The workbook cannot be opened");
     struct Closer {
@@ -50,8 +62,9 @@ Workbook LoadWorkbook(const std::string& path) {
     } closer{fd};
     struct stat st {};
     if (::fstat(fd, &st) != 0) throw failed("The workbook cannot be read");
-    if (!S_ISREG(st.st_mode)) throw Error("The workbook cannot be read (not a file)");
-    if (uint64_t(st.st_size) > kMaxFileBytes) throw Error("The workbook is too large to read (over 512 MiB)");
+    if (!S_ISREG(st.st_mode)) throw Error(ErrorKind::FileAccess, "The workbook cannot be read (not a file)");
+    if (uint64_t(st.st_size) > kMaxFileBytes)
+        throw Error(ErrorKind::TooLarge, "The workbook is too large to read (over 512 MiB)");
     std::string bytes(size_t(st.st_size), '\0');
     size_t got = 0;
     while (got < bytes.size()) {

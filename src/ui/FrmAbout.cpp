@@ -7,6 +7,8 @@
 #include "project/TkvProject.h"
 #include "ui/Icons.h"
 
+namespace ui {
+
 TkvFrmQuindleAbout* kvFrmQuindleAbout = nullptr;
 
 namespace {
@@ -49,7 +51,7 @@ void TkvFrmAbout::ShowAbout() {
     if (ShowCount == 0) {
         // The call from start-up shows nothing. A pure console project that
         // reached the window path runs without ever being seen.
-        if (kvProject && kvProject->PureConsole() && mainWindow_) mainWindow_->setWindowOpacity(0.0);
+        if (project::kvProject && project::kvProject->PureConsole() && mainWindow_) mainWindow_->setWindowOpacity(0.0);
     } else {
         ShowModal();
     }
@@ -58,10 +60,10 @@ void TkvFrmAbout::ShowAbout() {
 
 void TkvFrmAbout::showEvent(QShowEvent* e) {
     TkvFrmBase::showEvent(e);
-    if (lblProduct->text().isEmpty() && kvProject) {
+    if (lblProduct->text().isEmpty() && project::kvProject) {
         // A label without a buddy shows "&" as it is: no doubling needed.
-        lblProduct->setText(QString::fromStdString(kvProject->Title));
-        lblVersion->setText(QString::fromStdString(kvProject->ProductVersion));
+        lblProduct->setText(QString::fromStdString(project::kvProject->Title));
+        lblVersion->setText(QString::fromStdString(project::kvProject->ProductVersion));
     }
     ++ShowCount;
 }
@@ -98,3 +100,5 @@ TkvFrmQuindleAbout::~TkvFrmQuindleAbout() {
 }
 
 QPixmap TkvFrmQuindleAbout::Logo() const { return QuindleLogo(128); }
+
+}  // namespace ui

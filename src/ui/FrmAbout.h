@@ -5,6 +5,8 @@
 
 class QLabel;
 
+namespace ui {
+
 // The about window: logo, title, version and a notice on a borderless,
 // partly transparent panel that any click or character key closes.
 class TkvFrmAbout : public TkvFrmBase {
@@ -44,3 +46,5 @@ protected:
 };
 
 extern TkvFrmQuindleAbout* kvFrmQuindleAbout;
+
+}  // namespace ui

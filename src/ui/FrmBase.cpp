@@ -10,6 +10,8 @@
 
 #include "info/TkvInfo.h"
 
+namespace ui {
+
 TkvFrmBase::TkvFrmBase(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {
     resize(1200, 600);
     QFont f(QStringLiteral("Tahoma"));
@@ -45,9 +47,9 @@ void TkvFrmBase::closeEvent(QCloseEvent* e) {
 }
 
 void ReportAppError(const std::string& message) {
-    if (!kvInfo) return;
+    if (!info::kvInfo) return;
     try {
-        kvInfo->HandleAppException(message);
+        info::kvInfo->HandleAppException(message);
     } catch (...) {
         // the handler itself failing must not take the window down
     }
@@ -62,3 +64,5 @@ void Guarded(const std::function<void()>& fn) {
         ReportAppError("Unknown error");
     }
 }
+
+}  // namespace ui

@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+namespace ui {
+
 // Base of every window of the program: one place for the size, placement,
 // font and hint defaults, plus a modal show that works for any top-level
 // widget (the editor and the about window are not QDialogs, so that the main
@@ -27,3 +29,5 @@ protected:
 // handler instead of letting it unwind through the toolkit's frames.
 void Guarded(const std::function<void()>& fn);
 void ReportAppError(const std::string& message);
+
+}  // namespace ui

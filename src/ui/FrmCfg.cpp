@@ -7,6 +7,8 @@
 #include "info/TkvInfo.h"
 #include "project/TkvProject.h"
 
+namespace ui {
+
 TkvFrmCfg* kvFrmCfg = nullptr;
 
 TkvFrmCfg::TkvFrmCfg(QWidget* parent)
@@ -54,9 +56,9 @@ void TkvFrmCfg::resizeEvent(QResizeEvent* e) {
 }
 
 void TkvFrmCfg::ShowModal() {
-    if (kvProject) {
-        kvProject->StoreOptions(false);
-        QString text = QString::fromStdString(kvProject->OptionsText());
+    if (project::kvProject) {
+        project::kvProject->StoreOptions(false);
+        QString text = QString::fromStdString(project::kvProject->OptionsText());
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         txtCfg->setPlainText(text);
     }
@@ -67,15 +69,15 @@ void TkvFrmCfg::ShowModal() {
 void TkvFrmCfg::btnOkClick() {
     // Close first: whatever applying the text does, the dialog is done.
     close();
-    if (!kvProject) return;
-    kvProject->SetOptionsText(txtCfg->toPlainText().toStdString());
-    kvProject->WriteControls();
+    if (!project::kvProject) return;
+    project::kvProject->SetOptionsText(txtCfg->toPlainText().toStdString());
+    project::kvProject->WriteControls();
 }
 
 void TkvFrmCfg::btnCancelClick() { close(); }
 
 void TkvFrmCfg::btnHelpClick() {
-    if (kvInfo) kvInfo->OpenLink("h", "", "");
+    if (info::kvInfo) info::kvInfo->OpenLink("h", "", "");
 }
 
 void TkvFrmCfg::keyPressEvent(QKeyEvent* e) {
@@ -85,3 +87,5 @@ void TkvFrmCfg::keyPressEvent(QKeyEvent* e) {
     }
     TkvFrmBase::keyPressEvent(e);
 }
+
+}  // namespace ui

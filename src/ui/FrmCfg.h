@@ -4,6 +4,8 @@
 class QPlainTextEdit;
 class QPushButton;
 
+namespace ui {
+
 // The options editor: every option of the current project as name=value
 // text, applied as a whole on OK.
 class TkvFrmCfg : public TkvFrmBase {
@@ -29,3 +31,5 @@ protected:
 };
 
 extern TkvFrmCfg* kvFrmCfg;
+
+}  // namespace ui

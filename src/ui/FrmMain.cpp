@@ -20,6 +20,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "app/TkvMain.h"
+#include "info/Counters.h"
 #include "info/TkvInfo.h"
 #include "platform/Choosers.h"
 #include "platform/Files.h"
@@ -31,6 +33,8 @@
 #include "ui/Icons.h"
 #include "ui/QtPropertyHost.h"
 #include "ui/ResultModel.h"
+
+namespace ui {
 
 TkvFrmMain* kvFrmMain = nullptr;
 
@@ -64,14 +68,35 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
+// A push button of the action panel's rows.
+QPushButton* MakeButton(QWidget* parent, QPushButton*& b, const char* name, int width) {
+    b = new QPushButton(parent);
+    b->setObjectName(QString::fromUtf8(name));
+    b->setMinimumWidth(width);
+    return b;
+}
+
+// A path box of the action panel's rows, behind its caption.
+void MakeEdit(QWidget* row, QHBoxLayout* lay, QLineEdit*& e, const char* name, const char* label) {
+    auto* l = new QLabel(QString::fromUtf8(label), row);
+    l->setMinimumWidth(44);
+    e = new QLineEdit(row);
+    e->setObjectName(QString::fromUtf8(name));
+    e->setFixedWidth(500);
+    l->setBuddy(e);
+    lay->addWidget(l);
+    lay->addSpacing(4 - lay->spacing());
+    lay->addWidget(e);
+}
+
 }  // namespace
 
 TkvFrmMain::TkvFrmMain(QWidget* parent) : TkvFrmBase(parent) {
     setObjectName(QStringLiteral("kvFrmMain"));
     if (!kvFrmMain) kvFrmMain = this;
     model_ = new TkvResultModel(this);
-    workerFactory_ = [](TkvBatch& b, const std::string& t, TkvNodeEvent e) {
-        return CreateWorkers(b, t, std::move(e));
+    workerFactory_ = [](batch::TkvBatch& b, const std::string& t, batch::TkvNodeEvent e) {
+        return convert::CreateWorkers(b, t, std::move(e));
     };
     daemonTimer_.setSingleShot(true);
     connect(&daemonTimer_, &QTimer::timeout, this, [this] { Guarded([this] { AutoRun(); }); });
@@ -87,8 +112,8 @@ TkvFrmMain::TkvFrmMain(QWidget* parent) : TkvFrmBase(parent) {
     SetIdleButtons();
 
     BindOptionControls();
-    if (kvProject) {
-        kvProject->OpenCurrent();
+    if (project::kvProject) {
+        project::kvProject->OpenCurrent();
     }
     UpdateTitle();
     setAcceptDrops(true);
@@ -116,12 +141,12 @@ TkvFrmMain::~TkvFrmMain() {
         // batch they used.
         QElapsedTimer t;
         t.start();
-        while (LiveWorkerCount.load() > 0 && t.elapsed() < 5000) QThread::msleep(1);
-        if (LiveWorkerCount.load() > 0) {
+        while (convert::LiveWorkerCount.load() > 0 && t.elapsed() < 5000) QThread::msleep(1);
+        if (convert::LiveWorkerCount.load() > 0) {
             (void)Batch.release();
             for (auto& b : retired_) (void)b.release();
         }
-        std::unique_ptr<TkvBatch> old = std::move(Batch);
+        std::unique_ptr<batch::TkvBatch> old = std::move(Batch);
         old.reset();
         retired_.clear();
     }
@@ -129,11 +154,11 @@ TkvFrmMain::~TkvFrmMain() {
 }
 
 void TkvFrmMain::BindOptionControls() {
-    if (!kvProject) return;
+    if (!project::kvProject) return;
     hosts_.push_back(std::make_unique<TkvQtPropertyHost>(eSource, "Text"));
     hosts_.push_back(std::make_unique<TkvQtPropertyHost>(cSubdir, "Checked"));
     hosts_.push_back(std::make_unique<TkvQtPropertyHost>(eTarget, "Text"));
-    for (auto& h : hosts_) kvProject->BindControl(h.get());
+    for (auto& h : hosts_) project::kvProject->BindControl(h.get());
 }
 
 void TkvFrmMain::CreateActions() {
@@ -195,7 +220,16 @@ void TkvFrmMain::CreateLayout() {
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
+    CreateToolBar(root);
+    CreateActionPanel(root);
+    CreateFileList(root);
+    CreateStatusLine(root);
+    CreateListMenu();
+    ConnectControls();
+    OrderTabs();
+}
 
+void TkvFrmMain::CreateToolBar(QVBoxLayout* root) {
     ToolBar = new QToolBar(this);
     ToolBar->setObjectName(QStringLiteral("ToolBar"));
     ToolBar->setMovable(false);
@@ -227,7 +261,9 @@ void TkvFrmMain::CreateLayout() {
     addTool(tbSupports, "tbSupports", aSupports);
     addTool(tbAbout, "tbAbout", aAbout);
     root->addWidget(ToolBar);
+}
 
+void TkvFrmMain::CreateActionPanel(QVBoxLayout* root) {
     pAction = new QFrame(this);
     pAction->setObjectName(QStringLiteral("pAction"));
     pAction->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -236,58 +272,8 @@ void TkvFrmMain::CreateLayout() {
     actionRows->setContentsMargins(4, 2, 4, 2);
     actionRows->setSpacing(0);
 
-    auto makeButton = [](QWidget* parent, QPushButton*& b, const char* name, int width) {
-        b = new QPushButton(parent);
-        b->setObjectName(QString::fromUtf8(name));
-        b->setMinimumWidth(width);
-        return b;
-    };
-    auto makeEdit = [](QWidget* row, QHBoxLayout* lay, QLineEdit*& e, const char* name, const char* label) {
-        auto* l = new QLabel(QString::fromUtf8(label), row);
-        l->setMinimumWidth(44);
-        e = new QLineEdit(row);
-        e->setObjectName(QString::fromUtf8(name));
-        e->setFixedWidth(500);
-        l->setBuddy(e);
-        lay->addWidget(l);
-        lay->addSpacing(4 - lay->spacing());
-        lay->addWidget(e);
-    };
-
-    pSource = new QWidget(pAction);
-    pSource->setObjectName(QStringLiteral("pSource"));
-    pSource->setFixedHeight(32);
-    pSource->setToolTip(QStringLiteral("Choose or drag & drop source folder or file(s)"));
-    auto* src = new QHBoxLayout(pSource);
-    src->setContentsMargins(0, 0, 0, 0);
-    makeEdit(pSource, src, eSource, "eSource", "&Source");
-    src->addWidget(makeButton(pSource, bSource, "bSource", 38));
-    bSource->setText(QStringLiteral("Folder"));
-    bSource->setToolTip(QStringLiteral("Choose a folder and click \"Search\" to list files"));
-    src->addWidget(makeButton(pSource, bSourceFile, "bSourceFile", 38));
-    bSourceFile->setText(QStringLiteral("Files"));
-    bSourceFile->setToolTip(QStringLiteral("Choose file(s) and click \"Convert\" to convert them"));
-    cSubdir = new QCheckBox(QStringLiteral("Su&b folders"), pSource);
-    cSubdir->setObjectName(QStringLiteral("cSubdir"));
-    cSubdir->setLayoutDirection(Qt::RightToLeft);  // caption on the left of the box
-    src->addWidget(cSubdir);
-    src->addWidget(makeButton(pSource, bSearch, "bSearch", 76));
-    src->addStretch(1);
-
-    pTarget = new QWidget(pAction);
-    pTarget->setObjectName(QStringLiteral("pTarget"));
-    pTarget->setFixedHeight(30);
-    pTarget->setToolTip(QStringLiteral("Choose or drag & drop target folder"));
-    auto* tgt = new QHBoxLayout(pTarget);
-    tgt->setContentsMargins(0, 0, 0, 0);
-    makeEdit(pTarget, tgt, eTarget, "eTarget", "&Target");
-    tgt->addWidget(makeButton(pTarget, bTarget, "bTarget", 38));
-    bTarget->setText(QStringLiteral("Folder"));
-    bTarget->setToolTip(QStringLiteral("Choose a target folder to save the converted file(s)"));
-    tgt->addWidget(makeButton(pTarget, bView, "bView", 38));
-    tgt->addWidget(makeButton(pTarget, bSearchConvert, "bSearchConvert", 76));
-    tgt->addWidget(makeButton(pTarget, bCreate, "bCreate", 76));
-    tgt->addStretch(1);
+    CreateSourceRow();
+    CreateTargetRow();
 
     BindButton(bSearch, aSearch);
     BindButton(bView, aView);
@@ -312,7 +298,48 @@ void TkvFrmMain::CreateLayout() {
     pOthers->setObjectName(QStringLiteral("pOthers"));
     actionRows->addWidget(pOthers, 1);
     root->addWidget(pAction);
+}
 
+void TkvFrmMain::CreateSourceRow() {
+    pSource = new QWidget(pAction);
+    pSource->setObjectName(QStringLiteral("pSource"));
+    pSource->setFixedHeight(32);
+    pSource->setToolTip(QStringLiteral("Choose or drag & drop source folder or file(s)"));
+    auto* src = new QHBoxLayout(pSource);
+    src->setContentsMargins(0, 0, 0, 0);
+    MakeEdit(pSource, src, eSource, "eSource", "&Source");
+    src->addWidget(MakeButton(pSource, bSource, "bSource", 38));
+    bSource->setText(QStringLiteral("Folder"));
+    bSource->setToolTip(QStringLiteral("Choose a folder and click \"Search\" to list files"));
+    src->addWidget(MakeButton(pSource, bSourceFile, "bSourceFile", 38));
+    bSourceFile->setText(QStringLiteral("Files"));
+    bSourceFile->setToolTip(QStringLiteral("Choose file(s) and click \"Convert\" to convert them"));
+    cSubdir = new QCheckBox(QStringLiteral("Su&b folders"), pSource);
+    cSubdir->setObjectName(QStringLiteral("cSubdir"));
+    cSubdir->setLayoutDirection(Qt::RightToLeft);  // caption on the left of the box
+    src->addWidget(cSubdir);
+    src->addWidget(MakeButton(pSource, bSearch, "bSearch", 76));
+    src->addStretch(1);
+}
+
+void TkvFrmMain::CreateTargetRow() {
+    pTarget = new QWidget(pAction);
+    pTarget->setObjectName(QStringLiteral("pTarget"));
+    pTarget->setFixedHeight(30);
+    pTarget->setToolTip(QStringLiteral("Choose or drag & drop target folder"));
+    auto* tgt = new QHBoxLayout(pTarget);
+    tgt->setContentsMargins(0, 0, 0, 0);
+    MakeEdit(pTarget, tgt, eTarget, "eTarget", "&Target");
+    tgt->addWidget(MakeButton(pTarget, bTarget, "bTarget", 38));
+    bTarget->setText(QStringLiteral("Folder"));
+    bTarget->setToolTip(QStringLiteral("Choose a target folder to save the converted file(s)"));
+    tgt->addWidget(MakeButton(pTarget, bView, "bView", 38));
+    tgt->addWidget(MakeButton(pTarget, bSearchConvert, "bSearchConvert", 76));
+    tgt->addWidget(MakeButton(pTarget, bCreate, "bCreate", 76));
+    tgt->addStretch(1);
+}
+
+void TkvFrmMain::CreateFileList(QVBoxLayout* root) {
     pSpacer = new QWidget(this);
     pSpacer->setObjectName(QStringLiteral("pSpacer"));
     pSpacer->setFixedHeight(2);
@@ -347,12 +374,16 @@ void TkvFrmMain::CreateLayout() {
     lViewer->setContextMenuPolicy(Qt::CustomContextMenu);
     viewerLay->addWidget(lViewer);
     root->addWidget(pViewer, 1);
+}
 
+void TkvFrmMain::CreateStatusLine(QVBoxLayout* root) {
     lStatus = new QLabel(this);
     lStatus->setObjectName(QStringLiteral("lStatus"));
     lStatus->setContentsMargins(6, 2, 6, 2);
     root->addWidget(lStatus);
+}
 
+void TkvFrmMain::CreateListMenu() {
     pm1 = new QMenu(this);
     pm1->setObjectName(QStringLiteral("pm1"));
     BrowseFiles1 = pm1->addAction(QStringLiteral("Browse Files"));
@@ -371,7 +402,9 @@ void TkvFrmMain::CreateLayout() {
     connect(ExportList1, &QAction::triggered, this, [this] { Guarded([this] { ExportList1Click(); }); });
     connect(lViewer, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { pm1->popup(lViewer->viewport()->mapToGlobal(pos)); });
+}
 
+void TkvFrmMain::ConnectControls() {
     connect(bSource, &QPushButton::clicked, this, [this] { Guarded([this] { bSourceClick(); }); });
     connect(bSourceFile, &QPushButton::clicked, this, [this] { Guarded([this] { bSourceFileClick(); }); });
     connect(bTarget, &QPushButton::clicked, this, [this] { Guarded([this] { bTargetClick(); }); });
@@ -384,7 +417,9 @@ void TkvFrmMain::CreateLayout() {
     eTarget->setAcceptDrops(false);
     lViewer->setAcceptDrops(false);
     lViewer->viewport()->setAcceptDrops(false);
+}
 
+void TkvFrmMain::OrderTabs() {
     setTabOrder(eSource, bSource);
     setTabOrder(bSource, bSourceFile);
     setTabOrder(bSourceFile, cSubdir);
@@ -398,35 +433,37 @@ void TkvFrmMain::CreateLayout() {
 }
 
 void TkvFrmMain::UpdateTitle() {
-    std::string title = kvProject ? kvProject->Title : std::string();
-    std::string file = kvProject ? kvProject->FileName : std::string();
+    std::string title = project::kvProject ? project::kvProject->Title : std::string();
+    std::string file = project::kvProject ? project::kvProject->FileName : std::string();
     setWindowTitle(QString::fromStdString(title + " - " + (file.empty() ? "None" : file)));
 }
 
 void TkvFrmMain::SetDefaultTarget(const std::string& folder) {
-    if (kvProject && kvProject->DeriveTarget && eTarget->text().isEmpty())
+    if (project::kvProject && project::kvProject->DeriveTarget && eTarget->text().isEmpty())
         eTarget->setText(QString::fromStdString(folder));
 }
 
 void TkvFrmMain::NewBatch() {
     model_->Reset();
-    std::unique_ptr<TkvBatch> old = std::move(Batch);
+    std::unique_ptr<batch::TkvBatch> old = std::move(Batch);
     // A worker of the last run can still be leaving the batch it finished.
-    if (old && LiveWorkerCount.load() > 0) retired_.push_back(std::move(old));
+    if (old && convert::LiveWorkerCount.load() > 0) retired_.push_back(std::move(old));
     try {
         old.reset();
     } catch (...) {
         // a batch that fails to go away is no reason to refuse a new one
     }
-    if (LiveWorkerCount.load() == 0) retired_.clear();
-    Batch = std::make_unique<TkvBatch>();
+    if (convert::LiveWorkerCount.load() == 0) retired_.clear();
+    Batch = std::make_unique<batch::TkvBatch>();
     std::shared_ptr<TkvRowFeed> feed = model_->Feed();
     uint64_t gen = model_->Generation();
-    Batch->OnNodeAdded = [feed, gen](TkvBatch&, TkvNode& node) { feed->Added(gen, node.Index, node.FileName); };
+    Batch->OnNodeAdded = [feed, gen](batch::TkvBatch&, batch::TkvNode& node) {
+        feed->Added(gen, node.Index, node.FileName);
+    };
 }
 
 void TkvFrmMain::AddSourceFile(const std::string& path) {
-    SetDefaultTarget(FolderPart(path));
+    SetDefaultTarget(platform::FolderPart(path));
     if (!Batch) NewBatch();
     Batch->AddFile(path);
 }
@@ -436,12 +473,11 @@ void TkvFrmMain::ExportList(const std::string& fileName) {
     std::string text;
     for (int i = 0; i < model_->rowCount(); ++i) {
         const TkvRow& r = model_->Row(i);
-        const char* status = r.state == 1 ? "Success" : r.state == 2 ? "Failure" : "Running";
         text += "[";
-        text += status;
+        text += app::TkvMain::StateWord(r.state);
         text += "] => " + r.fileName.toStdString() + " => " + r.result.toStdString() + "\r\n";
     }
-    AtomicWriteFile(fileName, text);
+    platform::AtomicWriteFile(fileName, text);
 }
 
 void TkvFrmMain::OpenSelected(bool folderOnly) {
@@ -450,16 +486,16 @@ void TkvFrmMain::OpenSelected(bool folderOnly) {
     int first = rows.first().row();
     for (const QModelIndex& i : rows) first = std::min(first, i.row());
     std::string path = model_->Row(first).fileName.toStdString();
-    if (folderOnly) path = FolderPart(path);
-    ShellOpen(path);
+    if (folderOnly) path = platform::FolderPart(path);
+    platform::ShellOpen(path);
 }
 
 void TkvFrmMain::bSourceClick() {
-    std::string path = FolderPart(eSource->text().toStdString());
-    BrowseFolder(path);
-    const char delim = kvProject ? kvProject->PathDelim : '/';
+    std::string path = platform::FolderPart(eSource->text().toStdString());
+    platform::BrowseFolder(path);
+    const char delim = project::kvProject ? project::kvProject->PathDelim : '/';
     if (path.empty() || path.back() != delim) path += delim;
-    std::string pattern = kvProject ? kvProject->FilePattern : std::string();
+    std::string pattern = project::kvProject ? project::kvProject->FilePattern : std::string();
     eSource->setText(QString::fromStdString(path + pattern));
     SetDefaultTarget(path);
 }
@@ -469,7 +505,7 @@ void TkvFrmMain::bSourceFileClick() {
     // entries under them.
     if (IsRunning()) return;
     std::string path = eSource->text().toStdString();
-    if (!ChooseFiles(kvProject ? kvProject->FileFilter : std::string(), path, true)) return;
+    if (!platform::ChooseFiles(project::kvProject ? project::kvProject->FileFilter : std::string(), path, true)) return;
     path = Trim(path);
     if (path.find('\n') == std::string::npos && path.find('\r') == std::string::npos)
         eSource->setText(QString::fromStdString(path));
@@ -487,8 +523,8 @@ void TkvFrmMain::bSourceFileClick() {
 
 void TkvFrmMain::bTargetClick() {
     std::string path = eTarget->text().toStdString();
-    BrowseFolder(path);
-    const char delim = kvProject ? kvProject->PathDelim : '/';
+    platform::BrowseFolder(path);
+    const char delim = project::kvProject ? project::kvProject->PathDelim : '/';
     if (path.empty() || path.back() != delim) path += delim;
     eTarget->setText(QString::fromStdString(path));
 }
@@ -501,15 +537,15 @@ void TkvFrmMain::pm1Popup() {
 
 void TkvFrmMain::pm2Popup() {
     pm2->clear();
-    if (!kvProject) return;
-    for (const std::string& file : kvProject->Recent()) {
+    if (!project::kvProject) return;
+    for (const std::string& file : project::kvProject->Recent()) {
         QAction* item = pm2->addAction(Escaped(file));
         item->setData(QString::fromStdString(file));
-        item->setEnabled(FileExists(file));
+        item->setEnabled(platform::FileExists(file));
         connect(item, &QAction::triggered, this, [this, file] {
             Guarded([this, file] {
-                kvProject->FileName = file;
-                kvProject->OpenProject(false);
+                project::kvProject->FileName = file;
+                project::kvProject->OpenProject(false);
                 UpdateTitle();
             });
         });
@@ -518,11 +554,11 @@ void TkvFrmMain::pm2Popup() {
 
 void TkvFrmMain::ExportList1Click() {
     std::string path;
-    if (ChooseSaveFile("Log File|*.log", ".log", path)) ExportList(path);
+    if (platform::ChooseSaveFile("Log File|*.log", ".log", path)) ExportList(path);
 }
 
 void TkvFrmMain::aViewExecute() {
-    if (!eTarget->text().isEmpty()) ShellOpen(eTarget->text().toStdString());
+    if (!eTarget->text().isEmpty()) platform::ShellOpen(eTarget->text().toStdString());
     else eTarget->setFocus();
 }
 
@@ -532,11 +568,11 @@ void TkvFrmMain::aOpenExecute() {
         TkvFrmMain* w;
         ~Retitle() { w->UpdateTitle(); }
     } retitle{this};
-    if (kvProject) kvProject->OpenProject(true);
+    if (project::kvProject) project::kvProject->OpenProject(true);
 }
 
 void TkvFrmMain::aNewExecute() {
-    if (kvProject) kvProject->NewProject();
+    if (project::kvProject) project::kvProject->NewProject();
     UpdateTitle();
 }
 
@@ -558,7 +594,7 @@ void TkvFrmMain::aSaveExecute() {
         TkvFrmMain* w;
         ~Retitle() { w->UpdateTitle(); }
     } retitle{this};
-    if (kvProject) kvProject->SaveProject();
+    if (project::kvProject) project::kvProject->SaveProject();
 }
 
 void TkvFrmMain::aSaveAsExecute() {
@@ -566,25 +602,25 @@ void TkvFrmMain::aSaveAsExecute() {
         TkvFrmMain* w;
         ~Retitle() { w->UpdateTitle(); }
     } retitle{this};
-    if (kvProject) kvProject->SaveProjectAs();
+    if (project::kvProject) project::kvProject->SaveProjectAs();
 }
 
 void TkvFrmMain::aUpdateExecute() {
-    if (kvInfo) kvInfo->OpenLink("download", "", "");
+    if (info::kvInfo) info::kvInfo->OpenLink("download", "", "");
 }
 
 void TkvFrmMain::aHelpExecute() {
-    if (!kvInfo) return;
-    kvInfo->OpenLink("h", "", "");
-    kvInfo->Tally("H", 0, 1);
+    if (!info::kvInfo) return;
+    info::kvInfo->OpenLink("h", "", "");
+    info::kvInfo->Tally(info::kCountHelp, 0, 1);
 }
 
 void TkvFrmMain::aHomePageExecute() {
-    if (kvInfo) kvInfo->OpenLink("", "", "");
+    if (info::kvInfo) info::kvInfo->OpenLink("", "", "");
 }
 
 void TkvFrmMain::aSupportsExecute() {
-    if (kvInfo) kvInfo->OpenLink("supports", "", "");
+    if (info::kvInfo) info::kvInfo->OpenLink("supports", "", "");
 }
 
 void TkvFrmMain::aAboutExecute() {
@@ -605,15 +641,15 @@ void TkvFrmMain::DropFiles(QWidget* target, const std::vector<std::string>& path
     const size_t n = paths.size();
     for (size_t i = 0; i < n; ++i) {
         const std::string& path = paths[i];
-        if (n == 1 && kvProject && kvProject->IsProjectFile(path)) {
-            kvProject->FileName = path;
-            kvProject->OpenProject(false);
+        if (n == 1 && project::kvProject && project::kvProject->IsProjectFile(path)) {
+            project::kvProject->FileName = path;
+            project::kvProject->OpenProject(false);
             UpdateTitle();
             break;
         }
         if (target != lViewer) {
             static_cast<QLineEdit*>(target)->setText(QString::fromStdString(path));
-            SetDefaultTarget(FolderPart(path));
+            SetDefaultTarget(platform::FolderPart(path));
             break;
         }
         if (IsRunning()) break;  // the run's workers hold the current batch
@@ -666,3 +702,5 @@ void TkvFrmMain::showEvent(QShowEvent* e) {
     // After the window has appeared, not inside its first paint.
     QTimer::singleShot(0, this, [this] { Guarded([this] { AutoRun(); }); });
 }
+
+}  // namespace ui

@@ -24,6 +24,10 @@ class QPushButton;
 class QToolBar;
 class QToolButton;
 class QTreeView;
+class QVBoxLayout;
+
+namespace ui {
+
 class TkvFrmCfg;
 class TkvQtPropertyHost;
 class TkvResultModel;
@@ -65,8 +69,8 @@ public:
             *aAbout = nullptr;
 
     // Run state (GUI thread only).
-    std::unique_ptr<TkvBatch> Batch;
-    std::shared_ptr<TkvWorkerChain> Workers;
+    std::unique_ptr<batch::TkvBatch> Batch;
+    std::shared_ptr<convert::TkvWorkerChain> Workers;
     int32_t RunningWorkers = 0;
     bool StopRequested = false;
     bool DiscardBatch = false;
@@ -111,8 +115,8 @@ public:
     bool IsRunning() const { return RunningWorkers > 0; }
 
     // The worker factory; tests put their own in place.
-    using WorkerFactory = std::function<std::shared_ptr<TkvWorkerChain>(TkvBatch&, const std::string& targetFolder,
-                                                                        TkvNodeEvent onNodeDone)>;
+    using WorkerFactory = std::function<std::shared_ptr<convert::TkvWorkerChain>(
+        batch::TkvBatch&, const std::string& targetFolder, batch::TkvNodeEvent onNodeDone)>;
     void SetWorkerFactory(WorkerFactory factory) { workerFactory_ = std::move(factory); }
 
     TkvResultModel* Model() const { return model_; }
@@ -130,7 +134,18 @@ protected:
 
 private:
     void CreateActions();
+    // The window is built row by row, top to bottom; then the rows are tied
+    // together.
     void CreateLayout();
+    void CreateToolBar(QVBoxLayout* root);
+    void CreateActionPanel(QVBoxLayout* root);  // the source and target rows
+    void CreateSourceRow();
+    void CreateTargetRow();
+    void CreateFileList(QVBoxLayout* root);
+    void CreateStatusLine(QVBoxLayout* root);
+    void CreateListMenu();
+    void ConnectControls();
+    void OrderTabs();
     void BindButton(QAbstractButton* button, QAction* action);
     void SetIdleButtons();
     void SetRunningButtons();
@@ -144,7 +159,7 @@ private:
 
     TkvResultModel* model_ = nullptr;
     std::vector<std::unique_ptr<TkvQtPropertyHost>> hosts_;
-    std::vector<std::unique_ptr<TkvBatch>> retired_;  // dropped while workers may still touch them
+    std::vector<std::unique_ptr<batch::TkvBatch>> retired_;  // dropped while workers may still touch them
     std::unique_ptr<TkvFrmCfg> cfg_;
     std::map<QAbstractButton*, std::vector<QMetaObject::Connection>> bindings_;
     WorkerFactory workerFactory_;
@@ -159,3 +174,5 @@ private:
 };
 
 extern TkvFrmMain* kvFrmMain;
+
+}  // namespace ui

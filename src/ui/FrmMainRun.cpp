@@ -11,12 +11,15 @@
 #include <QThread>
 #include <filesystem>
 
+#include "info/Counters.h"
 #include "info/TkvInfo.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "project/TkvProject.h"
 #include "ui/FrmMain.h"
 #include "ui/ResultModel.h"
+
+namespace ui {
 
 namespace {
 
@@ -87,7 +90,7 @@ void TkvFrmMain::Search() {
 }
 
 bool TkvFrmMain::ReduceTarget() {
-    const char delim = kvProject ? kvProject->PathDelim : '/';
+    const char delim = project::kvProject ? project::kvProject->PathDelim : '/';
     std::string t = eTarget->text().toStdString();
     auto stripped = [delim](std::string s) {
         if (!s.empty() && s.back() == delim) s.pop_back();
@@ -96,7 +99,7 @@ bool TkvFrmMain::ReduceTarget() {
     // A colon is an ordinary character in a file name here, so it does not
     // make a target look like something other than a folder.
     while (t.find_first_of("?*") != std::string::npos || NamesExistingFile(stripped(t))) {
-        std::string next = FolderPart(stripped(t));
+        std::string next = platform::FolderPart(stripped(t));
         if (next.empty() || next == t) return false;
         t = next;
         eTarget->setText(QString::fromStdString(t));
@@ -111,14 +114,14 @@ void TkvFrmMain::Convert() {
         AfterRun();
         return;
     }
-    const char delim = kvProject ? kvProject->PathDelim : '/';
+    const char delim = project::kvProject ? project::kvProject->PathDelim : '/';
     std::string target = eTarget->text().toStdString();
-    if (!DirectoryExists(target)) ForceDirectories(target);  // failures show per file
+    if (!platform::DirectoryExists(target)) platform::ForceDirectories(target);  // failures show per file
     if (target.back() != delim) {
         target += delim;
         eTarget->setText(QString::fromStdString(target));
     }
-    if (kvProject) kvProject->StoreOptions(false);
+    if (project::kvProject) project::kvProject->StoreOptions(false);
 
     bool ok = true;
     if (!Batch || Batch->IsExhausted()) ok = DoSearch(true);
@@ -133,7 +136,7 @@ void TkvFrmMain::Convert() {
 
     std::shared_ptr<TkvRowFeed> feed = model_->Feed();
     const uint64_t gen = model_->Generation();
-    TkvNodeEvent onResult = [feed, gen](TkvBatch&, TkvNode& node) {
+    batch::TkvNodeEvent onResult = [feed, gen](batch::TkvBatch&, batch::TkvNode& node) {
         feed->Result(gen, node.Index, node.State.load(), node.FileName, node.ResultText);
     };
     try {
@@ -166,7 +169,7 @@ void TkvFrmMain::Convert() {
     elapsedMs_ = -1;
     statusTimer_.start();
     Workers->ResumeAll();
-    if (kvInfo) kvInfo->Tally("C", 0, 1);
+    if (info::kvInfo) info::kvInfo->Tally(info::kCountRuns, 0, 1);
     StopRequested = false;
     UpdateStatus();
 }
@@ -209,7 +212,7 @@ void TkvFrmMain::ReportFailures() {
         if (c == '?') escaped += "%3F";
         else escaped += c;
     }
-    if (kvInfo) kvInfo->OpenLink("", "err&e=" + escaped, "");
+    if (info::kvInfo) info::kvInfo->OpenLink("", "err&e=" + escaped, "");
 }
 
 void TkvFrmMain::OnFinish() {
@@ -223,10 +226,10 @@ void TkvFrmMain::OnFinish() {
     statusTimer_.stop();
     UpdateStatus();
 
-    if (Batch && kvInfo) {
-        kvInfo->Tally("A", 0, Batch->Count());
-        kvInfo->Tally("S", 0, Batch->SuccessCount());
-        kvInfo->Tally("F", 0, Batch->FailureCount());
+    if (Batch && info::kvInfo) {
+        info::kvInfo->Tally(info::kCountFiles, 0, Batch->Count());
+        info::kvInfo->Tally(info::kCountSuccesses, 0, Batch->SuccessCount());
+        info::kvInfo->Tally(info::kCountFailures, 0, Batch->FailureCount());
     }
     if (Batch && Batch->FailureCount() > 0) ReportFailures();
     if (DiscardBatch) {
@@ -240,10 +243,10 @@ void TkvFrmMain::OnFinish() {
 }
 
 void TkvFrmMain::AfterRun() {
-    if (!kvProject || !kvProject->RunAndClose()) return;
-    const std::string log = kvProject->GetOption("LogFile");
+    if (!project::kvProject || !project::kvProject->RunAndClose()) return;
+    const std::string log = project::kvProject->GetOption("LogFile");
     if (!log.empty()) Guarded([&] { ExportList(log); });
-    const int32_t pause = kvProject->Daemon();
+    const int32_t pause = project::kvProject->Daemon();
     if (pause <= 0) {
         // Not from inside the finishing worker's call: close once it returns.
         QTimer::singleShot(0, this, &QWidget::close);
@@ -255,7 +258,7 @@ void TkvFrmMain::AfterRun() {
 }
 
 void TkvFrmMain::AutoRun() {
-    if (kvProject && kvProject->RunAndClose()) Convert();
+    if (project::kvProject && project::kvProject->RunAndClose()) Convert();
 }
 
 void TkvFrmMain::closeEvent(QCloseEvent* e) {
@@ -294,3 +297,5 @@ QString TkvFrmMain::StatusText() const {
 void TkvFrmMain::UpdateStatus() {
     if (lStatus) lStatus->setText(StatusText());
 }
+
+}  // namespace ui

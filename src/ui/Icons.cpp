@@ -4,6 +4,8 @@
 #include <QPainterPath>
 #include <map>
 
+namespace ui {
+
 namespace {
 
 QPixmap Blank(int size) {
@@ -194,3 +196,5 @@ QPixmap QuindleLogo(int size) {
     p.drawPolygon(QPolygonF({QPointF(120, 120), QPointF(92, 114), QPointF(114, 92)}));
     return pm;
 }
+
+}  // namespace ui

@@ -2,6 +2,8 @@
 #include <QIcon>
 #include <QPixmap>
 
+namespace ui {
+
 // The pictures of the window's image list, drawn here so the program needs
 // no image files. Indices follow the list's order.
 enum TkvImage {
@@ -25,3 +27,5 @@ enum TkvImage {
 QIcon ImageListIcon(int index);
 // The product logo, a 128 x 128 picture.
 QPixmap QuindleLogo(int size = 128);
+
+}  // namespace ui

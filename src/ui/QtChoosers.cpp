@@ -5,6 +5,8 @@
 
 #include "platform/Text.h"
 
+namespace ui {
+
 QWidget* DialogOwner() {
     if (QWidget* w = QApplication::activeWindow()) return w;
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -40,9 +42,9 @@ bool TkvQtChoosers::ChooseFiles(const std::string& filter, std::string& path, bo
     dlg.setNameFilters(filters);
     dlg.selectNameFilter(filters.first());
     if (!path.empty()) {
-        QString initial = QString::fromStdString(NamePart(path));
+        QString initial = QString::fromStdString(platform::NamePart(path));
         initial.replace(QLatin1Char('?'), QLatin1Char('*'));
-        std::string folder = FolderPart(path);
+        std::string folder = platform::FolderPart(path);
         if (!folder.empty()) dlg.setDirectory(QString::fromStdString(folder));
         dlg.selectFile(initial);
     }
@@ -70,9 +72,9 @@ bool TkvQtChoosers::ChooseSaveFile(const std::string& filter, const std::string&
     if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
     dlg.setDefaultSuffix(ext);
     if (!path.empty()) {
-        std::string folder = FolderPart(path);
+        std::string folder = platform::FolderPart(path);
         if (!folder.empty()) dlg.setDirectory(QString::fromStdString(folder));
-        dlg.selectFile(QString::fromStdString(NamePart(path)));
+        dlg.selectFile(QString::fromStdString(platform::NamePart(path)));
     }
     if (dlg.exec() != QDialog::Accepted) return false;
     QStringList files = dlg.selectedFiles();
@@ -80,3 +82,5 @@ bool TkvQtChoosers::ChooseSaveFile(const std::string& filter, const std::string&
     path = files.first().toStdString();
     return true;
 }
+
+}  // namespace ui

@@ -7,8 +7,10 @@
 
 class QWidget;
 
+namespace ui {
+
 // The file and folder choosers as Qt file dialogs.
-class TkvQtChoosers : public IChoosers {
+class TkvQtChoosers : public platform::IChoosers {
 public:
     void BrowseFolder(std::string& path) override;
     bool ChooseFiles(const std::string& filter, std::string& path, bool multi) override;
@@ -19,3 +21,5 @@ public:
 QStringList QtNameFilters(const std::string& filter);
 // The window the dialogs belong to.
 QWidget* DialogOwner();
+
+}  // namespace ui

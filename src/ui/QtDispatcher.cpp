@@ -2,6 +2,8 @@
 
 #include "ui/FrmBase.h"
 
+namespace ui {
+
 std::mutex TkvQtDispatcher::mutex_;
 std::condition_variable TkvQtDispatcher::cv_;
 std::deque<TkvQtDispatcher::Job*> TkvQtDispatcher::jobs_;
@@ -46,3 +48,5 @@ bool TkvQtDispatcher::Drain() {
     }
     return any;
 }
+
+}  // namespace ui

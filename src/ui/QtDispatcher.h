@@ -6,11 +6,13 @@
 
 #include "convert/Workers.h"
 
+namespace ui {
+
 // Runs a worker's finish callback on the GUI thread and blocks the worker
 // until it has run. The worker only touches this queue (standard locks); the
 // GUI thread drains it from its own timers, so no toolkit call is ever made
 // from a worker thread.
-class TkvQtDispatcher : public IMainThreadDispatcher {
+class TkvQtDispatcher : public convert::IMainThreadDispatcher {
 public:
     TkvQtDispatcher();  // on the GUI thread
     void RunOnMainThreadAndWait(const std::function<void()>& fn) override { RunAndWait(fn); }
@@ -30,3 +32,5 @@ private:
     static std::deque<Job*> jobs_;
     static std::thread::id guiThread_;  // set once, before any worker runs
 };
+
+}  // namespace ui

@@ -4,6 +4,8 @@
 
 #include "platform/Text.h"
 
+namespace ui {
+
 TkvQtPropertyHost::TkvQtPropertyHost(QWidget* control, std::string hint) : control_(control), hint_(std::move(hint)) {}
 
 std::string TkvQtPropertyHost::Name() const { return control_ ? control_->objectName().toStdString() : std::string(); }
@@ -13,12 +15,12 @@ int TkvQtPropertyHost::FindProperty(const std::string& name) const {
     const QMetaObject* mo = control_->metaObject();
     for (int i = mo->propertyCount() - 1; i >= 0; --i) {
         QMetaProperty p = mo->property(i);
-        if (SameText(p.name(), name)) return i;
+        if (platform::SameText(p.name(), name)) return i;
     }
     return -1;
 }
 
-IPropertyHost::Kind TkvQtPropertyHost::PropertyKind(const std::string& name) const {
+project::IPropertyHost::Kind TkvQtPropertyHost::PropertyKind(const std::string& name) const {
     int i = FindProperty(name);
     if (i < 0) return Kind::Missing;
     QMetaProperty p = control_->metaObject()->property(i);
@@ -66,14 +68,14 @@ void TkvQtPropertyHost::Write(const std::string& name, const std::string& value)
     if (p.metaType().id() == QMetaType::Bool) {
         // Only the two words (or nothing) fit a check box; anything else
         // leaves it as it is.
-        if (value.empty() || SameText(value, "False")) p.write(control_, false);
-        else if (SameText(value, "True")) p.write(control_, true);
+        if (value.empty() || platform::SameText(value, "False")) p.write(control_, false);
+        else if (platform::SameText(value, "True")) p.write(control_, true);
         return;
     }
     if (p.isEnumType()) {
         QMetaEnum e = p.enumerator();
         for (int k = 0; k < e.keyCount(); ++k)
-            if (SameText(e.key(k), value)) {
+            if (platform::SameText(e.key(k), value)) {
                 p.write(control_, e.value(k));
                 return;
             }
@@ -92,3 +94,5 @@ void TkvQtPropertyHost::Write(const std::string& name, const std::string& value)
     default: p.write(control_, QString::fromStdString(value));
     }
 }
+
+}  // namespace ui

@@ -5,11 +5,13 @@
 
 #include "project/PropertyHost.h"
 
+namespace ui {
+
 // A window control seen through the project's property interface: the
 // control's published Qt properties, looked up by name ignoring case. The
 // bound property's name is kept apart from the tool-tip, so bound controls
 // show no hint.
-class TkvQtPropertyHost : public IPropertyHost {
+class TkvQtPropertyHost : public project::IPropertyHost {
 public:
     TkvQtPropertyHost(QWidget* control, std::string hint);
 
@@ -31,3 +33,5 @@ private:
     std::string hint_;
     int tag_ = -1;  // -1: no accessor yet
 };
+
+}  // namespace ui

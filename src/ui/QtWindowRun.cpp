@@ -10,6 +10,8 @@
 #include "ui/FrmAbout.h"
 #include "ui/FrmMain.h"
 
+namespace ui {
+
 namespace {
 
 // Errors that escape an event handler go to the application-wide handler
@@ -33,8 +35,8 @@ public:
 
 std::unique_ptr<QApplication> CreateQuindleApplication(int& argc, char** argv) {
     auto app = std::make_unique<TkvApplication>(argc, argv);
-    if (kvProject && !kvProject->Title.empty())
-        QApplication::setApplicationName(QString::fromStdString(kvProject->Title));
+    if (project::kvProject && !project::kvProject->Title.empty())
+        QApplication::setApplicationName(QString::fromStdString(project::kvProject->Title));
     return app;
 }
 
@@ -44,8 +46,8 @@ TkvQtWindowRun::~TkvQtWindowRun() { DestroyWindows(); }
 
 int TkvQtWindowRun::Run() {
     if (!app_) app_ = CreateQuindleApplication(argc_, argv_);
-    SetChoosers(&choosers_);
-    SetMainThreadDispatcher(&dispatcher_);
+    platform::SetChoosers(&choosers_);
+    convert::SetMainThreadDispatcher(&dispatcher_);
 
     main_ = new TkvFrmMain();
     about_ = new TkvFrmQuindleAbout(main_);
@@ -57,7 +59,7 @@ int TkvQtWindowRun::Run() {
     // dispatcher: keep serving it until they are gone.
     QElapsedTimer t;
     t.start();
-    while (LiveWorkerCount.load() > 0 && t.elapsed() < 30000) {
+    while (convert::LiveWorkerCount.load() > 0 && t.elapsed() < 30000) {
         TkvQtDispatcher::Drain();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(1);
@@ -71,7 +73,9 @@ void TkvQtWindowRun::DestroyWindows() {
     about_ = nullptr;
     delete main_;
     main_ = nullptr;
-    SetChoosers(nullptr);
-    SetMainThreadDispatcher(nullptr);
+    platform::SetChoosers(nullptr);
+    convert::SetMainThreadDispatcher(nullptr);
     app_.reset();
 }
+
+}  // namespace ui

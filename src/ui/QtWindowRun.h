@@ -6,12 +6,15 @@
 #include "ui/QtDispatcher.h"
 
 class QApplication;
+
+namespace ui {
+
 class TkvFrmMain;
 class TkvFrmQuindleAbout;
 
 // The window run: the Qt application, the main and about windows, and the
 // event loop until the main window closes.
-class TkvQtWindowRun : public IWindowRun {
+class TkvQtWindowRun : public app::IWindowRun {
 public:
     TkvQtWindowRun(int& argc, char** argv);
     ~TkvQtWindowRun() override;
@@ -32,3 +35,5 @@ private:
 // Creates the application object with the program's error routing; Run does
 // it, tests and tools call it themselves.
 std::unique_ptr<QApplication> CreateQuindleApplication(int& argc, char** argv);
+
+}  // namespace ui

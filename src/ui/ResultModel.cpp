@@ -4,6 +4,8 @@
 
 #include "ui/Icons.h"
 
+namespace ui {
+
 namespace {
 // Long enough to gather thousands of found files into one insertion, short
 // enough that rows seem to appear as they are found.
@@ -17,10 +19,10 @@ void TkvRowFeed::Push(Update&& u) {
 }
 
 void TkvRowFeed::Added(uint64_t generation, int32_t index, const std::string& fileName) {
-    Push({generation, index, 0, false, fileName, {}});
+    Push({generation, index, batch::TNodeState::Waiting, false, fileName, {}});
 }
 
-void TkvRowFeed::Result(uint64_t generation, int32_t index, int32_t state, const std::string& fileName,
+void TkvRowFeed::Result(uint64_t generation, int32_t index, batch::TNodeState state, const std::string& fileName,
                         const std::string& result) {
     Push({generation, index, state, true, fileName, result});
 }
@@ -52,7 +54,7 @@ QVariant TkvResultModel::data(const QModelIndex& index, int role) const {
     const TkvRow& r = rows_[size_t(index.row())];
     switch (role) {
     case Qt::DecorationRole:
-        if (index.column() == 0) return ImageListIcon(r.state);
+        if (index.column() == 0) return ImageListIcon(static_cast<int>(r.state));
         return {};
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
@@ -85,12 +87,12 @@ uint64_t TkvResultModel::Reset() {
     return generation_;
 }
 
-void TkvResultModel::SetState(TkvRow& row, int32_t state) {
-    if (row.state == 1) --successes_;
-    if (row.state == 2) --failures_;
+void TkvResultModel::SetState(TkvRow& row, batch::TNodeState state) {
+    if (row.state == batch::TNodeState::Success) --successes_;
+    if (row.state == batch::TNodeState::Failure) --failures_;
     row.state = state;
-    if (state == 1) ++successes_;
-    if (state == 2) ++failures_;
+    if (state == batch::TNodeState::Success) ++successes_;
+    if (state == batch::TNodeState::Failure) ++failures_;
 }
 
 void TkvResultModel::Apply(const TkvRowFeed::Update& u) {
@@ -131,3 +133,5 @@ void TkvResultModel::Flush() {
     if (hi >= lo) emit dataChanged(index(lo, 0), index(hi, 2));
     emit Flushed();
 }
+
+}  // namespace ui

@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "batch/NodeState.h"
+
+namespace ui {
+
 // Row updates handed over by the search and worker threads. They only append
 // to this inbox; the list model drains it on the GUI thread, many updates at
 // a time, so a run over a huge folder does not flood the event loop.
@@ -17,7 +21,7 @@ public:
     struct Update {
         uint64_t generation;
         int32_t index;
-        int32_t state;
+        batch::TNodeState state;
         bool isResult;
         std::string fileName;
         std::string result;
@@ -25,7 +29,7 @@ public:
 
     // Any thread.
     void Added(uint64_t generation, int32_t index, const std::string& fileName);
-    void Result(uint64_t generation, int32_t index, int32_t state, const std::string& fileName,
+    void Result(uint64_t generation, int32_t index, batch::TNodeState state, const std::string& fileName,
                 const std::string& result);
 
     // GUI thread.
@@ -41,7 +45,7 @@ private:
 };
 
 struct TkvRow {
-    int32_t state = 0;  // 0 waiting or running, 1 success, 2 failure
+    batch::TNodeState state = batch::TNodeState::Waiting;
     QString fileName;
     QString result;
 };
@@ -76,7 +80,7 @@ signals:
 
 private:
     void Apply(const TkvRowFeed::Update& u);
-    void SetState(TkvRow& row, int32_t state);
+    void SetState(TkvRow& row, batch::TNodeState state);
 
     std::shared_ptr<TkvRowFeed> feed_;
     QTimer flushTimer_;
@@ -84,3 +88,5 @@ private:
     std::vector<TkvRow> rows_;
     int successes_ = 0, failures_ = 0;
 };
+
+}  // namespace ui

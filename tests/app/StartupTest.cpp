@@ -14,6 +14,8 @@
 #include "project/TkvProject.h"
 #include "support/TempDir.h"
 
+using namespace app;
+
 namespace {
 
 // Records what the window run saw of the process-wide objects.
@@ -21,18 +23,18 @@ class FakeWindow : public IWindowRun {
 public:
     int Run() override {
         ++runs;
-        sawProject = kvProject != nullptr && kvMatch != nullptr;
-        if (kvProject) {
-            converterClass = kvProject->ConverterClass;
-            fileName = kvProject->FileName;
-            source = kvProject->Source();
+        sawProject = project::kvProject != nullptr && batch::kvMatch != nullptr;
+        if (project::kvProject) {
+            converterClass = project::kvProject->ConverterClass;
+            fileName = project::kvProject->FileName;
+            source = project::kvProject->Source();
         }
         if (fail) throw std::runtime_error("window broke");
         return rc;
     }
     void DestroyWindows() override {
         ++destroyed;
-        objectsGoneFirst = !kvProject && !kvInfo && !kvApp && !kvMain && !kvMatch;
+        objectsGoneFirst = !project::kvProject && !info::kvInfo && !platform::kvApp && !kvMain && !batch::kvMatch;
     }
     int rc = 0, runs = 0, destroyed = 0;
     bool fail = false, sawProject = false, objectsGoneFirst = false;
@@ -50,17 +52,17 @@ protected:
         setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
         unsetenv("QUINDLE_QUIET");  // notices must open here; the test runner sets it
         std::filesystem::create_directories(dir / "bin");
-        previous_ = SetShellOpener([this](const std::string& t) { opened.push_back(t); });
+        previous_ = platform::SetShellOpener([this](const std::string& t) { opened.push_back(t); });
     }
     void TearDown() override {
-        SetShellOpener(previous_);
+        platform::SetShellOpener(previous_);
         for (auto& e : saved_) {
             if (e.had) setenv(e.name.c_str(), e.value.c_str(), 1);
             else unsetenv(e.name.c_str());
         }
     }
     int Main(std::vector<std::string> args, IWindowRun* window) {
-        return QuindleMain(std::make_unique<TkvApp>(exe, std::move(args)), window);
+        return QuindleMain(std::make_unique<platform::TkvApp>(exe, std::move(args)), window);
     }
 
     TempDir dir;
@@ -73,7 +75,7 @@ private:
         bool had;
     };
     std::vector<Env> saved_;
-    ShellOpener previous_;
+    platform::ShellOpener previous_;
 };
 
 }  // namespace
@@ -83,11 +85,11 @@ TEST_F(StartupTest, UnattendedRunEndsWithZeroAndLeavesItsFiles) {
     EXPECT_EQ(Main({"-P:PureConsole=1,Source=" + dir / "HTTP/books/*.xls?"}, &window), 0);
     EXPECT_EQ(window.runs, 0);
     EXPECT_EQ(window.destroyed, 0);
-    EXPECT_TRUE(SkipLockFiles.load());
-    EXPECT_TRUE(!kvApp && !kvInfo && !kvProject && !kvMain);
-    EXPECT_TRUE(FileExists(dir / "bin/quindle.ext"));
-    EXPECT_TRUE(FileExists(dir / "bin/quindle.log")) << "the recent list is written at exit";
-    TkvInfo info(exe, dir / "bin/quindle.ext");
+    EXPECT_TRUE(platform::SkipLockFiles.load());
+    EXPECT_TRUE(!platform::kvApp && !info::kvInfo && !project::kvProject && !kvMain);
+    EXPECT_TRUE(platform::FileExists(dir / "bin/quindle.ext"));
+    EXPECT_TRUE(platform::FileExists(dir / "bin/quindle.log")) << "the recent list is written at exit";
+    info::TkvInfo info(exe, dir / "bin/quindle.ext");
     EXPECT_EQ(info.Stat("R"), "2");
 }
 
@@ -128,7 +130,7 @@ TEST_F(StartupTest, WithoutAWindowTheWindowRunFailsClearly) {
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("window run"), std::string::npos) << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
-    EXPECT_TRUE(!kvApp && !kvInfo && !kvProject && !kvMain);
+    EXPECT_TRUE(!platform::kvApp && !info::kvInfo && !project::kvProject && !kvMain);
 }
 
 TEST_F(StartupTest, NoticeSwitchesEndBeforeAnyWindow) {
@@ -136,7 +138,7 @@ TEST_F(StartupTest, NoticeSwitchesEndBeforeAnyWindow) {
         FakeWindow w;
         EXPECT_EQ(Main({arg}, &w), 0) << arg;
         EXPECT_EQ(w.runs, 0) << arg;
-        EXPECT_TRUE(!kvApp && !kvInfo && !kvProject && !kvMain);
+        EXPECT_TRUE(!platform::kvApp && !info::kvInfo && !project::kvProject && !kvMain);
     }
     ASSERT_EQ(opened.size(), 3u);
     EXPECT_NE(opened[0].find("/net/?a=uni&p=quindle&v=2025.17.420.1984&c=r1"), std::string::npos) << opened[0];
@@ -153,7 +155,7 @@ TEST_F(StartupTest, AnErrorEscapingTheRunIsReportedWithExitCodeOne) {
     EXPECT_EQ(err.rfind("Application Error\r\nException std::runtime_error in module quindle at ", 0), 0u) << err;
     EXPECT_NE(err.find(".\r\nwindow broke.\r\n"), std::string::npos) << err;
     EXPECT_EQ(w.destroyed, 1);
-    EXPECT_TRUE(!kvApp && !kvInfo && !kvProject && !kvMain);
+    EXPECT_TRUE(!platform::kvApp && !info::kvInfo && !project::kvProject && !kvMain);
 }
 
 TEST_F(StartupTest, AnUnattendedRunThatCannotStartEndsWithOne) {
@@ -162,8 +164,8 @@ TEST_F(StartupTest, AnUnattendedRunThatCannotStartEndsWithOne) {
     EXPECT_EQ(Main({"-P:PureConsole=1,Source=book.xlsx"}, nullptr), kExitUnattendedError);
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(err.rfind("Application Error\r\nException ", 0), 0u) << err;
-    EXPECT_TRUE(!kvApp && !kvInfo && !kvProject && !kvMain && !kvMatch);
-    EXPECT_TRUE(FileExists(dir / "bin/quindle.log")) << "the exit sequence ran";
+    EXPECT_TRUE(!platform::kvApp && !info::kvInfo && !project::kvProject && !kvMain && !batch::kvMatch);
+    EXPECT_TRUE(platform::FileExists(dir / "bin/quindle.log")) << "the exit sequence ran";
 }
 
 TEST(ApplicationError, TextEndsTheMessageWithOneFullStop) {
@@ -176,7 +178,7 @@ TEST(ApplicationError, TextEndsTheMessageWithOneFullStop) {
 }
 
 TEST(ProductProfile, IsExactlyTheProductsOwn) {
-    TkvProject p;
+    project::TkvProject p;
     ApplyProductProfile(p);
     EXPECT_EQ(p.ConverterClass, "TkvQUINDLE");
     EXPECT_EQ(p.FilePattern, "*.xls?");

@@ -5,6 +5,8 @@
 #include "batch/Match.h"
 #include "batch/TkvBatch.h"
 
+using namespace batch;
+
 namespace {
 
 TEST(Batch, NormalizePathTurnsFileAddressesIntoPaths) {
@@ -71,7 +73,7 @@ TEST(Batch, AddedFilesSkipTheMaskAndEndTheList) {
     ASSERT_TRUE(first && second);
     EXPECT_EQ(first->FileName, "/in/a.txt");
     EXPECT_EQ(second->Index, 1);
-    EXPECT_EQ(second->State, 0);
+    EXPECT_EQ(second->State, TNodeState::Waiting);
     EXPECT_FALSE(batch.IsExhausted());
     EXPECT_EQ(batch.NextNode(), nullptr);
     EXPECT_TRUE(batch.IsExhausted());

@@ -3,6 +3,8 @@
 #include "batch/Match.h"
 #include "batch/Search.h"
 
+using namespace batch;
+
 namespace {
 
 class WithMatcher : public ::testing::Test {

@@ -4,6 +4,8 @@
 
 #include "batch/Regex.h"
 
+using namespace batch;
+
 namespace {
 
 ERegexException TestError(const std::string& pattern) {

@@ -12,6 +12,8 @@
 #include "platform/Switches.h"
 #include "support/TempDir.h"
 
+using namespace batch;
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -31,8 +33,8 @@ std::set<std::string> AsSet(const std::vector<std::string>& v) { return {v.begin
 
 class LockFiles : public ::testing::Test {
 protected:
-    void SetUp() override { saved_ = SkipLockFiles.load(); }
-    void TearDown() override { SkipLockFiles = saved_; }
+    void SetUp() override { saved_ = platform::SkipLockFiles.load(); }
+    void TearDown() override { platform::SkipLockFiles = saved_; }
     bool saved_ = false;
 };
 
@@ -76,11 +78,11 @@ TEST_F(LockFiles, SkipRules) {
     fs::create_directory(d.Path() / "folder.xls");  // a folder that fits the mask is no file
     mkfifo((d / "pipe.xls").c_str(), 0600);  // nor is a pipe: it would block its reader
 
-    SkipLockFiles = true;
+    platform::SkipLockFiles = true;
     EXPECT_EQ(AsSet(Search(d, "*.xls?", true, true)), (std::set<std::string>{"Book.xls", "sub/ok.xlsx"}));
     EXPECT_EQ(AsSet(Search(d, "*.xls?", true, false)),
               (std::set<std::string>{"Book.xls", ".hidden.xls", "sub/.deep.xls", "sub/ok.xlsx"}));
-    SkipLockFiles = false;
+    platform::SkipLockFiles = false;
     EXPECT_EQ(AsSet(Search(d, "*.xls?", false, true)), (std::set<std::string>{"Book.xls", "~$Book.xls"}));
     EXPECT_TRUE(Search(d, "", true, false).empty());
     EXPECT_EQ(Search(d, "BOOK.XLS", true, false), std::vector<std::string>{"Book.xls"});

@@ -1,9 +1,11 @@
-#include "Fixture.h"
+#include "support/ConvertFixture.h"
+
+using namespace convert;
 
 using ChainShape = ConvertTest;
 
 TEST_F(ChainShape, CountsBelowOneGiveOneWorkerAndLengthsCountDown) {
-    TkvBatch& b = NewBatch();
+    batch::TkvBatch& b = NewBatch();
     for (int32_t count : {1, 0, -5}) {
         auto w = CreateConverter("TkvQUINDLE", b, nullptr, count);
         EXPECT_EQ(w->ChainLength, 1);
@@ -20,7 +22,7 @@ TEST_F(ChainShape, CountsBelowOneGiveOneWorkerAndLengthsCountDown) {
 }
 
 TEST_F(ChainShape, CreateWorkersReadsThreadsCountAndSetsTheTargetFolder) {
-    TkvBatch& b = NewBatch();
+    batch::TkvBatch& b = NewBatch();
     project->SetOption("ThreadsCount", "3");
     auto chain = CreateWorkers(b, dir / "elsewhere", nullptr);
     EXPECT_EQ(chain->ChainLength(), 3);

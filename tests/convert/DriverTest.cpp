@@ -1,7 +1,9 @@
 #include <filesystem>
 
-#include "FakeExcel.h"
-#include "Fixture.h"
+#include "support/ConvertFixture.h"
+#include "support/FakeExcel.h"
+
+using namespace convert;
 
 namespace fs = std::filesystem;
 using automation::Variant;
@@ -13,14 +15,14 @@ protected:
 };
 
 TEST_F(Driver, ConvertsWithDefaultOptionsAndQuitsAtTheEnd) {
-    TkvBatch& b = NewBatch();
+    batch::TkvBatch& b = NewBatch();
     auto w = std::make_unique<TestQuindle>(b);
     auto n1 = Entry(Put("a.xlsx"));
     auto n2 = Entry(Put("sub/b.xls"));
     w->ConvertNode(b, *n1);
     w->ConvertNode(b, *n2);
 
-    EXPECT_EQ(n1->State, 1);
+    EXPECT_EQ(n1->State, batch::TNodeState::Success);
     EXPECT_EQ(n1->ResultText, out + "a.htm");
     EXPECT_EQ(n2->ResultText, out + "sub/b.htm");
     EXPECT_EQ(ReadFileText(out + "a.htm"), "<html>book</html>");
@@ -46,7 +48,7 @@ TEST_F(Driver, ConvertsWithDefaultOptionsAndQuitsAtTheEnd) {
 }
 
 TEST_F(Driver, OpenArgumentsForReadOnlyAndSkipPassword) {
-    TkvBatch& b = NewBatch();
+    batch::TkvBatch& b = NewBatch();
     TestQuindle w(b);
     project->SetOption("ReadOnly", "1");
     w.ConvertNode(b, *Entry(Put("a.xls")));
@@ -66,7 +68,7 @@ TEST_F(Driver, OpenArgumentsForReadOnlyAndSkipPassword) {
 }
 
 TEST_F(Driver, CreationFailureFailsEachFileAndIsRetried) {
-    TkvBatch& b = NewBatch();
+    batch::TkvBatch& b = NewBatch();
     TestQuindle w(b);
     script.createStatus = automation::kREGDB_E_CLASSNOTREG;
     auto n1 = Entry(Put("a.xls"));
@@ -74,7 +76,7 @@ TEST_F(Driver, CreationFailureFailsEachFileAndIsRetried) {
     w.ConvertNode(b, *n1);
     w.ConvertNode(b, *n2);
     const std::string text = "Class not registered, ProgID: \"Excel.Application\"";
-    EXPECT_EQ(n1->State, 2);
+    EXPECT_EQ(n1->State, batch::TNodeState::Failure);
     EXPECT_EQ(n1->ResultText, text);
     EXPECT_EQ(n2->ResultText, text);
     EXPECT_EQ(b.FailureCount(), 2);
@@ -83,14 +85,14 @@ TEST_F(Driver, CreationFailureFailsEachFileAndIsRetried) {
     script.createStatus = 0;
     auto n3 = Entry(Put("c.xls"));
     w.ConvertNode(b, *n3);
-    EXPECT_EQ(n3->State, 1);
+    EXPECT_EQ(n3->State, batch::TNodeState::Success);
     w.Finish();  // LiveWorkerCount is not ours here; only the quit matters
     LiveWorkerCount = 0;
     EXPECT_EQ(script.quits, 1);
 }
 
 TEST_F(Driver, FailedOpenOrSaveKeepsTheOldTargetAndTheSource) {
-    TkvBatch& b = NewBatch();
+    batch::TkvBatch& b = NewBatch();
     TestQuindle w(b);
     project->SetOption("DeleteSource", "1");
     std::string old = dir.Write("out/a.htm", "old target");
@@ -99,7 +101,7 @@ TEST_F(Driver, FailedOpenOrSaveKeepsTheOldTargetAndTheSource) {
     script.openError = "'a.xls' is damaged.\r\n";
     auto n = Entry(a);
     w.ConvertNode(b, *n);
-    EXPECT_EQ(n->State, 2);
+    EXPECT_EQ(n->State, batch::TNodeState::Failure);
     EXPECT_EQ(n->ResultText, "'a.xls' is damaged");
     EXPECT_EQ(ReadFileText(old), "old target");
     EXPECT_TRUE(fs::exists(a));
@@ -123,14 +125,14 @@ TEST_F(Driver, FailedOpenOrSaveKeepsTheOldTargetAndTheSource) {
 }
 
 TEST_F(Driver, SheetSelection) {
-    TkvBatch& b = NewBatch();
+    batch::TkvBatch& b = NewBatch();
     TestQuindle w(b);
     project->SetOption("AllSheets", "False");
     auto convert = [&](const char* sheet) {
         project->SetOption("Sheet", sheet);
         auto n = Entry(Put("a.xls"));
         w.ConvertNode(b, *n);
-        return n->State == 1 ? script.savedWhat.back() : n->ResultText;
+        return n->State == batch::TNodeState::Success ? script.savedWhat.back() : n->ResultText;
     };
     for (const char* active : {"", "0", "-1", "abc"}) EXPECT_EQ(convert(active), "active") << active;
     EXPECT_EQ(convert("2"), "sheet 2");
@@ -143,13 +145,13 @@ TEST_F(Driver, SheetSelection) {
 }
 
 TEST_F(Driver, SkippedEntryIsNotOpened) {
-    TkvBatch& b = NewBatch();
+    batch::TkvBatch& b = NewBatch();
     TestQuindle w(b);
     dir.Write("out/a.htm", "old");
     project->SetOption("IsOverwrite", "skip");
     auto n = Entry(Put("a.xls"));
     w.ConvertNode(b, *n);
-    EXPECT_EQ(n->State, 1);
+    EXPECT_EQ(n->State, batch::TNodeState::Success);
     EXPECT_EQ(script.created, 0);
     EXPECT_EQ(ReadFileText(out + "a.htm"), "old");
 }
@@ -165,7 +167,7 @@ TEST_F(Driver, VersionAndMacros) {
     EXPECT_EQ(parse("garbage"), 0);
     EXPECT_EQ(TkvExcelOle::ParseExcelVersion(Variant(12.5)), 12);
 
-    TkvBatch& b = NewBatch();
+    batch::TkvBatch& b = NewBatch();
     TestQuindle w(b);
     EXPECT_TRUE(w.HasMacros());  // version not read yet
     w.OpenWorkbook(Put("a.xlsm"));

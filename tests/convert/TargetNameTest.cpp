@@ -3,14 +3,16 @@
 
 #include <filesystem>
 
-#include "Fixture.h"
+#include "support/ConvertFixture.h"
+
+using namespace convert;
 
 namespace fs = std::filesystem;
 
 using TargetName = ConvertTest;
 
 TEST_F(TargetName, KeepsOrFlattensSubFoldersAndCreatesThem) {
-    TkvBatch& b = NewBatch();
+    batch::TkvBatch& b = NewBatch();
     TestQuindle w(b);
     auto n = Entry(src + "sub/deep/a.xlsx");
 
@@ -23,7 +25,7 @@ TEST_F(TargetName, KeepsOrFlattensSubFoldersAndCreatesThem) {
 }
 
 TEST_F(TargetName, NameCharactersAndExtension) {
-    TkvBatch& b = NewBatch();
+    batch::TkvBatch& b = NewBatch();
     TestQuindle w(b);
     EXPECT_EQ(w.GetTargetName(b, *Entry(src + "a:b\\c.xls")), out + "a_b_c.htm");
     EXPECT_EQ(w.GetTargetName(b, *Entry(src + "v1.2/README")), out + "v1.2/README.htm");
@@ -33,17 +35,17 @@ TEST_F(TargetName, NameCharactersAndExtension) {
 }
 
 TEST_F(TargetName, ExistingTargetFollowsTheOverwriteRule) {
-    TkvBatch& b = NewBatch();
+    batch::TkvBatch& b = NewBatch();
     TestQuindle w(b);
     dir.Write("out/a.htm", "old");
 
     auto n = Entry(src + "a.xls");
     EXPECT_EQ(w.GetTargetName(b, *n), out + "a.htm");  // the default replaces
-    EXPECT_EQ(n->State, 0);
+    EXPECT_EQ(n->State, batch::TNodeState::Waiting);
 
     project->SetOption("IsOverwrite", "sKiP");
     EXPECT_EQ(w.GetTargetName(b, *n), "");
-    EXPECT_EQ(n->State, 1);
+    EXPECT_EQ(n->State, batch::TNodeState::Success);
     EXPECT_EQ(n->ResultText, "");
     EXPECT_EQ(b.SuccessCount(), 0);
 
@@ -51,12 +53,12 @@ TEST_F(TargetName, ExistingTargetFollowsTheOverwriteRule) {
         project->SetOption("IsOverwrite", no);
         auto m = Entry(src + "a.xls");
         EXPECT_EQ(w.GetTargetName(b, *m), out + "-quindle-a.htm") << no;
-        EXPECT_EQ(m->State, 0);
+        EXPECT_EQ(m->State, batch::TNodeState::Waiting);
     }
 }
 
 TEST_F(TargetName, FolderThatCannotBeCreatedIsReportedAndTheNameStillGiven) {
-    TkvBatch& b = NewBatch();
+    batch::TkvBatch& b = NewBatch();
     TestQuindle w(b);
     dir.Write("out/blocked", "a file where a folder should be");
     auto n = Entry(src + "blocked/a.xls");
@@ -64,13 +66,13 @@ TEST_F(TargetName, FolderThatCannotBeCreatedIsReportedAndTheNameStillGiven) {
     EXPECT_EQ(b.FailureCount(), 1);
     ASSERT_EQ(b.Errors().size(), 1u);
     EXPECT_EQ(b.Errors()[0], "CreateDir Failed: " + out + "blocked/");
-    EXPECT_EQ(n->State, 0);
+    EXPECT_EQ(n->State, batch::TNodeState::Waiting);
 }
 
 using SourceRules = ConvertTest;
 
 TEST_F(SourceRules, TimesDeletionAndRenaming) {
-    TkvBatch& b = NewBatch();
+    batch::TkvBatch& b = NewBatch();
     TestQuindle w(b);
     std::string a = Put("a.xls");
     std::string target = dir.Write("out/a.htm", "<html>");

@@ -9,6 +9,8 @@
 #include "platform/Shell.h"
 #include "support/TempDir.h"
 
+using namespace info;
+
 namespace {
 
 // Every test starts without the quiet switch that the test runner sets, and
@@ -18,10 +20,10 @@ protected:
     void SetUp() override {
         if (const char* q = std::getenv("QUINDLE_QUIET")) savedQuiet_ = q, hadQuiet_ = true;
         unsetenv("QUINDLE_QUIET");
-        previous_ = SetShellOpener([this](const std::string& t) { opened.push_back(t); });
+        previous_ = platform::SetShellOpener([this](const std::string& t) { opened.push_back(t); });
     }
     void TearDown() override {
-        SetShellOpener(previous_);
+        platform::SetShellOpener(previous_);
         if (hadQuiet_) setenv("QUINDLE_QUIET", savedQuiet_.c_str(), 1);
         else unsetenv("QUINDLE_QUIET");
     }
@@ -38,7 +40,7 @@ protected:
     std::vector<std::string> opened;
 
 private:
-    ShellOpener previous_;
+    platform::ShellOpener previous_;
     std::string savedQuiet_;
     bool hadQuiet_ = false;
 };
@@ -69,13 +71,13 @@ TEST_F(InfoTest, FirstStartCountsOneRunAndLaterStartsAddUp) {
 
 TEST_F(InfoTest, UnchangedCountersTouchNoFile) {
     auto info = Make();  // the folder is created on the first save
-    ASSERT_TRUE(FileExists(store));
+    ASSERT_TRUE(platform::FileExists(store));
     std::filesystem::remove(store);
     info->Tally("R", 0, 0);
     info->Tally("R", 1, 0);
-    EXPECT_FALSE(FileExists(store));
+    EXPECT_FALSE(platform::FileExists(store));
     info->Tally("S", 0, 2);
-    EXPECT_TRUE(FileExists(store));
+    EXPECT_TRUE(platform::FileExists(store));
 }
 
 TEST_F(InfoTest, DamagedOrForeignStoresStartEmpty) {
@@ -156,9 +158,9 @@ TEST_F(InfoTest, QuietKeepsReportsAndNoticesClosedButNotPages) {
     EXPECT_FALSE(info->IsQuiet());
     info.reset();
     std::string text = ReadFileText(store);
-    AtomicWriteFile(store, text + "+=True\n");
+    platform::AtomicWriteFile(store, text + "+=True\n");
     EXPECT_TRUE(Make()->IsQuiet()) << "the store's own flag";
-    AtomicWriteFile(store, text + "+=maybe\n");
+    platform::AtomicWriteFile(store, text + "+=maybe\n");
     EXPECT_FALSE(Make()->IsQuiet());
 }
 

@@ -9,6 +9,8 @@
 #include "platform/Files.h"
 #include "support/TempDir.h"
 
+using namespace platform;
+
 namespace fs = std::filesystem;
 
 namespace {

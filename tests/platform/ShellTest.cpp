@@ -12,6 +12,8 @@
 #include "platform/TkvApp.h"
 #include "support/TempDir.h"
 
+using namespace platform;
+
 TEST(Shell, OpenerCanBeSwappedAndSwallowsFailures) {
     std::vector<std::string> seen;
     ShellOpener before = SetShellOpener([&](const std::string& t) { seen.push_back(t); });

@@ -3,6 +3,8 @@
 #include "platform/Choosers.h"
 #include "platform/Files.h"
 
+using namespace project;
+
 namespace {
 
 // The window outlives the project, as at exit.
@@ -18,7 +20,7 @@ private:
     std::unique_ptr<TkvProject>& owner_;
 };
 
-struct SavePicker : IChoosers {
+struct SavePicker : platform::IChoosers {
     std::string answer;
     int calls = 0;
     void BrowseFolder(std::string&) override {}
@@ -91,7 +93,7 @@ TEST_F(ProjectTest, AccessorsLiveInTheTagsUntilRelease) {
 
 TEST_F(ProjectTest, SavingUntitledAsksForAName) {
     SavePicker picker;
-    SetChoosers(&picker);
+    platform::SetChoosers(&picker);
     TkvProject& p = Start();
     Window w(project);
     w.source.text = "/in/*.xls?";
@@ -110,7 +112,7 @@ TEST_F(ProjectTest, SavingUntitledAsksForAName) {
     picker.answer.clear();
     p.OpenProject(true);
     EXPECT_EQ(p.FileName, dir / "new.batch-quindle") << "a cancelled open changes nothing";
-    SetChoosers(nullptr);
+    platform::SetChoosers(nullptr);
 }
 
 TEST_F(ProjectTest, FailedWritesReachTheCallerAndKeepTheOldFile) {

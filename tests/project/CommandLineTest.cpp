@@ -2,6 +2,8 @@
 
 #include "platform/Files.h"
 
+using namespace project;
+
 TEST_F(ProjectTest, NoArgumentAndNoDefaultProject) {
     TkvProject& p = Start();
     p.ParseCommandLine();

@@ -3,6 +3,8 @@
 #include "project/LineList.h"
 #include "support/TempDir.h"
 
+using namespace project;
+
 namespace {
 TLineList FromText(const std::string& text) {
     TLineList list;

@@ -1,5 +1,7 @@
 #include "ProjectFixture.h"
 
+using namespace project;
+
 TEST_F(ProjectTest, TypedOptionsAndTheirDefaults) {
     TkvProject& p = Start();
     EXPECT_EQ(p.ThreadsCount(), 1);

@@ -19,17 +19,17 @@ protected:
         Save("XDG_STATE_HOME", dir / "state");
         Save("XDG_CONFIG_HOME", dir / "config");
         Save("QUINDLE_QUIET", "");  // notices must open here; the test runner sets it
-        previous_ = SetShellOpener([this](const std::string& t) { opened.push_back(t); });
+        previous_ = platform::SetShellOpener([this](const std::string& t) { opened.push_back(t); });
         std::filesystem::create_directories(dir / "bin");
-        info_ = std::make_unique<TkvInfo>(exe, dir / "bin/quindle.ext");
+        info_ = std::make_unique<info::TkvInfo>(exe, dir / "bin/quindle.ext");
         info_->SetProduct("Quindle Converter", "quindle", "1.0");
-        kvInfo = info_.get();
+        info::kvInfo = info_.get();
     }
     void TearDown() override {
         project.reset();
-        kvApp = nullptr;
-        kvInfo = nullptr;
-        SetShellOpener(previous_);
+        platform::kvApp = nullptr;
+        info::kvInfo = nullptr;
+        platform::SetShellOpener(previous_);
         for (auto& [name, value, had] : saved_) {
             if (had) setenv(name.c_str(), value.c_str(), 1);
             else unsetenv(name.c_str());
@@ -37,12 +37,12 @@ protected:
     }
 
     // A project as start-up makes it, for a program started with `args`.
-    TkvProject& Start(std::vector<std::string> args = {}, std::string exePath = {}) {
+    project::TkvProject& Start(std::vector<std::string> args = {}, std::string exePath = {}) {
         project.reset();
-        app_ = std::make_unique<TkvApp>(exePath.empty() ? exe : exePath, std::move(args));
-        kvApp = app_.get();
-        project = std::make_unique<TkvProject>();
-        TkvProject& p = *project;
+        app_ = std::make_unique<platform::TkvApp>(exePath.empty() ? exe : exePath, std::move(args));
+        platform::kvApp = app_.get();
+        project = std::make_unique<project::TkvProject>();
+        project::TkvProject& p = *project;
         p.ShortName = "quindle";
         p.ProjectExt = ".batch-quindle";
         p.ProjectFilter = "Quindle Project|*.batch-quindle";
@@ -54,7 +54,7 @@ protected:
 
     TempDir dir;
     std::string exe = dir / "bin/quindle";
-    std::unique_ptr<TkvProject> project;
+    std::unique_ptr<project::TkvProject> project;
     std::vector<std::string> opened;
 
 private:
@@ -69,7 +69,7 @@ private:
         bool had;
     };
     std::vector<Env> saved_;
-    std::unique_ptr<TkvInfo> info_;
-    std::unique_ptr<TkvApp> app_;
-    ShellOpener previous_;
+    std::unique_ptr<info::TkvInfo> info_;
+    std::unique_ptr<platform::TkvApp> app_;
+    platform::ShellOpener previous_;
 };

@@ -3,6 +3,8 @@
 #include "FakeControl.h"
 #include "project/TkvPropList.h"
 
+using namespace project;
+
 TEST(PropList, ReadsPropertiesAsText) {
     FakeControl edit("eSource", "Text");
     edit.text = "/in/*.xls?";

@@ -11,6 +11,8 @@
 #include "ui/QtChoosers.h"
 #include "ui/QtPropertyHost.h"
 
+using namespace ui;
+
 namespace {
 
 // Runs `step` once the modal window is up; a guard closes it whatever happens
@@ -52,8 +54,8 @@ TEST_F(UiTest, OptionsEditorShowsControlsAndAppliesOnlyOnOk) {
     EXPECT_FALSE(cfg->isVisible());
     EXPECT_EQ(frm->eSource->text(), "/edited/*.xls?");
     EXPECT_FALSE(frm->cSubdir->isChecked());  // its line was removed
-    EXPECT_EQ(kvProject->GetOption("ThreadsCount"), "3");
-    EXPECT_EQ(kvProject->GetOption("MyOwnKey"), "kept");
+    EXPECT_EQ(project::kvProject->GetOption("ThreadsCount"), "3");
+    EXPECT_EQ(project::kvProject->GetOption("MyOwnKey"), "kept");
     EXPECT_EQ(frm->windowTitle(), "Quindle Converter - None");
 
     WhileModal(
@@ -64,7 +66,7 @@ TEST_F(UiTest, OptionsEditorShowsControlsAndAppliesOnlyOnOk) {
         },
         [&] { cfg->ShowModal(); });
     EXPECT_EQ(frm->eSource->text(), "/edited/*.xls?");
-    EXPECT_EQ(kvProject->GetOption("Source"), "/edited/*.xls?");
+    EXPECT_EQ(project::kvProject->GetOption("Source"), "/edited/*.xls?");
 
     opened.clear();
     WhileModal(
@@ -79,7 +81,7 @@ TEST_F(UiTest, OptionsEditorShowsControlsAndAppliesOnlyOnOk) {
 }
 
 TEST_F(UiTest, AboutWindowOpensOnSecondCallAndClosesOnClickOrCharacter) {
-    kvProject->Title = "Quindle & Co";
+    project::kvProject->Title = "Quindle & Co";
     MakeWindow();
     TkvFrmQuindleAbout about(frm);
     about.ShowAbout();  // the start-up call
@@ -110,7 +112,7 @@ TEST_F(UiTest, AboutWindowOpensOnSecondCallAndClosesOnClickOrCharacter) {
 }
 
 TEST_F(UiTest, PureConsoleProjectHidesTheMainWindowAtStartUp) {
-    kvProject->SetOption("PureConsole", "1");
+    project::kvProject->SetOption("PureConsole", "1");
     MakeWindow();
     TkvFrmQuindleAbout about(frm);
     about.ShowAbout();
@@ -126,8 +128,8 @@ TEST(QtPropertyHost, FindsPropertiesIgnoringCase) {
     EXPECT_EQ(e.Name(), "eSource");
     EXPECT_EQ(e.Hint(), "Text");
     EXPECT_EQ(e.Tag(), -1);
-    EXPECT_EQ(e.PropertyKind("TEXT"), IPropertyHost::Kind::Text);
-    EXPECT_EQ(e.PropertyKind("NoSuchProperty"), IPropertyHost::Kind::Missing);
+    EXPECT_EQ(e.PropertyKind("TEXT"), project::IPropertyHost::Kind::Text);
+    EXPECT_EQ(e.PropertyKind("NoSuchProperty"), project::IPropertyHost::Kind::Missing);
     e.Write("text", "/a/\xC3\xA9*.xls?");
     EXPECT_EQ(edit.text(), QString::fromUtf8("/a/\xC3\xA9*.xls?"));
     EXPECT_EQ(e.Read("Text"), "/a/\xC3\xA9*.xls?");
@@ -135,7 +137,7 @@ TEST(QtPropertyHost, FindsPropertiesIgnoringCase) {
 
     QCheckBox box;
     TkvQtPropertyHost c(&box, "Checked");
-    EXPECT_EQ(c.PropertyKind("checked"), IPropertyHost::Kind::Enum);
+    EXPECT_EQ(c.PropertyKind("checked"), project::IPropertyHost::Kind::Enum);
     EXPECT_EQ(c.EnumNames("Checked"), (std::vector<std::string>{"False", "True"}));
     c.Write("Checked", "true");
     EXPECT_TRUE(box.isChecked());
@@ -152,7 +154,7 @@ TEST(QtPropertyHost, OutlivesItsControl) {
     auto* edit = new QLineEdit;
     TkvQtPropertyHost e(edit, "Text");
     delete edit;
-    EXPECT_EQ(e.PropertyKind("Text"), IPropertyHost::Kind::Missing);
+    EXPECT_EQ(e.PropertyKind("Text"), project::IPropertyHost::Kind::Missing);
     EXPECT_EQ(e.Read("Text"), "");
     e.Write("Text", "x");
 }

@@ -13,6 +13,8 @@
 #include "UiTestSupport.h"
 #include "platform/Files.h"
 
+using namespace ui;
+
 namespace {
 
 QString Title(const std::string& file) { return QString::fromStdString("Quindle Converter - " + file); }
@@ -22,8 +24,8 @@ QString Title(const std::string& file) { return QString::fromStdString("Quindle 
 TEST_F(UiTest, TitleFollowsEveryProjectAction) {
     MakeWindow();
     // No argument and no default project yet: the default project is named.
-    ASSERT_FALSE(kvProject->FileName.empty());
-    EXPECT_EQ(frm->windowTitle(), Title(kvProject->FileName));
+    ASSERT_FALSE(project::kvProject->FileName.empty());
+    EXPECT_EQ(frm->windowTitle(), Title(project::kvProject->FileName));
 
     frm->aNew->trigger();
     EXPECT_EQ(frm->windowTitle(), Title("None"));
@@ -57,12 +59,12 @@ TEST_F(UiTest, SaveFailureReachesTheHandlerAndKeepsTheWindow) {
     frm->eSource->setText("/keep/*.xls?");
     // A plain file where the project's folder should be: nothing can be written.
     dir.Write("blocker", "x");
-    kvProject->FileName = dir / "blocker/x.batch-quindle";
-    const std::string before = kvInfo->Stat("E");
+    project::kvProject->FileName = dir / "blocker/x.batch-quindle";
+    const std::string before = info::kvInfo->Stat("E");
     frm->aSave->trigger();
-    EXPECT_NE(kvInfo->Stat("E"), before);
+    EXPECT_NE(info::kvInfo->Stat("E"), before);
     EXPECT_EQ(frm->eSource->text(), "/keep/*.xls?");
-    EXPECT_EQ(frm->windowTitle(), Title(kvProject->FileName));
+    EXPECT_EQ(frm->windowTitle(), Title(project::kvProject->FileName));
     // The window still works afterwards.
     frm->aNew->trigger();
     EXPECT_EQ(frm->windowTitle(), Title("None"));
@@ -96,7 +98,7 @@ TEST_F(UiTest, ActionsCarryCaptionsHintsAndShortcuts) {
 
     // Help opens the help file and counts; Home and Support open through the shell.
     frm->aHelp->trigger();
-    EXPECT_EQ(kvInfo->Stat("H"), "1");
+    EXPECT_EQ(info::kvInfo->Stat("H"), "1");
     frm->aSupports->trigger();
     ASSERT_FALSE(opened.empty());
     EXPECT_EQ(opened.back().rfind("mailto:", 0), 0u);
@@ -219,10 +221,10 @@ TEST_F(UiTest, RecentMenuListsProjectsAndDisablesMissingOnes) {
     const std::string gone = dir / "gone.batch-quindle";
     // Open both so they enter the recent list, then delete one.
     dir.Write("gone.batch-quindle", "Source=/gone\r\n");
-    kvProject->FileName = gone;
-    kvProject->OpenProject(false);
-    kvProject->FileName = a;
-    kvProject->OpenProject(false);
+    project::kvProject->FileName = gone;
+    project::kvProject->OpenProject(false);
+    project::kvProject->FileName = a;
+    project::kvProject->OpenProject(false);
     std::remove(gone.c_str());
     MakeWindow();
 
@@ -249,8 +251,8 @@ TEST_F(UiTest, ExportListAndTheListMenu) {
     frm->DropFiles(frm->lViewer, {"/s/a.xlsx", "/s/bad.xls", "/s/c.xlsx"});
     auto feed = frm->Model()->Feed();
     const uint64_t gen = frm->Model()->Generation();
-    feed->Result(gen, 0, 1, "/s/a.xlsx", "/t/a.htm");
-    feed->Result(gen, 1, 2, "/s/bad.xls", "Unreadable file");
+    feed->Result(gen, 0, batch::TNodeState::Success, "/s/a.xlsx", "/t/a.htm");
+    feed->Result(gen, 1, batch::TNodeState::Failure, "/s/bad.xls", "Unreadable file");
     const std::string log = dir / "list.log";
     choosers.saves.push_back(log);
     frm->pm1Popup();

@@ -42,7 +42,7 @@ inline QApplication* TestApp() {
 }
 
 // Answers the dialogs from a script; an empty script answers "cancelled".
-class FakeChoosers : public IChoosers {
+class FakeChoosers : public platform::IChoosers {
 public:
     std::deque<std::string> folders, files, saves;
     std::vector<std::string> calls;  // "folder:<start>", "files:<path>", "save:<filter>"
@@ -102,10 +102,10 @@ struct FakeWorkLog {
 
 // Stand-in workers: take entries from the batch like the real ones, "convert"
 // each (names containing "bad" fail), report, and finish on the main thread.
-class FakeChain : public TkvWorkerChain, public std::enable_shared_from_this<FakeChain> {
+class FakeChain : public convert::TkvWorkerChain, public std::enable_shared_from_this<FakeChain> {
 public:
-    FakeChain(TkvBatch& batch, std::string target, TkvNodeEvent done, int n, FakeWorkLog* log,
-              IMainThreadDispatcher* dispatcher)
+    FakeChain(batch::TkvBatch& batch, std::string target, batch::TkvNodeEvent done, int n, FakeWorkLog* log,
+              convert::IMainThreadDispatcher* dispatcher)
         : batch_(batch),
           target_(std::move(target)),
           done_(std::move(done)),
@@ -113,7 +113,7 @@ public:
           log_(log),
           dispatcher_(dispatcher) {}
     int32_t ChainLength() const override { return n_; }
-    void SetOnFinish(TkvEvent f) override { onFinish_ = std::move(f); }
+    void SetOnFinish(batch::TkvEvent f) override { onFinish_ = std::move(f); }
     void ResumeAll() override {
         for (int i = 0; i < n_; ++i) {
             ++log_->live;
@@ -125,7 +125,7 @@ public:
 private:
     void Work() {
         while (!stop_) {
-            TkvNode* node = batch_.NextNode();
+            batch::TkvNode* node = batch_.NextNode();
             if (!node) break;
             {
                 std::lock_guard<std::mutex> lock(log_->mutex);
@@ -140,11 +140,11 @@ private:
             if (int d = log_->delayMs.load()) std::this_thread::sleep_for(std::chrono::milliseconds(d));
             if (node->FileName.find("bad") != std::string::npos) {
                 node->ResultText = "Bad workbook?";
-                node->State = 2;
+                node->State = batch::TNodeState::Failure;
                 batch_.ReportFailure(node->ResultText);
             } else {
-                node->ResultText = target_ + NamePart(node->FileName) + ".htm";
-                node->State = 1;
+                node->ResultText = target_ + platform::NamePart(node->FileName) + ".htm";
+                node->State = batch::TNodeState::Success;
                 batch_.ReportSuccess();
             }
             done_(batch_, *node);
@@ -153,13 +153,13 @@ private:
         --log_->live;
     }
 
-    TkvBatch& batch_;
+    batch::TkvBatch& batch_;
     std::string target_;
-    TkvNodeEvent done_;
+    batch::TkvNodeEvent done_;
     int n_;
     FakeWorkLog* log_;
-    IMainThreadDispatcher* dispatcher_;
-    TkvEvent onFinish_;
+    convert::IMainThreadDispatcher* dispatcher_;
+    batch::TkvEvent onFinish_;
     std::atomic<bool> stop_{false};
 };
 
@@ -168,19 +168,20 @@ protected:
     void SetUp() override {
         TestApp();
         exe = dir / "quindle";
-        kvApp = new TkvApp(exe, {});
-        kvInfo = new TkvInfo(exe, dir / "quindle.ext");
-        kvProject = new TkvProject();
-        ApplyProductProfile(*kvProject);
-        kvInfo->SetProduct(kvProject->Title, kvProject->ShortName, kvProject->ProductVersion);
-        SetChoosers(&choosers);
-        oldOpener = SetShellOpener([this](const std::string& s) { opened.push_back(s); });
-        SetMainThreadDispatcher(&dispatcher);
+        platform::kvApp = new platform::TkvApp(exe, {});
+        info::kvInfo = new info::TkvInfo(exe, dir / "quindle.ext");
+        project::kvProject = new project::TkvProject();
+        app::ApplyProductProfile(*project::kvProject);
+        info::kvInfo->SetProduct(project::kvProject->Title, project::kvProject->ShortName,
+                                 project::kvProject->ProductVersion);
+        platform::SetChoosers(&choosers);
+        oldOpener = platform::SetShellOpener([this](const std::string& s) { opened.push_back(s); });
+        convert::SetMainThreadDispatcher(&dispatcher);
     }
 
-    TkvFrmMain* MakeWindow(int workers = 2) {
-        frm = new TkvFrmMain();
-        frm->SetWorkerFactory([this, workers](TkvBatch& b, const std::string& t, TkvNodeEvent e) {
+    ui::TkvFrmMain* MakeWindow(int workers = 2) {
+        frm = new ui::TkvFrmMain();
+        frm->SetWorkerFactory([this, workers](batch::TkvBatch& b, const std::string& t, batch::TkvNodeEvent e) {
             ++work.chains;
             return std::make_shared<FakeChain>(b, t, std::move(e), workers, &work, &dispatcher);
         });
@@ -203,25 +204,25 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return work.live.load() == 0; }, 10000));
         // The project goes first, as at exit: its teardown still talks to the
         // bound controls.
-        delete kvProject;
-        kvProject = nullptr;
+        delete project::kvProject;
+        project::kvProject = nullptr;
         delete frm;
         frm = nullptr;
-        SetMainThreadDispatcher(nullptr);
-        SetShellOpener(oldOpener);
-        SetChoosers(nullptr);
-        delete kvInfo;
-        kvInfo = nullptr;
-        delete kvApp;
-        kvApp = nullptr;
+        convert::SetMainThreadDispatcher(nullptr);
+        platform::SetShellOpener(oldOpener);
+        platform::SetChoosers(nullptr);
+        delete info::kvInfo;
+        info::kvInfo = nullptr;
+        delete platform::kvApp;
+        platform::kvApp = nullptr;
     }
 
     TempDir dir;
     std::string exe;
     FakeChoosers choosers;
     FakeWorkLog work;
-    TkvQtDispatcher dispatcher;
-    ShellOpener oldOpener;
+    ui::TkvQtDispatcher dispatcher;
+    platform::ShellOpener oldOpener;
     std::vector<std::string> opened;
-    TkvFrmMain* frm = nullptr;
+    ui::TkvFrmMain* frm = nullptr;
 };

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/ProcessSetup.h"
 #include "sheets/Loader.h"
 #include "sheets/html/HtmlWriter.h"
 
@@ -56,7 +57,7 @@ void Collect(const fs::path& input, const fs::path& out, std::vector<Job>& jobs)
 }  // namespace
 
 int main(int argc, char** argv) {
-    sheets::PinLocalTimeZone();
+    platform::PinLocalTimeZone();
     unsigned threads = 1;
     fs::path out = ".";
     sheets::HtmlOptions options;

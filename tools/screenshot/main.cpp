@@ -66,22 +66,23 @@ int main(int argc, char** argv) {
         }
     }
 
-    SetShellOpener([](const std::string&) {});  // no browser for error reports
+    platform::SetShellOpener([](const std::string&) {});  // no browser for error reports
     const std::string exe = (demo / "quindle").string();
-    kvApp = new TkvApp(exe, {});
-    kvInfo = new TkvInfo(exe, (demo / "quindle.ext").string());
-    kvProject = new TkvProject();
-    ApplyProductProfile(*kvProject);
-    kvInfo->SetProduct(kvProject->Title, kvProject->ShortName, kvProject->ProductVersion);
+    platform::kvApp = new platform::TkvApp(exe, {});
+    info::kvInfo = new info::TkvInfo(exe, (demo / "quindle.ext").string());
+    project::kvProject = new project::TkvProject();
+    app::ApplyProductProfile(*project::kvProject);
+    info::kvInfo->SetProduct(project::kvProject->Title, project::kvProject->ShortName,
+                             project::kvProject->ProductVersion);
 
     int qargc = 1;
     char* qargv[] = {argv[0], nullptr};
-    auto app = CreateQuindleApplication(qargc, qargv);
-    TkvQtDispatcher dispatcher;
-    SetMainThreadDispatcher(&dispatcher);
+    auto app = ui::CreateQuindleApplication(qargc, qargv);
+    ui::TkvQtDispatcher dispatcher;
+    convert::SetMainThreadDispatcher(&dispatcher);
 
-    auto* frm = new TkvFrmMain();
-    kvProject->SetOption("ThreadsCount", "2");
+    auto* frm = new ui::TkvFrmMain();
+    project::kvProject->SetOption("ThreadsCount", "2");
     frm->eSource->setText(QString::fromStdString((demo / "books").string() + "/*.xls?"));
     frm->eTarget->setText(QString::fromStdString((demo / "html").string() + "/"));
     frm->resize(1200, 600);
@@ -108,7 +109,7 @@ int main(int argc, char** argv) {
             std::printf("%s\n", output.c_str());
         }
         // The about window beside it, as the About action shows it.
-        TkvFrmQuindleAbout about(frm);
+        ui::TkvFrmQuindleAbout about(frm);
         about.show();
         QCoreApplication::processEvents();
         const std::string aboutPng = (fs::path(output).parent_path() / "about-window.png").string();
@@ -116,12 +117,12 @@ int main(int argc, char** argv) {
         about.close();
     }
 
-    delete kvProject;
-    kvProject = nullptr;
+    delete project::kvProject;
+    project::kvProject = nullptr;
     delete frm;
-    SetMainThreadDispatcher(nullptr);
+    convert::SetMainThreadDispatcher(nullptr);
     app.reset();
-    delete kvInfo;
-    delete kvApp;
+    delete info::kvInfo;
+    delete platform::kvApp;
     return rc;
 }

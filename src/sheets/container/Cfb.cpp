@@ -4,7 +4,8 @@
 #include <cstring>
 
 #include "sheets/Errors.h"
-#include "sheets/Utf8.h"
+#include "text/Ascii.h"
+#include "text/Utf16.h"
 
 namespace sheets {
 namespace {
@@ -19,39 +20,19 @@ constexpr uint32_t kMaxRegular = 0xFFFFFFFA;
 uint16_t U16(std::string_view b, size_t at) { return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8); }
 uint32_t U32(std::string_view b, size_t at) { return uint32_t(U16(b, at)) | uint32_t(U16(b, at + 2)) << 16; }
 
-[[noreturn]] void Damaged(const char* what) { throw Error(std::string("The compound file is damaged: ") + what); }
-
-std::string EntryName(std::string_view e) {
-    size_t bytes = std::min<size_t>(U16(e, 0x40), 64);
-    std::string out;
-    for (size_t i = 0; i + 1 < bytes; i += 2) {
-        uint32_t c = U16(e, i);
-        if (c == 0) break;
-        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes) {
-            uint32_t lo = U16(e, i + 2);
-            if (lo >= 0xDC00 && lo < 0xE000) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (lo - 0xDC00);
-                i += 2;
-            } else {
-                c = 0xFFFD;
-            }
-        } else if (c >= 0xD800 && c < 0xE000) {
-            c = 0xFFFD;
-        }
-        AppendUtf8(out, c);
-    }
-    return out;
+[[noreturn]] void Damaged(const char* what) {
+    throw Error(ErrorKind::Damaged, std::string("The compound file is damaged: ") + what);
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = char(x - 32);
-        if (y >= 'a' && y <= 'z') y = char(y - 32);
-        if (x != y) return false;
+std::string EntryName(std::string_view e) {
+    const size_t bytes = std::min<size_t>(U16(e, 0x40), 64);
+    std::u16string units;
+    for (size_t i = 0; i + 1 < bytes; i += 2) {
+        const char16_t c = char16_t(U16(e, i));
+        if (c == 0) break;
+        units += c;
     }
-    return true;
+    return text::Utf16ToUtf8(units);
 }
 
 }  // namespace
@@ -68,7 +49,7 @@ bool CfbHasStream(std::string_view bytes, std::string_view name) {
 }
 
 Cfb::Cfb(std::string_view bytes) : bytes_(bytes) {
-    if (!IsCfb(bytes)) throw Error("Not a compound file");
+    if (!IsCfb(bytes)) throw Error(ErrorKind::NotAWorkbook, "Not a compound file");
     if (bytes.size() < 512) Damaged("the header is truncated");
     const uint16_t major = U16(bytes, 0x1A);
     const uint16_t shift = U16(bytes, 0x1E);
@@ -232,12 +213,12 @@ std::string Cfb::ReadMini(uint32_t start, uint64_t size) const {
 
 const Cfb::Entry* Cfb::Find(std::string_view name) const {
     for (const Entry& e : top_)
-        if (SameName(e.name, name)) return &e;
+        if (text::EqualsAsciiNoCase(e.name, name)) return &e;
     return nullptr;
 }
 
 std::string Cfb::Read(const Entry& e) const {
-    if (e.type != EntryType::Stream) throw Error("The compound file entry is not a stream");
+    if (e.type != EntryType::Stream) throw Error(ErrorKind::Damaged, "The compound file entry is not a stream");
     if (e.size == 0) return {};
     if (e.size < miniCutoff_) return ReadMini(e.start, e.size);
     return ReadRegular(e.start, e.size);

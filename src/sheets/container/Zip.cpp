@@ -86,20 +86,20 @@ bool InflateWhole(zip_file_t* f, uint64_t comp, uint64_t size, std::string& out)
 
 ZipPackage::ZipPackage(std::string_view bytes) {
     if (DeclaredEntries(bytes) > int64_t(kMaxEntries))
-        throw Error("The workbook is unsafe to read (its archive has too many parts)");
+        throw Error(ErrorKind::Unsafe, "The workbook is unsafe to read (its archive has too many parts)");
     zip_error_t err;
     zip_error_init(&err);
     zip_source_t* src = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &err);
     if (!src) {
         zip_error_fini(&err);
-        throw Error("The workbook cannot be read (out of memory)");
+        throw Error(ErrorKind::OutOfMemory, "The workbook cannot be read (out of memory)");
     }
     archive_ = zip_open_from_source(src, ZIP_RDONLY, &err);
     if (!archive_) {
         zip_source_free(src);
         std::string why = zip_error_strerror(&err);
         zip_error_fini(&err);
-        throw Error("The workbook is damaged (" + why + ")");
+        throw Error(ErrorKind::Damaged, "The workbook is damaged (" + why + ")");
     }
     zip_error_fini(&err);
     zip_int64_t n = zip_get_num_entries(archive_, 0);
@@ -133,14 +133,17 @@ std::vector<std::string> ZipPackage::Names() const {
 void ZipPackage::Stream(std::string_view name, const std::function<bool(const char*, size_t)>& sink) const {
     int64_t idx = Find(name);
     std::string shown(name);
-    if (idx < 0) throw Error("The workbook is damaged (part " + shown + " is missing)");
+    if (idx < 0) throw Error(ErrorKind::Damaged, "The workbook is damaged (part " + shown + " is missing)");
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(archive_, uint64_t(idx), 0, &st) != 0)
-        throw Error("The workbook is damaged (cannot read " + shown + ")");
-    auto tooLarge = [&] { return Error("The workbook is too large to read (part " + shown + " exceeds 512 MiB)"); };
+        throw Error(ErrorKind::Damaged, "The workbook is damaged (cannot read " + shown + ")");
+    auto tooLarge = [&] {
+        return Error(ErrorKind::TooLarge, "The workbook is too large to read (part " + shown + " exceeds 512 MiB)");
+    };
     auto bomb = [&] {
-        return Error("The workbook is unsafe to read (part " + shown + " inflates beyond a sane ratio)");
+        return Error(ErrorKind::Unsafe,
+                     "The workbook is unsafe to read (part " + shown + " inflates beyond a sane ratio)");
     };
     uint64_t comp = (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0;
     if ((st.valid & ZIP_STAT_SIZE) && st.size > kMaxEntryBytes) throw tooLarge();
@@ -150,14 +153,17 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
     if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE) throw PasswordError();
     uint16_t method = (st.valid & ZIP_STAT_COMP_METHOD) ? st.comp_method : ZIP_CM_STORE;
     if (method != ZIP_CM_STORE && method != ZIP_CM_DEFLATE)
-        throw Error("The workbook cannot be read (part " + shown + " uses an unsupported compression)");
+        throw Error(ErrorKind::Unsupported,
+                    "The workbook cannot be read (part " + shown + " uses an unsupported compression)");
 
     // The raw data is inflated here rather than by libzip: that way the
     // limits hold whatever the headers claim, and a checksum mismatch (which
     // some writers produce) does not lose an otherwise readable part.
     std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> f(zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED),
                                                         zip_fclose);
-    if (!f) throw Error("The workbook is damaged (cannot open " + shown + ": " + zip_strerror(archive_) + ")");
+    if (!f)
+        throw Error(ErrorKind::Damaged,
+                    "The workbook is damaged (cannot open " + shown + ": " + zip_strerror(archive_) + ")");
     if (method == ZIP_CM_DEFLATE && (st.valid & ZIP_STAT_SIZE) && (st.valid & ZIP_STAT_COMP_SIZE) &&
         st.size <= kWholeInflateBytes && comp <= kWholeInflateBytes) {
         std::string whole;
@@ -166,12 +172,14 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
             return;
         }
         f.reset(zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED));
-        if (!f) throw Error("The workbook is damaged (cannot open " + shown + ": " + zip_strerror(archive_) + ")");
+        if (!f)
+            throw Error(ErrorKind::Damaged,
+                        "The workbook is damaged (cannot open " + shown + ": " + zip_strerror(archive_) + ")");
     }
 
     z_stream z{};
     if (method == ZIP_CM_DEFLATE && inflateInit2(&z, -MAX_WBITS) != Z_OK)
-        throw Error("The workbook cannot be read (out of memory)");
+        throw Error(ErrorKind::OutOfMemory, "The workbook cannot be read (out of memory)");
     struct ZEnd {
         z_stream* z;
         bool on;
@@ -192,7 +200,9 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
     };
     while (!ended) {
         zip_int64_t got = zip_fread(f.get(), in, sizeof in);
-        if (got < 0) throw Error("The workbook is damaged (" + shown + ": " + zip_file_strerror(f.get()) + ")");
+        if (got < 0)
+            throw Error(ErrorKind::Damaged,
+                        "The workbook is damaged (" + shown + ": " + zip_file_strerror(f.get()) + ")");
         if (got == 0) break;
         if (method == ZIP_CM_STORE) {
             deliver(in, size_t(got));
@@ -206,7 +216,7 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
             z.avail_out = sizeof out;
             int rc = inflate(&z, Z_NO_FLUSH);
             if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR)
-                throw Error("The workbook is damaged (" + shown + " cannot be decompressed)");
+                throw Error(ErrorKind::Damaged, "The workbook is damaged (" + shown + " cannot be decompressed)");
             size_t produced = sizeof out - z.avail_out;
             if (produced) deliver(out, produced);
             if (!wanted) return;
@@ -228,7 +238,7 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
             }
             if (produced == 0) break;
         }
-        if (!ended) throw Error("The workbook is damaged (" + shown + " is truncated)");
+        if (!ended) throw Error(ErrorKind::Damaged, "The workbook is damaged (" + shown + " is truncated)");
     }
 }
 

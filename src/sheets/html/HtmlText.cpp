@@ -3,32 +3,9 @@
 #include <array>
 #include <cstdint>
 
+#include "text/Utf8.h"
+
 namespace sheets::html {
-namespace {
-
-// Length of the valid UTF-8 sequence at s[i], or 0 when it is not one.
-size_t Utf8Length(std::string_view s, size_t i) {
-    const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = b(i);
-    const size_t left = s.size() - i;
-    const auto cont = [&](size_t k) { return (b(i + k) & 0xC0) == 0x80; };
-    if (c >= 0xC2 && c <= 0xDF) return left >= 2 && cont(1) ? 2 : 0;
-    if (c >= 0xE0 && c <= 0xEF) {
-        if (left < 3 || !cont(1) || !cont(2)) return 0;
-        if (c == 0xE0 && b(i + 1) < 0xA0) return 0;  // overlong
-        if (c == 0xED && b(i + 1) >= 0xA0) return 0;  // surrogates
-        return 3;
-    }
-    if (c >= 0xF0 && c <= 0xF4) {
-        if (left < 4 || !cont(1) || !cont(2) || !cont(3)) return 0;
-        if (c == 0xF0 && b(i + 1) < 0x90) return 0;
-        if (c == 0xF4 && b(i + 1) >= 0x90) return 0;
-        return 4;
-    }
-    return 0;
-}
-
-}  // namespace
 
 void AppendEscaped(std::string& out, std::string_view s, bool attribute, bool lineBreaks) {
     size_t i = 0, plain = 0;
@@ -63,7 +40,7 @@ void AppendEscaped(std::string& out, std::string_view s, bool attribute, bool li
             ++i;
             continue;
         }
-        const size_t n = Utf8Length(s, i);
+        const size_t n = text::Utf8CharLength(s, i);
         if (n == 0) {
             flush(i);
             out += "\xEF\xBF\xBD";

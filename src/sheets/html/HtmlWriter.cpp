@@ -54,8 +54,9 @@ std::vector<uint32_t> SheetsToShow(const Workbook& wb, const HtmlOptions& option
         break;
     case HtmlOptions::Scope::SheetAt:
         if (options.sheetPosition < 1 || options.sheetPosition > wb.sheets.size())
-            throw Error("The workbook has no sheet at position " + std::to_string(options.sheetPosition) + " (it has " +
-                        std::to_string(wb.sheets.size()) + ")");
+            throw Error(ErrorKind::NoSuchSheet, "The workbook has no sheet at position " +
+                                                    std::to_string(options.sheetPosition) + " (it has " +
+                                                    std::to_string(wb.sheets.size()) + ")");
         shown.push_back(options.sheetPosition - 1);
         break;
     }
@@ -221,7 +222,7 @@ void WriteHtml(const Workbook& wb, const std::string& path, const HtmlOptions& o
         }
         page.MoveTo(path);
     } catch (const std::system_error& e) {
-        throw Error("Cannot write " + path + ": " + std::strerror(e.code().value()));
+        throw Error(ErrorKind::FileAccess, "Cannot write " + path + ": " + std::strerror(e.code().value()));
     }
 }
 

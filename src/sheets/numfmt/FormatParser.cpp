@@ -80,74 +80,83 @@ void NumberPart(std::vector<Token>& t, Part part, bool fromRight, int& count) {
     }
 }
 
-void FinishNumber(Section& s) {
-    auto& t = s.tokens;
-    for (auto& tok : t) {
-        if (tok.kind == Tok::Text) s.hasAt = true;
-        if (tok.kind == Tok::Era) ToLiteral(tok);
-    }
-
-    // A fraction: a run of placeholders, '/', then placeholders or a number.
-    size_t slash = t.size();
+// A fraction: a run of placeholders, '/', then placeholders or a number.
+// The index of its '/', or the token count when there is none.
+size_t FractionSlash(const std::vector<Token>& t) {
     for (size_t i = 1; i + 1 < t.size(); ++i) {
         if (t[i].kind == Tok::Slash && IsDigitTok(t[i - 1].kind) &&
             (IsDigitTok(t[i + 1].kind) ||
              (t[i + 1].kind == Tok::Literal && t[i + 1].text[0] >= '1' && t[i + 1].text[0] <= '9'))) {
-            slash = i;
+            return i;
+        }
+    }
+    return t.size();
+}
+
+// A fixed denominator after the slash; its zeros were read as placeholders.
+void FixedDenominator(Section& s, size_t slash) {
+    auto& t = s.tokens;
+    uint32_t den = 0;
+    std::string digits;
+    size_t k = slash + 1;
+    while (k < t.size()) {
+        Token& tok = t[k];
+        size_t n = 0;
+        while (n < tok.text.size() && tok.text[n] >= '0' && tok.text[n] <= '9') ++n;
+        if ((tok.kind != Tok::Literal && tok.kind != Tok::Zero) || n == 0) break;
+        for (size_t j = 0; j < n && den < 100000000; ++j) den = den * 10 + uint32_t(tok.text[j] - '0');
+        digits.append(tok.text, 0, n);
+        if (n < tok.text.size()) {
+            tok.text.erase(0, n);
             break;
         }
+        t.erase(t.begin() + long(k));
     }
-    if (slash < t.size()) {
-        s.fraction = true;
-        size_t numStart = slash;
-        while (numStart > 0 && IsDigitTok(t[numStart - 1].kind)) --numStart;
-        for (size_t i = numStart; i < slash; ++i) t[i].part = Part::Num;
-        if (IsDigitTok(t[slash + 1].kind)) {
-            for (size_t i = slash + 1; i < t.size() && IsDigitTok(t[i].kind); ++i) t[i].part = Part::Den;
-        } else {
-            // A fixed denominator; its zeros were read as placeholders.
-            uint32_t den = 0;
-            std::string digits;
-            size_t k = slash + 1;
-            while (k < t.size()) {
-                Token& tok = t[k];
-                size_t n = 0;
-                while (n < tok.text.size() && tok.text[n] >= '0' && tok.text[n] <= '9') ++n;
-                if ((tok.kind != Tok::Literal && tok.kind != Tok::Zero) || n == 0) break;
-                for (size_t j = 0; j < n && den < 100000000; ++j) den = den * 10 + uint32_t(tok.text[j] - '0');
-                digits.append(tok.text, 0, n);
-                if (n < tok.text.size()) {
-                    tok.text.erase(0, n);
-                    break;
-                }
-                t.erase(t.begin() + long(k));
-            }
-            t.insert(t.begin() + long(slash) + 1, Token{Tok::FixedDen, Part::None, false, 0, den, digits, {}});
-            s.fixedDen = den;
-        }
-        for (size_t i = 0; i < numStart; ++i)
-            if (IsDigitTok(t[i].kind)) t[i].part = Part::Int, s.fracWhole = true;
-        // Placeholders after the denominator have nothing to show.
-        for (auto& tok : t)
-            if (IsDigitTok(tok.kind) && tok.part == Part::None) ToLiteral(tok);
-    } else {
-        bool seenPoint = false, seenExp = false;
-        for (auto& tok : t) {
-            if (tok.kind == Tok::Point) {
-                if (seenPoint || seenExp) ToLiteral(tok);
-                seenPoint = true;
-            } else if (tok.kind == Tok::Exp) {
-                if (seenExp) ToLiteral(tok);
-                seenExp = true;
-                s.sci = true;
-            } else if (IsDigitTok(tok.kind)) {
-                tok.part = seenExp ? Part::Exp : seenPoint ? Part::Dec : Part::Int;
-            }
-        }
-    }
+    t.insert(t.begin() + long(slash) + 1, Token{Tok::FixedDen, Part::None, false, 0, den, digits, {}});
+    s.fixedDen = den;
+}
 
-    // Commas: between integer placeholders they group thousands; right after
-    // the last placeholder of the number each one divides by a thousand.
+// Numerator, denominator and the whole number before them.
+void LayOutFraction(Section& s, size_t slash) {
+    auto& t = s.tokens;
+    s.fraction = true;
+    size_t numStart = slash;
+    while (numStart > 0 && IsDigitTok(t[numStart - 1].kind)) --numStart;
+    for (size_t i = numStart; i < slash; ++i) t[i].part = Part::Num;
+    if (IsDigitTok(t[slash + 1].kind)) {
+        for (size_t i = slash + 1; i < t.size() && IsDigitTok(t[i].kind); ++i) t[i].part = Part::Den;
+    } else {
+        FixedDenominator(s, slash);
+    }
+    for (size_t i = 0; i < numStart; ++i)
+        if (IsDigitTok(t[i].kind)) t[i].part = Part::Int, s.fracWhole = true;
+    // Placeholders after the denominator have nothing to show.
+    for (auto& tok : t)
+        if (IsDigitTok(tok.kind) && tok.part == Part::None) ToLiteral(tok);
+}
+
+// Integer digits, decimals after the first point, exponent digits after the
+// first E; a second point or E is text.
+void LayOutDecimal(Section& s) {
+    bool seenPoint = false, seenExp = false;
+    for (auto& tok : s.tokens) {
+        if (tok.kind == Tok::Point) {
+            if (seenPoint || seenExp) ToLiteral(tok);
+            seenPoint = true;
+        } else if (tok.kind == Tok::Exp) {
+            if (seenExp) ToLiteral(tok);
+            seenExp = true;
+            s.sci = true;
+        } else if (IsDigitTok(tok.kind)) {
+            tok.part = seenExp ? Part::Exp : seenPoint ? Part::Dec : Part::Int;
+        }
+    }
+}
+
+// Commas: between integer placeholders they group thousands; right after
+// the last placeholder of the number each one divides by a thousand.
+void PlaceCommas(Section& s) {
+    auto& t = s.tokens;
     for (size_t i = 0; i < t.size(); ++i) {
         if (t[i].kind != Tok::Comma) continue;
         size_t j = i;
@@ -170,14 +179,11 @@ void FinishNumber(Section& s) {
             i = j - 1;
         }
     }
-    for (auto& tok : t) {
-        if (tok.kind == Tok::Percent) s.scale10 += 2;
-        if (tok.kind == Tok::Slash && !s.fraction) ToLiteral(tok);
-        if (tok.kind == Tok::Comma) ToLiteral(tok);
-        if (tok.part == Part::Int && tok.kind == Tok::Hash) s.intHasHash = true;
-    }
-    if (s.scale10 > 400) s.scale10 = 400;  // beyond this every double is zero or infinite
-    if (s.scale10 < -400) s.scale10 = -400;
+}
+
+// Counts and numbers the placeholders of every part, within what can be shown.
+void NumberParts(Section& s) {
+    auto& t = s.tokens;
     NumberPart(t, Part::Int, true, s.nInt);
     NumberPart(t, Part::Dec, false, s.nDec);
     NumberPart(t, Part::Exp, true, s.nExp);
@@ -190,7 +196,10 @@ void FinishNumber(Section& s) {
         s.nDec = kMaxDecimals;
     }
     if (s.nDen > kMaxDenDigits) s.nDen = kMaxDenDigits;
-    // Merge the literals left next to each other by the steps above.
+}
+
+// Merges the literals left next to each other by the steps before.
+void MergeLiterals(std::vector<Token>& t) {
     std::vector<Token> out;
     out.reserve(t.size());
     for (auto& tok : t) {
@@ -198,6 +207,28 @@ void FinishNumber(Section& s) {
         else out.push_back(std::move(tok));
     }
     t = std::move(out);
+}
+
+void FinishNumber(Section& s) {
+    auto& t = s.tokens;
+    for (auto& tok : t) {
+        if (tok.kind == Tok::Text) s.hasAt = true;
+        if (tok.kind == Tok::Era) ToLiteral(tok);
+    }
+    const size_t slash = FractionSlash(t);
+    if (slash < t.size()) LayOutFraction(s, slash);
+    else LayOutDecimal(s);
+    PlaceCommas(s);
+    for (auto& tok : t) {
+        if (tok.kind == Tok::Percent) s.scale10 += 2;
+        if (tok.kind == Tok::Slash && !s.fraction) ToLiteral(tok);
+        if (tok.kind == Tok::Comma) ToLiteral(tok);
+        if (tok.part == Part::Int && tok.kind == Tok::Hash) s.intHasHash = true;
+    }
+    if (s.scale10 > 400) s.scale10 = 400;  // beyond this every double is zero or infinite
+    if (s.scale10 < -400) s.scale10 = -400;
+    NumberParts(s);
+    MergeLiterals(t);
 }
 
 }  // namespace

@@ -4,30 +4,21 @@
 
 #include "sheets/model/Palette.h"
 #include "sheets/numfmt/FormatCode.h"
+#include "text/Ascii.h"
+#include "text/Utf8.h"
 
 namespace sheets::numfmt {
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+using text::AsciiLower;
 
 bool StartsWithI(std::string_view s, size_t i, std::string_view word) {
-    if (s.size() - i < word.size()) return false;
-    for (size_t k = 0; k < word.size(); ++k)
-        if (Lower(s[i + k]) != word[k]) return false;
-    return true;
-}
-
-size_t Utf8Len(unsigned char c) {
-    if (c < 0x80) return 1;
-    if ((c & 0xE0) == 0xC0) return 2;
-    if ((c & 0xF0) == 0xE0) return 3;
-    if ((c & 0xF8) == 0xF0) return 4;
-    return 1;
+    return s.size() - i >= word.size() && text::EqualsAsciiNoCase(s.substr(i, word.size()), word);
 }
 
 // The next whole character at i (never past the end).
 std::string_view NextChar(std::string_view s, size_t i) {
-    size_t n = Utf8Len(static_cast<unsigned char>(s[i]));
+    size_t n = text::Utf8SequenceLength(static_cast<unsigned char>(s[i]));
     if (i + n > s.size()) n = s.size() - i;
     return s.substr(i, n);
 }
@@ -60,7 +51,7 @@ void Bracket(Section& s, std::string_view body) {
     if (body.empty()) return;
     std::string lower;
     lower.reserve(body.size());
-    for (char c : body) lower += Lower(c);
+    for (char c : body) lower += AsciiLower(c);
     if (int32_t rgb = NamedColor(lower); rgb != -2) {
         s.color = rgb;
         return;
@@ -108,10 +99,10 @@ void Bracket(Section& s, std::string_view body) {
         AddLiteral(s, rest.substr(0, dash));
         return;
     }
-    char e = Lower(c0);
+    char e = AsciiLower(c0);
     if (e == 'h' || e == 'm' || e == 's') {
         for (char c : body)
-            if (Lower(c) != e) return;
+            if (AsciiLower(c) != e) return;
         uint16_t w = static_cast<uint16_t>(body.size() > 9 ? 9 : body.size());
         AddTok(s, e == 'h' ? Tok::ElapsedH : e == 'm' ? Tok::ElapsedM : Tok::ElapsedS, body, w);
     }
@@ -119,53 +110,136 @@ void Bracket(Section& s, std::string_view body) {
 }
 
 size_t RunLength(std::string_view s, size_t i) {
-    char c = Lower(s[i]);
+    char c = AsciiLower(s[i]);
     size_t n = 0;
-    while (i + n < s.size() && Lower(s[i + n]) == c) ++n;
+    while (i + n < s.size() && AsciiLower(s[i + n]) == c) ++n;
     return n;
+}
+
+// Text that stands for itself or for room: "quoted", \escaped, _spacing and
+// *fill. False when code[i] begins none of them.
+bool LiteralText(std::string_view code, size_t& i, Section& s) {
+    switch (code[i]) {
+    case '"': {
+        size_t end = code.find('"', i + 1);
+        if (end == std::string_view::npos) end = code.size();
+        AddLiteral(s, code.substr(i + 1, end - i - 1));
+        i = end + 1;
+        return true;
+    }
+    case '\\':
+        if (i + 1 < code.size()) {
+            auto ch = NextChar(code, i + 1);
+            AddLiteral(s, ch);
+            i += 1 + ch.size();
+        } else {
+            ++i;
+        }
+        return true;
+    case '_':  // room for a character: one space is as wide as it matters in HTML
+        if (i + 1 < code.size()) {
+            AddLiteral(s, " ");
+            i += 1 + NextChar(code, i + 1).size();
+        } else {
+            ++i;
+        }
+        return true;
+    case '*':  // fill: an HTML cell has no width to fill
+        if (i + 1 < code.size()) {
+            auto ch = NextChar(code, i + 1);
+            AddTok(s, Tok::Fill, ch);
+            i += 1 + ch.size();
+        } else {
+            ++i;
+        }
+        return true;
+    default: return false;
+    }
+}
+
+// The one-character symbols of a number's layout (and @ for the text).
+bool NumberSymbol(char c, Section& s) {
+    switch (c) {
+    case '0': AddTok(s, Tok::Zero, "0"); return true;
+    case '#': AddTok(s, Tok::Hash, "#"); return true;
+    case '?': AddTok(s, Tok::Question, "?"); return true;
+    case '.': AddTok(s, Tok::Point, "."); return true;
+    case ',': AddTok(s, Tok::Comma, ","); return true;
+    case '%': AddTok(s, Tok::Percent, "%"); return true;
+    case '/': AddTok(s, Tok::Slash, "/"); return true;
+    case '@': AddTok(s, Tok::Text, "@"); return true;
+    default: return false;
+    }
+}
+
+// Letters with a meaning: an exponent, General, an era, AM/PM, and the runs
+// that stand for the parts of a date or time. False for any other letter.
+bool Letters(std::string_view code, size_t& i, Section& s) {
+    char l = AsciiLower(code[i]);
+    if (l == 'e' && i + 1 < code.size() && (code[i + 1] == '+' || code[i + 1] == '-')) {
+        AddTok(s, Tok::Exp, code.substr(i, 2));
+        i += 2;
+        return true;
+    }
+    if (l == 'g') {
+        if (StartsWithI(code, i, "general")) {
+            AddTok(s, Tok::General, code.substr(i, 7));
+            i += 7;
+        } else {  // an era mark: nothing in a date, a letter in a number
+            size_t n = RunLength(code, i);
+            AddTok(s, Tok::Era, code.substr(i, n));
+            i += n;
+        }
+        return true;
+    }
+    if (l == 'a') {
+        if (StartsWithI(code, i, "am/pm")) {
+            Token t{
+                Tok::AmPm, Part::None, false, 0, 0, std::string(code.substr(i, 2)), std::string(code.substr(i + 3, 2))};
+            s.tokens.push_back(std::move(t));
+            i += 5;
+            return true;
+        }
+        if (StartsWithI(code, i, "a/p")) {
+            Token t{
+                Tok::AmPm, Part::None, false, 0, 0, std::string(code.substr(i, 1)), std::string(code.substr(i + 2, 1))};
+            s.tokens.push_back(std::move(t));
+            i += 3;
+            return true;
+        }
+    }
+    if (l == 'y' || l == 'e' || l == 'm' || l == 'd' || l == 'h' || l == 's') {
+        size_t n = RunLength(code, i);
+        auto text = code.substr(i, n);
+        Tok k;
+        switch (l) {
+        case 'y': k = n <= 2 ? Tok::Year2 : Tok::Year4; break;
+        case 'e': k = Tok::Year4; break;
+        case 'm':
+            k = n == 1   ? Tok::Month
+                : n == 2 ? Tok::Month2
+                : n == 3 ? Tok::MonthAbbr
+                : n == 5 ? Tok::MonthLetter
+                         : Tok::MonthFull;
+            break;
+        case 'd': k = n == 1 ? Tok::Day : n == 2 ? Tok::Day2 : n == 3 ? Tok::DayAbbr : Tok::DayFull; break;
+        case 'h': k = n == 1 ? Tok::Hour : Tok::Hour2; break;
+        default: k = n == 1 ? Tok::Second : Tok::Second2; break;
+        }
+        AddTok(s, k, text);
+        i += n;
+        return true;
+    }
+    return false;
 }
 
 }  // namespace
 
 size_t TokenizeSection(std::string_view code, size_t i, Section& s) {
     while (i < code.size()) {
-        char c = code[i];
-        switch (c) {
-        case ';': return i + 1;
-        case '"': {
-            size_t end = code.find('"', i + 1);
-            if (end == std::string_view::npos) end = code.size();
-            AddLiteral(s, code.substr(i + 1, end - i - 1));
-            i = end + 1;
-            continue;
-        }
-        case '\\':
-            if (i + 1 < code.size()) {
-                auto ch = NextChar(code, i + 1);
-                AddLiteral(s, ch);
-                i += 1 + ch.size();
-            } else {
-                ++i;
-            }
-            continue;
-        case '_':  // room for a character: one space is as wide as it matters in HTML
-            if (i + 1 < code.size()) {
-                AddLiteral(s, " ");
-                i += 1 + NextChar(code, i + 1).size();
-            } else {
-                ++i;
-            }
-            continue;
-        case '*':  // fill: an HTML cell has no width to fill
-            if (i + 1 < code.size()) {
-                auto ch = NextChar(code, i + 1);
-                AddTok(s, Tok::Fill, ch);
-                i += 1 + ch.size();
-            } else {
-                ++i;
-            }
-            continue;
-        case '[': {
+        const char c = code[i];
+        if (c == ';') return i + 1;
+        if (c == '[') {
             size_t end = code.find(']', i + 1);
             if (end == std::string_view::npos) {
                 s.malformed = true;
@@ -175,105 +249,12 @@ size_t TokenizeSection(std::string_view code, size_t i, Section& s) {
             i = end + 1;
             continue;
         }
-        case '0':
-            AddTok(s, Tok::Zero, "0");
+        if (LiteralText(code, i, s)) continue;
+        if (NumberSymbol(c, s)) {
             ++i;
-            continue;
-        case '#':
-            AddTok(s, Tok::Hash, "#");
-            ++i;
-            continue;
-        case '?':
-            AddTok(s, Tok::Question, "?");
-            ++i;
-            continue;
-        case '.':
-            AddTok(s, Tok::Point, ".");
-            ++i;
-            continue;
-        case ',':
-            AddTok(s, Tok::Comma, ",");
-            ++i;
-            continue;
-        case '%':
-            AddTok(s, Tok::Percent, "%");
-            ++i;
-            continue;
-        case '/':
-            AddTok(s, Tok::Slash, "/");
-            ++i;
-            continue;
-        case '@':
-            AddTok(s, Tok::Text, "@");
-            ++i;
-            continue;
-        default: break;
-        }
-        char l = Lower(c);
-        if (l == 'e' && i + 1 < code.size() && (code[i + 1] == '+' || code[i + 1] == '-')) {
-            AddTok(s, Tok::Exp, code.substr(i, 2));
-            i += 2;
             continue;
         }
-        if (l == 'g') {
-            if (StartsWithI(code, i, "general")) {
-                AddTok(s, Tok::General, code.substr(i, 7));
-                i += 7;
-            } else {  // an era mark: nothing in a date, a letter in a number
-                size_t n = RunLength(code, i);
-                AddTok(s, Tok::Era, code.substr(i, n));
-                i += n;
-            }
-            continue;
-        }
-        if (l == 'a') {
-            if (StartsWithI(code, i, "am/pm")) {
-                Token t{Tok::AmPm,
-                        Part::None,
-                        false,
-                        0,
-                        0,
-                        std::string(code.substr(i, 2)),
-                        std::string(code.substr(i + 3, 2))};
-                s.tokens.push_back(std::move(t));
-                i += 5;
-                continue;
-            }
-            if (StartsWithI(code, i, "a/p")) {
-                Token t{Tok::AmPm,
-                        Part::None,
-                        false,
-                        0,
-                        0,
-                        std::string(code.substr(i, 1)),
-                        std::string(code.substr(i + 2, 1))};
-                s.tokens.push_back(std::move(t));
-                i += 3;
-                continue;
-            }
-        }
-        if (l == 'y' || l == 'e' || l == 'm' || l == 'd' || l == 'h' || l == 's') {
-            size_t n = RunLength(code, i);
-            auto text = code.substr(i, n);
-            Tok k;
-            switch (l) {
-            case 'y': k = n <= 2 ? Tok::Year2 : Tok::Year4; break;
-            case 'e': k = Tok::Year4; break;
-            case 'm':
-                k = n == 1   ? Tok::Month
-                    : n == 2 ? Tok::Month2
-                    : n == 3 ? Tok::MonthAbbr
-                    : n == 5 ? Tok::MonthLetter
-                             : Tok::MonthFull;
-                break;
-            case 'd': k = n == 1 ? Tok::Day : n == 2 ? Tok::Day2 : n == 3 ? Tok::DayAbbr : Tok::DayFull; break;
-            case 'h': k = n == 1 ? Tok::Hour : Tok::Hour2; break;
-            default: k = n == 1 ? Tok::Second : Tok::Second2; break;
-            }
-            AddTok(s, k, text);
-            i += n;
-            continue;
-        }
+        if (Letters(code, i, s)) continue;
         auto ch = NextChar(code, i);
         AddLiteral(s, ch);
         i += ch.size();

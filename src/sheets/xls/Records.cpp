@@ -3,11 +3,10 @@
 #include <cstring>
 
 #include "sheets/Errors.h"
-#include "sheets/Utf8.h"
 
 namespace sheets::xls {
 
-void Truncated() { throw Error("The workbook is damaged: a record is truncated"); }
+void Truncated() { throw Error(ErrorKind::Damaged, "The workbook is damaged: a record is truncated"); }
 
 bool RecordReader::Next(Record& r) {
     if (at_ + 4 > s_.size()) return false;
@@ -25,6 +24,13 @@ bool RecordReader::Next(Record& r) {
 uint16_t RecordReader::PeekType() const {
     if (at_ + 4 > s_.size()) return 0;
     return uint16_t(uint8_t(s_[at_]) | uint8_t(s_[at_ + 1]) << 8);
+}
+
+std::vector<std::string_view> WithContinues(RecordReader& rr, std::string_view first) {
+    std::vector<std::string_view> pieces{first};
+    Record r;
+    while (rr.PeekType() == rt::Continue && rr.Next(r)) pieces.push_back(r.data);
+    return pieces;
 }
 
 uint8_t Bytes::U8() {
@@ -113,26 +119,6 @@ void Continued::Chars(size_t count, bool wide, std::u16string& out) {
         at_ += n * width;
         count -= n;
     }
-}
-
-std::string Utf16ToUtf8(std::u16string_view s, std::vector<uint32_t>* offsets) {
-    std::string out;
-    out.reserve(s.size());
-    if (offsets) offsets->assign(s.size() + 1, 0);
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (offsets) (*offsets)[i] = uint32_t(out.size());
-        uint32_t c = s[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-            ++i;
-            if (offsets) (*offsets)[i] = uint32_t(out.size());
-        } else if (c >= 0xD800 && c < 0xE000) {
-            c = 0xFFFD;
-        }
-        AppendUtf8(out, c);
-    }
-    if (offsets) (*offsets)[s.size()] = uint32_t(out.size());
-    return out;
 }
 
 }  // namespace sheets::xls

@@ -85,9 +85,8 @@ private:
     size_t piece_ = 0, at_ = 0;
 };
 
-// UTF-16 code units to UTF-8 (unpaired surrogates become U+FFFD). When
-// `offsets` is given it receives, for every code unit index, the byte offset
-// in the result where it begins (plus one entry for the end).
-std::string Utf16ToUtf8(std::u16string_view s, std::vector<uint32_t>* offsets = nullptr);
+// A record's body and the bodies of the CONTINUE records right after it
+// (which are consumed).
+std::vector<std::string_view> WithContinues(RecordReader& rr, std::string_view first);
 
 }  // namespace sheets::xls

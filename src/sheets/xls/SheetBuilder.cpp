@@ -5,6 +5,7 @@
 
 #include "sheets/Errors.h"
 #include "sheets/xls/Records.h"
+#include "text/Utf16.h"
 
 namespace sheets::xls {
 
@@ -21,8 +22,9 @@ Row& SheetBuilder::RowAt(uint32_t row) {
 }
 
 void SheetBuilder::Add(uint32_t row, const Cell& cell) {
-    if (cell.col > 16383) throw Error("The workbook is damaged: a cell lies outside the sheet");
-    if (++cells_ > kMaxCells) throw Error("The workbook is too large to read (over 32 million cells)");
+    if (cell.col > 16383) throw Error(ErrorKind::Damaged, "The workbook is damaged: a cell lies outside the sheet");
+    if (++cells_ > kMaxCells)
+        throw Error(ErrorKind::TooLarge, "The workbook is too large to read (over 32 million cells)");
     RowAt(row).cells.push_back(cell);
 }
 
@@ -68,7 +70,7 @@ std::string ZeroEndedUtf16(std::string_view raw) {
         if (c == 0) break;
         u += c;
     }
-    return Utf16ToUtf8(u);
+    return text::Utf16ToUtf8(u);
 }
 
 // A counted UTF-16 string; the count includes a terminating zero.

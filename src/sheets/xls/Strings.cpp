@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sheets/Errors.h"
+#include "text/Utf16.h"
 
 namespace sheets::xls {
 
@@ -50,11 +51,11 @@ RichString ReadString(Continued& in, const StringContext& ctx, bool wideLength, 
     }
     in.Skip(extSize);
     if (runs.empty() && !offsets) {
-        out.text = Utf16ToUtf8(units);
+        out.text = text::Utf16ToUtf8(units);
     } else {
         std::vector<uint32_t> local;
         std::vector<uint32_t>& at = offsets ? *offsets : local;
-        out.text = Utf16ToUtf8(units, &at);
+        out.text = text::Utf16ToUtf8(units, &at);
         if (!runs.empty()) out.runs = MakeRuns(runs, at);
     }
     return out;

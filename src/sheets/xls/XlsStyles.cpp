@@ -213,12 +213,13 @@ void StyleTable::Resolve(Styles& styles) const {
         } else if (num.numFmt < 164) {
             cf.numFmt = std::string(BuiltinFormatCode(num.numFmt));
         } else {
-            throw Error("The workbook is damaged: a cell format names a missing number format");
+            throw Error(ErrorKind::Damaged, "The workbook is damaged: a cell format names a missing number format");
         }
 
         const RawXf& fnt = own;
         const uint32_t font = FontRecordIndex(fnt.font);
-        if (font >= styles.fonts.size()) throw Error("The workbook is damaged: a cell format names a missing font");
+        if (font >= styles.fonts.size())
+            throw Error(ErrorKind::Damaged, "The workbook is damaged: a cell format names a missing font");
         cf.font = font;
 
         const RawXf& al = own;

@@ -7,6 +7,7 @@
 #include "sheets/Errors.h"
 #include "sheets/xlsx/DrawingProps.h"
 #include "sheets/xlsx/Package.h"
+#include "sheets/xlsx/ValueText.h"
 #include "sheets/xlsx/XmlTree.h"
 
 namespace sheets::xlsx {

@@ -5,14 +5,10 @@
 #include <string>
 
 #include "sheets/model/Palette.h"
-#include "sheets/xlsx/Package.h"
 
 namespace sheets::xlsx {
 
-namespace {
-
 bool ParseHexRgb(std::string_view s, uint32_t& out) {
-    // ARGB (8 digits) or RGB (6); the alpha is ignored as the spreadsheet does.
     if (s.size() == 8) s.remove_prefix(2);
     if (s.size() != 6) return false;
     uint32_t v = 0;
@@ -27,54 +23,6 @@ bool ParseHexRgb(std::string_view s, uint32_t& out) {
     out = v;
     return true;
 }
-
-// The Office 2007 default scheme, for packages without a theme.
-constexpr uint32_t kDefaultScheme[12] = {0x000000, 0xFFFFFF, 0x1F497D, 0xEEECE1, 0x4F81BD, 0xC0504D,
-                                         0x9BBB59, 0x8064A2, 0x4BACC6, 0xF79646, 0x0000FF, 0x800080};
-
-class ThemeHandler final : public SaxHandler {
-public:
-    std::vector<uint32_t> scheme;
-    void Start(std::string_view name, Attrs a) override {
-        if (name == "clrScheme") {
-            if (!done_) in_ = true;
-            return;
-        }
-        if (!in_) return;
-        if (depth_ == 0) {
-            slot_ = true;  // dk1, lt1, ...
-            scheme.push_back(kDefaultScheme[std::min<size_t>(scheme.size(), 11)]);
-            depth_ = 1;
-            return;
-        }
-        ++depth_;
-        if (depth_ == 2 && slot_) {
-            uint32_t v;
-            const char* s = nullptr;
-            if (name == "srgbClr") s = Attr(a, "val");
-            else if (name == "sysClr") s = Attr(a, "lastClr");
-            if (s && ParseHexRgb(s, v)) scheme.back() = v;
-        }
-    }
-    void End(std::string_view name) override {
-        if (!in_) return;
-        if (depth_ == 0) {
-            if (name == "clrScheme") {
-                in_ = false;
-                done_ = true;
-                finished = true;
-            }
-            return;
-        }
-        --depth_;
-    }
-
-private:
-    bool in_ = false, done_ = false, slot_ = false;
-    int depth_ = 0;
-};
-
-}  // namespace
 
 ColorSpec ReadColorSpec(Attrs a) {
     ColorSpec c;
@@ -165,21 +113,6 @@ Color ColorResolver::Resolve(const ColorSpec& spec) const {
         break;
     }
     return Color::Rgb(ApplyTint(rgb, spec.tint));
-}
-
-std::vector<uint32_t> ParseThemeScheme(const Package& pkg, const std::string& part) {
-    // Most workbooks carry the same theme, stored byte for byte alike, and it
-    // is the largest part of a small workbook: the last one read on this
-    // thread is remembered.
-    thread_local std::string lastStored;
-    thread_local std::vector<uint32_t> lastScheme;
-    std::string stored = pkg.Zip().StoredBytes(part);
-    if (!stored.empty() && stored == lastStored) return lastScheme;
-    ThemeHandler h;
-    pkg.Parse(part, h);
-    lastStored = std::move(stored);
-    lastScheme = h.scheme;
-    return h.scheme;
 }
 
 }  // namespace sheets::xlsx

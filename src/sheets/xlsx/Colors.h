@@ -18,6 +18,15 @@ struct ColorSpec {
     double tint = 0;
 };
 
+// Reads ARGB (8 hex digits) or RGB (6); the alpha is ignored as the
+// spreadsheet does.
+bool ParseHexRgb(std::string_view s, uint32_t& out);
+
+// The Office 2007 default scheme in document order, for packages without a
+// theme.
+inline constexpr uint32_t kDefaultScheme[12] = {0x000000, 0xFFFFFF, 0x1F497D, 0xEEECE1, 0x4F81BD, 0xC0504D,
+                                                0x9BBB59, 0x8064A2, 0x4BACC6, 0xF79646, 0x0000FF, 0x800080};
+
 // Reads a <color>-like element's attributes (rgb, indexed, theme, tint, auto).
 ColorSpec ReadColorSpec(Attrs attrs);
 
@@ -38,11 +47,5 @@ private:
     std::array<uint32_t, 12> theme_;  // by theme index (lt1 dk1 lt2 dk2 ...)
     std::vector<uint32_t> indexed_;
 };
-
-class Package;
-
-// Parses a theme part's colour scheme (document order, see SetScheme); the
-// rest of the theme (fonts, effects) is not read.
-std::vector<uint32_t> ParseThemeScheme(const Package& pkg, const std::string& part);
 
 }  // namespace sheets::xlsx

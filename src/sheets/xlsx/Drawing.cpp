@@ -5,7 +5,7 @@
 #include "sheets/Errors.h"
 #include "sheets/model/Chart.h"
 #include "sheets/xlsx/ChartPart.h"
-#include "sheets/xlsx/RichText.h"
+#include "sheets/xlsx/ValueText.h"
 
 namespace sheets::xlsx {
 
@@ -133,67 +133,6 @@ std::string ImageType(const Package& pkg, const std::string& part) {
     return "application/octet-stream";
 }
 
-class CommentsHandler final : public SaxHandler {
-public:
-    CommentsHandler(std::vector<Comment>& out) : out_(out), reader_(colors_, fonts_, base_) {}
-
-    void Start(std::string_view n, Attrs a) override {
-        ++depth_;
-        if (n == "author" && depth_ == 3) {
-            text_.clear();
-            inAuthor_ = true;
-            wantText = true;
-        } else if (n == "comment" && depth_ == 3) {
-            uint32_t c, r;
-            const char* ref = Attr(a, "ref");
-            cur_ = Comment{};
-            valid_ = ref && ParseCellRef(std::string_view(ref).substr(0, std::string_view(ref).find(':')), c, r);
-            if (valid_) {
-                cur_.row = r;
-                cur_.col = c;
-            }
-            int64_t author = AttrInt(a, "authorId", -1);
-            if (author >= 0 && uint64_t(author) < authors_.size()) cur_.author = authors_[size_t(author)];
-            inComment_ = true;
-        } else if (inComment_ && depth_ > 4) {
-            wantText = reader_.Start(n, a);
-        }
-    }
-    void End(std::string_view n) override {
-        if (inAuthor_ && depth_ == 3) {
-            inAuthor_ = false;
-            wantText = false;
-            DecodeEscapes(text_);
-            authors_.push_back(text_);
-        } else if (inComment_ && depth_ == 3) {
-            inComment_ = false;
-            cur_.text = reader_.Take().text;
-            if (valid_) out_.push_back(std::move(cur_));
-        } else if (inComment_ && depth_ > 4) {
-            reader_.End(n);
-            wantText = false;
-        }
-        --depth_;
-    }
-    void Text(std::string_view t) override {
-        if (inAuthor_) text_.append(t);
-        else reader_.Text(t);
-    }
-
-private:
-    std::vector<Comment>& out_;
-    std::vector<std::string> authors_;
-    ColorResolver colors_;
-    std::vector<Font> fontList_;
-    FontTable fonts_{fontList_};
-    Font base_;
-    RichTextReader reader_;
-    Comment cur_;
-    std::string text_;
-    int depth_ = 0;
-    bool inAuthor_ = false, inComment_ = false, valid_ = false;
-};
-
 }  // namespace
 
 namespace {
@@ -218,7 +157,8 @@ void AddPictures(const Package& pkg, std::vector<PendingPicture>& found, std::ve
         if (!rel || rel->external || !pkg.Has(rel->target)) continue;  // a linked or missing image shows nothing
         std::string data = pkg.Read(rel->target);
         if (data.size() > budget)
-            throw Error("The workbook is too large to read (its pictures exceed the memory limit)");
+            throw Error(ErrorKind::TooLarge,
+                        "The workbook is too large to read (its pictures exceed the memory limit)");
         budget -= data.size();
         p.pic.data = std::move(data);
         p.pic.contentType = ImageType(pkg, rel->target);
@@ -271,11 +211,6 @@ void ParseDrawing(const Package& pkg, const std::string& part, Sheet& sheet, uin
         chart.name = std::move(p.name);
         sheet.charts.push_back(std::make_shared<const Chart>(std::move(chart)));
     }
-}
-
-void ParseComments(const Package& pkg, const std::string& part, std::vector<Comment>& out) {
-    CommentsHandler h(out);
-    pkg.Parse(part, h);
 }
 
 }  // namespace sheets::xlsx

@@ -17,7 +17,4 @@ void ParseDrawing(const Package& pkg, const std::string& part, std::vector<Pictu
 void ParseDrawing(const Package& pkg, const std::string& part, Sheet& sheet, uint64_t& budget,
                   const std::vector<uint32_t>& scheme);
 
-// Adds the comments of a comments part to `out`.
-void ParseComments(const Package& pkg, const std::string& part, std::vector<Comment>& out);
-
 }  // namespace sheets::xlsx

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "sheets/xlsx/ValueText.h"
+
 namespace sheets::xlsx {
 
 namespace {

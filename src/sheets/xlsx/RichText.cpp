@@ -1,5 +1,7 @@
 #include "sheets/xlsx/RichText.h"
 
+#include "sheets/xlsx/ValueText.h"
+
 namespace sheets::xlsx {
 
 bool RichTextReader::Start(std::string_view n, Attrs a) {

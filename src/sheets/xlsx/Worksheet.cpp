@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "sheets/Errors.h"
+#include "sheets/xlsx/ValueText.h"
 
 namespace sheets::xlsx {
 
@@ -123,17 +124,20 @@ public:
 
 private:
     void Spend() {
-        if (ctx_.cellBudget == 0) throw Error("The workbook is too large to read (too many cells)");
+        if (ctx_.cellBudget == 0)
+            throw Error(ErrorKind::TooLarge, "The workbook is too large to read (too many cells)");
         --ctx_.cellBudget;
     }
 
     void SpendText(size_t bytes) {
-        if (bytes > ctx_.textBudget) throw Error("The workbook is too large to read (too much text)");
+        if (bytes > ctx_.textBudget)
+            throw Error(ErrorKind::TooLarge, "The workbook is too large to read (too much text)");
         ctx_.textBudget -= bytes;
     }
 
     [[noreturn]] void Beyond(std::string_view ref) {
-        throw Error("The workbook has a cell beyond the sheet's limits (" + std::string(ref.substr(0, 20)) + ")");
+        throw Error(ErrorKind::Damaged,
+                    "The workbook has a cell beyond the sheet's limits (" + std::string(ref.substr(0, 20)) + ")");
     }
 
     void FormatPr(Attrs a) {
@@ -180,7 +184,8 @@ private:
         if (const char* r = Attr(a, "r")) {
             int64_t v;
             if (!ParseInt(r, v) || v < 1)
-                throw Error("The workbook is damaged (bad row number " + std::string(r).substr(0, 20) + ")");
+                throw Error(ErrorKind::Damaged,
+                            "The workbook is damaged (bad row number " + std::string(r).substr(0, 20) + ")");
             if (v > int64_t(kMaxRows)) Beyond(std::string("row ") + r);
             index = uint32_t(v - 1);
         }
@@ -232,7 +237,8 @@ private:
             bool beyond;
             if (!ParseCellRef(ref, col, r, &beyond)) {
                 if (beyond) Beyond(ref);
-                throw Error("The workbook is damaged (bad cell reference " + std::string(ref).substr(0, 20) + ")");
+                throw Error(ErrorKind::Damaged,
+                            "The workbook is damaged (bad cell reference " + std::string(ref).substr(0, 20) + ")");
             }
         } else if (col >= kMaxCols) {
             Beyond(ColumnName(col) + std::to_string(sheet_.rows.back().index + 1));
@@ -285,7 +291,8 @@ private:
             if (empty) break;
             int64_t idx;
             if (!ParseInt(value_, idx) || idx < 0 || uint64_t(idx) >= ctx_.sharedCount)
-                throw Error("The workbook is damaged (shared string " + value_.substr(0, 20) + " does not exist)");
+                throw Error(ErrorKind::Damaged,
+                            "The workbook is damaged (shared string " + value_.substr(0, 20) + " does not exist)");
             c.type = CellType::String;
             c.string = uint32_t(idx);
             break;

@@ -1,13 +1,17 @@
+#include "sheets/xlsx/XlsxReader.h"
+
 #include <algorithm>
 
 #include "sheets/Errors.h"
-#include "sheets/Loader.h"
 #include "sheets/model/ChartCells.h"
 #include "sheets/xlsx/Colors.h"
+#include "sheets/xlsx/Comments.h"
 #include "sheets/xlsx/Drawing.h"
 #include "sheets/xlsx/Package.h"
 #include "sheets/xlsx/SharedStrings.h"
 #include "sheets/xlsx/Styles.h"
+#include "sheets/xlsx/Theme.h"
+#include "sheets/xlsx/WorkbookPart.h"
 #include "sheets/xlsx/Worksheet.h"
 
 namespace sheets {
@@ -21,60 +25,6 @@ using namespace xlsx;
 constexpr uint64_t kPictureBudget = 256ull << 20;
 constexpr uint64_t kCellBudget = 24ull << 20;
 constexpr uint64_t kTextBudget = 512ull << 20;
-
-struct SheetEntry {
-    std::string name, relId;
-    Visibility visibility = Visibility::Visible;
-};
-
-class WorkbookHandler final : public SaxHandler {
-public:
-    std::vector<SheetEntry> sheets;
-    int64_t activeTab = 0;
-    bool date1904 = false;
-
-    void Start(std::string_view n, Attrs a) override {
-        ++depth_;
-        if (depth_ == 3 && n == "sheet") {
-            SheetEntry e;
-            e.name = AttrString(a, "name");
-            e.relId = AttrString(a, "id");
-            const char* st = Attr(a, "state");
-            std::string_view s = st ? st : "";
-            e.visibility = s == "hidden"       ? Visibility::Hidden
-                           : s == "veryHidden" ? Visibility::VeryHidden
-                                               : Visibility::Visible;
-            sheets.push_back(std::move(e));
-        } else if (depth_ == 2 && n == "workbookPr") {
-            date1904 = AttrBool(a, "date1904", false);
-        } else if (depth_ == 3 && n == "workbookView" && !sawView_) {
-            sawView_ = true;
-            activeTab = AttrInt(a, "activeTab", 0);
-        }
-    }
-    void End(std::string_view) override { --depth_; }
-
-private:
-    int depth_ = 0;
-    bool sawView_ = false;
-};
-
-[[noreturn]] void Unsupported() { throw Error("The .xlsb format is not supported"); }
-
-std::string WorkbookPart(const Package& pkg) {
-    const Relationship* doc = nullptr;
-    auto rels = pkg.Rels("");
-    for (auto& r : rels)
-        if (r.type == "officeDocument" && !r.external) doc = &r;
-    std::string part;
-    if (doc && pkg.Has(doc->target)) part = doc->target;
-    else if (pkg.Has("xl/workbook.xml")) part = "xl/workbook.xml";
-    else if (pkg.Has("xl/workbook.bin")) Unsupported();
-    else throw Error("Not a workbook (the package has no workbook part)");
-    std::string lower = NormalizePartName(part);
-    if (lower.ends_with(".bin")) Unsupported();
-    return part;
-}
 
 void ReadSheetExtras(const Package& pkg, const std::string& part, const SheetRefs& refs, Sheet& sheet,
                      uint64_t& pictureBudget, const std::vector<uint32_t>& scheme) {
@@ -99,44 +49,16 @@ void ReadSheetExtras(const Package& pkg, const std::string& part, const SheetRef
         if (r.type == "comments" && !r.external && pkg.Has(r.target)) ParseComments(pkg, r.target, sheet.comments);
 }
 
-// The workbook's relationships are damaged: find its parts by their declared
-// content types instead, as far as that is unambiguous (one part of each kind,
-// and one worksheet part for a workbook of one sheet).
-std::vector<Relationship> RelsFromContentTypes(const Package& pkg, const std::vector<SheetEntry>& sheets) {
-    std::vector<Relationship> rels;
-    auto one = [&](std::string_view suffix, const char* type) {
-        auto parts = pkg.PartsOfType(suffix);
-        if (parts.size() == 1) rels.push_back(Relationship{"", type, parts[0], false});
-    };
-    one(".sharedStrings+xml", "sharedStrings");
-    one(".styles+xml", "styles");
-    one(".theme+xml", "theme");
-    auto worksheets = pkg.PartsOfType(".worksheet+xml");
-    if (sheets.size() != 1 || worksheets.size() != 1) return {};
-    rels.push_back(Relationship{sheets[0].relId, "worksheet", worksheets[0], false});
-    return rels;
-}
-
 }  // namespace
 
 Workbook ReadXlsx(std::string_view bytes) {
     Package pkg(bytes);
-    std::string wbPart = WorkbookPart(pkg);
-    WorkbookHandler wh;
-    pkg.Parse(wbPart, wh);
-
-    std::vector<Relationship> wbRels;
-    try {
-        wbRels = pkg.Rels(wbPart);
-    } catch (const PasswordError&) {
-        throw;
-    } catch (const Error&) {
-        wbRels = RelsFromContentTypes(pkg, wh.sheets);
-        if (wbRels.empty()) throw;
-    }
+    std::string wbPart = FindWorkbookPart(pkg);
+    const WorkbookProps book = ParseWorkbookPart(pkg, wbPart);
+    std::vector<Relationship> wbRels = WorkbookRels(pkg, wbPart, book.sheets);
 
     Workbook wb;
-    wb.date1904 = wh.date1904;
+    wb.date1904 = book.date1904;
     wb.hasVbaProject = FindRelOfType(wbRels, "vbaProject") != nullptr || pkg.Has("xl/vbaProject.bin");
 
     ColorResolver colors;
@@ -163,10 +85,11 @@ Workbook ReadXlsx(std::string_view bytes) {
 
     uint64_t pictureBudget = kPictureBudget;
     RelIndex wbRelsById(wbRels);
-    for (const SheetEntry& e : wh.sheets) {
+    for (const SheetEntry& e : book.sheets) {
         const Relationship* rel = wbRelsById.Find(e.relId);
         if (!rel || rel->external || !pkg.Has(rel->target))
-            throw Error("The workbook is damaged (the part of sheet \"" + e.name.substr(0, 64) + "\" is missing)");
+            throw Error(ErrorKind::Damaged,
+                        "The workbook is damaged (the part of sheet \"" + e.name.substr(0, 64) + "\" is missing)");
         Sheet& sheet = wb.sheets.emplace_back();
         sheet.name = e.name;
         sheet.visibility = e.visibility;
@@ -182,8 +105,8 @@ Workbook ReadXlsx(std::string_view bytes) {
         SheetRefs refs = ParseWorksheet(pkg, rel->target, ctx, sheet);
         ReadSheetExtras(pkg, rel->target, refs, sheet, pictureBudget, scheme);
     }
-    if (wb.sheets.empty()) throw Error("The workbook is damaged (it has no sheets)");
-    wb.activeSheet = uint32_t(std::clamp<int64_t>(wh.activeTab, 0, int64_t(wb.sheets.size()) - 1));
+    if (wb.sheets.empty()) throw Error(ErrorKind::Damaged, "The workbook is damaged (it has no sheets)");
+    wb.activeSheet = uint32_t(std::clamp<int64_t>(book.activeTab, 0, int64_t(wb.sheets.size()) - 1));
     FillChartsFromCells(wb);
     return wb;
 }

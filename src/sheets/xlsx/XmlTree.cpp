@@ -7,6 +7,7 @@
 
 #include "sheets/Errors.h"
 #include "sheets/xlsx/Package.h"
+#include "sheets/xlsx/ValueText.h"
 #include "sheets/xlsx/Xml.h"
 
 namespace sheets::xlsx {
@@ -35,13 +36,13 @@ void XmlTree::Read(const Package& pkg, const std::string& part) {
         buffer_.append(p, n);
         return true;
     });
-    if (truncated) throw Error("The workbook is damaged (" + part + " is too large)");
+    if (truncated) throw Error(ErrorKind::Damaged, "The workbook is damaged (" + part + " is too large)");
     // Parsed where it lies: the tree's names and texts point into it.
     Parse(buffer_.data(), buffer_.size(), part, true);
 }
 
 void XmlTree::ReadXml(std::string_view xml, const std::string& name) {
-    if (xml.size() > kMaxBytes) throw Error("The workbook is damaged (" + name + " is too large)");
+    if (xml.size() > kMaxBytes) throw Error(ErrorKind::Damaged, "The workbook is damaged (" + name + " is too large)");
     Parse(xml.data(), xml.size(), name, false);
 }
 
@@ -52,10 +53,10 @@ void XmlTree::Parse(const char* data, size_t size, const std::string& name, bool
     const pugi::xml_parse_result r =
         inPlace ? doc_->load_buffer_inplace(const_cast<char*>(data), size, kOptions, pugi::encoding_auto)
                 : doc_->load_buffer(data, size, kOptions, pugi::encoding_auto);
-    if (!r) throw Error("The workbook is damaged (" + name + ": " + r.description() + ")");
+    if (!r) throw Error(ErrorKind::Damaged, "The workbook is damaged (" + name + ": " + r.description() + ")");
     for (const pugi::xml_node n : doc_->children())
         if (n.type() == pugi::node_doctype)
-            throw Error("The workbook is unsafe to read (" + name + " declares a document type)");
+            throw Error(ErrorKind::Unsafe, "The workbook is unsafe to read (" + name + " declares a document type)");
     Build(size);
 }
 

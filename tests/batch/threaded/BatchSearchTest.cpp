@@ -9,6 +9,8 @@
 #include "project/TkvProject.h"
 #include "support/TempDir.h"
 
+using namespace batch;
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -18,16 +20,16 @@ class BatchSearch : public ::testing::Test {
 protected:
     void SetUp() override {
         savedMatch_ = kvMatch;
-        savedProject_ = kvProject;
-        savedSkip_ = SkipLockFiles.load();
+        savedProject_ = project::kvProject;
+        savedSkip_ = platform::SkipLockFiles.load();
         kvMatch = &matcher_;
-        kvProject = &project_;
-        SkipLockFiles = true;
+        project::kvProject = &project_;
+        platform::SkipLockFiles = true;
     }
     void TearDown() override {
         kvMatch = savedMatch_;
-        kvProject = savedProject_;
-        SkipLockFiles = savedSkip_;
+        project::kvProject = savedProject_;
+        platform::SkipLockFiles = savedSkip_;
     }
 
     // Runs a whole search and returns the entries' file names, relative to
@@ -49,11 +51,11 @@ protected:
 
     TempDir dir_;
     TkvMatch matcher_;
-    TkvProject project_;
+    project::TkvProject project_;
 
 private:
     TkvMatchBase* savedMatch_ = nullptr;
-    TkvProject* savedProject_ = nullptr;
+    project::TkvProject* savedProject_ = nullptr;
     bool savedSkip_ = false;
 };
 

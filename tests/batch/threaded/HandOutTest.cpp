@@ -7,6 +7,9 @@
 
 #include "batch/TkvBatch.h"
 #include "support/TempDir.h"
+#include "support/Wait.h"
+
+using namespace batch;
 
 namespace {
 
@@ -103,7 +106,7 @@ TEST(HandOut, TerminateKeepsWhatWasFound) {
     std::atomic<bool> seen{false};
     second.OnNodeAdded = [&](TkvBatch&, TkvNode&) { seen = true; };
     second.Start(dir / "in/*.xls", dir / "out", true);
-    while (!seen) std::this_thread::yield();
+    ASSERT_TRUE(WaitUntil([&] { return seen.load(); }, std::chrono::seconds(20), std::chrono::milliseconds(0)));
     second.Terminate();
     more.Join();
     int32_t found = second.Count();
@@ -115,11 +118,24 @@ TEST(HandOut, TerminateKeepsWhatWasFound) {
 TEST(HandOut, DestroyingStopsTheSearch) {
     TempDir dir;
     MakeTree(dir, 20, 20);
-    for (int i = 0; i < 5; ++i) {
+    std::atomic<int> added{0};
+    std::atomic<bool> destroying{false};
+    {
         TkvBatch batch;
+        batch.OnNodeAdded = [&](TkvBatch&, TkvNode&) {
+            ++added;
+            // The first entry waits for the owner to let the batch go; from
+            // then on the walk is slow enough that it could not reach the end
+            // before the destructor asks it to stop.
+            WaitUntil([&] { return destroying.load(); }, std::chrono::seconds(10));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        };
         batch.Start(dir / "in/*.xls", dir / "out", true);
-    }  // each destructor stops and joins its search thread
-    SUCCEED();
+        ASSERT_TRUE(WaitUntil([&] { return added.load() > 0; }));
+        destroying = true;
+    }  // the destructor stops the search and joins its thread
+    EXPECT_GE(added.load(), 1);
+    EXPECT_LT(added.load(), 400) << "the search went on to the end";
 }
 
 TEST(HandOut, ReceiverRunsOutsideTheLock) {

@@ -3,11 +3,12 @@
 #include <set>
 #include <thread>
 
-#include "../FakeExcel.h"
-#include "../Fixture.h"
 #include "convert/Workers.h"
+#include "support/ConvertFixture.h"
+#include "support/FakeExcel.h"
+#include "support/Wait.h"
 
-using namespace std::chrono_literals;
+using namespace convert;
 
 namespace {
 
@@ -23,7 +24,7 @@ SlowScript* slow = nullptr;
 class TkvTestSlow : public TkvConvertor {
 public:
     using TkvConvertor::TkvConvertor;
-    void ConvertNode(TkvBatch& batch, TkvNode& node) override {
+    void ConvertNode(batch::TkvBatch& batch, batch::TkvNode& node) override {
         ++slow->started;
         std::this_thread::sleep_for(std::chrono::milliseconds(slow->delayMs.load()));
         {
@@ -31,7 +32,7 @@ public:
             ++slow->seen[node.FileName];
         }
         node.ResultText = "done";
-        node.State = 1;
+        node.State = batch::TNodeState::Success;
         batch.ReportSuccess();
     }
 };
@@ -56,7 +57,7 @@ protected:
     void SetUp() override {
         ConvertTest::SetUp();
         slow = &script;
-        RegisterConverterClass("TkvTestSlow", [](TkvBatch& b, TkvNodeEvent e, int32_t n) {
+        RegisterConverterClass("TkvTestSlow", [](batch::TkvBatch& b, batch::TkvNodeEvent e, int32_t n) {
             return std::unique_ptr<TkvConvertor>(new TkvTestSlow(b, std::move(e), n));
         });
         project->ConverterClass = "TkvTestSlow";
@@ -66,20 +67,20 @@ protected:
         SetMainThreadDispatcher(nullptr);
         ConvertTest::TearDown();
     }
-    TkvBatch& Searching(int files) {
+    batch::TkvBatch& Searching(int files) {
         for (int i = 0; i < files; ++i) Put("f" + std::to_string(100 + i) + ".xlsx");
-        batch = std::make_unique<TkvBatch>();
+        batch = std::make_unique<batch::TkvBatch>();
         batch->Start(src + "*.xls?", out, false);
         return *batch;
     }
     std::shared_ptr<TkvWorkerChain> Workers(int threads) {
         project->SetOption("ThreadsCount", std::to_string(threads));
-        auto chain = CreateWorkers(*batch, out, [this](TkvBatch&, TkvNode&) { ++done; });
+        auto chain = CreateWorkers(*batch, out, [this](batch::TkvBatch&, batch::TkvNode&) { ++done; });
         chain->SetOnFinish([this] { ++finished; });
         return chain;
     }
     void WaitFinished(int expected) {
-        for (int i = 0; i < 20000 && finished.load() < expected; ++i) std::this_thread::sleep_for(1ms);
+        ASSERT_TRUE(WaitUntil([&] { return finished.load() >= expected; }));
         ASSERT_EQ(finished.load(), expected);
     }
 };
@@ -93,7 +94,7 @@ TEST_F(Chain, SeveralWorkersShareOneBatchWithoutDoubles) {
     auto chain = Workers(4);
     LiveWorkerCount = chain->ChainLength();
     chain->ResumeAll();
-    while (LiveWorkerCount > 0) std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(WaitUntil([] { return LiveWorkerCount.load() <= 0; }));
     chain.reset();
 
     EXPECT_EQ(finished, 4);
@@ -110,7 +111,7 @@ TEST_F(Chain, PauseLetsTheCurrentFileFinishAndANewChainGoesOn) {
     script.delayMs = 15;
     auto chain = Workers(2);
     chain->ResumeAll();
-    while (script.started < 3) std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(WaitUntil([&] { return script.started.load() >= 3; }));
     chain->TerminateAll();
     WaitFinished(2);
     chain.reset();
@@ -152,14 +153,13 @@ TEST_F(Chain, StopBeforeResumeAndAHandleDroppedWhileRunning) {
     WaitFinished(2);
     EXPECT_EQ(done, 5);
     // The last thread to end frees the chain.
-    for (int i = 0; i < 20000 && !watch.expired(); ++i) std::this_thread::sleep_for(1ms);
-    EXPECT_TRUE(watch.expired());
+    EXPECT_TRUE(WaitUntil([&] { return watch.expired(); }));
 }
 
 TEST_F(Chain, AFailingCallbackMarksTheEntryAndTheWorkerGoesOn) {
     Searching(4);
     project->SetOption("ThreadsCount", "1");
-    auto chain = CreateWorkers(*batch, out, [](TkvBatch&, TkvNode& n) {
+    auto chain = CreateWorkers(*batch, out, [](batch::TkvBatch&, batch::TkvNode& n) {
         if (n.FileName.find("f101") != std::string::npos) throw std::runtime_error("callback broke");
     });
     chain->SetOnFinish([this] { ++finished; });
@@ -182,7 +182,7 @@ TEST_F(Chain, EachWorkerDrivesAnInstanceOfItsOwn) {
     auto chain = Workers(3);
     LiveWorkerCount = chain->ChainLength();
     chain->ResumeAll();
-    while (LiveWorkerCount > 0) std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(WaitUntil([] { return LiveWorkerCount.load() <= 0; }));
     chain.reset();
 
     EXPECT_EQ(batch->SuccessCount(), 12);

@@ -7,6 +7,8 @@
 #include "info/TkvInfo.h"
 #include "support/TempDir.h"
 
+using namespace info;
+
 TEST(TallyThreaded, ConcurrentUpdatesAreNeitherLostNorDamaging) {
     TempDir dir;
     constexpr int kThreads = 8, kRounds = 60;

@@ -6,6 +6,8 @@
 
 #include "project/TkvProject.h"
 
+using namespace project;
+
 // Workers read options while the main thread edits them.
 TEST(OptionsThreaded, ReadsSeeWholeValuesWhileTheMainThreadEdits) {
     TkvProject p;

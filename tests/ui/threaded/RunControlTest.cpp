@@ -8,6 +8,8 @@
 
 #include "../UiTestSupport.h"
 
+using namespace ui;
+
 namespace {
 
 class RunTest : public UiTest {
@@ -48,7 +50,7 @@ TEST_F(RunTest, SearchThenConvertShowsEveryResultAndRestoresTheButtons) {
     for (int i = 0; i < frm->Model()->rowCount(); ++i) {
         const TkvRow& r = frm->Model()->Row(i);
         EXPECT_FALSE(r.result.isEmpty()) << r.fileName.toStdString();
-        EXPECT_NE(r.state, 0);
+        EXPECT_NE(r.state, batch::TNodeState::Waiting);
     }
     // The target was made a folder with its delimiter.
     EXPECT_EQ(frm->eTarget->text().toStdString(), dir / "out/");
@@ -58,10 +60,10 @@ TEST_F(RunTest, SearchThenConvertShowsEveryResultAndRestoresTheButtons) {
     EXPECT_TRUE(frm->StatusText().startsWith("Found: 14    Converted: 12    Failed: 2"));
 
     // Counters and one error report for the two failures with one message.
-    EXPECT_EQ(kvInfo->Stat("C"), "1");
-    EXPECT_EQ(kvInfo->Stat("A"), "14");
-    EXPECT_EQ(kvInfo->Stat("S"), "12");
-    EXPECT_EQ(kvInfo->Stat("F"), "2");
+    EXPECT_EQ(info::kvInfo->Stat("C"), "1");
+    EXPECT_EQ(info::kvInfo->Stat("A"), "14");
+    EXPECT_EQ(info::kvInfo->Stat("S"), "12");
+    EXPECT_EQ(info::kvInfo->Stat("F"), "2");
 
     // Converting again after a normal end searches the source again.
     frm->aConvert->trigger();
@@ -153,12 +155,12 @@ TEST_F(RunTest, RunAndCloseConvertsOnFirstShowWritesTheLogAndCloses) {
     } restore{quiet};
     MakeSource(3, {"bad.xls", "bad2.xlsx"});
     const std::string log = dir / "run.log";
-    kvProject->SetOption("Source", dir / "in/*.xls?");
-    kvProject->SetOption("Target", dir / "out/");
-    kvProject->SetOption("RunAndClose", "True");
-    kvProject->SetOption("LogFile", log);
+    project::kvProject->SetOption("Source", dir / "in/*.xls?");
+    project::kvProject->SetOption("Target", dir / "out/");
+    project::kvProject->SetOption("RunAndClose", "True");
+    project::kvProject->SetOption("LogFile", log);
     // The window reads the options when it is created.
-    dir.Write("quindle.batch-quindle", kvProject->OptionsText());
+    dir.Write("quindle.batch-quindle", project::kvProject->OptionsText());
     MakeWindow();
     frm->show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !frm->isVisible(); }, 10000));
@@ -230,7 +232,8 @@ TEST(RowFeed, HundredThousandRowsArriveInFewCoalescedUpdates) {
     auto feed = model.Feed();
     std::thread producer([feed, gen] {
         for (int i = 0; i < 100000; ++i) feed->Added(gen, i, "/big/file" + std::to_string(i) + ".xlsx");
-        for (int i = 0; i < 100000; i += 2) feed->Result(gen, i, 1, "/big/file" + std::to_string(i) + ".xlsx", "ok");
+        for (int i = 0; i < 100000; i += 2)
+            feed->Result(gen, i, batch::TNodeState::Success, "/big/file" + std::to_string(i) + ".xlsx", "ok");
     });
     ASSERT_TRUE(QTest::qWaitFor([&] { return model.rowCount() == 100000 && model.SuccessRows() == 50000; }, 20000));
     producer.join();
@@ -249,12 +252,12 @@ TEST(RowFeed, AResultMayOvertakeTheNoticeOfItsEntry) {
     TestApp();
     TkvResultModel model;
     const uint64_t gen = model.Generation();
-    model.Feed()->Result(gen, 2, 2, "/c.xlsx", "broken");
+    model.Feed()->Result(gen, 2, batch::TNodeState::Failure, "/c.xlsx", "broken");
     model.Feed()->Added(gen, 0, "/a.xlsx");
     model.Feed()->Added(gen, 2, "/c.xlsx");
     model.Flush();
     ASSERT_EQ(model.rowCount(), 3);
-    EXPECT_EQ(model.Row(2).state, 2);
+    EXPECT_EQ(model.Row(2).state, batch::TNodeState::Failure);
     EXPECT_EQ(model.Row(2).result, "broken");
     model.Feed()->Added(gen, 1, "/b.xlsx");
     model.Flush();
@@ -272,7 +275,7 @@ TEST_F(RunTest, RealWorkersConvertTheExampleWorkbooks) {
         copied += fs::copy_file(examples / name, fs::path(dir / "in") / name, ec);
     ASSERT_EQ(copied, 4);
     dir.Write("in/damaged.xlsx", "not a workbook at all");
-    kvProject->SetOption("ThreadsCount", "2");
+    project::kvProject->SetOption("ThreadsCount", "2");
     frm = new TkvFrmMain();  // the real worker factory
     frm->eSource->setText(QString::fromStdString(dir / "in/*.xls?"));
     frm->eTarget->setText(QString::fromStdString(dir / "out/"));
@@ -284,7 +287,7 @@ TEST_F(RunTest, RealWorkersConvertTheExampleWorkbooks) {
     EXPECT_EQ(frm->Model()->FailureRows(), 1);
     for (int i = 0; i < 5; ++i) {
         const TkvRow& r = frm->Model()->Row(i);
-        if (r.state != 1) continue;
+        if (r.state != batch::TNodeState::Success) continue;
         EXPECT_TRUE(fs::is_regular_file(r.result.toStdString())) << r.result.toStdString();
     }
     EXPECT_TRUE(fs::is_regular_file(dir / "out/sales.htm"));

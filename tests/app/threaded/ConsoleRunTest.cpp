@@ -1,0 +1,96 @@
+#include <algorithm>
+#include <filesystem>
+
+#include "app/TkvMain.h"
+#include "support/ConvertFixture.h"
+#include "support/FakeExcel.h"
+
+using namespace app;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ConsoleRun : public ConvertTest {
+protected:
+    fake::Installed excel;
+    TkvMain run;
+
+    void SetUp() override {
+        ConvertTest::SetUp();
+        setenv("QUINDLE_QUIET", "1", 1);  // no browser for the error report
+        project->SetOption("Source", src + "*.xls?");
+        project->SetOption("Target", out);
+    }
+    std::vector<std::string> Lines(const std::string& path) {
+        std::string text = ReadFileText(path);
+        std::vector<std::string> lines;
+        size_t at = 0;
+        while (at < text.size()) {
+            size_t end = text.find("\r\n", at);
+            EXPECT_NE(end, std::string::npos) << "every line ends with CR LF";
+            if (end == std::string::npos) break;
+            lines.push_back(text.substr(at, end - at));
+            at = end + 2;
+        }
+        return lines;
+    }
+};
+
+}  // namespace
+
+TEST_F(ConsoleRun, OneGoodOneBadWorkbook) {
+    Put("good.xlsx");
+    Put("bad.xls");
+    excel.script->failNamesWith = "bad";
+    project->SetOption("LogFile", out + "run.log");
+    project->SetOption("ThreadsCount", "2");
+    run.Run();
+
+    auto lines = Lines(out + "run.log");
+    std::sort(lines.begin(), lines.end());
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "Failure => " + src + "bad.xls => Cannot read bad.xls");
+    EXPECT_EQ(lines[1], "Success => " + src + "good.xlsx => " + out + "good.htm");
+    EXPECT_EQ(info->Stat("A"), "2");
+    EXPECT_EQ(info->Stat("S"), "1");
+    EXPECT_EQ(info->Stat("F"), "1");
+    EXPECT_EQ(info->Stat("C"), "1");
+    EXPECT_EQ(convert::LiveWorkerCount, 0);
+}
+
+TEST_F(ConsoleRun, SkippedTargetMoreWorkersThanFilesAndNoLogFile) {
+    Put("a.xlsx");
+    Put("b.xlsx");
+    dir.Write("out/a.htm", "old");
+    project->SetOption("IsOverwrite", "Skip");
+    project->SetOption("ThreadsCount", "4");
+    run.Run();
+
+    auto lines = run.LogLines().Lines();
+    std::sort(lines.begin(), lines.end());
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "Success => " + src + "a.xlsx => ");
+    EXPECT_EQ(lines[1], "Success => " + src + "b.xlsx => " + out + "b.htm");
+    EXPECT_EQ(ReadFileText(out + "a.htm"), "old");
+    EXPECT_EQ(convert::LiveWorkerCount, 0);
+    EXPECT_FALSE(fs::exists(out + "run.log"));
+}
+
+TEST_F(ConsoleRun, NoMatchingFileWritesAnEmptyLog) {
+    project->SetOption("LogFile", out + "run.log");
+    run.Run();
+    EXPECT_EQ(ReadFileText(out + "run.log"), "");
+    EXPECT_EQ(info->Stat("A"), "0");
+}
+
+TEST_F(ConsoleRun, EmptyTargetIsAnErrorOfTheRun) {
+    project->SetOption("Target", "");
+    EXPECT_THROW(run.Run(), std::exception);
+}
+
+TEST(ConsoleReport, ErrorTextIsQuotedAndEscaped) {
+    EXPECT_EQ(TkvMain::ErrorReportAction({"plain", "file a?b,c.xls", "say \"hi\""}),
+              "err&e=plain,\"file a%3Fb,c.xls\",\"say \"\"hi\"\"\"");
+    EXPECT_EQ(TkvMain::ErrorReportAction({"why?"}), "err&e=why%3F");
+}

@@ -1,0 +1,145 @@
+// Whole pages pinned byte for byte. After an intended change of the output,
+// run with QUINDLE_UPDATE_GOLDEN=1 and review the diff of tests/sheets/html/golden/.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "HtmlSupport.h"
+
+using namespace htmltest;
+using namespace sheets;
+
+namespace {
+
+void ExpectGolden(const std::string& name, const std::string& page) {
+    const auto path = std::filesystem::path(__FILE__).parent_path() / "golden" / (name + ".htm");
+    if (std::getenv("QUINDLE_UPDATE_GOLDEN")) {
+        std::ofstream(path, std::ios::binary) << page;
+        return;
+    }
+    std::ifstream in(path, std::ios::binary);
+    ASSERT_TRUE(in) << "missing " << path;
+    std::stringstream want;
+    want << in.rdbuf();
+    EXPECT_EQ(page, want.str()) << "differs from " << path;
+}
+
+// A report: header styles, a merged title, numbers, a hidden row and column,
+// a rich string, a link, a comment and wrapped, rotated and indented text.
+Workbook Report() {
+    Workbook wb = OneSheet("Report");
+    Styles& st = wb.styles;
+    Font title;
+    title.size = 16;
+    title.bold = true;
+    title.color = Color::Rgb(0x1F4E79);
+    Font link;
+    link.underline = Underline::Single;
+    link.color = Color::Rgb(0x0563C1);
+    Font italic;
+    italic.italic = true;
+    italic.name = "Cambria";
+    st.fonts = {Font{}, title, link, italic};
+    st.fills.push_back(Fill{Fill::Pattern::Solid, Color::Rgb(0xDDEBF7), {}});
+    st.fills.push_back(Fill{Fill::Pattern::Gray, {}, {}});
+    BorderSide thin{BorderStyle::Thin, {}}, dbl{BorderStyle::Double, Color::Rgb(0xFF0000)};
+    st.borders.push_back(Border{thin, thin, thin, thin});
+    st.borders.push_back(Border{{}, {}, thin, dbl});
+    CellFormat titleF;
+    titleF.font = 1;
+    titleF.align.horizontal = HAlign::Center;
+    CellFormat head;
+    head.fill = 1;
+    head.border = 2;
+    head.align.horizontal = HAlign::Center;
+    CellFormat boxed;
+    boxed.border = 1;
+    CellFormat linkF;
+    linkF.font = 2;
+    CellFormat wrapped;
+    wrapped.align.wrap = true;
+    wrapped.align.vertical = VAlign::Top;
+    CellFormat turned;
+    turned.align.rotation = 45;
+    CellFormat indented;
+    indented.align.indent = 2;
+    indented.fill = 2;
+    st.formats = {CellFormat{}, titleF, head, boxed, linkF, wrapped, turned, indented};
+
+    Sheet& s = wb.sheets[0];
+    s.cols.push_back(ColumnInfo{0, 0, 20.7109375, false});
+    s.cols.push_back(ColumnInfo{2, 2, 9.140625, true});
+    PutText(wb, s, 0, 0, "Quarterly report", 1);
+    s.merges.push_back(Range{0, 0, 0, 3});
+    RowAt(s, 0).height = 21;
+    const char* heads[] = {"Item", "Amount", "Secret", "Share"};
+    for (uint16_t c = 0; c < 4; ++c) PutText(wb, s, 1, c, heads[c], 2);
+    for (uint32_t r = 2; r < 5; ++r) {
+        PutText(wb, s, r, 0, "Line " + std::to_string(r - 1), 3);
+        PutNumber(s, r, 1, (r - 1) * 1250.5, 3);
+        PutNumber(s, r, 2, -1, 3);
+        PutNumber(s, r, 3, 0.25 * r, 3);
+    }
+    RowAt(s, 3).hidden = true;
+    PutText(wb, s, 6, 0, "Mixed bold and italic & <tags>");
+    wb.strings.back().runs = {{0, 5, 0}, {6, 4, 1}, {15, 6, 3}};
+    PutText(wb, s, 7, 0, "Home page", 4);
+    s.links.push_back(Hyperlink{Range{7, 0, 7, 0}, "https://example.com/?a=1&b=2", "", "Go \"home\""});
+    PutText(wb, s, 8, 0, "A long note that wraps inside its cell", 5);
+    PutText(wb, s, 8, 1, "45\xC2\xB0", 6);
+    PutText(wb, s, 9, 0, "indented", 7);
+    s.comments.push_back(Comment{2, 1, "Ann", "Ann:\nchecked"});
+    PutText(wb, s, 10, 1, "#DIV/0!", 0, CellType::Error);
+    PutText(wb, s, 10, 3, "TRUE", 0, CellType::Bool);
+    RowAt(s, 10).cells.back().boolean = true;
+    return wb;
+}
+
+Workbook ThreeSheets() {
+    Workbook wb;
+    for (const char* n : {"Summary", "Hidden", "Data & more"}) {
+        wb.sheets.push_back(Sheet{});
+        wb.sheets.back().name = n;
+    }
+    wb.sheets[1].visibility = Visibility::Hidden;
+    PutText(wb, wb.sheets[0], 0, 0, "See data");
+    wb.sheets[0].links.push_back(Hyperlink{Range{0, 0, 0, 0}, "", "'Data & more'!A1", ""});
+    PutText(wb, wb.sheets[0], 1, 0, "Unsafe");
+    wb.sheets[0].links.push_back(Hyperlink{Range{1, 0, 1, 0}, "javascript:alert(1)", "", ""});
+    PutText(wb, wb.sheets[1], 0, 0, "not shown");
+    Sheet& d = wb.sheets[2];
+    d.rightToLeft = true;
+    d.defaultRowHeight = 12.75;
+    for (uint32_t r = 0; r < 3; ++r)
+        for (uint16_t c = 0; c < 3; ++c) PutNumber(d, r, c, r * 3 + c);
+    return wb;
+}
+
+Workbook Sparse() {
+    Workbook wb = OneSheet("Sparse");
+    Sheet& s = wb.sheets[0];
+    PutText(wb, s, 0, 0, "top left");
+    PutText(wb, s, 5000, 300, "middle");
+    PutNumber(s, 1048575, 16383, 1);
+    Picture p;
+    p.from = Anchor{1, 1, 0, 0};
+    p.to = Anchor{3, 4, 9525 * 10, 0};
+    p.contentType = "image/gif";
+    p.data = std::string("GIF89a\x01\x00\x01\x00\x00\xff\x00,", 14);
+    p.description = "dot";
+    s.pictures.push_back(p);
+    return wb;
+}
+
+}  // namespace
+
+TEST(HtmlGolden, Pages) {
+    HtmlOptions o;
+    o.title = "report";
+    ExpectGolden("report", RenderHtml(Report(), o));
+    ExpectGolden("three_sheets", RenderHtml(ThreeSheets(), {}));
+    ExpectGolden("sparse", RenderHtml(Sparse(), {}));
+}

@@ -1,0 +1,215 @@
+// Hostile and damaged workbooks fail with a short message, never a crash, a
+// hang or unbounded memory.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "XlsxFixtures.h"
+#include "sheets/Failure.h"
+#include "sheets/Loader.h"
+#include "sheets/xlsx/Worksheet.h"
+
+using namespace sheets;
+using failure::FailsWith;
+using failure::Succeeds;
+using testing::HasSubstr;
+using testing::Not;
+
+namespace {
+
+failure::Failure FailureOf(const std::string& bytes) {
+    return failure::Of([&] { fixtures::Load(bytes); });
+}
+
+std::string OneCell(const std::string& cell) {
+    return fixtures::Package(fixtures::SheetXml("<row r=\"1\">" + cell + "</row>"));
+}
+
+void PutLe32(std::string& s, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) s[at + size_t(i)] = char((v >> (8 * i)) & 0xFF);
+}
+
+// A compound file with a root entry and the given streams (names only).
+std::string CompoundFile(const std::vector<std::string>& streams) {
+    std::string f(512 * 3, '\0');
+    const unsigned char magic[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    std::memcpy(f.data(), magic, 8);
+    f[24] = 0x3E;
+    f[26] = 3;
+    f[28] = char(0xFE);
+    f[29] = char(0xFF);
+    f[30] = 9;
+    f[32] = 6;
+    PutLe32(f, 44, 1);  // one FAT sector
+    PutLe32(f, 48, 1);  // directory at sector 1
+    PutLe32(f, 56, 4096);
+    PutLe32(f, 60, 0xFFFFFFFE);
+    PutLe32(f, 68, 0xFFFFFFFE);
+    for (size_t i = 0; i < 109; ++i) PutLe32(f, 76 + 4 * i, i == 0 ? 0 : 0xFFFFFFFF);
+    for (size_t i = 0; i < 128; ++i) PutLe32(f, 512 + 4 * i, i == 0 ? 0xFFFFFFFD : i == 1 ? 0xFFFFFFFE : 0xFFFFFFFF);
+    std::vector<std::string> names = {"Root Entry"};
+    names.insert(names.end(), streams.begin(), streams.end());
+    for (size_t e = 0; e < names.size() && e < 4; ++e) {
+        size_t at = 1024 + 128 * e;
+        for (size_t i = 0; i < names[e].size(); ++i) f[at + 2 * i] = names[e][i];
+        f[at + 64] = char((names[e].size() + 1) * 2);
+        f[at + 66] = e == 0 ? 5 : 2;
+        f[at + 67] = 1;  // black
+        PutLe32(f, at + 68, 0xFFFFFFFF);
+        PutLe32(f, at + 72, e > 0 && e + 1 < names.size() ? uint32_t(e + 1) : 0xFFFFFFFF);
+        PutLe32(f, at + 76, e == 0 && names.size() > 1 ? 1 : 0xFFFFFFFF);
+        PutLe32(f, at + 116, 0xFFFFFFFE);
+    }
+    return f;
+}
+
+}  // namespace
+
+TEST(XlsxBadInput, NotAWorkbookOrDamagedArchive) {
+    EXPECT_THAT(FailureOf(""), FailsWith(ErrorKind::NotAWorkbook, "Not a workbook (unknown file format)"));
+    EXPECT_THAT(FailureOf("<html>hello</html>"),
+                FailsWith(ErrorKind::NotAWorkbook, "Not a workbook (unknown file format)"));
+    std::string good = fixtures::Xlsxwriter(
+        [](lxw_workbook* wb) { worksheet_write_string(workbook_add_worksheet(wb, nullptr), 0, 0, "x", nullptr); });
+    for (size_t cut : {size_t(4), size_t(100), good.size() / 2, good.size() - 10})
+        EXPECT_THAT(FailureOf(good.substr(0, cut)), FailsWith(ErrorKind::Damaged)) << cut;
+    // Flipped bytes inside the compressed data.
+    std::string flipped = good;
+    for (size_t i = 200; i < flipped.size(); i += 97) flipped[i] = char(~flipped[i]);
+    FailureOf(flipped);  // may or may not fail, must not crash
+    EXPECT_THAT(FailureOf(fixtures::Zip({{"hello.txt", "hi"}})), FailsWith(ErrorKind::NotAWorkbook));
+}
+
+TEST(XlsxBadInput, MissingOrMalformedParts) {
+    std::string missingSheet = fixtures::Zip({
+        {"_rels/.rels",
+         R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships"><Relationship Id="r" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="xl/workbook.xml"/></Relationships>)"},
+        {"xl/workbook.xml", R"(<workbook xmlns:r="r"><sheets><sheet name="Gone" r:id="rId1"/></sheets></workbook>)"},
+        {"xl/_rels/workbook.xml.rels",
+         R"(<Relationships><Relationship Id="rId1" Type="x/worksheet" Target="worksheets/nowhere.xml"/></Relationships>)"},
+    });
+    EXPECT_THAT(FailureOf(missingSheet), FailsWith(ErrorKind::Damaged, HasSubstr("Gone")));
+    std::string truncatedXml = fixtures::Package("<worksheet><sheetData><row r=\"1\"><c r=\"A1\"><v>1</v>");
+    EXPECT_THAT(FailureOf(truncatedXml), FailsWith(ErrorKind::Damaged, HasSubstr("xl/worksheets/sheet1.xml")));
+    std::string noSheets =
+        fixtures::Package(fixtures::SheetXml(""), "", "", {{"xl/workbook.xml", "<workbook><sheets/></workbook>"}});
+    EXPECT_THAT(FailureOf(noSheets), FailsWith(ErrorKind::Damaged));
+}
+
+TEST(XlsxBadInput, BinaryWorkbooksAreNamedAsUnsupported) {
+    std::string xlsb = fixtures::Zip({
+        {"_rels/.rels",
+         R"(<Relationships><Relationship Id="r" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="xl/workbook.bin"/></Relationships>)"},
+        {"xl/workbook.bin", std::string(64, '\x01')},
+    });
+    EXPECT_THAT(FailureOf(xlsb), FailsWith(ErrorKind::Unsupported, "The .xlsb format is not supported"));
+    EXPECT_THAT(FailureOf(fixtures::Zip({{"xl/workbook.bin", "x"}})),
+                FailsWith(ErrorKind::Unsupported, "The .xlsb format is not supported"));
+}
+
+TEST(XlsxBadInput, ImpossibleCellsAndIndices) {
+    for (const char* ref : {"A0", "1A", "A-1", "", "A1B", "$", "AAAAAAAAA1"})
+        EXPECT_THAT(FailureOf(OneCell(std::string("<c r=\"") + ref + "\"><v>1</v></c>")),
+                    FailsWith(ErrorKind::Damaged, HasSubstr("bad cell reference")))
+            << ref;
+    for (const char* ref : {"XFE1", "A1048577", "ZZZZ99999999"})
+        EXPECT_THAT(FailureOf(OneCell(std::string("<c r=\"") + ref + "\"><v>1</v></c>")),
+                    FailsWith(ErrorKind::Damaged, HasSubstr("beyond the sheet's limits")))
+            << ref;
+    EXPECT_THAT(FailureOf(fixtures::Package(fixtures::SheetXml(R"(<row r="1048577"/>)"))),
+                FailsWith(ErrorKind::Damaged, HasSubstr("beyond")));
+    EXPECT_THAT(FailureOf(fixtures::Package(fixtures::SheetXml(R"(<row r="x"/>)"))), FailsWith(ErrorKind::Damaged));
+    // The last column and row themselves are fine.
+    EXPECT_THAT(
+        FailureOf(fixtures::Package(fixtures::SheetXml(R"(<row r="1048576"><c r="XFD1048576"><v>1</v></c></row>)"))),
+        Succeeds());
+
+    std::string sst = R"(<sst><si><t>only</t></si></sst>)";
+    for (const char* idx : {"1", "-1", "4294967296", "x"})
+        EXPECT_THAT(
+            FailureOf(fixtures::Package(
+                fixtures::SheetXml(std::string(R"(<row r="1"><c r="A1" t="s"><v>)") + idx + "</v></c></row>"), sst)),
+            FailsWith(ErrorKind::Damaged, HasSubstr("shared string")))
+            << idx;
+}
+
+TEST(XlsxBadInput, DocumentTypesAndEntitiesAreRefused) {
+    std::string bomb = R"(<?xml version="1.0"?><!DOCTYPE lolz [<!ENTITY lol "lollollollollollollollollollol">)";
+    for (int i = 1; i < 10; ++i) {
+        bomb += "<!ENTITY lol" + std::to_string(i) + " \"";
+        for (int j = 0; j < 10; ++j) bomb += "&lol" + (i == 1 ? std::string() : std::to_string(i - 1)) + ";";
+        bomb += "\">";
+    }
+    bomb += R"(]><sst><si><t>&lol9;</t></si></sst>)";
+    EXPECT_THAT(FailureOf(fixtures::Package(fixtures::SheetXml(""), bomb)), FailsWith(ErrorKind::Unsafe));
+
+    std::string external =
+        R"(<?xml version="1.0"?><!DOCTYPE w [<!ENTITY x SYSTEM "file:///etc/passwd">]>)"
+        R"(<worksheet><sheetData><row r="1"><c r="A1" t="inlineStr"><is><t>&x;</t></is></c></row></sheetData></worksheet>)";
+    EXPECT_THAT(FailureOf(fixtures::Package(external)), FailsWith(ErrorKind::Unsafe));
+    std::string plainDoctype = R"(<?xml version="1.0"?><!DOCTYPE worksheet><worksheet><sheetData/></worksheet>)";
+    EXPECT_THAT(FailureOf(fixtures::Package(plainDoctype)), FailsWith(ErrorKind::Unsafe));
+    // An undeclared entity is never looked up anywhere: the text shows it as written.
+    Workbook wb = fixtures::Load(fixtures::Package(
+        fixtures::SheetXml(R"(<row r="1"><c r="A1" t="inlineStr"><is><t>a&nbsp;b</t></is></c></row>)")));
+    EXPECT_EQ(fixtures::TextOf(wb, wb.sheets[0].rows.at(0).cells.at(0)), "a&nbsp;b");
+}
+
+TEST(XlsxBadInput, EncryptedPackagesAreReportedAsPasswordProtected) {
+    EXPECT_THAT(FailureOf(CompoundFile({"EncryptionInfo", "EncryptedPackage"})),
+                FailsWith(ErrorKind::Password, "The workbook is password-protected"));
+    // A compound file without those streams goes to the .xls reader.
+    EXPECT_THAT(FailureOf(CompoundFile({"Workbook"})), Not(FailsWith(ErrorKind::Password)));
+    // Damaged directory chains end the scan instead of running away.
+    std::string looped = CompoundFile({"Workbook"});
+    PutLe32(looped, 512 + 4, 1);  // the directory sector points to itself
+    EXPECT_THAT(FailureOf(looped), Not(FailsWith(ErrorKind::Password)));
+}
+
+// Damaged workbook relationships: the parts are found by their declared
+// content types when that is unambiguous, otherwise the workbook fails.
+TEST(XlsxBadInput, DamagedWorkbookRelationships) {
+    const std::string ct = "application/vnd.openxmlformats-officedocument.spreadsheetml.";
+    std::string types = R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
+                        R"(<Override PartName="/xl/worksheets/sheet1.xml" ContentType=")" +
+                        ct +
+                        R"(worksheet+xml"/>)"
+                        R"(<Override PartName="/xl/sharedStrings.xml" ContentType=")" +
+                        ct + R"(sharedStrings+xml"/></Types>)";
+    std::string sheet = fixtures::SheetXml(R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row>)");
+    std::string sst = "<sst><si><t>kept</t></si></sst>";
+    fixtures::Entries damaged = {{"[Content_Types].xml", types},
+                                 {"xl/_rels/workbook.xml.rels", "<Relationships><Rel\"\"\"/>"}};
+    Workbook wb = fixtures::Load(fixtures::Package(sheet, sst, "", damaged));
+    ASSERT_EQ(wb.sheets.size(), 1u);
+    EXPECT_EQ(fixtures::TextOf(wb, wb.sheets[0].rows.at(0).cells.at(0)), "kept");
+
+    // Two sheets cannot be told apart without their relationships.
+    damaged.push_back(
+        {"xl/workbook.xml",
+         R"(<workbook xmlns:r="r"><sheets><sheet name="A" r:id="rId1"/><sheet name="B" r:id="rId2"/></sheets></workbook>)"});
+    EXPECT_THAT(FailureOf(fixtures::Package(sheet, sst, "", damaged)), FailsWith(ErrorKind::Damaged));
+}
+
+// The workbook's memory budget holds across its sheets (shown here with a
+// tiny budget; the reader's own is sized for millions of cells).
+TEST(XlsxBadInput, CellAndTextBudgets) {
+    std::string bytes = fixtures::Package(fixtures::SheetXml(
+        R"(<row r="1"><c r="A1"><v>1</v></c><c r="B1" t="inlineStr"><is><t>0123456789</t></is></c></row><row r="2"/>)"));
+    xlsx::Package pkg(bytes);
+    xlsx::ColorResolver colors;
+    std::vector<Font> fontList{Font{}};
+    xlsx::FontTable fonts(fontList);
+    std::vector<RichString> strings;
+    auto read = [&](uint64_t cells, uint64_t text) {
+        xlsx::SheetContext ctx{colors, fonts, fontList[0], strings};
+        ctx.cellBudget = cells;
+        ctx.textBudget = text;
+        Sheet sheet;
+        xlsx::ParseWorksheet(pkg, "xl/worksheets/sheet1.xml", ctx, sheet);
+        return sheet.rows.size();
+    };
+    EXPECT_EQ(read(4, 1000), 2u);
+    EXPECT_THAT(failure::Of([&] { read(3, 1000); }), FailsWith(ErrorKind::TooLarge));
+    EXPECT_THAT(failure::Of([&] { read(4, 10); }), FailsWith(ErrorKind::TooLarge));
+}
