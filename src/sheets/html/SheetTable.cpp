@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "sheets/html/HtmlText.h"
+#include "sheets/html/SheetCharts.h"
 #include "sheets/html/SheetGeometry.h"
 
 namespace sheets::html {
@@ -512,6 +513,10 @@ void SheetWriter::Write(bool hidden) {
         for (uint32_t u = 0; u < rows.Units().size(); ++u) WriteRow(u, rows, cols);
         out_ += "</table>\n"sv;
         WritePictures();
+        const int64_t height = rows.Units().empty() ? 0 : geo_.Y(rows.Units().back().last + 1);
+        AppendWorksheetCharts(sheet_, geo_, doc_.wb.date1904, height, out_, doc_.drain);
+    } else if (sheet_.kind == SheetKind::Chart) {
+        AppendChartSheet(sheet_, doc_.wb.date1904, out_, doc_.drain);
     }
     out_ += "</div></section>\n"sv;
 }

@@ -3,10 +3,13 @@
 // Readers resolve everything the writer needs: style inheritance, indexed,
 // theme and tinted colours (to RGB), built-in number format ids (to codes).
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace sheets {
+
+struct Chart;  // sheets/model/Chart.h
 
 // An RGB colour, or "automatic" (the writer's default).
 struct Color {
@@ -180,6 +183,7 @@ struct Sheet {
     std::vector<Range> merges;
     std::vector<Hyperlink> links;
     std::vector<Picture> pictures;
+    std::vector<std::shared_ptr<const Chart>> charts;  // drawing order
     std::vector<Comment> comments;
     bool showGridLines = true;
     bool rightToLeft = false;

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "sheets/Errors.h"
+#include "sheets/model/Chart.h"
+#include "sheets/xlsx/ChartPart.h"
 #include "sheets/xlsx/ValueText.h"
 
 namespace sheets::xlsx {
@@ -12,16 +14,25 @@ namespace {
 struct PendingPicture {
     Picture pic;
     std::string embed;
+    std::string chart, chartEx;  // relationship ids of a graphic frame's chart
+    std::string name;
     bool oneCell = false;
 };
 
+// A drawing holds at most this many charts: each is drawn in full.
+constexpr size_t kMaxChartsPerDrawing = 1024;
+
 class DrawingHandler final : public SaxHandler {
 public:
-    std::vector<PendingPicture> pictures;
+    std::vector<PendingPicture> pictures, charts;
 
     void Start(std::string_view n, Attrs a) override {
         ++depth_;
-        if (skip_) return;
+        if (skip_) {
+            // Newer chart kinds sit in a choice only; their fallback is a text box.
+            if (anchor_ && n == "chart" && cur_.chartEx.empty()) cur_.chartEx = AttrString(a, "id");
+            return;
+        }
         if (n == "Choice") {  // alternate content: read the fallback only
             skip_ = depth_;
             return;
@@ -40,7 +51,13 @@ public:
             field_ = std::string(n);
             text_.clear();
             wantText = true;
-        } else if (n == "ext") {
+        } else if (n == "graphicFrame") {
+            inFrame_ = true;
+        } else if (inFrame_ && n == "cNvPr") {
+            cur_.name = AttrString(a, "name");
+        } else if (inFrame_ && n == "chart") {
+            cur_.chart = AttrString(a, "id");
+        } else if (n == "ext" && !inFrame_) {
             int64_t cx = AttrInt(a, "cx", -1), cy = AttrInt(a, "cy", -1);
             if (cx >= 0 && cy >= 0 && (cur_.pic.widthEmu == 0 || !inPic_)) {
                 cur_.pic.widthEmu = cx;
@@ -80,11 +97,15 @@ public:
             where_ = nullptr;
         } else if (n == "pic") {
             inPic_ = false;
+        } else if (n == "graphicFrame") {
+            inFrame_ = false;
         } else if (n == "twoCellAnchor" || n == "oneCellAnchor" || n == "absoluteAnchor") {
             anchor_ = false;
+            if (cur_.oneCell) cur_.pic.to = cur_.pic.from;
             if (hasPic_ && !cur_.embed.empty()) {
-                if (cur_.oneCell) cur_.pic.to = cur_.pic.from;
                 pictures.push_back(std::move(cur_));
+            } else if ((!cur_.chart.empty() || !cur_.chartEx.empty()) && charts.size() < kMaxChartsPerDrawing) {
+                charts.push_back(std::move(cur_));
             }
         }
     }
@@ -96,7 +117,7 @@ private:
     Anchor* where_ = nullptr;
     std::string field_, text_;
     int depth_ = 0, skip_ = 0;
-    bool anchor_ = false, inPic_ = false, hasPic_ = false;
+    bool anchor_ = false, inPic_ = false, hasPic_ = false, inFrame_ = false;
 };
 
 std::string ImageType(const Package& pkg, const std::string& part) {
@@ -114,13 +135,24 @@ std::string ImageType(const Package& pkg, const std::string& part) {
 
 }  // namespace
 
-void ParseDrawing(const Package& pkg, const std::string& part, std::vector<Picture>& out, uint64_t& budget) {
-    DrawingHandler h;
-    pkg.Parse(part, h);
-    if (h.pictures.empty()) return;  // charts and shapes only: no need for the relationships
-    auto rels = pkg.Rels(part);
+namespace {
+
+uint64_t ChartBytes(const Chart& c) {
+    uint64_t n = sizeof(Chart);
+    for (const auto& g : c.groups)
+        for (const auto& s : g.series) {
+            n += sizeof(ChartSeries) + 8 * (s.values.size() + s.categoryNumbers.size() + s.bubbleSizes.size());
+            for (const auto& t : s.categories) n += sizeof(std::string) + t.size();
+            for (const auto& t : s.outerCategories) n += sizeof(std::string) + t.size();
+            n += s.points.size() * sizeof(ChartPoint);
+        }
+    return n;
+}
+
+void AddPictures(const Package& pkg, std::vector<PendingPicture>& found, std::vector<Picture>& out, uint64_t& budget,
+                 const std::vector<Relationship>& rels) {
     RelIndex byId(rels);
-    for (auto& p : h.pictures) {
+    for (auto& p : found) {
         const Relationship* rel = byId.Find(p.embed);
         if (!rel || rel->external || !pkg.Has(rel->target)) continue;  // a linked or missing image shows nothing
         std::string data = pkg.Read(rel->target);
@@ -131,6 +163,53 @@ void ParseDrawing(const Package& pkg, const std::string& part, std::vector<Pictu
         p.pic.data = std::move(data);
         p.pic.contentType = ImageType(pkg, rel->target);
         out.push_back(std::move(p.pic));
+    }
+}
+
+}  // namespace
+
+void ParseDrawing(const Package& pkg, const std::string& part, std::vector<Picture>& out, uint64_t& budget) {
+    DrawingHandler h;
+    pkg.Parse(part, h);
+    if (h.pictures.empty()) return;  // charts and shapes only: no need for the relationships
+    AddPictures(pkg, h.pictures, out, budget, pkg.Rels(part));
+}
+
+void ParseDrawing(const Package& pkg, const std::string& part, Sheet& sheet, uint64_t& budget,
+                  const std::vector<uint32_t>& scheme) {
+    DrawingHandler h;
+    pkg.Parse(part, h);
+    if (h.pictures.empty() && h.charts.empty()) return;
+    const auto rels = pkg.Rels(part);
+    AddPictures(pkg, h.pictures, sheet.pictures, budget, rels);
+    RelIndex byId(rels);
+    for (auto& p : h.charts) {
+        Chart chart;
+        const Relationship* rel = byId.Find(p.chart.empty() ? p.chartEx : p.chart);
+        if (!rel || rel->external || !pkg.Has(rel->target)) {
+            chart.unsupported = "missing";
+        } else if (p.chart.empty() || rel->type == "chartEx") {
+            chart = ReadChartExPart(pkg, rel->target);
+        } else {
+            chart = ReadChartPart(pkg, rel->target, scheme);
+        }
+        // A chart's data counts against the same memory limit as pictures:
+        // many anchors may name one large part.
+        const uint64_t cost = ChartBytes(chart);
+        if (cost > budget) {
+            Chart placeholder;
+            placeholder.title = std::move(chart.title);
+            placeholder.unsupported = "too large";
+            chart = std::move(placeholder);
+        } else {
+            budget -= cost;
+        }
+        chart.from = p.pic.from;
+        chart.to = p.pic.to;
+        chart.widthEmu = p.pic.widthEmu;
+        chart.heightEmu = p.pic.heightEmu;
+        chart.name = std::move(p.name);
+        sheet.charts.push_back(std::make_shared<const Chart>(std::move(chart)));
     }
 }
 

@@ -11,4 +11,10 @@ namespace sheets::xlsx {
 // are passed over. `budget` is the image bytes still allowed; reading lowers it.
 void ParseDrawing(const Package& pkg, const std::string& part, std::vector<Picture>& out, uint64_t& budget);
 
+// Adds the pictures and the charts anchored in a drawing part to the sheet.
+// `scheme` is the theme's colour scheme in document order (see ReadChartPart).
+// Charts count against `budget` too; past it they become placeholders.
+void ParseDrawing(const Package& pkg, const std::string& part, Sheet& sheet, uint64_t& budget,
+                  const std::vector<uint32_t>& scheme);
+
 }  // namespace sheets::xlsx

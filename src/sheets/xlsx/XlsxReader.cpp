@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sheets/Errors.h"
+#include "sheets/model/ChartCells.h"
 #include "sheets/xlsx/Colors.h"
 #include "sheets/xlsx/Comments.h"
 #include "sheets/xlsx/Drawing.h"
@@ -26,7 +27,7 @@ constexpr uint64_t kCellBudget = 24ull << 20;
 constexpr uint64_t kTextBudget = 512ull << 20;
 
 void ReadSheetExtras(const Package& pkg, const std::string& part, const SheetRefs& refs, Sheet& sheet,
-                     uint64_t& pictureBudget) {
+                     uint64_t& pictureBudget, const std::vector<uint32_t>& scheme) {
     auto rels = pkg.Rels(part);
     RelIndex byId(rels);
     for (auto& l : refs.links) {
@@ -42,7 +43,7 @@ void ReadSheetExtras(const Package& pkg, const std::string& part, const SheetRef
     }
     if (!refs.drawingRelId.empty()) {
         const Relationship* r = byId.Find(refs.drawingRelId);
-        if (r && !r->external && pkg.Has(r->target)) ParseDrawing(pkg, r->target, sheet.pictures, pictureBudget);
+        if (r && !r->external && pkg.Has(r->target)) ParseDrawing(pkg, r->target, sheet, pictureBudget, scheme);
     }
     for (auto& r : rels)
         if (r.type == "comments" && !r.external && pkg.Has(r.target)) ParseComments(pkg, r.target, sheet.comments);
@@ -61,8 +62,11 @@ Workbook ReadXlsx(std::string_view bytes) {
     wb.hasVbaProject = FindRelOfType(wbRels, "vbaProject") != nullptr || pkg.Has("xl/vbaProject.bin");
 
     ColorResolver colors;
-    if (const Relationship* t = FindRelOfType(wbRels, "theme"); t && !t->external && pkg.Has(t->target))
-        colors.SetScheme(ParseThemeScheme(pkg, t->target));
+    std::vector<uint32_t> scheme;
+    if (const Relationship* t = FindRelOfType(wbRels, "theme"); t && !t->external && pkg.Has(t->target)) {
+        scheme = ParseThemeScheme(pkg, t->target);
+        colors.SetScheme(scheme);
+    }
     if (const Relationship* s = FindRelOfType(wbRels, "styles"); s && !s->external && pkg.Has(s->target))
         ParseStyles(pkg.Read(s->target), s->target, colors, wb.styles);
 
@@ -91,15 +95,19 @@ Workbook ReadXlsx(std::string_view bytes) {
         sheet.visibility = e.visibility;
         if (rel->type == "chartsheet") {
             sheet.kind = SheetKind::Chart;
+            for (const Relationship& d : pkg.Rels(rel->target))
+                if (d.type == "drawing" && !d.external && pkg.Has(d.target))
+                    ParseDrawing(pkg, d.target, sheet, pictureBudget, scheme);
             continue;
         }
         if (rel->type == "dialogsheet") sheet.kind = SheetKind::Dialog;
         else if (rel->type == "xlMacrosheet" || rel->type == "xlIntlMacrosheet") sheet.kind = SheetKind::Macro;
         SheetRefs refs = ParseWorksheet(pkg, rel->target, ctx, sheet);
-        ReadSheetExtras(pkg, rel->target, refs, sheet, pictureBudget);
+        ReadSheetExtras(pkg, rel->target, refs, sheet, pictureBudget, scheme);
     }
     if (wb.sheets.empty()) throw Error(ErrorKind::Damaged, "The workbook is damaged (it has no sheets)");
     wb.activeSheet = uint32_t(std::clamp<int64_t>(book.activeTab, 0, int64_t(wb.sheets.size()) - 1));
+    FillChartsFromCells(wb);
     return wb;
 }
 

@@ -1,0 +1,267 @@
+#include "sheets/chart/Canvas.h"
+
+#include <cmath>
+
+#include "sheets/chart/Svg.h"
+
+namespace sheets::chart {
+
+namespace {
+
+// Advance widths as fractions of the font size, for a sans-serif face of
+// the kind charts use (Calibri and its metric twin Carlito).
+double Advance(uint32_t cp, bool bold) {
+    double w;
+    if (cp == ' ') w = 0.23;
+    else if (cp >= '0' && cp <= '9') w = 0.51;
+    else if (cp == 'i' || cp == 'l' || cp == 'j' || cp == '.' || cp == ',' || cp == ':' || cp == ';' || cp == '\'' ||
+             cp == '|' || cp == '!' || cp == 'I')
+        w = 0.25;
+    else if (cp == 'm' || cp == 'w' || cp == 'M' || cp == 'W' || cp == '%' || cp == '@') w = 0.8;
+    else if (cp >= 'A' && cp <= 'Z') w = 0.58;
+    else if (cp < 0x80) w = 0.48;
+    else if (cp >= 0x1100 && (cp <= 0x115F || (cp >= 0x2E80 && cp <= 0xA4CF) || (cp >= 0xAC00 && cp <= 0xD7A3) ||
+                              (cp >= 0xF900 && cp <= 0xFAFF) || (cp >= 0xFF00 && cp <= 0xFF60) || cp >= 0x20000))
+        w = 1.0;  // wide East Asian characters
+    else w = 0.55;
+    return bold ? w * 1.06 : w;
+}
+
+std::vector<double> DashArray(LineDash d) {
+    switch (d) {
+    case LineDash::Solid: return {};
+    case LineDash::Dot:
+    case LineDash::SysDot: return {1, 2};
+    case LineDash::Dash: return {4, 3};
+    case LineDash::SysDash: return {3, 1};
+    case LineDash::DashDot: return {4, 3, 1, 3};
+    case LineDash::LongDash: return {8, 3};
+    case LineDash::LongDashDot: return {8, 3, 1, 3};
+    case LineDash::LongDashDotDot: return {8, 3, 1, 3, 1, 3};
+    }
+    return {};
+}
+
+}  // namespace
+
+double TextWidth(std::string_view s, const TextStyle& style) {
+    double w = 0;
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        uint32_t cp = c;
+        size_t len = 1;
+        if (c >= 0xF0) len = 4, cp = c & 0x07;
+        else if (c >= 0xE0) len = 3, cp = c & 0x0F;
+        else if (c >= 0xC0) len = 2, cp = c & 0x1F;
+        for (size_t k = 1; k < len && i + k < s.size(); ++k)
+            cp = cp << 6 | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+        if (c >= 0x80 && c < 0xC0) cp = 0xFFFD;  // a stray continuation byte
+        w += Advance(cp, style.bold);
+        i += len;
+    }
+    return w * style.px;
+}
+
+std::vector<std::string> WrapText(std::string_view text, const TextStyle& style, double width, size_t maxLines) {
+    std::vector<std::string> lines;
+    if (text.find('\n') == std::string_view::npos && (maxLines <= 1 || TextWidth(text, style) <= width)) {
+        lines.emplace_back(text);  // the usual case: one line that fits
+        return lines;
+    }
+    if (maxLines == 0) maxLines = 1;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t nl = text.find('\n', start);
+        std::string_view para = text.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
+        std::string line;
+        size_t i = 0;
+        while (i <= para.size()) {
+            size_t sp = para.find(' ', i);
+            if (sp == std::string_view::npos) sp = para.size();
+            std::string_view word = para.substr(i, sp - i);
+            std::string candidate = line.empty() ? std::string(word) : line + " " + std::string(word);
+            if (!line.empty() && TextWidth(candidate, style) > width && lines.size() + 1 < maxLines) {
+                lines.push_back(std::move(line));
+                line = std::string(word);
+            } else {
+                line = std::move(candidate);
+            }
+            i = sp + 1;
+        }
+        if (lines.size() + 1 >= maxLines && !lines.empty() && lines.size() >= maxLines) lines.back() += " " + line;
+        else lines.push_back(std::move(line));
+        if (nl == std::string_view::npos) break;
+        start = nl + 1;
+    }
+    return lines;
+}
+
+void Canvas::Num(const char* name, double v) {
+    out_ += ' ';
+    out_ += name;
+    out_ += "=\"";
+    AppendNum(out_, v);
+    out_ += '"';
+}
+
+void Canvas::Attrs(const Paint& p, bool fillable) {
+    if (p.fill) {
+        out_ += " fill=\"";
+        out_ += Hex(p.fillColor);
+        out_ += '"';
+        if (p.fillOpacity < 1) Num("fill-opacity", p.fillOpacity);
+    } else if (fillable) {
+        out_ += " fill=\"none\"";
+    }
+    if (p.stroke) {
+        out_ += " stroke=\"";
+        out_ += Hex(p.strokeColor);
+        out_ += '"';
+        Num("stroke-width", p.strokeWidth);
+        if (p.strokeOpacity < 1) Num("stroke-opacity", p.strokeOpacity);
+        if (const auto d = DashArray(p.dash); !d.empty()) {
+            // Dashes scale with the line, as the spreadsheet draws them.
+            out_ += " stroke-dasharray=\"";
+            for (size_t i = 0; i < d.size(); ++i) {
+                if (i) out_ += ' ';
+                AppendNum(out_, d[i] * std::max(p.strokeWidth, 1.0));
+            }
+            out_ += '"';
+        }
+    }
+}
+
+void Canvas::Font(const TextStyle& s) {
+    if (s.px != defaultPx) Num("font-size", s.px);
+    if (s.bold) out_ += " font-weight=\"bold\"";
+    if (s.italic) out_ += " font-style=\"italic\"";
+    if (s.color != 0) {
+        out_ += " fill=\"";
+        out_ += Hex(s.color);
+        out_ += '"';
+    }
+}
+
+void Canvas::Rectangle(const Rect& r, const Paint& p, double radius) {
+    if (r.w <= 0 || r.h <= 0 || (!p.fill && !p.stroke)) return;
+    out_ += "<rect";
+    Num("x", r.x);
+    Num("y", r.y);
+    Num("width", r.w);
+    Num("height", r.h);
+    if (radius > 0) Num("rx", radius);
+    Attrs(p);
+    out_ += "/>";
+}
+
+void Canvas::Line(double x1, double y1, double x2, double y2, const Paint& p) {
+    out_ += "<line";
+    Num("x1", x1);
+    Num("y1", y1);
+    Num("x2", x2);
+    Num("y2", y2);
+    Attrs(p, false);
+    out_ += "/>";
+}
+
+void Canvas::Path(const std::string& d, const Paint& p) {
+    if (d.empty()) return;
+    out_ += "<path d=\"";
+    out_ += d;
+    out_ += '"';
+    Attrs(p);
+    out_ += "/>";
+}
+
+void Canvas::Circle(double cx, double cy, double r, const Paint& p) {
+    if (!(r > 0)) return;
+    out_ += "<circle";
+    Num("cx", cx);
+    Num("cy", cy);
+    Num("r", r);
+    Attrs(p);
+    out_ += "/>";
+}
+
+void Canvas::Text(double x, double y, std::string_view text, const TextStyle& s, HAnchor h, VAnchor v, double rotate) {
+    Open(x, y, s.px, h, v, rotate);
+    Font(s);
+    out_ += '>';
+    AppendSvgText(out_, text);
+    out_ += "</text>";
+}
+
+void Canvas::Open(double x, double y, double px, HAnchor h, VAnchor v, double rotate) {
+    // Baseline from the box edge: ascent about 0.75, descent 0.25 of the size.
+    const double dy = v == VAnchor::Top ? px * 0.8 : v == VAnchor::Middle ? px * 0.35 : -px * 0.22;
+    out_ += "<text";
+    Num("x", x);
+    Num("y", y + (rotate == 0 ? dy : 0));
+    if (rotate != 0) {
+        out_ += " transform=\"rotate(" + chart::Num(rotate) + " " + chart::Num(x) + " " + chart::Num(y) + ")\"";
+        Num("dy", dy);
+    }
+    if (h == HAnchor::Middle) out_ += " text-anchor=\"middle\"";
+    else if (h == HAnchor::End) out_ += " text-anchor=\"end\"";
+}
+
+void Canvas::Runs(double x, double y, const std::vector<std::pair<std::string, TextStyle>>& runs, HAnchor h, VAnchor v,
+                  double rotate) {
+    if (runs.empty()) return;
+    double px = 0;
+    for (const auto& r : runs) px = std::max(px, r.second.px);
+    Open(x, y, px, h, v, rotate);
+    const TextStyle& first = runs.front().second;
+    Font(first);
+    out_ += ">";
+    if (runs.size() == 1) {
+        AppendSvgText(out_, runs.front().first);
+    } else {
+        for (const auto& [t, st] : runs) {
+            out_ += "<tspan";
+            if (st.px != first.px) Num("font-size", st.px);
+            if (st.bold != first.bold) out_ += st.bold ? " font-weight=\"bold\"" : " font-weight=\"normal\"";
+            if (st.italic != first.italic) out_ += st.italic ? " font-style=\"italic\"" : " font-style=\"normal\"";
+            if (st.color != first.color) out_ += " fill=\"" + Hex(st.color) + "\"";
+            out_ += ">";
+            AppendSvgText(out_, t);
+            out_ += "</tspan>";
+        }
+    }
+    out_ += "</text>";
+}
+
+void Canvas::Marker(double x, double y, MarkerSymbol symbol, double size, const Paint& p) {
+    const double r = size / 2;
+    auto pt = [&](double dx, double dy) { return chart::Num(x + dx) + "," + chart::Num(y + dy); };
+    switch (symbol) {
+    case MarkerSymbol::None:
+    case MarkerSymbol::Auto: return;
+    case MarkerSymbol::Circle: Circle(x, y, r, p); return;
+    case MarkerSymbol::Dot: Circle(x, y, r / 2, p); return;
+    case MarkerSymbol::Square: Rectangle(Rect{x - r, y - r, size, size}, p); return;
+    case MarkerSymbol::Diamond:
+        Path("M" + pt(0, -r) + "L" + pt(r, 0) + "L" + pt(0, r) + "L" + pt(-r, 0) + "Z", p);
+        return;
+    case MarkerSymbol::Triangle: Path("M" + pt(0, -r) + "L" + pt(r, r) + "L" + pt(-r, r) + "Z", p); return;
+    case MarkerSymbol::Dash: Rectangle(Rect{x - r, y - size / 10, size, size / 5}, p); return;
+    default: break;
+    }
+    // Line-only symbols are stroked in the marker's colour.
+    Paint line = p;
+    line.fill = false;
+    if (!line.stroke) {
+        line.stroke = true;
+        line.strokeColor = p.fillColor;
+    }
+    if (symbol == MarkerSymbol::X || symbol == MarkerSymbol::Star)
+        Path("M" + pt(-r, -r) + "L" + pt(r, r) + "M" + pt(-r, r) + "L" + pt(r, -r) +
+                 (symbol == MarkerSymbol::Star ? "M" + pt(0, -r) + "L" + pt(0, r) : ""),
+             line);
+    else Path("M" + pt(-r, 0) + "L" + pt(r, 0) + "M" + pt(0, -r) + "L" + pt(0, r), line);
+}
+
+void Canvas::OpenGroup(const std::string& attrs) { out_ += "<g" + attrs + ">"; }
+void Canvas::CloseGroup() { out_ += "</g>"; }
+
+}  // namespace sheets::chart

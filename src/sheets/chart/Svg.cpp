@@ -1,0 +1,94 @@
+#include "sheets/chart/Svg.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace sheets::chart {
+
+void AppendNum(std::string& out, double v) {
+    if (!std::isfinite(v)) v = 0;
+    // Anything a drawing could mean lies well inside this.
+    v = std::clamp(v, -1e7, 1e7);
+    long long h = std::llround(v * 100);
+    char buf[24];
+    char* end = buf + sizeof buf;
+    char* p = end;
+    const bool negative = h < 0;
+    if (negative) h = -h;
+    const int frac = int(h % 100);
+    long long whole = h / 100;
+    if (frac) {
+        if (frac % 10) *--p = char('0' + frac % 10);
+        *--p = char('0' + frac / 10);
+        *--p = '.';
+    }
+    do {
+        *--p = char('0' + whole % 10);
+        whole /= 10;
+    } while (whole);
+    if (negative) *--p = '-';
+    out.append(p, size_t(end - p));
+}
+
+std::string Num(double v) {
+    std::string s;
+    AppendNum(s, v);
+    return s;
+}
+
+std::string Hex(uint32_t rgb) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string s(7, '#');
+    for (int i = 0; i < 6; ++i) s[size_t(6 - i)] = kDigits[(rgb >> (4 * i)) & 0xF];
+    return s;
+}
+
+void AppendSvgText(std::string& out, std::string_view s) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const size_t n = s.size();
+    for (size_t i = 0; i < n;) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            switch (c) {
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '&': out += "&amp;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&#39;"; break;
+            default: out += c < 0x20 || c == 0x7F ? ' ' : char(c);
+            }
+            ++i;
+            continue;
+        }
+        // A well-formed sequence is copied; anything else is one U+FFFD.
+        size_t len = 0;
+        uint32_t cp = 0;
+        if (c >= 0xC2 && c <= 0xDF) len = 2, cp = c & 0x1F;
+        else if (c >= 0xE0 && c <= 0xEF) len = 3, cp = c & 0x0F;
+        else if (c >= 0xF0 && c <= 0xF4) len = 4, cp = c & 0x07;
+        bool ok = len > 0 && i + len <= n;
+        for (size_t k = 1; ok && k < len; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80) ok = false;
+            else cp = cp << 6 | (p[i + k] & 0x3F);
+        }
+        if (ok && ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+                   (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))))
+            ok = false;
+        // C1 controls and non-characters are shown as spaces too.
+        if (ok && (cp >= 0x80 && cp <= 0x9F)) {
+            out += ' ';
+        } else if (ok && (cp == 0xFFFE || cp == 0xFFFF)) {
+            out += "\xEF\xBF\xBD";
+        } else if (ok) {
+            out.append(s.substr(i, len));
+        } else {
+            out += "\xEF\xBF\xBD";
+            len = 1;
+        }
+        i += len;
+    }
+}
+
+}  // namespace sheets::chart
