@@ -75,9 +75,9 @@ void TkvConvertor::Finish() {
             // The count below must still go down, or the run never ends.
         }
     }
-    Batch.LockNodes();
+    // The count goes down last and outside the batch's lock: whoever sees it
+    // reach zero may free the batch at once, lock included.
     --LiveWorkerCount;
-    Batch.UnlockNodes();
     LiveWorkerCount.notify_all();
 }
 

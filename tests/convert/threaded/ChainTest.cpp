@@ -147,10 +147,14 @@ TEST_F(Chain, StopBeforeResumeAndAHandleDroppedWhileRunning) {
     std::weak_ptr<TkvWorkerChain> watch;
     {
         auto chain = Workers(2);
+        LiveWorkerCount = chain->ChainLength();
         chain->ResumeAll();
         watch = chain;
     }
     WaitFinished(2);
+    // The count is what a run waits for before it frees the batch; reading
+    // it also orders this thread after the workers' last use of the batch.
+    ASSERT_TRUE(WaitUntil([] { return LiveWorkerCount.load() <= 0; }));
     EXPECT_EQ(done, 5);
     // The last thread to end frees the chain.
     EXPECT_TRUE(WaitUntil([&] { return watch.expired(); }));
