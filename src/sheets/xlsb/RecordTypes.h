@@ -1,0 +1,69 @@
+#pragma once
+// The record types this reader looks at, named as the format reference names
+// them (without the "Brt" prefix). Every other record is passed over.
+#include <cstdint>
+
+namespace sheets::xlsb::rt {
+
+// Blocks of records for features newer than the reader (which number their
+// own records).
+constexpr uint32_t FRTBegin = 35;
+constexpr uint32_t FRTEnd = 36;
+
+// Worksheet cells and rows.
+constexpr uint32_t RowHdr = 0;
+constexpr uint32_t CellBlank = 1;
+constexpr uint32_t CellRk = 2;
+constexpr uint32_t CellError = 3;
+constexpr uint32_t CellBool = 4;
+constexpr uint32_t CellReal = 5;
+constexpr uint32_t CellSt = 6;
+constexpr uint32_t CellIsst = 7;
+constexpr uint32_t FmlaString = 8;
+constexpr uint32_t FmlaNum = 9;
+constexpr uint32_t FmlaBool = 10;
+constexpr uint32_t FmlaError = 11;
+constexpr uint32_t CellRString = 62;
+
+// Shared strings.
+constexpr uint32_t SSTItem = 19;
+constexpr uint32_t BeginSst = 159;
+
+// Styles.
+constexpr uint32_t Font = 43;
+constexpr uint32_t Fmt = 44;
+constexpr uint32_t Fill = 45;
+constexpr uint32_t Border = 46;
+constexpr uint32_t XF = 47;
+constexpr uint32_t IndexedColor = 475;
+constexpr uint32_t BeginCellStyleXFs = 626;
+constexpr uint32_t EndCellStyleXFs = 627;
+constexpr uint32_t BeginCellXFs = 617;
+constexpr uint32_t EndCellXFs = 618;
+constexpr uint32_t BeginIndexedColors = 565;
+constexpr uint32_t EndIndexedColors = 566;
+
+// Workbook.
+constexpr uint32_t WbProp = 153;
+constexpr uint32_t BundleSh = 156;
+constexpr uint32_t BookView = 158;
+
+// Worksheet layout, views and links.
+constexpr uint32_t ColInfo = 60;
+constexpr uint32_t BeginSheetData = 145;
+constexpr uint32_t EndSheetData = 146;
+constexpr uint32_t WsProp = 147;
+constexpr uint32_t WsDim = 148;
+constexpr uint32_t BeginWsView = 137;
+constexpr uint32_t MergeCell = 176;
+constexpr uint32_t WsFmtInfo = 485;
+constexpr uint32_t HLink = 494;
+constexpr uint32_t Drawing = 550;
+
+// Comments.
+constexpr uint32_t CommentAuthor = 632;
+constexpr uint32_t BeginComment = 635;
+constexpr uint32_t EndComment = 636;
+constexpr uint32_t CommentText = 637;
+
+}  // namespace sheets::xlsb::rt
