@@ -10,6 +10,7 @@
 #include "sheets/Errors.h"
 #include "sheets/container/Cfb.h"
 #include "sheets/xls/XlsReader.h"
+#include "sheets/xlsb/XlsbReader.h"
 #include "sheets/xlsx/XlsxReader.h"
 
 namespace sheets {
@@ -20,10 +21,11 @@ namespace {
 constexpr uint64_t kMaxFileBytes = 512ull << 20;
 
 // What the content is, as far as choosing its reader goes.
-enum class Content { ZipPackage, CompoundFile, EncryptedPackage, EmptyZip, Unknown };
+enum class Content { ZipPackage, BinaryPackage, CompoundFile, EncryptedPackage, EmptyZip, Unknown };
 
 Content Recognize(std::string_view bytes) {
-    if (bytes.size() >= 4 && std::memcmp(bytes.data(), "PK\3\4", 4) == 0) return Content::ZipPackage;
+    if (bytes.size() >= 4 && std::memcmp(bytes.data(), "PK\3\4", 4) == 0)
+        return IsXlsbPackage(bytes) ? Content::BinaryPackage : Content::ZipPackage;
     if (IsCfb(bytes)) {
         // An encrypted package travels in a compound file with these streams.
         if (CfbHasStream(bytes, "EncryptionInfo") || CfbHasStream(bytes, "EncryptedPackage"))
@@ -42,6 +44,7 @@ Workbook LoadWorkbookFromMemory(std::string_view bytes) {
         throw Error(ErrorKind::TooLarge, "The workbook is too large to read (over 512 MiB)");
     switch (Recognize(bytes)) {
     case Content::ZipPackage: return ReadXlsx(bytes);
+    case Content::BinaryPackage: return ReadXlsb(bytes);
     case Content::CompoundFile: return ReadXls(bytes);
     case Content::EncryptedPackage: throw PasswordError();
     case Content::EmptyZip: throw Error(ErrorKind::NotAWorkbook, "Not a workbook (the zip archive is empty)");

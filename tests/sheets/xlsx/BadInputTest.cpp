@@ -96,15 +96,15 @@ TEST(XlsxBadInput, MissingOrMalformedParts) {
     EXPECT_THAT(FailureOf(noSheets), FailsWith(ErrorKind::Damaged));
 }
 
-TEST(XlsxBadInput, BinaryWorkbooksAreNamedAsUnsupported) {
+TEST(XlsxBadInput, BinaryWorkbooksGoToTheirOwnReader) {
     std::string xlsb = fixtures::Zip({
         {"_rels/.rels",
          R"(<Relationships><Relationship Id="r" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="xl/workbook.bin"/></Relationships>)"},
         {"xl/workbook.bin", std::string(64, '\x01')},
     });
-    EXPECT_THAT(FailureOf(xlsb), FailsWith(ErrorKind::Unsupported, "The .xlsb format is not supported"));
+    EXPECT_THAT(FailureOf(xlsb), FailsWith(ErrorKind::Damaged, "The workbook is damaged (it has no sheets)"));
     EXPECT_THAT(FailureOf(fixtures::Zip({{"xl/workbook.bin", "x"}})),
-                FailsWith(ErrorKind::Unsupported, "The .xlsb format is not supported"));
+                FailsWith(ErrorKind::Damaged, "The workbook is damaged (it has no sheets)"));
 }
 
 TEST(XlsxBadInput, ImpossibleCellsAndIndices) {

@@ -1,0 +1,46 @@
+#pragma once
+// Rich strings (shared strings, comment texts, rich cells) and the shared
+// string table.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sheets/model/Workbook.h"
+#include "sheets/xlsb/Records.h"
+#include "sheets/xlsx/Fonts.h"
+
+namespace sheets::xlsb {
+
+// Rich-text runs name the fonts of the styles part by index; the model's
+// font table may hold the same font at an earlier index, which is the one
+// the .xlsx reader would give it.
+class RunFonts {
+public:
+    RunFonts() = default;
+    RunFonts(const std::vector<Font>& styleFonts, xlsx::FontTable& table);
+    // The model's index of a styles-part font; false for none.
+    bool Find(uint32_t ifnt, uint32_t& out) const;
+
+private:
+    std::vector<uint32_t> map_;
+};
+
+// A RichStr: flags, the text, the runs when rich; the phonetic part that
+// may follow is left out. False when the structure is not whole (then `out`
+// is unspecified). Runs naming a font that does not exist are dropped: that
+// text shows in the cell's font.
+bool ReadRichStr(Payload& in, const RunFonts& fonts, RichString& out);
+
+// Appends every string of a shared-strings part to `out`. A damaged item
+// stays as an empty string, so that the indices after it hold.
+class SharedStringsReader final : public RecordHandler {
+public:
+    SharedStringsReader(const RunFonts& fonts, std::vector<RichString>& out) : fonts_(fonts), out_(out) {}
+    bool OnRecord(const Record& r) override;
+
+private:
+    const RunFonts& fonts_;
+    std::vector<RichString>& out_;
+};
+
+}  // namespace sheets::xlsb

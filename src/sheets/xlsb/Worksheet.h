@@ -1,0 +1,68 @@
+#pragma once
+// A worksheet part (also a dialog or macro sheet): rows, cells, columns,
+// sheet defaults, merged ranges, hyperlinks, the drawing it refers to and
+// its first view.
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "sheets/model/Workbook.h"
+#include "sheets/xls/SheetBuilder.h"
+#include "sheets/xlsb/Records.h"
+#include "sheets/xlsb/Strings.h"
+#include "sheets/xlsx/Worksheet.h"
+
+namespace sheets::xlsb {
+
+struct SheetContext {
+    const RunFonts& runFonts;
+    std::vector<RichString>& strings;  // shared strings first; the sheets' own are appended
+    uint32_t sharedCount = 0;
+    size_t formatCount = 1;
+    // What the whole workbook may still hold: cells and rows (counted up),
+    // bytes of text outside the shared strings (counted down).
+    size_t cells = 0;
+    uint64_t textBudget = 0;
+};
+
+// Records that cannot be what they claim (a row or column beyond the
+// sheet, a string index past the table, a record cut short) are passed
+// over, and the rest of the sheet is read. Throws sheets::Error only when
+// the workbook outgrows its budgets.
+class WorksheetReader final : public RecordHandler {
+public:
+    WorksheetReader(SheetContext& ctx, Sheet& sheet);
+    bool OnRecord(const Record& r) override;
+    // Leaves the sheet in the model's order; returns what it refers to.
+    xlsx::SheetRefs Finish();
+
+private:
+    void RowHeader(Payload& in);
+    void AddCell(uint32_t type, Payload& in);
+    void FormatInfo(Payload& in);
+    void ColumnInfo(Payload& in);
+    void View(Payload& in);
+    void Merge(Payload& in);
+    void Link(Payload& in);
+    uint32_t Intern(std::string text, std::vector<TextRun> runs = {});
+    uint32_t ErrorString(uint8_t code);
+
+    SheetContext& ctx_;
+    Sheet& sheet_;
+    xls::SheetBuilder rows_;
+    xlsx::SheetRefs refs_;
+    std::unordered_map<uint8_t, uint32_t> errors_;
+    // The row the cells that follow belong to; none before the first row
+    // header and after a bad one.
+    bool inData_ = false, inRow_ = false;
+    uint32_t rowIndex_ = 0;
+    uint32_t defaultRowTwips_ = 300;
+    bool sawView_ = false;
+};
+
+// Reads a range as four 32-bit numbers (first row, last row, first column,
+// last column); false when it lies beyond the sheet.
+bool ReadRange(Payload& in, Range& out);
+
+}  // namespace sheets::xlsb

@@ -1,0 +1,191 @@
+#include "sheets/xlsb/XlsbReader.h"
+
+#include <algorithm>
+
+#include "sheets/Errors.h"
+#include "sheets/xlsb/Comments.h"
+#include "sheets/xlsb/RecordTypes.h"
+#include "sheets/xlsb/Records.h"
+#include "sheets/xlsb/Strings.h"
+#include "sheets/xlsb/Styles.h"
+#include "sheets/xlsb/Worksheet.h"
+#include "sheets/xlsx/Colors.h"
+#include "sheets/xlsx/Drawing.h"
+#include "sheets/xlsx/Package.h"
+#include "sheets/xlsx/Theme.h"
+
+namespace sheets {
+
+namespace {
+
+using xlsx::FindRelOfType;
+using xlsx::Package;
+using xlsx::Relationship;
+
+// The memory a workbook may take, whatever its parts claim (as for .xlsx).
+constexpr uint64_t kPictureBudget = 256ull << 20;
+constexpr uint64_t kTextBudget = 512ull << 20;
+
+struct SheetEntry {
+    std::string name, relId;
+    Visibility visibility = Visibility::Visible;
+};
+
+class WorkbookPartReader final : public xlsb::RecordHandler {
+public:
+    std::vector<SheetEntry> sheets;
+    uint32_t activeTab = 0;
+    bool date1904 = false;
+
+    bool OnRecord(const xlsb::Record& r) override {
+        xlsb::Payload in(r.data);
+        if (r.type == xlsb::rt::BundleSh) {
+            SheetEntry e;
+            const uint32_t state = in.U32();
+            in.U32();  // tab id
+            e.relId = in.NullableWideString();
+            e.name = in.WideString();
+            if (!in.Ok()) return true;  // a damaged entry: the sheet is left out
+            e.visibility = state == 1 ? Visibility::Hidden : state == 2 ? Visibility::VeryHidden : Visibility::Visible;
+            sheets.push_back(std::move(e));
+        } else if (r.type == xlsb::rt::WbProp) {
+            const uint32_t flags = in.U32();
+            if (in.Ok()) date1904 = flags & 1;
+        } else if (r.type == xlsb::rt::BookView && !sawView_) {
+            in.Skip(24);
+            const uint32_t tab = in.U32();
+            if (in.Ok()) {
+                sawView_ = true;
+                activeTab = tab;
+            }
+        }
+        return true;
+    }
+
+private:
+    bool sawView_ = false;
+};
+
+// The part a sheet's drawing is in; "" when none.
+class ChartSheetReader final : public xlsb::RecordHandler {
+public:
+    std::string drawingRelId;
+    bool OnRecord(const xlsb::Record& r) override {
+        if (r.type != xlsb::rt::Drawing) return true;
+        xlsb::Payload in(r.data);
+        std::string id = in.WideString();
+        if (in.Ok()) drawingRelId = std::move(id);
+        return false;
+    }
+};
+
+std::string MainPart(const Package& pkg) {
+    for (const Relationship& r : pkg.Rels(""))
+        if (r.type == "officeDocument" && !r.external && pkg.Has(r.target)) return r.target;
+    return {};
+}
+
+bool IsBinaryPart(std::string_view part) { return NormalizePartName(part).ends_with(".bin"); }
+
+// Pictures (and whatever else the drawing reader shows) of a sheet.
+void ReadDrawing(const Package& pkg, const std::vector<Relationship>& rels, const std::string& relId, Sheet& sheet,
+                 uint64_t& pictureBudget) {
+    if (relId.empty()) return;
+    const Relationship* r = xlsx::FindRel(rels, relId);
+    if (r && !r->external && pkg.Has(r->target)) xlsx::ParseDrawing(pkg, r->target, sheet.pictures, pictureBudget);
+}
+
+void ReadSheetExtras(const Package& pkg, const std::string& part, const xlsx::SheetRefs& refs, Sheet& sheet,
+                     uint64_t& pictureBudget) {
+    const auto rels = pkg.Rels(part);
+    const xlsx::RelIndex byId(rels);
+    for (const auto& l : refs.links) {
+        Hyperlink h;
+        h.range = l.range;
+        h.location = l.location;
+        h.tooltip = l.tooltip;
+        if (!l.relId.empty())
+            if (const Relationship* r = byId.Find(l.relId)) h.target = r->target;
+        if (h.target.empty() && h.location.empty()) continue;
+        sheet.links.push_back(std::move(h));
+    }
+    ReadDrawing(pkg, rels, refs.drawingRelId, sheet, pictureBudget);
+    for (const Relationship& r : rels) {
+        if (r.type != "comments" || r.external || !pkg.Has(r.target)) continue;
+        xlsb::CommentsReader comments(sheet.comments);
+        xlsb::ReadPart(pkg, r.target, comments);
+    }
+}
+
+}  // namespace
+
+bool IsXlsbPackage(std::string_view bytes) {
+    const Package pkg(bytes);
+    const std::string main = MainPart(pkg);
+    if (!main.empty()) return IsBinaryPart(main);
+    return !pkg.Has("xl/workbook.xml") && pkg.Has("xl/workbook.bin");
+}
+
+Workbook ReadXlsb(std::string_view bytes) {
+    const Package pkg(bytes);
+    std::string wbPart = MainPart(pkg);
+    if (wbPart.empty() || !IsBinaryPart(wbPart)) wbPart = "xl/workbook.bin";
+    if (!pkg.Has(wbPart)) throw Error(ErrorKind::NotAWorkbook, "Not a workbook (the package has no workbook part)");
+    WorkbookPartReader wh;
+    xlsb::ReadPart(pkg, wbPart, wh);
+    const std::vector<Relationship> wbRels = pkg.Rels(wbPart);
+
+    Workbook wb;
+    wb.date1904 = wh.date1904;
+    wb.hasVbaProject = FindRelOfType(wbRels, "vbaProject") != nullptr || pkg.Has("xl/vbaProject.bin");
+
+    xlsx::ColorResolver colors;
+    if (const Relationship* t = FindRelOfType(wbRels, "theme"); t && !t->external && pkg.Has(t->target))
+        colors.SetScheme(xlsx::ParseThemeScheme(pkg, t->target));
+    if (const Relationship* s = FindRelOfType(wbRels, "styles"); s && !s->external && pkg.Has(s->target)) {
+        xlsb::StylesReader styles;
+        xlsb::ReadPart(pkg, s->target, styles);
+        styles.Resolve(colors, wb.styles);
+    }
+
+    xlsx::FontTable fonts(wb.styles.fonts);
+    const xlsb::RunFonts runFonts(std::vector<Font>(wb.styles.fonts), fonts);
+    if (const Relationship* s = FindRelOfType(wbRels, "sharedStrings"); s && !s->external && pkg.Has(s->target)) {
+        xlsb::SharedStringsReader strings(runFonts, wb.strings);
+        xlsb::ReadPart(pkg, s->target, strings);
+    }
+
+    xlsb::SheetContext ctx{runFonts, wb.strings};
+    ctx.sharedCount = uint32_t(wb.strings.size());
+    ctx.formatCount = wb.styles.formats.size();
+    ctx.textBudget = kTextBudget;
+
+    uint64_t pictureBudget = kPictureBudget;
+    const xlsx::RelIndex wbRelsById(wbRels);
+    for (const SheetEntry& e : wh.sheets) {
+        const Relationship* rel = wbRelsById.Find(e.relId);
+        if (!rel || rel->external || !pkg.Has(rel->target))
+            throw Error(ErrorKind::Damaged,
+                        "The workbook is damaged (the part of sheet \"" + e.name.substr(0, 64) + "\" is missing)");
+        Sheet& sheet = wb.sheets.emplace_back();
+        sheet.name = e.name;
+        sheet.visibility = e.visibility;
+        if (rel->type == "chartsheet") {
+            sheet.kind = SheetKind::Chart;
+            ChartSheetReader chart;
+            xlsb::ReadPart(pkg, rel->target, chart);
+            ReadDrawing(pkg, pkg.Rels(rel->target), chart.drawingRelId, sheet, pictureBudget);
+            continue;
+        }
+        if (rel->type == "dialogsheet") sheet.kind = SheetKind::Dialog;
+        else if (rel->type == "xlMacrosheet" || rel->type == "xlIntlMacrosheet") sheet.kind = SheetKind::Macro;
+        xlsb::WorksheetReader reader(ctx, sheet);
+        xlsb::ReadPart(pkg, rel->target, reader);
+        ReadSheetExtras(pkg, rel->target, reader.Finish(), sheet, pictureBudget);
+    }
+    if (wb.sheets.empty()) throw Error(ErrorKind::Damaged, "The workbook is damaged (it has no sheets)");
+    wb.activeSheet = std::min<uint32_t>(wh.activeTab, uint32_t(wb.sheets.size()) - 1);
+    return wb;
+}
+
+}  // namespace sheets

@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "sheets/model/Workbook.h"
+
+namespace sheets {
+
+// Reads an Excel binary workbook (.xlsb): the zip package of .xlsx with
+// record streams in place of its XML parts. Throws sheets::Error.
+Workbook ReadXlsb(std::string_view bytes);
+
+// Whether a zip package holds a binary workbook (its main part a .bin).
+bool IsXlsbPackage(std::string_view bytes);
+
+}  // namespace sheets
