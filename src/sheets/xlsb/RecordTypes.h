@@ -24,6 +24,14 @@ constexpr uint32_t FmlaNum = 9;
 constexpr uint32_t FmlaBool = 10;
 constexpr uint32_t FmlaError = 11;
 constexpr uint32_t CellRString = 62;
+// The same without the column: the one after the previous cell's.
+constexpr uint32_t ShortBlank = 12;
+constexpr uint32_t ShortRk = 13;
+constexpr uint32_t ShortError = 14;
+constexpr uint32_t ShortBool = 15;
+constexpr uint32_t ShortReal = 16;
+constexpr uint32_t ShortSt = 17;
+constexpr uint32_t ShortIsst = 18;
 
 // Shared strings.
 constexpr uint32_t SSTItem = 19;

@@ -13,6 +13,19 @@ namespace {
 constexpr uint32_t kMaxRows = 1048576;
 constexpr uint32_t kMaxCols = 16384;
 
+// The cell record with a column that a short one stands for.
+uint32_t LongForm(uint32_t shortType) {
+    switch (shortType) {
+    case rt::ShortBlank: return rt::CellBlank;
+    case rt::ShortRk: return rt::CellRk;
+    case rt::ShortError: return rt::CellError;
+    case rt::ShortBool: return rt::CellBool;
+    case rt::ShortReal: return rt::CellReal;
+    case rt::ShortSt: return rt::CellSt;
+    default: return rt::CellIsst;
+    }
+}
+
 }  // namespace
 
 bool ReadRange(Payload& in, Range& out) {
@@ -42,7 +55,16 @@ bool WorksheetReader::OnRecord(const Record& r) {
     case rt::FmlaBool:
     case rt::FmlaError:
     case rt::CellRString:
-        if (inData_) AddCell(r.type, in);
+        if (inData_) AddCell(r.type, in.U32(), in);
+        break;
+    case rt::ShortBlank:
+    case rt::ShortRk:
+    case rt::ShortError:
+    case rt::ShortBool:
+    case rt::ShortReal:
+    case rt::ShortSt:
+    case rt::ShortIsst:
+        if (inData_) AddCell(LongForm(r.type), nextCol_, in);
         break;
     case rt::BeginSheetData: inData_ = true; break;
     case rt::EndSheetData: inData_ = inRow_ = false; break;
@@ -83,6 +105,7 @@ void WorksheetReader::RowHeader(Payload& in) {
         throw Error(ErrorKind::TooLarge, "The workbook is too large to read (over 32 million cells)");
     inRow_ = true;
     rowIndex_ = index;
+    nextCol_ = 0;
     Row& row = rows_.RowAt(index);
     // A height the user set, or one the row's fonts need; the stored height of
     // any other row is the sheet's default.
@@ -108,10 +131,10 @@ uint32_t WorksheetReader::ErrorString(uint8_t code) {
     return i;
 }
 
-void WorksheetReader::AddCell(uint32_t type, Payload& in) {
-    const uint32_t col = in.U32();
+void WorksheetReader::AddCell(uint32_t type, uint32_t col, Payload& in) {
     const uint32_t style = in.U32() & 0xFFFFFF;
     if (!inRow_ || !in.Ok() || col >= kMaxCols) return;
+    nextCol_ = col + 1;
     Cell c;
     c.col = uint16_t(col);
     // A format past the table: the value still shows, in the default format.

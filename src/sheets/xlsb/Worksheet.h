@@ -39,7 +39,8 @@ public:
 
 private:
     void RowHeader(Payload& in);
-    void AddCell(uint32_t type, Payload& in);
+    // A cell record after its column.
+    void AddCell(uint32_t type, uint32_t col, Payload& in);
     void FormatInfo(Payload& in);
     void ColumnInfo(Payload& in);
     void View(Payload& in);
@@ -57,6 +58,7 @@ private:
     // header and after a bad one.
     bool inData_ = false, inRow_ = false;
     uint32_t rowIndex_ = 0;
+    uint32_t nextCol_ = 0;  // where a cell record without a column goes
     uint32_t defaultRowTwips_ = 300;
     bool sawView_ = false;
 };

@@ -63,6 +63,29 @@ TEST(XlsbWorksheet, EveryKindOfCell) {
     EXPECT_EQ(TextOf(wb, *CellAt(s, 1, 5)), "rich");
 }
 
+TEST(XlsbWorksheet, ShortCellRecordsTakeTheColumnAfterThePreviousCell) {
+    // Records without a column: the first of a row is in column A.
+    const std::string strings = StringsPart({SstItem(u"s")});
+    const std::string cells = RowHdr(0) + Rec(rt::ShortRk, Bytes().U32(0).U32(0x3FF00000)) +
+                              Rec(rt::ShortReal, Bytes().U32(2).F64(2.5)) + Rec(rt::ShortSt, Bytes().U32(0).Str(u"t")) +
+                              Rec(rt::CellBool, Bytes().Cell(10).U8(1)) + Rec(rt::ShortBool, Bytes().U32(0).U8(0)) +
+                              Rec(rt::ShortError, Bytes().U32(0).U8(0x24)) + Rec(rt::ShortIsst, Bytes().U32(0).U32(0)) +
+                              Rec(rt::ShortBlank, Bytes().U32(1)) + RowHdr(1) +
+                              Rec(rt::ShortRk, Bytes().U32(0).U32(0x40000000));
+    const Workbook wb = LoadSheet(SheetData(cells), strings, TwoFormats());
+    const Sheet& s = wb.sheets.at(0);
+    EXPECT_EQ(CellAt(s, 0, 0)->number, 1.0);
+    EXPECT_EQ(CellAt(s, 0, 1)->number, 2.5);
+    EXPECT_EQ(CellAt(s, 0, 1)->format, 2u);
+    EXPECT_EQ(TextOf(wb, *CellAt(s, 0, 2)), "t");
+    EXPECT_TRUE(CellAt(s, 0, 10)->boolean);
+    EXPECT_FALSE(CellAt(s, 0, 11)->boolean);
+    EXPECT_EQ(TextOf(wb, *CellAt(s, 0, 12)), "#NUM!");
+    EXPECT_EQ(TextOf(wb, *CellAt(s, 0, 13)), "s");
+    EXPECT_EQ(CellAt(s, 0, 14)->format, 1u);
+    EXPECT_EQ(CellAt(s, 1, 0)->number, 2.0);
+}
+
 TEST(XlsbWorksheet, RichCellRunsNameStyleFonts) {
     xlsbtest::Styles st;
     st.fonts.push_back(FontRec(11, 0, 700));
