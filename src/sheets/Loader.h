@@ -7,8 +7,9 @@
 namespace sheets {
 
 // Reads a workbook of any supported format with the reader its content
-// calls for (zip package: .xlsx/.xlsm; compound file: .xls or an encrypted
-// package); each format's folder declares its reader's entry point.
+// calls for (zip package: .xlsx/.xlsm, or .xlsb when its main part is
+// binary; compound file: .xls or an encrypted package); each format's folder
+// declares its reader's entry point.
 // Throws sheets::Error (or PasswordError).
 Workbook LoadWorkbook(const std::string& path);
 Workbook LoadWorkbookFromMemory(std::string_view bytes);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sheets/Errors.h"
+#include "sheets/container/ZipDirectory.h"
 #include "sheets/xlsb/Comments.h"
 #include "sheets/xlsb/RecordTypes.h"
 #include "sheets/xlsb/Records.h"
@@ -120,6 +121,16 @@ void ReadSheetExtras(const Package& pkg, const std::string& part, const xlsx::Sh
 }  // namespace
 
 bool IsXlsbPackage(std::string_view bytes) {
+    // Most packages are told apart by their entry names, without opening
+    // them: no binary part at all, or the usual text workbook part.
+    if (const auto names = ZipEntryNames(bytes)) {
+        bool binary = false;
+        for (std::string_view n : *names) {
+            if (n.size() <= 16 && NormalizePartName(n) == "xl/workbook.xml") return false;
+            if (n.size() >= 4 && NormalizePartName(n.substr(n.size() - 4)) == ".bin") binary = true;
+        }
+        if (!binary) return false;
+    }
     const Package pkg(bytes);
     const std::string main = MainPart(pkg);
     if (!main.empty()) return IsBinaryPart(main);

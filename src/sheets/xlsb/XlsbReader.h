@@ -11,6 +11,7 @@ namespace sheets {
 Workbook ReadXlsb(std::string_view bytes);
 
 // Whether a zip package holds a binary workbook (its main part a .bin).
+// Throws sheets::Error for an archive that cannot be opened.
 bool IsXlsbPackage(std::string_view bytes);
 
 }  // namespace sheets
