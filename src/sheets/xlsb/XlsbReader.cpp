@@ -1,6 +1,7 @@
 #include "sheets/xlsb/XlsbReader.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "sheets/Errors.h"
 #include "sheets/container/ZipDirectory.h"
@@ -27,6 +28,9 @@ using xlsx::Relationship;
 constexpr uint64_t kPictureBudget = 256ull << 20;
 constexpr uint64_t kTextBudget = 512ull << 20;
 
+// Sheets are numbered from 1 to 65535; a list that goes on is not read on.
+constexpr size_t kMaxSheets = 65535;
+
 struct SheetEntry {
     std::string name, relId;
     Visibility visibility = Visibility::Visible;
@@ -41,6 +45,7 @@ public:
     bool OnRecord(const xlsb::Record& r) override {
         xlsb::Payload in(r.data);
         if (r.type == xlsb::rt::BundleSh) {
+            if (sheets.size() >= kMaxSheets) return true;
             SheetEntry e;
             const uint32_t state = in.U32();
             in.U32();  // tab id
@@ -173,11 +178,15 @@ Workbook ReadXlsb(std::string_view bytes) {
 
     uint64_t pictureBudget = kPictureBudget;
     const xlsx::RelIndex wbRelsById(wbRels);
+    std::unordered_set<std::string> partsRead;
     for (const SheetEntry& e : wh.sheets) {
         const Relationship* rel = wbRelsById.Find(e.relId);
         if (!rel || rel->external || !pkg.Has(rel->target))
             throw Error(ErrorKind::Damaged,
                         "The workbook is damaged (the part of sheet \"" + e.name.substr(0, 64) + "\" is missing)");
+        // A second sheet on a part already read cannot be: it is left out
+        // (and the part not read again, however often it is named).
+        if (!partsRead.insert(NormalizePartName(rel->target)).second) continue;
         Sheet& sheet = wb.sheets.emplace_back();
         sheet.name = e.name;
         sheet.visibility = e.visibility;

@@ -143,6 +143,20 @@ TEST(XlsbBadInput, DamagedStylesLeaveTheDefaults) {
     EXPECT_EQ(wb.styles.formats[0].numFmt, "m/d/yyyy");
 }
 
+TEST(XlsbBadInput, SheetsNamingAPartAlreadyReadAreLeftOut) {
+    // Three entries on one part, then one on its own.
+    Book b;
+    b.workbook = Rec(131) + Rec(rt::BundleSh, Bytes().U32(0).U32(1).Str(u"rId1").Str(u"A")) +
+                 Rec(rt::BundleSh, Bytes().U32(0).U32(2).Str(u"rId1").Str(u"B")) +
+                 Rec(rt::BundleSh, Bytes().U32(0).U32(3).Str(u"rId1").Str(u"C")) +
+                 Rec(rt::BundleSh, Bytes().U32(0).U32(4).Str(u"rId2").Str(u"D")) + Rec(132);
+    b.sheets = {SheetData(RowHdr(0) + Rk(0, 1)), SheetData("")};
+    const Workbook wb = LoadWorkbookFromMemory(Package(b));
+    ASSERT_EQ(wb.sheets.size(), 2u);
+    EXPECT_EQ(wb.sheets[0].name, "A");
+    EXPECT_EQ(wb.sheets[1].name, "D");
+}
+
 TEST(XlsbBadInput, WorkbookWithoutSheetsOrWithAMissingSheetPartFails) {
     auto load = [](const Book& b) { return failure::Of([&] { LoadWorkbookFromMemory(Package(b)); }); };
     Book none;
