@@ -12,6 +12,17 @@ namespace sheets::xls {
 Row& SheetBuilder::RowAt(uint32_t row) {
     // Records come row by row almost always: try the last row first.
     if (last_ < sheet_.rows.size() && sheet_.rows[last_].index == row) return sheet_.rows[last_];
+    auto& rows = sheet_.rows;
+    if (!outOfOrder_) {
+        // Rows in ascending order need no table to find them again.
+        if (rows.empty() || row > rows.back().index) {
+            rows.emplace_back().index = row;
+            last_ = rows.size() - 1;
+            return rows.back();
+        }
+        outOfOrder_ = true;
+        for (size_t i = 0; i < rows.size(); ++i) rowAt_.emplace(rows[i].index, i);
+    }
     auto [it, added] = rowAt_.try_emplace(row, sheet_.rows.size());
     if (added) {
         sheet_.rows.emplace_back();
@@ -34,7 +45,8 @@ void SheetBuilder::SetTooltip(std::string text) {
 
 void SheetBuilder::Finish() {
     auto& rows = sheet_.rows;
-    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.index < b.index; });
+    if (outOfOrder_)
+        std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.index < b.index; });
     for (Row& r : rows) {
         auto& cs = r.cells;
         bool sorted = true;

@@ -38,6 +38,7 @@ private:
     size_t& cells_;
     std::unordered_map<uint32_t, size_t> rowAt_;
     size_t last_ = SIZE_MAX;
+    bool outOfOrder_ = false;  // rowAt_ is kept only once a row came after a later one
     bool standardWidth_ = false;
 };
 
