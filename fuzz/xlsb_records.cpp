@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     sheets::xlsb::SharedStringsReader strings(runFonts, wb.strings);
     sheets::Sheet& sheet = wb.sheets.emplace_back();
-    sheets::xlsb::SheetContext ctx{runFonts, wb.strings};
+    sheets::xlsb::TextPool texts(wb.strings);
+    sheets::xlsb::SheetContext ctx{runFonts, wb.strings, texts};
     ctx.sharedCount = 4;  // indices past the strings read must be refused
     ctx.formatCount = wb.styles.formats.size();
     ctx.textBudget = 64u << 20;

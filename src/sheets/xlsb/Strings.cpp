@@ -50,6 +50,20 @@ bool ReadRichStr(Payload& in, const RunFonts& fonts, RichString& out) {
     return true;
 }
 
+TextPool::TextPool(std::vector<RichString>& strings) : strings_(strings), index_(0, Hash{&strings}, Equal{&strings}) {}
+
+uint32_t TextPool::Intern(std::string_view text, bool& added) {
+    if (auto it = index_.find(text); it != index_.end()) {
+        added = false;
+        return *it;
+    }
+    strings_.push_back(RichString{std::string(text), {}});
+    const uint32_t i = uint32_t(strings_.size() - 1);
+    index_.insert(i);
+    added = true;
+    return i;
+}
+
 bool SharedStringsReader::OnRecord(const Record& r) {
     if (r.type == rt::BeginSst) {
         // The count is a hint from the file: trust it only so far.

@@ -3,6 +3,8 @@
 // string table.
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "sheets/model/Workbook.h"
@@ -30,6 +32,37 @@ private:
 // is unspecified). Runs naming a font that does not exist are dropped: that
 // text shows in the cell's font.
 bool ReadRichStr(Payload& in, const RunFonts& fonts, RichString& out);
+
+// The plain texts the sheets hold themselves (text cells, formula
+// results), each distinct one once: writers that do not share strings
+// repeat the same few texts in every row.
+class TextPool {
+public:
+    // Texts are added to `strings` after the ones there now.
+    explicit TextPool(std::vector<RichString>& strings);
+    // The index of this text in the strings; `added` tells whether it is new.
+    uint32_t Intern(std::string_view text, bool& added);
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        const std::vector<RichString>* strings;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+        size_t operator()(uint32_t i) const { return (*this)((*strings)[i].text); }
+    };
+    struct Equal {
+        using is_transparent = void;
+        const std::vector<RichString>* strings;
+        std::string_view Text(std::string_view s) const { return s; }
+        std::string_view Text(uint32_t i) const { return (*strings)[i].text; }
+        template <class A, class B>
+        bool operator()(const A& a, const B& b) const {
+            return Text(a) == Text(b);
+        }
+    };
+    std::vector<RichString>& strings_;
+    std::unordered_set<uint32_t, Hash, Equal> index_;  // positions in strings_
+};
 
 // Appends every string of a shared-strings part to `out`. A damaged item
 // stays as an empty string, so that the indices after it hold.

@@ -115,20 +115,22 @@ void WorksheetReader::RowHeader(Payload& in) {
     if ((flags & 0x40) && format < ctx_.formatCount) row.format = int32_t(format);
 }
 
-uint32_t WorksheetReader::Intern(std::string text, std::vector<TextRun> runs) {
-    const size_t bytes = text.size() + sizeof(RichString) + runs.size() * sizeof(TextRun);
+void WorksheetReader::Spend(size_t bytes) {
     if (bytes > ctx_.textBudget) throw Error(ErrorKind::TooLarge, "The workbook is too large to read (too much text)");
     ctx_.textBudget -= bytes;
-    ctx_.strings.push_back(RichString{std::move(text), std::move(runs)});
-    return uint32_t(ctx_.strings.size() - 1);
 }
 
-uint32_t WorksheetReader::ErrorString(uint8_t code) {
-    auto it = errors_.find(code);
-    if (it != errors_.end()) return it->second;
-    const uint32_t i = Intern(std::string(ErrorText(code)));
-    errors_.emplace(code, i);
+uint32_t WorksheetReader::Intern(std::string_view text) {
+    bool added;
+    const uint32_t i = ctx_.texts.Intern(text, added);
+    if (added) Spend(text.size() + sizeof(RichString));
     return i;
+}
+
+uint32_t WorksheetReader::InternRich(RichString text) {
+    Spend(text.text.size() + sizeof(RichString) + text.runs.size() * sizeof(TextRun));
+    ctx_.strings.push_back(std::move(text));
+    return uint32_t(ctx_.strings.size() - 1);
 }
 
 void WorksheetReader::AddCell(uint32_t type, uint32_t col, Payload& in) {
@@ -163,7 +165,7 @@ void WorksheetReader::AddCell(uint32_t type, uint32_t col, Payload& in) {
         const uint8_t code = in.U8();
         if (!in.Ok() || ErrorText(code).empty()) return;
         c.type = CellType::Error;
-        c.string = ErrorString(code);
+        c.string = Intern(ErrorText(code));
         break;
     }
     case rt::CellIsst: {
@@ -179,14 +181,14 @@ void WorksheetReader::AddCell(uint32_t type, uint32_t col, Payload& in) {
         std::string text = in.WideString();
         if (!in.Ok()) return;
         c.type = CellType::String;
-        c.string = Intern(std::move(text));
+        c.string = Intern(text);
         break;
     }
     case rt::CellRString: {
         RichString s;
         if (!ReadRichStr(in, ctx_.runFonts, s)) return;
         c.type = CellType::String;
-        c.string = Intern(std::move(s.text), std::move(s.runs));
+        c.string = s.runs.empty() ? Intern(s.text) : InternRich(std::move(s));
         break;
     }
     default: return;

@@ -4,7 +4,6 @@
 // its first view.
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "sheets/model/Workbook.h"
@@ -18,6 +17,7 @@ namespace sheets::xlsb {
 struct SheetContext {
     const RunFonts& runFonts;
     std::vector<RichString>& strings;  // shared strings first; the sheets' own are appended
+    TextPool& texts;  // the sheets' plain texts, appended to `strings`
     uint32_t sharedCount = 0;
     size_t formatCount = 1;
     // What the whole workbook may still hold: cells and rows (counted up),
@@ -46,14 +46,14 @@ private:
     void View(Payload& in);
     void Merge(Payload& in);
     void Link(Payload& in);
-    uint32_t Intern(std::string text, std::vector<TextRun> runs = {});
-    uint32_t ErrorString(uint8_t code);
+    uint32_t Intern(std::string_view text);
+    uint32_t InternRich(RichString text);
+    void Spend(size_t bytes);
 
     SheetContext& ctx_;
     Sheet& sheet_;
     xls::SheetBuilder rows_;
     xlsx::SheetRefs refs_;
-    std::unordered_map<uint8_t, uint32_t> errors_;
     // The row the cells that follow belong to; none before the first row
     // header and after a bad one.
     bool inData_ = false, inRow_ = false;

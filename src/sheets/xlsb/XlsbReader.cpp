@@ -171,7 +171,8 @@ Workbook ReadXlsb(std::string_view bytes) {
         xlsb::ReadPart(pkg, s->target, strings);
     }
 
-    xlsb::SheetContext ctx{runFonts, wb.strings};
+    xlsb::TextPool texts(wb.strings);
+    xlsb::SheetContext ctx{runFonts, wb.strings, texts};
     ctx.sharedCount = uint32_t(wb.strings.size());
     ctx.formatCount = wb.styles.formats.size();
     ctx.textBudget = kTextBudget;
