@@ -5,12 +5,19 @@
 #   large  a generated workbook of 200,000 rows by 10 columns
 #   xls    the .xls files of ../shared/corpus/ and a generated 60,000-row .xls
 #          (when bench/gen_xls.py is there)
+#   xlsb   the .xlsb files of ../shared/corpus/
+#   largexlsb  the large workbook as .xlsb (SheetJS saves the generated .xlsx
+#          as .xlsb once: a program run, not timed; it takes minutes)
+# Besides processor time and peak memory (/usr/bin/time), the .xlsb sets are
+# timed by wall clock with hyperfine: ROUNDS (default 5) rounds, each running
+# SheetJS and then the engine once, whole processes; the medians of both and
+# the median of the per-round ratios are reported.
 # Workbooks that SheetJS fails on, or whose sheets span more than 20 million
 # cells (SheetJS writes every cell of a sheet's extent), are left out of both
 # runs; the run counts them.
 # SheetJS is only run as a program to time. Needs bench/bootstrap and a build
 # of quindle-engine (scripts/build, or BUILD_DIR). Results: bench/out/results.txt
-# SETS="small large xls largexls" chooses sets (default: all there are).
+# SETS="small large xls largexls xlsb largexlsb" chooses sets (default: all there are).
 # A set left out by SETS is not a failure: the script ends with 0.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -42,7 +49,13 @@ if [ -f bench/gen_xls.py ] && [ ! -f "$scratch/large.xls" ]; then
   py=/usr/bin/python3; [ -x "$py" ] || py=python3
   "$py" bench/gen_xls.py "$scratch/large.xls"
 fi
-sets=${SETS:-small large xls largexls}
+if [ ! -f "$scratch/large.xlsb" ] && [[ " ${SETS:-largexlsb} " == *" largexlsb "* ]]; then
+  echo "bench: SheetJS saves the large workbook as .xlsb (minutes)" >&2
+  NODE_PATH="$scratch/sheetjs/node_modules" node bench/sheetjs_run.js --convert "$scratch/large.xlsx" "$scratch/large.xlsb.tmp.xlsb"
+  mv "$scratch/large.xlsb.tmp.xlsb" "$scratch/large.xlsb"
+fi
+sets=${SETS:-small large xls largexls xlsb largexlsb}
+rounds=${ROUNDS:-5}
 want() { [[ " $sets " == *" $1 "* ]]; }
 
 # measure NAME CMD...: runs CMD under /usr/bin/time -v; sets SECS (processor
@@ -75,6 +88,30 @@ run_set() {
   tail -n 1 "$out/$name-sheetjs.stdout" "$out/$name-engine.stdout" | grep -v '^==>' | grep . | sed 's/^/         /'
 }
 
+# wall_set NAME: the kept files of a set run_set has screened, by wall clock:
+# hyperfine alternates the two programs, one run of each per round.
+wall_set() {
+  local name=$1 list=$out/$1.kept i
+  rm -f "$out/$name-wall."*.json
+  for ((i = 1; i <= rounds; i++)); do
+    hyperfine --shell=none --ignore-failure --runs 1 --style none --export-json "$out/$name-wall.$i.json" \
+      -n sheetjs "env NODE_PATH=$scratch/sheetjs/node_modules node bench/sheetjs_run.js $list $out/$name-sheetjs" \
+      -n engine "xargs -a $list -d '\n' $engine -j 1 -o $out/$name-engine" >/dev/null
+  done
+  python3 - "$name" "$(wc -l <"$list")" "$out/$name-wall."*.json <<'PY' | tee -a "$out/results.txt"
+import json, statistics, sys
+name, files, paths = sys.argv[1], int(sys.argv[2]), sys.argv[3:]
+js, q, ratio = [], [], []
+for p in paths:
+    t = {r['command']: r['times'][0] for r in json.load(open(p))['results']}
+    js.append(t['sheetjs']); q.append(t['engine']); ratio.append(t['sheetjs'] / t['engine'])
+print('%-8s %4d files  wall clock, median of %d alternated rounds: sheetjs %7.2f s   engine %6.3f s   '
+      'speed x%.1f (median of the rounds\' ratios; range x%.1f..x%.1f)' % (
+          name + '-wall', files, len(paths), statistics.median(js), statistics.median(q),
+          statistics.median(ratio), min(ratio), max(ratio)))
+PY
+}
+
 : >"$out/results.txt"
 echo "quindle-engine vs SheetJS 0.18.5, one thread each, $(date -u '+%Y-%m-%d %H:%M UTC')" | tee -a "$out/results.txt"
 find "$corpus/xlsxwriter" -type f \( -iname '*.xlsx' -o -iname '*.xlsm' \) | sort >"$out/small.list"
@@ -86,6 +123,16 @@ if [ -f bench/gen_xls.py ]; then
   want xls && run_set xls "$out/xls.list"
   echo "$scratch/large.xls" >"$out/largexls.list"
   want largexls && run_set largexls "$out/largexls.list"
+fi
+find "$corpus" -type f -iname '*.xlsb' | sort >"$out/xlsb.list"
+if want xlsb; then
+  run_set xlsb "$out/xlsb.list"
+  wall_set xlsb
+fi
+if want largexlsb && [ -f "$scratch/large.xlsb" ]; then
+  echo "$scratch/large.xlsb" >"$out/largexlsb.list"
+  run_set largexlsb "$out/largexlsb.list"
+  wall_set largexlsb
 fi
 
 exit 0
