@@ -93,16 +93,24 @@ std::string MainPart(const Package& pkg) {
 
 bool IsBinaryPart(std::string_view part) { return NormalizePartName(part).ends_with(".bin"); }
 
-// Pictures (and whatever else the drawing reader shows) of a sheet.
+// What the drawing parts of all sheets share: the memory their pictures may
+// still take, and the theme's colours.
+struct DrawingContext {
+    uint64_t budget = kPictureBudget;
+    std::vector<uint32_t> scheme;
+};
+
+// A sheet's drawing part, read by the .xlsx reader's drawing reader (the
+// drawing parts of a binary workbook are the same XML).
 void ReadDrawing(const Package& pkg, const std::vector<Relationship>& rels, const std::string& relId, Sheet& sheet,
-                 uint64_t& pictureBudget) {
+                 DrawingContext& drawings) {
     if (relId.empty()) return;
     const Relationship* r = xlsx::FindRel(rels, relId);
-    if (r && !r->external && pkg.Has(r->target)) xlsx::ParseDrawing(pkg, r->target, sheet.pictures, pictureBudget);
+    if (r && !r->external && pkg.Has(r->target)) xlsx::ParseDrawing(pkg, r->target, sheet.pictures, drawings.budget);
 }
 
 void ReadSheetExtras(const Package& pkg, const std::string& part, const xlsx::SheetRefs& refs, Sheet& sheet,
-                     uint64_t& pictureBudget) {
+                     DrawingContext& drawings) {
     const auto rels = pkg.Rels(part);
     const xlsx::RelIndex byId(rels);
     for (const auto& l : refs.links) {
@@ -115,7 +123,7 @@ void ReadSheetExtras(const Package& pkg, const std::string& part, const xlsx::Sh
         if (h.target.empty() && h.location.empty()) continue;
         sheet.links.push_back(std::move(h));
     }
-    ReadDrawing(pkg, rels, refs.drawingRelId, sheet, pictureBudget);
+    ReadDrawing(pkg, rels, refs.drawingRelId, sheet, drawings);
     for (const Relationship& r : rels) {
         if (r.type != "comments" || r.external || !pkg.Has(r.target)) continue;
         xlsb::CommentsReader comments(sheet.comments);
@@ -156,8 +164,11 @@ Workbook ReadXlsb(std::string_view bytes) {
     wb.hasVbaProject = FindRelOfType(wbRels, "vbaProject") != nullptr || pkg.Has("xl/vbaProject.bin");
 
     xlsx::ColorResolver colors;
-    if (const Relationship* t = FindRelOfType(wbRels, "theme"); t && !t->external && pkg.Has(t->target))
-        colors.SetScheme(xlsx::ParseThemeScheme(pkg, t->target));
+    DrawingContext drawings;
+    if (const Relationship* t = FindRelOfType(wbRels, "theme"); t && !t->external && pkg.Has(t->target)) {
+        drawings.scheme = xlsx::ParseThemeScheme(pkg, t->target);
+        colors.SetScheme(drawings.scheme);
+    }
     if (const Relationship* s = FindRelOfType(wbRels, "styles"); s && !s->external && pkg.Has(s->target)) {
         xlsb::StylesReader styles;
         xlsb::ReadPart(pkg, s->target, styles);
@@ -177,7 +188,6 @@ Workbook ReadXlsb(std::string_view bytes) {
     ctx.formatCount = wb.styles.formats.size();
     ctx.textBudget = kTextBudget;
 
-    uint64_t pictureBudget = kPictureBudget;
     const xlsx::RelIndex wbRelsById(wbRels);
     std::unordered_set<std::string> partsRead;
     for (const SheetEntry& e : wh.sheets) {
@@ -195,14 +205,14 @@ Workbook ReadXlsb(std::string_view bytes) {
             sheet.kind = SheetKind::Chart;
             ChartSheetReader chart;
             xlsb::ReadPart(pkg, rel->target, chart);
-            ReadDrawing(pkg, pkg.Rels(rel->target), chart.drawingRelId, sheet, pictureBudget);
+            ReadDrawing(pkg, pkg.Rels(rel->target), chart.drawingRelId, sheet, drawings);
             continue;
         }
         if (rel->type == "dialogsheet") sheet.kind = SheetKind::Dialog;
         else if (rel->type == "xlMacrosheet" || rel->type == "xlIntlMacrosheet") sheet.kind = SheetKind::Macro;
         xlsb::WorksheetReader reader(ctx, sheet);
         xlsb::ReadPart(pkg, rel->target, reader);
-        ReadSheetExtras(pkg, rel->target, reader.Finish(), sheet, pictureBudget);
+        ReadSheetExtras(pkg, rel->target, reader.Finish(), sheet, drawings);
     }
     if (wb.sheets.empty()) throw Error(ErrorKind::Damaged, "The workbook is damaged (it has no sheets)");
     wb.activeSheet = std::min<uint32_t>(wh.activeTab, uint32_t(wb.sheets.size()) - 1);
