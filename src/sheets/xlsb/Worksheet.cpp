@@ -254,6 +254,9 @@ void WorksheetReader::Link(Payload& in) {
 
 xlsx::SheetRefs WorksheetReader::Finish() {
     rows_.Finish();
+    // What the stated extent reserved and the rows did not use is given back
+    // before the next sheet reserves its own.
+    if (sheet_.rows.capacity() > 2 * sheet_.rows.size() + 16) sheet_.rows.shrink_to_fit();
     return std::move(refs_);
 }
 
