@@ -260,4 +260,12 @@ xlsx::SheetRefs WorksheetReader::Finish() {
     return std::move(refs_);
 }
 
+bool ChartSheetReader::OnRecord(const Record& r) {
+    if (r.type != rt::Drawing) return true;
+    Payload in(r.data);
+    std::string id = in.WideString();
+    if (in.Ok()) drawingRelId = std::move(id);
+    return false;
+}
+
 }  // namespace sheets::xlsb

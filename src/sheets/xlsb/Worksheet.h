@@ -63,6 +63,13 @@ private:
     bool sawView_ = false;
 };
 
+// A chart sheet part: all it holds that is shown is its drawing.
+class ChartSheetReader final : public RecordHandler {
+public:
+    std::string drawingRelId;  // "" when none
+    bool OnRecord(const Record& r) override;
+};
+
 // Reads a range as four 32-bit numbers (first row, last row, first column,
 // last column); false when it lies beyond the sheet.
 bool ReadRange(Payload& in, Range& out);

@@ -10,6 +10,7 @@
 #include "sheets/xlsb/Records.h"
 #include "sheets/xlsb/Strings.h"
 #include "sheets/xlsb/Styles.h"
+#include "sheets/xlsb/WorkbookPart.h"
 #include "sheets/xlsb/Worksheet.h"
 #include "sheets/xlsx/Colors.h"
 #include "sheets/xlsx/Drawing.h"
@@ -27,63 +28,6 @@ using xlsx::Relationship;
 // The memory a workbook may take, whatever its parts claim (as for .xlsx).
 constexpr uint64_t kPictureBudget = 256ull << 20;
 constexpr uint64_t kTextBudget = 512ull << 20;
-
-// Sheets are numbered from 1 to 65535; a list that goes on is not read on.
-constexpr size_t kMaxSheets = 65535;
-
-struct SheetEntry {
-    std::string name, relId;
-    Visibility visibility = Visibility::Visible;
-};
-
-class WorkbookPartReader final : public xlsb::RecordHandler {
-public:
-    std::vector<SheetEntry> sheets;
-    uint32_t activeTab = 0;
-    bool date1904 = false;
-
-    bool OnRecord(const xlsb::Record& r) override {
-        xlsb::Payload in(r.data);
-        if (r.type == xlsb::rt::BundleSh) {
-            if (sheets.size() >= kMaxSheets) return true;
-            SheetEntry e;
-            const uint32_t state = in.U32();
-            in.U32();  // tab id
-            e.relId = in.NullableWideString();
-            e.name = in.WideString();
-            if (!in.Ok()) return true;  // a damaged entry: the sheet is left out
-            e.visibility = state == 1 ? Visibility::Hidden : state == 2 ? Visibility::VeryHidden : Visibility::Visible;
-            sheets.push_back(std::move(e));
-        } else if (r.type == xlsb::rt::WbProp) {
-            const uint32_t flags = in.U32();
-            if (in.Ok()) date1904 = flags & 1;
-        } else if (r.type == xlsb::rt::BookView && !sawView_) {
-            in.Skip(24);
-            const uint32_t tab = in.U32();
-            if (in.Ok()) {
-                sawView_ = true;
-                activeTab = tab;
-            }
-        }
-        return true;
-    }
-
-private:
-    bool sawView_ = false;
-};
-
-// The part a sheet's drawing is in; "" when none.
-class ChartSheetReader final : public xlsb::RecordHandler {
-public:
-    std::string drawingRelId;
-    bool OnRecord(const xlsb::Record& r) override {
-        if (r.type != xlsb::rt::Drawing) return true;
-        xlsb::Payload in(r.data);
-        std::string id = in.WideString();
-        if (in.Ok()) drawingRelId = std::move(id);
-        return false;
-    }
-};
 
 std::string MainPart(const Package& pkg) {
     for (const Relationship& r : pkg.Rels(""))
@@ -155,7 +99,7 @@ Workbook ReadXlsb(std::string_view bytes) {
     std::string wbPart = MainPart(pkg);
     if (wbPart.empty() || !IsBinaryPart(wbPart)) wbPart = "xl/workbook.bin";
     if (!pkg.Has(wbPart)) throw Error(ErrorKind::NotAWorkbook, "Not a workbook (the package has no workbook part)");
-    WorkbookPartReader wh;
+    xlsb::WorkbookPartReader wh;
     xlsb::ReadPart(pkg, wbPart, wh);
     const std::vector<Relationship> wbRels = pkg.Rels(wbPart);
 
@@ -190,7 +134,7 @@ Workbook ReadXlsb(std::string_view bytes) {
 
     const xlsx::RelIndex wbRelsById(wbRels);
     std::unordered_set<std::string> partsRead;
-    for (const SheetEntry& e : wh.sheets) {
+    for (const xlsb::SheetEntry& e : wh.sheets) {
         const Relationship* rel = wbRelsById.Find(e.relId);
         if (!rel || rel->external || !pkg.Has(rel->target))
             throw Error(ErrorKind::Damaged,
@@ -203,7 +147,7 @@ Workbook ReadXlsb(std::string_view bytes) {
         sheet.visibility = e.visibility;
         if (rel->type == "chartsheet") {
             sheet.kind = SheetKind::Chart;
-            ChartSheetReader chart;
+            xlsb::ChartSheetReader chart;
             xlsb::ReadPart(pkg, rel->target, chart);
             ReadDrawing(pkg, pkg.Rels(rel->target), chart.drawingRelId, sheet, drawings);
             continue;
