@@ -134,7 +134,9 @@ Workbook ReadXlsb(std::string_view bytes) {
 
     const xlsx::RelIndex wbRelsById(wbRels);
     std::unordered_set<std::string> partsRead;
-    for (const xlsb::SheetEntry& e : wh.sheets) {
+    uint32_t active = wh.activeTab;  // an index into the entries, until that entry's sheet is made
+    for (size_t i = 0; i < wh.sheets.size(); ++i) {
+        const xlsb::SheetEntry& e = wh.sheets[i];
         const Relationship* rel = wbRelsById.Find(e.relId);
         if (!rel || rel->external || !pkg.Has(rel->target))
             throw Error(ErrorKind::Damaged,
@@ -142,6 +144,7 @@ Workbook ReadXlsb(std::string_view bytes) {
         // A second sheet on a part already read cannot be: it is left out
         // (and the part not read again, however often it is named).
         if (!partsRead.insert(NormalizePartName(rel->target)).second) continue;
+        if (i == wh.activeTab) active = uint32_t(wb.sheets.size());
         Sheet& sheet = wb.sheets.emplace_back();
         sheet.name = e.name;
         sheet.visibility = e.visibility;
@@ -159,7 +162,7 @@ Workbook ReadXlsb(std::string_view bytes) {
         ReadSheetExtras(pkg, rel->target, reader.Finish(), sheet, drawings);
     }
     if (wb.sheets.empty()) throw Error(ErrorKind::Damaged, "The workbook is damaged (it has no sheets)");
-    wb.activeSheet = std::min<uint32_t>(wh.activeTab, uint32_t(wb.sheets.size()) - 1);
+    wb.activeSheet = std::min<uint32_t>(active, uint32_t(wb.sheets.size()) - 1);
     return wb;
 }
 

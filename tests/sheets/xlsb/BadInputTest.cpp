@@ -146,7 +146,9 @@ TEST(XlsbBadInput, DamagedStylesLeaveTheDefaults) {
 TEST(XlsbBadInput, SheetsNamingAPartAlreadyReadAreLeftOut) {
     // Three entries on one part, then one on its own.
     Book b;
-    b.workbook = Rec(131) + Rec(rt::BundleSh, Bytes().U32(0).U32(1).Str(u"rId1").Str(u"A")) +
+    // The fourth entry is the active one: the second sheet.
+    b.workbook = Rec(131) + Rec(158, Bytes().U32(0).U32(0).U32(0).U32(0).U32(0).U32(0).U32(3).U8(0)) +
+                 Rec(rt::BundleSh, Bytes().U32(0).U32(1).Str(u"rId1").Str(u"A")) +
                  Rec(rt::BundleSh, Bytes().U32(0).U32(2).Str(u"rId1").Str(u"B")) +
                  Rec(rt::BundleSh, Bytes().U32(0).U32(3).Str(u"rId1").Str(u"C")) +
                  Rec(rt::BundleSh, Bytes().U32(0).U32(4).Str(u"rId2").Str(u"D")) + Rec(132);
@@ -155,6 +157,7 @@ TEST(XlsbBadInput, SheetsNamingAPartAlreadyReadAreLeftOut) {
     ASSERT_EQ(wb.sheets.size(), 2u);
     EXPECT_EQ(wb.sheets[0].name, "A");
     EXPECT_EQ(wb.sheets[1].name, "D");
+    EXPECT_EQ(wb.activeSheet, 1u);
 }
 
 TEST(XlsbBadInput, WorkbookWithoutSheetsOrWithAMissingSheetPartFails) {
