@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 #include "sheets/numfmt/NumberFormat.h"
 #include "sheets/xlsb/RecordTypes.h"
@@ -217,11 +218,11 @@ void StylesReader::Resolve(xlsx::ColorResolver& colors, Styles& out) const {
     }
     if (st.borders.empty()) st.borders.push_back(Border{});
 
+    std::unordered_map<uint32_t, const std::string*> custom;
+    for (const auto& [id, text] : numFmts_) custom[id] = &text;  // a later definition of an id replaces an earlier one
     auto code = [&](uint32_t id) -> std::string {
-        // A later definition of an id replaces an earlier one.
-        for (auto it = numFmts_.rbegin(); it != numFmts_.rend(); ++it)
-            if (it->first == id) return it->second;
-        return std::string(BuiltinFormatCode(id));
+        auto it = custom.find(id);
+        return it != custom.end() ? *it->second : std::string(BuiltinFormatCode(id));
     };
     auto index = [](uint32_t id, size_t count) -> uint32_t { return id < count ? id : 0; };
 
