@@ -86,6 +86,21 @@ TEST(XlsbWorksheet, ShortCellRecordsTakeTheColumnAfterThePreviousCell) {
     EXPECT_EQ(CellAt(s, 1, 0)->number, 2.0);
 }
 
+TEST(XlsbWorksheet, SheetsOwnTextsAreKeptOnceEach) {
+    const std::string cells = RowHdr(0) + Rec(rt::CellSt, Bytes().Cell(0).Str(u"same")) +
+                              Rec(rt::FmlaString, Bytes().Cell(1).Str(u"same").U16(0).U32(0)) +
+                              Rec(rt::CellSt, Bytes().Cell(2).Str(u"other"));
+    Book b;
+    b.sheetNames = {"A", "B"};
+    b.sheets = {SheetData(cells), SheetData(RowHdr(3) + Rec(rt::ShortSt, Bytes().U32(0).Str(u"same")))};
+    const Workbook wb = LoadWorkbookFromMemory(Package(b));
+    EXPECT_EQ(wb.strings.size(), 2u);
+    const uint32_t same = CellAt(wb.sheets[0], 0, 0)->string;
+    EXPECT_EQ(CellAt(wb.sheets[0], 0, 1)->string, same);
+    EXPECT_EQ(CellAt(wb.sheets[1], 3, 0)->string, same);
+    EXPECT_NE(CellAt(wb.sheets[0], 0, 2)->string, same);
+}
+
 TEST(XlsbWorksheet, RichCellRunsNameStyleFonts) {
     xlsbtest::Styles st;
     st.fonts.push_back(FontRec(11, 0, 700));
