@@ -5,6 +5,7 @@
 
 #include "sheets/Errors.h"
 #include "sheets/container/ZipDirectory.h"
+#include "sheets/model/ChartCells.h"
 #include "sheets/xlsb/Comments.h"
 #include "sheets/xlsb/RecordTypes.h"
 #include "sheets/xlsb/Records.h"
@@ -37,20 +38,22 @@ std::string MainPart(const Package& pkg) {
 
 bool IsBinaryPart(std::string_view part) { return NormalizePartName(part).ends_with(".bin"); }
 
-// What the drawing parts of all sheets share: the memory their pictures may
-// still take, and the theme's colours.
+// What the drawing parts of all sheets share: the memory their pictures and
+// charts may still take, and the theme's colours.
 struct DrawingContext {
     uint64_t budget = kPictureBudget;
     std::vector<uint32_t> scheme;
 };
 
-// A sheet's drawing part, read by the .xlsx reader's drawing reader (the
-// drawing parts of a binary workbook are the same XML).
+// A sheet's drawing part, pictures and charts, read by the .xlsx reader's
+// drawing reader (the drawing and chart parts of a binary workbook are the
+// same XML).
 void ReadDrawing(const Package& pkg, const std::vector<Relationship>& rels, const std::string& relId, Sheet& sheet,
                  DrawingContext& drawings) {
     if (relId.empty()) return;
     const Relationship* r = xlsx::FindRel(rels, relId);
-    if (r && !r->external && pkg.Has(r->target)) xlsx::ParseDrawing(pkg, r->target, sheet.pictures, drawings.budget);
+    if (r && !r->external && pkg.Has(r->target))
+        xlsx::ParseDrawing(pkg, r->target, sheet, drawings.budget, drawings.scheme);
 }
 
 void ReadSheetExtras(const Package& pkg, const std::string& part, const xlsx::SheetRefs& refs, Sheet& sheet,
@@ -163,6 +166,7 @@ Workbook ReadXlsb(std::string_view bytes) {
     }
     if (wb.sheets.empty()) throw Error(ErrorKind::Damaged, "The workbook is damaged (it has no sheets)");
     wb.activeSheet = std::min<uint32_t>(active, uint32_t(wb.sheets.size()) - 1);
+    FillChartsFromCells(wb);
     return wb;
 }
 

@@ -168,13 +168,6 @@ void AddPictures(const Package& pkg, std::vector<PendingPicture>& found, std::ve
 
 }  // namespace
 
-void ParseDrawing(const Package& pkg, const std::string& part, std::vector<Picture>& out, uint64_t& budget) {
-    DrawingHandler h;
-    pkg.Parse(part, h);
-    if (h.pictures.empty()) return;  // charts and shapes only: no need for the relationships
-    AddPictures(pkg, h.pictures, out, budget, pkg.Rels(part));
-}
-
 void ParseDrawing(const Package& pkg, const std::string& part, Sheet& sheet, uint64_t& budget,
                   const std::vector<uint32_t>& scheme) {
     DrawingHandler h;

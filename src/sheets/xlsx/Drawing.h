@@ -7,10 +7,6 @@
 
 namespace sheets::xlsx {
 
-// Adds the pictures anchored in a drawing part to `out`. Charts and shapes
-// are passed over. `budget` is the image bytes still allowed; reading lowers it.
-void ParseDrawing(const Package& pkg, const std::string& part, std::vector<Picture>& out, uint64_t& budget);
-
 // Adds the pictures and the charts anchored in a drawing part to the sheet.
 // `scheme` is the theme's colour scheme in document order (see ReadChartPart).
 // Charts count against `budget` too; past it they become placeholders.

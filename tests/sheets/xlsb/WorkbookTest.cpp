@@ -7,6 +7,8 @@
 #include "XlsbBuilder.h"
 #include "sheets/Errors.h"
 #include "sheets/Loader.h"
+#include "sheets/html/HtmlWriter.h"
+#include "sheets/model/Chart.h"
 #include "sheets/xlsb/RecordTypes.h"
 #include "sheets/xlsb/XlsbReader.h"
 
@@ -129,6 +131,68 @@ TEST(XlsbWorkbook, CommentsAndPictures) {
     EXPECT_EQ(s.pictures[0].contentType, "image/png");
     EXPECT_EQ(s.pictures[0].description, "dot");
     EXPECT_EQ(s.pictures[0].data, kPng);
+}
+
+TEST(XlsbWorkbook, ChartsOfWorksheetsAndChartSheetsTakeMissingValuesFromTheCells) {
+    // Both charts name their ranges and cache nothing; the worksheet's cells
+    // (a shared string, inline strings and numbers) supply the texts.
+    auto rels = [](const std::string& type, const std::string& target) {
+        return kRels + R"(<Relationship Id="rId1" Type=")" + kRel + type + R"(" Target=")" + target +
+               R"("/></Relationships>)";
+    };
+    const std::string anchor =
+        R"(<xdr:wsDr xmlns:xdr="x" xmlns:a="a" xmlns:c="c" xmlns:r="r"><xdr:twoCellAnchor>)"
+        R"(<xdr:from><xdr:col>3</xdr:col><xdr:colOff>0</xdr:colOff><xdr:row>1</xdr:row><xdr:rowOff>0</xdr:rowOff>)"
+        R"(</xdr:from><xdr:to><xdr:col>9</xdr:col><xdr:colOff>0</xdr:colOff><xdr:row>15</xdr:row><xdr:rowOff>0)"
+        R"(</xdr:rowOff></xdr:to><xdr:graphicFrame><xdr:nvGraphicFramePr><xdr:cNvPr id="2" name="Chart 1"/>)"
+        R"(</xdr:nvGraphicFramePr><xdr:xfrm><a:off x="0" y="0"/><a:ext cx="0" cy="0"/></xdr:xfrm><a:graphic>)"
+        R"(<a:graphicData><c:chart r:id="rId1"/></a:graphicData></a:graphic></xdr:graphicFrame><xdr:clientData/>)"
+        R"(</xdr:twoCellAnchor></xdr:wsDr>)";
+    const std::string chart =
+        R"(<c:chartSpace xmlns:c="c"><c:chart><c:plotArea><c:barChart><c:barDir val="col"/><c:ser><c:idx val="0"/>)"
+        R"(<c:tx><c:strRef><c:f>Data!$B$3</c:f></c:strRef></c:tx>)"
+        R"(<c:cat><c:strRef><c:f>Data!$A$1:$A$2</c:f></c:strRef></c:cat>)"
+        R"(<c:val><c:numRef><c:f>'Data'!$B$1:$B$2</c:f></c:numRef></c:val></c:ser>)"
+        R"(<c:axId val="1"/><c:axId val="2"/></c:barChart></c:plotArea></c:chart></c:chartSpace>)";
+    Book b;
+    b.sheetNames = {"Data", "Chart"};
+    b.workbook = WorkbookPart(b.sheetNames);
+    b.strings = StringsPart({SstItem(u"Spring")});
+    b.sheets = {SheetData(RowHdr(0) + Rec(rt::CellIsst, Bytes().Cell(0).U32(0)) +
+                          Rec(rt::CellReal, Bytes().Cell(1).F64(3)) + RowHdr(1) +
+                          Rec(rt::CellSt, Bytes().Cell(0).Str(u"Autumn")) + Rec(rt::CellReal, Bytes().Cell(1).F64(7)) +
+                          RowHdr(2) + Rec(rt::CellSt, Bytes().Cell(1).Str(u"Harvest"))) +
+                Rec(rt::Drawing, Bytes().Str(u"rId1"))};
+    b.extra = {{"xl/_rels/workbook.bin.rels",
+                kRels + R"(<Relationship Id="rId1" Type=")" + kRel + R"(worksheet" Target="worksheets/sheet1.bin"/>)" +
+                    R"(<Relationship Id="rId2" Type=")" + kRel + R"(chartsheet" Target="chartsheets/sheet1.bin"/>)" +
+                    R"(<Relationship Id="rId9" Type=")" + kRel + R"(sharedStrings" Target="sharedStrings.bin"/>)" +
+                    "</Relationships>"},
+               {"xl/worksheets/_rels/sheet1.bin.rels", rels("drawing", "../drawings/drawing1.xml")},
+               {"xl/drawings/drawing1.xml", anchor},
+               {"xl/drawings/_rels/drawing1.xml.rels", rels("chart", "../charts/chart1.xml")},
+               {"xl/charts/chart1.xml", chart},
+               {"xl/chartsheets/sheet1.bin", Rec(129) + Rec(rt::Drawing, Bytes().Str(u"rId1")) + Rec(130)},
+               {"xl/chartsheets/_rels/sheet1.bin.rels", rels("drawing", "../drawings/drawing2.xml")},
+               {"xl/drawings/drawing2.xml", anchor},
+               {"xl/drawings/_rels/drawing2.xml.rels", rels("chart", "../charts/chart1.xml")}};
+    const Workbook wb = LoadWorkbookFromMemory(Package(b));
+    ASSERT_EQ(wb.sheets.size(), 2u);
+    for (const Sheet& s : wb.sheets) {
+        ASSERT_EQ(s.charts.size(), 1u) << s.name;
+        const Chart& c = *s.charts[0];
+        EXPECT_EQ(c.from.col, 3u);
+        EXPECT_EQ(c.to.row, 15u);
+        const auto& series = c.groups.at(0).series.at(0);
+        EXPECT_EQ(series.name, "Harvest");
+        ASSERT_EQ(series.values.size(), 2u);
+        EXPECT_EQ(series.values[1], 7);
+        ASSERT_EQ(series.categories.size(), 2u);
+        EXPECT_EQ(series.categories[0], "Spring");
+        EXPECT_EQ(series.categories[1], "Autumn");
+    }
+    const std::string page = RenderHtml(wb, {});
+    EXPECT_NE(page.find(">Harvest</text>"), std::string::npos);
 }
 
 TEST(XlsbWorkbook, LoaderPicksTheReaderByTheMainPart) {
