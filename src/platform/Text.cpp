@@ -85,6 +85,13 @@ std::string NamePart(std::string_view path) {
     return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
 }
 
+std::string FileAddressToPath(std::string_view path) {
+    if (path.substr(0, 5) != "file:") return std::string(path);
+    size_t at = 5;
+    while (at < path.size() && path[at] == '/') ++at;
+    return "/" + std::string(path.substr(at));
+}
+
 std::string ChangeFileExt(std::string_view path, std::string_view ext) {
     const size_t slash = path.rfind('/');
     const size_t dot = path.rfind('.');

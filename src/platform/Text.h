@@ -16,6 +16,11 @@ std::string FolderPart(std::string_view path);
 // The name part: after the last '/'.
 std::string NamePart(std::string_view path);
 
+// A "file:" address as a path: "file:" (exactly these lower-case letters)
+// and the slashes after it are removed and one '/' is put in front, so
+// file:///data/a.xls is /data/a.xls. Anything else comes back unchanged.
+std::string FileAddressToPath(std::string_view path);
+
 // `path` with the extension of its name part (from the last '.' on) replaced
 // by `ext`; a name without an extension gets `ext` appended.
 std::string ChangeFileExt(std::string_view path, std::string_view ext);
