@@ -57,7 +57,9 @@ Workbook LoadWorkbook(const std::string& path) {
     auto failed = [](const char* what) {
         return Error(ErrorKind::FileAccess, std::string(what) + " (" + std::strerror(errno) + ")");
     };
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: a pipe put where the workbook was listed would wait
+    // for a writer forever. Only a regular file is read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) throw failed("The workbook cannot be opened");
     struct Closer {
         int fd;

@@ -84,7 +84,7 @@ bool InflateWhole(zip_file_t* f, uint64_t comp, uint64_t size, std::string& out)
 
 }  // namespace
 
-ZipPackage::ZipPackage(std::string_view bytes) {
+ZipPackage::ZipPackage(std::string_view bytes) : packageBytes_(bytes.size()) {
     if (DeclaredEntries(bytes) > int64_t(kMaxEntries))
         throw Error(ErrorKind::Unsafe, "The workbook is unsafe to read (its archive has too many parts)");
     zip_error_t err;
@@ -119,6 +119,15 @@ int64_t ZipPackage::Find(std::string_view name) const {
 }
 
 bool ZipPackage::Has(std::string_view name) const { return Find(name) >= 0; }
+
+void ZipPackage::CountInflated(uint64_t n) const {
+    inflated_ += n;
+    if (inflated_ > kMaxPackageBytes ||
+        (inflated_ > kRatioFloorBytes && inflated_ / (packageBytes_ ? packageBytes_ : 1) > kMaxRatio))
+        throw Error(ErrorKind::Unsafe,
+                    "The workbook is unsafe to read (its parts, read for every place that "
+                    "names them, inflate beyond a sane size)");
+}
 
 std::vector<std::string> ZipPackage::Names() const {
     std::vector<std::string> out;
@@ -168,6 +177,7 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
         st.size <= kWholeInflateBytes && comp <= kWholeInflateBytes) {
         std::string whole;
         if (InflateWhole(f.get(), comp, st.size, whole)) {
+            CountInflated(whole.size());
             sink(whole.data(), whole.size());
             return;
         }
@@ -196,6 +206,7 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
         total += n;
         if (total > kMaxEntryBytes) throw tooLarge();
         if (total > kRatioFloorBytes && total / (comp ? comp : 1) > kMaxRatio) throw bomb();
+        CountInflated(n);
         wanted = sink(p, n);
     };
     while (!ended) {

@@ -23,6 +23,10 @@ public:
     // Real packages have hundreds of parts; the table of a forged one with
     // millions would cost memory before a single part is read.
     static constexpr uint64_t kMaxEntries = 100000;
+    // The same limits for the package as a whole, counting every time a part
+    // is read: parts within their own limits that are read again and again
+    // (one part named by hundreds of sheets) must not multiply the work.
+    static constexpr uint64_t kMaxPackageBytes = 2 * kMaxEntryBytes;
 
     // The bytes must outlive the package. Throws sheets::Error.
     explicit ZipPackage(std::string_view bytes);
@@ -47,7 +51,10 @@ public:
 
 private:
     int64_t Find(std::string_view name) const;
+    void CountInflated(uint64_t n) const;
     zip* archive_ = nullptr;
+    uint64_t packageBytes_ = 0;
+    mutable uint64_t inflated_ = 0;  // every part read so far; one thread reads a package
     std::unordered_map<std::string, uint64_t> index_;  // normalized name -> entry
 };
 

@@ -74,7 +74,20 @@ void RenderParts(const Workbook& wb, const HtmlOptions& options, std::string& he
     for (uint32_t i : written)
         if (written.size() == 1 || wb.sheets[i].visibility == Visibility::Visible) shown.push_back(i);
     html::Document doc(wb);
-    doc.drain = std::move(drain);
+    // A page that outgrows a sane size stops here, before it fills the disk.
+    uint64_t drained = 0;
+    const uint64_t limit = options.maxPageBytes;
+    auto tooLarge = [limit] {
+        return Error(ErrorKind::TooLarge,
+                     "The page is too large to write (over " + std::to_string(limit >> 20) + " MiB)");
+    };
+    if (drain) {
+        doc.drain = [&drained, limit, tooLarge, drain = std::move(drain)](std::string& part) {
+            drained += part.size();
+            if (drained > limit) throw tooLarge();
+            drain(part);
+        };
+    }
     for (uint32_t i : shown) doc.shownSheets.emplace(html::FoldAscii(wb.sheets[i].name), i);
 
     if (shown.size() > 1) {
@@ -89,6 +102,7 @@ void RenderParts(const Workbook& wb, const HtmlOptions& options, std::string& he
     for (uint32_t i : written) {
         const bool unseen = std::find(shown.begin(), shown.end(), i) == shown.end();
         html::AppendSheet(doc, i, unseen, body);
+        if (drained + body.size() > limit) throw tooLarge();
     }
     body += "</body>\n</html>\n";
 
@@ -100,6 +114,7 @@ void RenderParts(const Workbook& wb, const HtmlOptions& options, std::string& he
     head += kBaseCss;
     doc.styles.AppendRules(head);
     head += "</style>\n</head>\n<body>\n";
+    if (drained + body.size() + head.size() > limit) throw tooLarge();
 }
 
 // Writes both pieces, in one system call when the kernel takes them whole.

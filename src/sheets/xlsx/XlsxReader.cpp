@@ -1,6 +1,7 @@
 #include "sheets/xlsx/XlsxReader.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "sheets/Errors.h"
 #include "sheets/model/ChartCells.h"
@@ -85,6 +86,9 @@ Workbook ReadXlsx(std::string_view bytes) {
 
     uint64_t pictureBudget = kPictureBudget;
     RelIndex wbRelsById(wbRels);
+    // Two sheets never share their data; a package that says so would have
+    // us read (and hold, and write) one part once per sheet that names it.
+    std::unordered_set<std::string> readParts;
     for (const SheetEntry& e : book.sheets) {
         const Relationship* rel = wbRelsById.Find(e.relId);
         if (!rel || rel->external || !pkg.Has(rel->target))
@@ -102,6 +106,7 @@ Workbook ReadXlsx(std::string_view bytes) {
         }
         if (rel->type == "dialogsheet") sheet.kind = SheetKind::Dialog;
         else if (rel->type == "xlMacrosheet" || rel->type == "xlIntlMacrosheet") sheet.kind = SheetKind::Macro;
+        if (!readParts.insert(NormalizePartName(rel->target)).second) continue;  // the sheet stays empty
         SheetRefs refs = ParseWorksheet(pkg, rel->target, ctx, sheet);
         ReadSheetExtras(pkg, rel->target, refs, sheet, pictureBudget, scheme);
     }

@@ -92,3 +92,22 @@ TEST(ZipLimits, ArchivesDeclaringMillionsOfPartsAreRefused) {
         EXPECT_EQ(e.Kind(), ErrorKind::Unsafe) << e.what();
     }
 }
+
+// Parts within their own limits, read again and again, count against the
+// package as a whole: the work stays bounded whatever names them how often.
+TEST(ZipLimits, RereadingPartsIsBoundedForThePackage) {
+    std::string rows;
+    for (int i = 0; rows.size() < (3u << 20); ++i) rows += "<row r=\"" + std::to_string(i) + "\"/>";
+    const std::string bytes = fixtures::Zip({{"xl/worksheets/sheet1.xml", rows}});
+    ZipPackage z(bytes);
+    int reads = 0;
+    try {
+        for (; reads < 10000; ++reads) z.Read("xl/worksheets/sheet1.xml");
+        FAIL() << "read without bound";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Kind(), ErrorKind::Unsafe) << e.what();
+    }
+    // Each read alone is sane, and several are still allowed.
+    EXPECT_GE(reads, 2);
+    EXPECT_LE(uint64_t(reads) * rows.size(), ZipPackage::kMaxRatio * bytes.size() + rows.size());
+}

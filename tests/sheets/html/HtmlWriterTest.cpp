@@ -263,3 +263,23 @@ TEST(HtmlWriter, LargePageOnDiskEqualsTheRenderedOne) {
     EXPECT_EQ(page, RenderHtml(wb, o));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
+
+// A page that outgrows its limit fails with a clear message, written to disk
+// or not, and leaves no page behind.
+TEST(HtmlWriter, APageOverItsSizeLimitIsRefused) {
+    Workbook wb = OneSheet();
+    for (uint32_t r = 0; r < 60000; ++r) PutNumber(wb.sheets[0], r, 0, r);
+    HtmlOptions small;
+    small.maxPageBytes = 1u << 20;
+    try {
+        RenderHtml(wb, small);
+        FAIL() << "a page over its limit";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Kind(), ErrorKind::TooLarge);
+        EXPECT_STREQ(e.what(), "The page is too large to write (over 1 MiB)");
+    }
+    TempDir dir;
+    EXPECT_THAT(failure::Of([&] { WriteHtml(wb, dir / "big.htm", small); }), FailsWith(ErrorKind::TooLarge));
+    EXPECT_FALSE(std::filesystem::exists(dir / "big.htm"));
+    EXPECT_NO_THROW(RenderHtml(wb, {}));
+}

@@ -213,3 +213,34 @@ TEST(XlsxBadInput, CellAndTextBudgets) {
     EXPECT_THAT(failure::Of([&] { read(3, 1000); }), FailsWith(ErrorKind::TooLarge));
     EXPECT_THAT(failure::Of([&] { read(4, 10); }), FailsWith(ErrorKind::TooLarge));
 }
+
+// One sheet part named by hundreds of sheets would be read, held and written
+// once per sheet: a small file becoming a huge one. It is read for the first
+// sheet only (the others stay empty), as two sheets never share their data.
+TEST(XlsxBadInput, APartSharedByManySheetsIsReadOnce) {
+    const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+    std::string sheets, rels;
+    for (int i = 1; i <= 300; ++i) {
+        const std::string n = std::to_string(i);
+        sheets += "<sheet name=\"S" + n + "\" sheetId=\"" + n + "\" r:id=\"rId" + n + "\"/>";
+        rels += "<Relationship Id=\"rId" + n + "\" Type=\"" + rel + "worksheet\" Target=\"worksheets/sheet1.xml\"/>";
+    }
+    std::string rows;
+    for (int r = 1; r <= 200; ++r)
+        rows += "<row r=\"" + std::to_string(r) + "\"><c r=\"A" + std::to_string(r) + "\"><v>" + std::to_string(r) +
+                "</v></c></row>";
+    const std::string bytes = fixtures::Package(
+        fixtures::SheetXml(rows), "", "",
+        {{"xl/workbook.xml",
+          R"(<workbook xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)"
+          "<sheets>" +
+              sheets + "</sheets></workbook>"},
+         {"xl/_rels/workbook.xml.rels", "<Relationships>" + rels + "</Relationships>"}});
+    Workbook wb = fixtures::Load(bytes);
+    ASSERT_EQ(wb.sheets.size(), 300u);
+    EXPECT_EQ(wb.sheets[0].rows.size(), 200u);
+    size_t later = 0;
+    for (size_t i = 1; i < wb.sheets.size(); ++i) later += wb.sheets[i].rows.size();
+    EXPECT_EQ(later, 0u);
+    EXPECT_EQ(wb.sheets[299].name, "S300");
+}
