@@ -10,6 +10,7 @@
 
 #include "info/Counters.h"
 #include "platform/Files.h"
+#include "platform/FolderLock.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
 #include "text/Utf8.h"
@@ -21,7 +22,14 @@ TkvInfo* kvInfo = nullptr;
 // Entries in the order they were first set; names compare exactly, so that
 // the marker "v" and a counter "V" stay apart.
 struct TkvInfo::Store {
-    std::vector<std::pair<std::string, std::string>> entries;
+    // A change not yet in the file: set `value` when it is above 0, else add `step`.
+    struct Change {
+        std::string name;
+        int32_t value, step;
+    };
+    std::vector<std::pair<std::string, std::string>> entries;  // what the counters say here
+    std::vector<std::pair<std::string, std::string>> base;  // the file as last read or written
+    std::vector<Change> pending;  // this process's changes since then
 
     std::pair<std::string, std::string>* Find(const std::string& name) {
         for (auto& e : entries)
@@ -32,6 +40,7 @@ struct TkvInfo::Store {
         if (auto* e = Find(name)) e->second = value;
         else entries.emplace_back(name, value);
     }
+    void Apply(const Change& c);
 };
 
 namespace {
@@ -76,6 +85,24 @@ bool Decode(const std::string& text, std::vector<std::pair<std::string, std::str
     if (first) return false;
     entries = std::move(out);
     return true;
+}
+
+// A store of ours read whole; false when it is missing, unreadable, damaged
+// or someone else's (no start counter).
+bool ReadStore(const std::string& fileName, std::vector<std::pair<std::string, std::string>>& entries) {
+    std::vector<std::pair<std::string, std::string>> read;
+    try {
+        if (!Decode(platform::ReadWholeFile(fileName, kMaxStoreBytes), read)) return false;
+    } catch (const std::exception&) {
+        return false;
+    }
+    for (const auto& e : read) {
+        if (e.first == kCountStarts) {
+            entries = std::move(read);
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string RemoveQuotes(std::string s) {
@@ -141,18 +168,12 @@ void TkvInfo::SetProduct(std::string title, std::string shortName, std::string v
 
 void TkvInfo::LoadStats() {
     std::vector<std::pair<std::string, std::string>> entries;
-    try {
-        const std::string text = platform::ReadWholeFile(statsFileName_, kMaxStoreBytes);
-        if (!Decode(text, entries)) entries.clear();
-    } catch (const std::exception&) {
-        entries.clear();
-    }
-    bool hasR = false;
-    for (const auto& e : entries) hasR = hasR || e.first == kCountStarts;
-    if (!hasR) entries.clear();
+    if (!ReadStore(statsFileName_, entries)) entries.clear();
     std::lock_guard lock(mutex_);
     stats_->entries = std::move(entries);
     stats_->Set(kStoreFormat, kStoreFormatValue);
+    stats_->base = stats_->entries;
+    stats_->pending.clear();
 }
 
 void TkvInfo::SaveStats() {
@@ -160,26 +181,46 @@ void TkvInfo::SaveStats() {
     SaveLocked();
 }
 
-void TkvInfo::SaveLocked() const {
+void TkvInfo::SaveLocked() {
     if (statsFileName_.empty()) return;
     const std::string folder = platform::FolderPart(statsFileName_);
     if (!folder.empty() && !platform::DirectoryExists(folder)) platform::ForceDirectories(folder);
-    platform::AtomicWriteFile(statsFileName_, Encode(stats_->entries), platform::TDurability::Replaceable);
+    // Other runs of the program count into the same file at the same time:
+    // under the lock the file is read again and this process's changes are
+    // applied to what it holds now, so no run's counts are lost.
+    platform::TFolderLock lock(statsFileName_);
+    std::vector<std::pair<std::string, std::string>> current;
+    if (ReadStore(statsFileName_, current)) stats_->base = std::move(current);
+    Store merged;
+    merged.entries = stats_->base;
+    merged.Set(kStoreFormat, kStoreFormatValue);
+    for (const Store::Change& c : stats_->pending) merged.Apply(c);
+    stats_->entries = merged.entries;
+    platform::AtomicWriteFile(statsFileName_, Encode(merged.entries), platform::TDurability::Replaceable);
+    stats_->base = std::move(merged.entries);
+    stats_->pending.clear();
+}
+
+void TkvInfo::Store::Apply(const Change& c) {
+    int32_t value = c.value;
+    if (value <= 0) {
+        int32_t old = 0;
+        const auto* e = Find(c.name);
+        if (!e || !platform::TryParseInt32(e->second, old)) old = 0;
+        // Counters wrap like the 32-bit numbers they are instead of
+        // overflowing.
+        value = static_cast<int32_t>(static_cast<uint32_t>(old) + static_cast<uint32_t>(c.step));
+    }
+    Set(c.name, std::to_string(value));
 }
 
 void TkvInfo::Tally(const std::string& name, int32_t value, int32_t step) {
     std::lock_guard lock(mutex_);
-    const std::string current = ValueLocked(name);
-    if (value <= 0) {
-        int32_t old = 0;
-        if (!platform::TryParseInt32(current, old)) old = 0;
-        // Counters wrap like the 32-bit numbers they are instead of
-        // overflowing.
-        value = static_cast<int32_t>(static_cast<uint32_t>(old) + static_cast<uint32_t>(step));
-    }
-    const std::string text = std::to_string(value);
-    if (auto* e = stats_->Find(name); e && e->second == text) return;
-    stats_->Set(name, text);
+    const Store::Change change{name, value, step};
+    const std::string before = ValueLocked(name);
+    stats_->Apply(change);
+    if (ValueLocked(name) == before) return;
+    stats_->pending.push_back(change);
     SaveLocked();
 }
 

@@ -47,7 +47,7 @@ public:
     static int32_t PackDosTime(int64_t unixSeconds);
 
 private:
-    void SaveLocked() const;  // caller holds mutex_
+    void SaveLocked();  // caller holds mutex_
     std::string ValueLocked(const std::string& name) const;
     bool QuietLocked() const;
 

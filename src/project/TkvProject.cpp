@@ -3,6 +3,7 @@
 #include "info/TkvInfo.h"
 #include "platform/Choosers.h"
 #include "platform/Files.h"
+#include "platform/FolderLock.h"
 #include "platform/Text.h"
 #include "platform/TkvApp.h"
 #include "project/PropertyHost.h"
@@ -56,7 +57,22 @@ TkvProject::~TkvProject() {
         const std::string folder = platform::FolderPart(name);
         if (!folder.empty() && !platform::DirectoryExists(folder)) platform::ForceDirectories(folder);
         std::lock_guard lock(recentMutex_);
-        recent_.SaveToFile(name, platform::TDurability::Replaceable);
+        // Other runs may have added projects since this one started: their
+        // entries are read again under the lock and this run's added to them.
+        platform::TFolderLock folderLock(name);
+        TLineList merged = recent_;
+        if (platform::FileExists(name)) {
+            try {
+                TLineList current;
+                current.LoadFromFile(name);
+                for (const std::string& added : recentAdded_)
+                    if (current.IndexOf(added) < 0) current.Insert(0, added);
+                merged = std::move(current);
+            } catch (...) {
+                // unreadable now: this run's list stands
+            }
+        }
+        merged.SaveToFile(name, platform::TDurability::Replaceable);
     } catch (...) {
         // The recent list is a convenience; exit goes on without it.
     }
@@ -220,7 +236,10 @@ bool TkvProject::IsProjectFile(const std::string& path) const {
 void TkvProject::AddRecent() {
     if (FileName.empty()) return;
     std::lock_guard lock(recentMutex_);
-    if (recent_.IndexOf(FileName) < 0) recent_.Insert(0, FileName);
+    if (recent_.IndexOf(FileName) < 0) {
+        recent_.Insert(0, FileName);
+        recentAdded_.push_back(FileName);
+    }
 }
 
 std::string TkvProject::DefaultProjectFile() const {

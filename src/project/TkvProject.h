@@ -89,8 +89,9 @@ private:
 
     mutable std::mutex optionsMutex_;  // guards options_
     TLineList options_;
-    mutable std::mutex recentMutex_;  // guards recent_
+    mutable std::mutex recentMutex_;  // guards recent_ and recentAdded_
     TLineList recent_;
+    std::vector<std::string> recentAdded_;  // added by this process, oldest first
     // Main thread only: the bound controls and their accessors; a control's
     // tag holds its accessor's index + 1 (-1: none yet).
     std::vector<IPropertyHost*> controls_;

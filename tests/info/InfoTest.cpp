@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -177,4 +179,37 @@ TEST(InstallStamp, PacksUtcAsDosDateTime) {
     EXPECT_GT(info.InstallStamp(), 0);
     TkvInfo missing(dir / "no/such/quindle", dir / "x.ext");
     EXPECT_EQ(missing.InstallStamp(), -1);
+}
+
+// Runs that start together (a cron job, a script over many folders) each
+// count into the one store; none of their counts may be lost.
+TEST_F(InfoTest, ParallelProcessesLoseNoCount) {
+    std::filesystem::create_directories(dir / "bin");
+    constexpr int kRuns = 20;
+    std::vector<pid_t> children;
+    for (int i = 0; i < kRuns; ++i) {
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            int rc = 0;
+            try {
+                TkvInfo info(exe, store);  // counts a start
+                for (int k = 0; k < 5; ++k) info.Tally("C", 0, 1);
+                info.Tally("A", 0, 3);
+            } catch (...) {
+                rc = 1;
+            }
+            _exit(rc);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    auto info = Make();
+    EXPECT_EQ(info->Stat("R"), std::to_string(kRuns + 1));
+    EXPECT_EQ(info->Stat("C"), std::to_string(5 * kRuns));
+    EXPECT_EQ(info->Stat("A"), std::to_string(3 * kRuns));
 }

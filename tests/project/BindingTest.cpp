@@ -1,3 +1,8 @@
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+
 #include "FakeControl.h"
 #include "ProjectFixture.h"
 #include "platform/Choosers.h"
@@ -174,4 +179,47 @@ TEST_F(ProjectTest, RecentListKeepsOneEntryPerProject) {
     Start();
     project.reset();
     EXPECT_EQ(ReadFileText(dir / "bin/quindle.log"), "") << "an empty list is written too";
+}
+
+// Several runs that start together each add their project; the list that is
+// left holds them all.
+TEST_F(ProjectTest, ParallelRunsLoseNoRecentProject) {
+    const std::string first = dir.Write("first.batch-quindle", "");
+    {
+        TkvProject& p = Start({first});
+        p.ParseCommandLine();
+    }
+    project.reset();
+    constexpr int kRuns = 20;
+    std::vector<pid_t> children;
+    for (int i = 0; i < kRuns; ++i) {
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            int rc = 0;
+            try {
+                TkvProject& p = Start();
+                p.FileName = dir / ("run" + std::to_string(i) + ".batch-quindle");
+                p.AddRecent();
+                project.reset();  // written at exit
+            } catch (...) {
+                rc = 1;
+            }
+            _exit(rc);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    TkvProject& q = Start();
+    std::vector<std::string> recent = q.Recent();
+    EXPECT_EQ(recent.size(), size_t(kRuns + 1));
+    for (int i = 0; i < kRuns; ++i) {
+        const std::string name = dir / ("run" + std::to_string(i) + ".batch-quindle");
+        EXPECT_NE(std::find(recent.begin(), recent.end(), name), recent.end()) << name;
+    }
+    EXPECT_NE(std::find(recent.begin(), recent.end(), first), recent.end());
 }
