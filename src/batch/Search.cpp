@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <unordered_set>
 #include <vector>
@@ -136,25 +137,110 @@ bool NameBefore(const std::string& a, const std::string& b) {
     return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
 
+// Where a link leads, as an open folder and the name in it: links are
+// resolved one step at a time relative to open folders, so that no path
+// length limit applies. Answers -1 when the chain breaks or runs too long.
+int ResolveLinkFolder(int dirFd, std::string name) {
+    int cur = openat(dirFd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    for (int hops = 0; cur >= 0 && hops < 40; ++hops) {
+        std::string target(4096, '\0');
+        const ssize_t n = readlinkat(cur, name.c_str(), target.data(), target.size());
+        if (n < 0) {
+            if (errno == EINVAL) return cur;  // not a link: `name` lies in `cur`
+            break;
+        }
+        target.resize(size_t(n));
+        const size_t slash = target.rfind('/');
+        if (slash != std::string::npos) {
+            const std::string folder = slash == 0 ? std::string("/") : target.substr(0, slash);
+            const int next = openat(cur, folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            close(cur);
+            cur = next;
+            name = target.substr(slash + 1);
+        } else {
+            name = target;
+        }
+    }
+    if (cur >= 0) close(cur);
+    return -1;
+}
+
 class TWalker {
 public:
-    TWalker(const std::string& mask, bool recurse, bool skipHidden, const TkvStopTest& stop, const TkvPathSink& sink)
+    TWalker(const std::string& mask, bool recurse, bool skipHidden, const TkvStopTest& stop, const TkvPathSink& sink,
+            const TkvFolderFailureSink& failed)
         : mask_(mask),
           recurse_(recurse),
           skipHidden_(skipHidden),
           skipLockFiles_(platform::SkipLockFiles.load()),
           stop_(stop),
-          sink_(sink) {}
+          sink_(sink),
+          failed_(failed) {}
 
     void Run(const std::string& folder) {
         int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd >= 0) Walk(fd, folder);
+        if (fd < 0) {
+            Failed(folder.empty() ? std::string("./") : folder, errno);
+            return;
+        }
+        struct stat st;
+        if (fstat(fd, &st) != 0) {
+            close(fd);
+            return;
+        }
+        root_ = {st.st_dev, st.st_ino};
+        Walk(fd, folder);
     }
 
 private:
+    struct TSubfolder {
+        std::string name;
+        bool link;
+    };
+
     bool Stopped() {
         if (!stopped_ && stop_ && stop_()) stopped_ = true;
         return stopped_;
+    }
+
+    // A folder that is there but cannot be read is worth a word; one that is
+    // gone (or is no folder) simply has nothing to offer.
+    void Failed(const std::string& folder, int err) {
+        if (!failed_ || err == ENOENT || err == ENOTDIR) return;
+        failed_(folder, std::strerror(err));
+    }
+
+    // Whether the folder open as `fd` lies inside the tree being walked: its
+    // parents are followed up to the root of the walk or of the file system.
+    bool InsideTree(int fd) const {
+        struct stat st;
+        if (fstat(fd, &st) != 0) return false;
+        TDirKey key{st.st_dev, st.st_ino};
+        int cur = -1;
+        bool inside = false;
+        for (int depth = 0; depth < 4096; ++depth) {
+            if (key == root_) {
+                inside = true;
+                break;
+            }
+            const int up = openat(cur >= 0 ? cur : fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+            if (cur >= 0) close(cur);
+            cur = up;
+            if (cur < 0 || fstat(cur, &st) != 0) break;
+            const TDirKey parent{st.st_dev, st.st_ino};
+            if (parent == key) break;  // the top: ".." of "/" is itself
+            key = parent;
+        }
+        if (cur >= 0) close(cur);
+        return inside;
+    }
+
+    bool LinkStaysInside(int dirFd, const char* name) const {
+        const int folder = ResolveLinkFolder(dirFd, name);
+        if (folder < 0) return false;
+        const bool inside = InsideTree(folder);
+        close(folder);
+        return inside;
     }
 
     // Takes over `fd`. Children are opened relative to it, so paths longer
@@ -169,6 +255,7 @@ private:
         }
         DIR* dir = fdopendir(fd);
         if (!dir) {
+            Failed(folder, errno);
             close(fd);
             return;
         }
@@ -184,32 +271,48 @@ private:
         }
         std::sort(entries.begin(), entries.end(),
                   [](const auto& a, const auto& b) { return NameBefore(a.first, b.first); });
-        std::vector<std::string> subfolders;
+        std::vector<TSubfolder> subfolders;
         std::string path;
         for (const auto& [name, type] : entries) {
             Consider(dirfd(dir), folder, name.c_str(), type, subfolders, path);
             if (Stopped()) break;
         }
-        for (const std::string& name : subfolders) {
+        for (const TSubfolder& sub : subfolders) {
             if (Stopped()) break;
-            int child = openat(dirfd(dir), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            if (child >= 0) Walk(child, folder + name + "/");
+            int child = openat(dirfd(dir), sub.name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (child < 0) {
+                Failed(folder + sub.name + "/", errno);
+                continue;
+            }
+            // A link to a folder outside the tree (link -> .., link -> /elsewhere)
+            // would take the run, and its source clean-up, where nobody asked.
+            if (sub.link && !InsideTree(child)) {
+                close(child);
+                continue;
+            }
+            Walk(child, folder + sub.name + "/");
         }
         closedir(dir);
     }
 
     void Consider(int dirFd, const std::string& folder, const char* name, unsigned char type,
-                  std::vector<std::string>& subfolders, std::string& path) {
+                  std::vector<TSubfolder>& subfolders, std::string& path) {
         bool hidden = name[0] == '.';
-        if (type == DT_UNKNOWN || type == DT_LNK) {
+        bool link = type == DT_LNK;
+        struct stat st;
+        if (type == DT_UNKNOWN) {
+            if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return;
+            link = S_ISLNK(st.st_mode);
+            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+        }
+        if (link) {
             // Links count as what they point at; a dangling link or an entry
             // that vanished since the listing is passed over.
-            struct stat st;
             if (fstatat(dirFd, name, &st, 0) != 0) return;
             type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
         }
         if (type == DT_DIR) {
-            if (recurse_ && !hidden) subfolders.emplace_back(name);
+            if (recurse_ && !hidden) subfolders.push_back({name, link});
             return;
         }
         // Only regular files: opening a pipe or a device would block or read
@@ -218,6 +321,7 @@ private:
         if (skipHidden_ && hidden) return;
         if (skipLockFiles_ && name[0] == '~' && name[1] == '$') return;
         if (!WildcardMatch(name, mask_)) return;
+        if (link && !LinkStaysInside(dirFd, name)) return;
         path.assign(folder);
         path.append(name);
         sink_(path);
@@ -227,7 +331,9 @@ private:
     bool recurse_, skipHidden_, skipLockFiles_;
     const TkvStopTest& stop_;
     const TkvPathSink& sink_;
+    const TkvFolderFailureSink& failed_;
     bool stopped_ = false;
+    TDirKey root_{};
     std::unordered_set<TDirKey, TDirKeyHash> visited_;
 };
 
@@ -246,10 +352,10 @@ bool WildcardMatch(std::string_view name, std::string_view mask) {
 }
 
 void SearchFolder(const std::string& folder, const std::string& mask, bool recurse, bool skipHidden,
-                  const TkvStopTest& stop, const TkvPathSink& sink) {
+                  const TkvStopTest& stop, const TkvPathSink& sink, const TkvFolderFailureSink& failed) {
     // Nothing fits an empty mask, in this folder or below it.
     if (mask.empty() || !sink) return;
-    TWalker(mask, recurse, skipHidden, stop, sink).Run(folder);
+    TWalker(mask, recurse, skipHidden, stop, sink, failed).Run(folder);
 }
 
 }  // namespace batch

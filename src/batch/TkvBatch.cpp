@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include "batch/Match.h"
-#include "batch/Regex.h"
 #include "batch/Search.h"
 #include "platform/Text.h"
 #include "project/TkvProject.h"
@@ -51,6 +50,7 @@ void TkvBatch::Start(const std::string& source, const std::string& target, bool 
     sourceDir_ = cut == std::string::npos ? std::string() : sourcePath.substr(0, cut + 1);
     mask_ = cut == std::string::npos ? sourcePath : sourcePath.substr(cut + 1);
     recurse_ = recurse;
+    searched_ = true;
     if (!searchDone_ && !thread_.joinable()) thread_ = std::thread([this] { Search(); });
 }
 
@@ -81,6 +81,11 @@ void TkvBatch::Search() {
                 } catch (...) {
                     // A receiver that throws must not cost the files still to be found.
                 }
+            },
+            [&](const std::string& path, const std::string& reason) {
+                try {
+                    AppendFailure(path, "The folder cannot be read (" + reason + ")");
+                } catch (...) {}
             });
     } catch (...) {
         // Out of memory in the walk: keep what was found and let the workers finish.
@@ -96,12 +101,32 @@ void TkvBatch::AppendEntry(const std::string& path, const std::string& mask, con
     bool wake;
     {
         Guard guard(lock_);
-        entry->Index = static_cast<int32_t>(nodes_.size());
-        nodes_.push_back(std::move(entry));
-        wake = WakeOneLocked();
+        PushLocked(std::move(entry), wake);
     }
     if (wake) entryAdded_.notify_one();
     if (OnNodeAdded) OnNodeAdded(*this, *node);
+}
+
+void TkvBatch::AppendFailure(const std::string& path, const std::string& message) {
+    auto entry = std::make_unique<TkvNode>();
+    entry->FileName = path;
+    entry->ResultText = message;
+    entry->State = TNodeState::Failure;
+    TkvNode* node = entry.get();
+    bool wake;
+    {
+        Guard guard(lock_);
+        PushLocked(std::move(entry), wake);
+        ReportFailure(message);
+    }
+    if (wake) entryAdded_.notify_one();
+    if (OnNodeAdded) OnNodeAdded(*this, *node);
+}
+
+void TkvBatch::PushLocked(std::unique_ptr<TkvNode> entry, bool& wake) {
+    entry->Index = static_cast<int32_t>(nodes_.size());
+    nodes_.push_back(std::move(entry));
+    wake = WakeOneLocked();
 }
 
 void TkvBatch::EndSearch() {
@@ -191,9 +216,16 @@ void TkvBatch::UnlockNodes() { lock_.unlock(); }
 
 void TkvBatch::Terminate() { terminated_ = true; }
 
-std::string TkvBatch::NormalizePath(const std::string& path) {
-    if (path.compare(0, 5, "file:") != 0) return path;
-    return "/" + Regex::Replace("^file:/*", path, "", roNone);
+std::string TkvBatch::NormalizePath(const std::string& path) { return platform::FileAddressToPath(path); }
+
+bool TkvBatch::Searched() const {
+    Guard guard(lock_);
+    return searched_;
+}
+
+int32_t TkvBatch::HandedOut() const {
+    Guard guard(lock_);
+    return nextIndex_;
 }
 
 int32_t TkvBatch::SuccessCount() const {

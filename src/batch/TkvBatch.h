@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "batch/NodeState.h"
+#include "batch/TargetClaims.h"
 
 namespace batch {
 
@@ -19,6 +20,9 @@ struct TkvNode {
     int32_t Index = 0;  // 0-based row number, fixed
     std::string FileName;  // full source path, fixed
     std::string ResultText;  // written by the worker that holds the entry
+    // What else the worker has to say about the entry (a source kept because
+    // it changed while it was converted); written by that worker.
+    std::string Note;
 };
 
 class TkvBatch;
@@ -45,6 +49,13 @@ public:
     void UnlockNodes();
     void Terminate();
     static std::string NormalizePath(const std::string& path);
+    // The pages of this run, each claimed by one source (any thread).
+    TkvTargetClaims& Targets() { return targets_; }
+    // Whether the entries come from a search of the source (Start) rather
+    // than from AddFile; a search of the current folder has no SourceDir.
+    bool Searched() const;
+    // How many entries have been handed out to workers so far.
+    int32_t HandedOut() const;
 
     // Read after a run (or under the lock).
     int32_t SuccessCount() const;
@@ -59,6 +70,10 @@ public:
 private:
     void Search();  // the search thread's body
     void AppendEntry(const std::string& path, const std::string& mask, const std::string& extraPattern);
+    // An entry that is a failure from the start (a folder the search cannot
+    // read): workers hand it on without converting it.
+    void AppendFailure(const std::string& path, const std::string& message);
+    void PushLocked(std::unique_ptr<TkvNode> entry, bool& wake);
     void EndSearch();
     bool WakeOneLocked();  // under lock_: whether to signal one waiting worker
 
@@ -79,6 +94,8 @@ private:
     std::string mask_, sourceDir_, targetDir_;  // lock_
     std::string extraPattern_;  // lock_
     bool recurse_ = false;  // lock_
+    bool searched_ = false;  // lock_
+    TkvTargetClaims targets_;  // its own lock
     std::atomic<bool> exhausted_{false};  // set under lock_, read anywhere
     std::atomic<bool> terminated_{false};  // the search's stop request
     std::thread thread_;  // lock_ to start; joined by the destructor

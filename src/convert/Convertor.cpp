@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "convert/Workers.h"
+#include "platform/FileIdentity.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "project/TkvProject.h"
@@ -17,6 +18,12 @@ namespace convert {
 namespace {
 
 std::atomic<IMainThreadDispatcher*> dispatcher{nullptr};
+
+void FailEntry(batch::TkvBatch& batch, batch::TkvNode& node, const std::string& message) {
+    node.ResultText = message;
+    node.State = batch::TNodeState::Failure;
+    batch.ReportFailure(message);
+}
 
 }  // namespace
 
@@ -57,7 +64,9 @@ void TkvConvertor::TerminateAll() {
 }
 
 void TkvConvertor::ProcessNode() {
-    ConvertNode(Batch, *Node);
+    // An entry that failed before any worker held it (a folder the search
+    // could not read) has nothing to convert; it is still reported.
+    if (Node->State.load() == batch::TNodeState::Waiting) ConvertNode(Batch, *Node);
     if (OnNodeDone) OnNodeDone(Batch, *Node);
 }
 
@@ -84,13 +93,11 @@ void TkvConvertor::Finish() {
 std::string TkvConvertor::GetTargetName(batch::TkvBatch& batch, batch::TkvNode& node) {
     std::string sourceDir = batch.SourceDir();
     std::string rel;
-    if (project::kvProject->KeepTargetSubdirs() && !sourceDir.empty())
+    // A search of the current folder has no folder part: its entries are
+    // already relative to the source folder.
+    if (project::kvProject->KeepTargetSubdirs() && (!sourceDir.empty() || batch.Searched()))
         rel = node.FileName.size() > sourceDir.size() ? node.FileName.substr(sourceDir.size()) : std::string();
     else rel = platform::NamePart(node.FileName);
-    // The folder delimiter stays (it keeps the sub-folders); the characters
-    // that cannot stand in a file name where workbooks come from do not.
-    for (char& c : rel)
-        if (c == ':' || c == '\\') c = '_';
 
     std::string path = batch.TargetDir() + rel;
     const std::string& ext = project::kvProject->TargetExt;
@@ -108,26 +115,58 @@ std::string TkvConvertor::GetTargetName(batch::TkvBatch& batch, batch::TkvNode& 
     std::string folder = platform::FolderPart(path);
     if (!folder.empty() && folder != knownFolder_) {
         if (!platform::DirectoryExists(folder)) platform::ForceDirectories(folder);
-        if (platform::DirectoryExists(folder)) knownFolder_ = folder;
-        else batch.ReportFailure("CreateDir Failed: " + folder);
+        if (!platform::DirectoryExists(folder)) {
+            FailEntry(batch, node, "CreateDir Failed: " + folder);
+            return {};
+        }
+        knownFolder_ = folder;
     }
 
-    // Replacing needs no look at the target; keeping or skipping does.
+    // Within one run a page is written for one source: a second source that
+    // maps to it fails and is kept. Across runs the overwrite rule decides.
     const project::TOverwrite policy = project::kvProject->IsOverwrite();
-    if (policy == project::TOverwrite::Overwrite || !platform::FileExists(path)) return path;
-    if (policy == project::TOverwrite::Skip) {
+    std::string owner = batch.Targets().Claim(path, node.FileName);
+    if (policy == project::TOverwrite::Keep) {
+        if (!owner.empty() || platform::FileExists(path)) {
+            path = folder + "-" + project::kvProject->ShortName + "-" + platform::NamePart(path);
+            owner = batch.Targets().Claim(path, node.FileName);
+        }
+    } else if (policy == project::TOverwrite::Skip && owner.empty() && platform::FileExists(path)) {
         node.State = batch::TNodeState::Success;
         return {};
     }
-    return folder + "-" + project::kvProject->ShortName + "-" + platform::NamePart(path);
+    if (!owner.empty()) {
+        FailEntry(batch, node, "Two sources map to one page: " + path + " is already the page of " + owner);
+        return {};
+    }
+    if (platform::SameFile(path, node.FileName)) {
+        FailEntry(batch, node, "The page would replace its own workbook: " + path);
+        return {};
+    }
+    return path;
 }
 
-void TkvConvertor::ProcessSource(batch::TkvBatch& batch, batch::TkvNode& node, const std::string& target) {
+void TkvConvertor::ProcessSource(batch::TkvBatch&, batch::TkvNode& node, const std::string& target,
+                                 const platform::TFileIdentity* read) {
     const std::string& source = node.FileName;
     try {
-        if (project::kvProject->KeepFileTime()) platform::CopyFileTime(source, target);
-        if (project::kvProject->DeleteSource()) std::remove(source.c_str());
+        if (project::kvProject->KeepFileTime()) {
+            // The times of the version that was read, which is what the page shows.
+            if (read) platform::SetFileTimes(target, *read);
+            else platform::CopyFileTime(source, target);
+        }
+        const bool remove = project::kvProject->DeleteSource();
         std::string suffix = project::kvProject->RenameSource();
+        if (!remove && suffix.empty()) return;
+        // Only the file that was read may go: a newer version saved over it
+        // while it was converted is not what the page shows.
+        platform::TFileIdentity now;
+        if (!platform::ReadFileIdentity(source, now)) return;
+        if (!read || !now.SameVersionAs(*read)) {
+            node.Note = "the source was kept: it changed while it was converted";
+            return;
+        }
+        if (remove) std::remove(source.c_str());
         if (!suffix.empty()) {
             std::string renamed = source + suffix;
             // Never replace a file already there: an earlier run's renamed

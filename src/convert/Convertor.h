@@ -6,6 +6,7 @@
 #include <string>
 
 #include "convert/WorkBase.h"
+#include "platform/FileIdentity.h"
 
 namespace convert {
 
@@ -36,12 +37,18 @@ public:
     virtual std::string GetEngineExe() { return {}; }
     virtual bool HasMacros() { return true; }
 
-    // The target path of an entry; empty when the entry is not converted
-    // (its target exists and the overwrite rule says skip).
+    // The target path of an entry; empty when the entry is not converted:
+    // its target exists and the overwrite rule says skip (the entry is then
+    // a success), or it fails here (a folder that cannot be made, a page
+    // another source of this run has, a page that is the workbook itself;
+    // the entry is then a failure, reported to the batch).
     std::string GetTargetName(batch::TkvBatch& batch, batch::TkvNode& node);
     // After a complete save: file times, then deletion or renaming of the
-    // source. Never fails.
-    void ProcessSource(batch::TkvBatch& batch, batch::TkvNode& node, const std::string& target);
+    // source, but only while it is still the version `read` (taken before the
+    // workbook was opened; null when the source was no file then); otherwise
+    // the source stays and the entry's Note says why. Never fails.
+    void ProcessSource(batch::TkvBatch& batch, batch::TkvNode& node, const std::string& target,
+                       const platform::TFileIdentity* read);
     static void DeleteTarget(const std::string& path);
 
 protected:

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "automation/OleObject.h"
+#include "platform/FileIdentity.h"
 #include "project/TkvProject.h"
 
 namespace convert {
@@ -12,6 +13,9 @@ using automation::Variant;
 void TkvQUINDLE::ConvertNode(batch::TkvBatch& batch, batch::TkvNode& node) {
     std::string target = GetTargetName(batch, node);
     if (target.empty()) return;
+    // Before the workbook is read: what is read is this version or a newer one.
+    platform::TFileIdentity read;
+    const bool isFile = platform::ReadFileIdentity(node.FileName, read);
     try {
         OpenWorkbook(node.FileName);
         // An existing target is not deleted first: the save writes a
@@ -27,7 +31,7 @@ void TkvQUINDLE::ConvertNode(batch::TkvBatch& batch, batch::TkvNode& node) {
             automation::CallMethod(which, "SaveAs", args);
         }
         CloseWorkbook();
-        ProcessSource(batch, node, target);
+        ProcessSource(batch, node, target, isFile ? &read : nullptr);
         node.ResultText = target;
         node.State = batch::TNodeState::Success;
         batch.ReportSuccess();

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <stdexcept>
 
 #include "batch/Match.h"
 #include "batch/TkvBatch.h"
+#include "support/TempDir.h"
+#include "support/Unprivileged.h"
 
 using namespace batch;
 
@@ -82,3 +85,42 @@ TEST(Batch, AddedFilesSkipTheMaskAndEndTheList) {
 }
 
 }  // namespace
+
+// A folder the search cannot read is an entry of its own, a failure from the
+// start, so that the run's record says what was not searched.
+TEST(Batch, AnUnreadableFolderBecomesAFailedEntry) {
+    namespace fs = std::filesystem;
+    TempDir d;
+    d.Write("in/a.xls", "x");
+    d.Write("in/locked/b.xls", "x");
+    d.Write("out/x", "");
+    const std::string problem = Unprivileged(d.Path(), [&]() -> std::string {
+        fs::permissions(d.Path() / "in/locked", fs::perms::none);
+        TkvBatch batch;
+        batch.Start(d / "in/*.xls", d / "out", true);
+        std::vector<TkvNode*> nodes;
+        while (TkvNode* n = batch.NextNode()) nodes.push_back(n);
+        fs::permissions(d.Path() / "in/locked", fs::perms::owner_all);
+        if (nodes.size() != 2) return "entries: " + std::to_string(nodes.size());
+        if (nodes[0]->FileName != d / "in/a.xls" || nodes[0]->State != TNodeState::Waiting) return "the file";
+        if (nodes[1]->FileName != d / "in/locked/" || nodes[1]->State != TNodeState::Failure) return "the folder";
+        if (nodes[1]->ResultText != "The folder cannot be read (Permission denied)") return nodes[1]->ResultText;
+        if (batch.FailureCount() != 1 || batch.Errors().size() != 1) return "not counted once";
+        if (!batch.Searched() || batch.HandedOut() != 2) return "search state";
+        return "";
+    });
+    EXPECT_EQ(problem, "");
+}
+
+TEST(Batch, APageIsClaimedByOneSourcePerRun) {
+    TempDir d;
+    d.Write("out/x", "");
+    TkvBatch batch;
+    TkvTargetClaims& claims = batch.Targets();
+    EXPECT_EQ(claims.Claim(d / "out/report.htm", "/in/report.xls"), "");
+    EXPECT_EQ(claims.Claim(d / "out/report.htm", "/in/report.xls"), "") << "the same source again";
+    EXPECT_EQ(claims.Claim(d / "out/report.htm", "/in/report.xlsx"), "/in/report.xls");
+    // The same page however its folder is written.
+    EXPECT_EQ(claims.Claim(d / "out/../out/report.htm", "/in/sub/report.xls"), "/in/report.xls");
+    EXPECT_EQ(claims.Claim(d / "out/other.htm", "/in/report.xlsx"), "");
+}

@@ -11,6 +11,7 @@
 #include "batch/Search.h"
 #include "platform/Switches.h"
 #include "support/TempDir.h"
+#include "support/Unprivileged.h"
 
 using namespace batch;
 
@@ -121,15 +122,59 @@ TEST(SearchFolder, LinksLoopsAndStrangeNames) {
     EXPECT_TRUE(none.empty());
 }
 
-TEST(SearchFolder, UnreadableFolderIsPassedOver) {
-    if (geteuid() == 0) GTEST_SKIP() << "root reads every folder";
+TEST(SearchFolder, UnreadableFolderIsReportedWithItsReason) {
     TempDir d;
     d.Write("open/a.xls", "x");
     d.Write("closed/b.xls", "x");
     d.Write("z.xls", "x");
-    fs::permissions(d.Path() / "closed", fs::perms::none);
-    EXPECT_EQ(AsSet(Search(d, "*.xls", true, false)), (std::set<std::string>{"open/a.xls", "z.xls"}));
-    fs::permissions(d.Path() / "closed", fs::perms::owner_all);
+    const std::string root = d.Path().string() + "/";
+    const std::string problem = Unprivileged(d.Path(), [&]() -> std::string {
+        fs::permissions(d.Path() / "closed", fs::perms::none);
+        std::vector<std::string> found;
+        std::vector<std::pair<std::string, std::string>> failed;
+        auto onFailure = [&](const std::string& f, const std::string& why) { failed.emplace_back(f, why); };
+        SearchFolder(
+            root, "*.xls", true, false, {}, [&](const std::string& p) { found.push_back(p.substr(root.size())); },
+            onFailure);
+        if (AsSet(found) != std::set<std::string>{"open/a.xls", "z.xls"}) return "found the wrong files";
+        if (failed.size() != 1 || failed[0].first != root + "closed/" || failed[0].second != "Permission denied")
+            return "the closed folder was not reported";
+        // The source folder itself; a missing one is not a failure (it matches nothing).
+        failed.clear();
+        SearchFolder(
+            root + "closed/", "*.xls", false, false, {}, [&](auto&) {}, onFailure);
+        SearchFolder(
+            root + "missing/", "*.xls", false, false, {}, [&](auto&) {}, onFailure);
+        fs::permissions(d.Path() / "closed", fs::perms::owner_all);
+        if (failed.size() != 1 || failed[0].first != root + "closed/") return "the source folder was not reported";
+        return "";
+    });
+    EXPECT_EQ(problem, "");
+}
+
+// Links out of the tree would carry the run (and its source clean-up) where
+// nobody asked for it; links within it are walked as before.
+TEST(SearchFolder, LinksNeverLeaveTheTreeOfTheSource) {
+    TempDir d;
+    d.Write("outside.xls", "x");
+    d.Write("elsewhere/far.xls", "x");
+    d.Write("src/own.xls", "x");
+    d.Write("src/sub/deep.xls", "x");
+    d.Write("src/.hidden/secret.xls", "x");
+    fs::create_directory_symlink("..", d.Path() / "src/up");
+    fs::create_directory_symlink(d.Path() / "elsewhere", d.Path() / "src/away");
+    fs::create_directory_symlink("../../src/sub", d.Path() / "src/sub/again");
+    fs::create_symlink("../outside.xls", d.Path() / "src/out-link.xls");
+    fs::create_symlink(d.Path() / "elsewhere/far.xls", d.Path() / "src/far-link.xls");
+    fs::create_symlink("sub/deep.xls", d.Path() / "src/in-link.xls");
+    fs::create_symlink(".hidden/secret.xls", d.Path() / "src/hidden-link.xls");
+    fs::create_symlink("hop.xls", d.Path() / "src/chain.xls");
+    fs::create_symlink("../outside.xls", d.Path() / "src/hop.xls");
+
+    const std::string root = (d / "src") + "/";
+    std::vector<std::string> found;
+    SearchFolder(root, "*.xls", true, false, {}, [&](const std::string& p) { found.push_back(p.substr(root.size())); });
+    EXPECT_EQ(AsSet(found), (std::set<std::string>{"own.xls", "in-link.xls", "hidden-link.xls", "sub/deep.xls"}));
 }
 
 TEST(SearchFolder, FolderThatVanishesBeforeItsTurn) {

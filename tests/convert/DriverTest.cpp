@@ -186,3 +186,29 @@ TEST_F(Driver, VersionAndMacros) {
     EXPECT_EQ(w.GetEngineExe(), "/opt/fake/EXCEL.EXE");
     w.CloseWorkbook();
 }
+
+// Someone saves a newer version over the workbook while it converts: the page
+// shows the old one, so the new one must survive the source clean-up.
+TEST_F(Driver, ASourceSavedOverDuringItsConversionIsKept) {
+    batch::TkvBatch& b = NewBatch();
+    TestQuindle w(b);
+    project->SetOption("DeleteSource", "1");
+    std::string a = Put("a.xls", "version 1");
+    script.whileOpening = [&](const std::string&) {
+        dir.Write("in/.a.xls.saving", "version 2");
+        fs::rename(src + ".a.xls.saving", a);
+    };
+    auto n = Entry(a);
+    w.ConvertNode(b, *n);
+    EXPECT_EQ(n->State, batch::TNodeState::Success);
+    EXPECT_EQ(n->ResultText, out + "a.htm");
+    EXPECT_EQ(n->Note, "the source was kept: it changed while it was converted");
+    EXPECT_EQ(ReadFileText(a), "version 2");
+
+    // Unchanged, it goes as asked.
+    script.whileOpening = nullptr;
+    auto m = Entry(a);
+    w.ConvertNode(b, *m);
+    EXPECT_EQ(m->Note, "");
+    EXPECT_FALSE(fs::exists(a));
+}

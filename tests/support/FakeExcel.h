@@ -2,6 +2,7 @@
 // A stand-in "Excel.Application" for driving the converter without the
 // engine: records every call and fails where a test tells it to.
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -25,6 +26,7 @@ struct Script {
     std::string failNamesWith;  // ... for the file names that contain this
     HResult openStatus = 0;  // ... or with this bare status
     std::string saveError;  // SaveAs fails with this description
+    std::function<void(const std::string&)> whileOpening;  // called with the file, unlocked, as Open begins
     bool omitSheetsMember = false;
     int sheetCount = 3;
     bool hasVbProject = false;
@@ -102,6 +104,11 @@ class Books : public ServerObject {
 public:
     explicit Books(std::shared_ptr<Script> s) {
         AddMember("Open", kDispatchMethod, [s](const CallArgs& a) {
+            if (s->whileOpening) {
+                std::string opened;
+                a.At(0).ToText(opened);
+                s->whileOpening(opened);
+            }
             std::lock_guard<std::mutex> lock(s->mutex);
             s->log.push_back("Open");
             s->openArgs.push_back(a.positional);
