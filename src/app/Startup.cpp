@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <typeinfo>
 
+#include "app/NoDisplay.h"
 #include "app/TkvMain.h"
+#include "app/Usage.h"
 #include "batch/Match.h"
 #include "info/TkvInfo.h"
 #include "platform/ProcessSetup.h"
@@ -83,18 +85,12 @@ void ApplyProductProfile(project::TkvProject& p) {
     p.ShortName = "quindle";
     p.ProjectExt = ".batch-" + p.ShortName;
     p.ProjectFilter = "Quindle Project|*" + p.ProjectExt;
-    p.Title = "Quindle Converter";
-    p.ProductVersion = "2025.17.420.1984";
+    p.Title = kProductTitle;
+    p.ProductVersion = kProductVersion;
     p.PathDelim = '/';
 }
 
-int NoWindowRun() {
-    std::fputs(
-        "quindle: this project needs the window run, which this build (without the GUI) lacks; "
-        "run it unattended with PureConsole=1 instead\n",
-        stderr);
-    return kExitNoWindow;
-}
+int NoWindowRun() { return NoWindowFor("this project needs the window run, which this build (without the GUI) lacks"); }
 
 int QuindleMain(int argc, char** argv, IWindowRun* window) {
     platform::PinLocalTimeZone();
@@ -102,6 +98,12 @@ int QuindleMain(int argc, char** argv, IWindowRun* window) {
 }
 
 int QuindleMain(std::unique_ptr<platform::TkvApp> app, IWindowRun* window) {
+    // Answered before anything else exists: no store, no project, no display.
+    if (const TInfoRequest ask = InfoRequestOf(app->FirstArg()); ask != TInfoRequest::None) {
+        const std::string text = ask == TInfoRequest::Help ? UsageText() : VersionText();
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : kExitUnattendedError;
+    }
     try {
         platform::kvApp = app.release();
         info::kvInfo = new info::TkvInfo(platform::kvApp->ExePath(),
@@ -120,10 +122,9 @@ int QuindleMain(std::unique_ptr<platform::TkvApp> app, IWindowRun* window) {
         }
         batch::kvMatch = new batch::TkvMatch();
 
-        // Decided once: a Source on the web needs the window run.
-        const bool unattended =
-            project::kvProject->PureConsole() && project::kvProject->Source().find("http") == std::string::npos;
-        if (unattended) {
+        // Decided once. A Source on the web needs no window: the engine fetches
+        // it on its own.
+        if (project::kvProject->PureConsole()) {
             kvMain->Run();
             ExitSequence();
             return 0;

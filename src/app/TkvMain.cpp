@@ -1,10 +1,13 @@
 #include "app/TkvMain.h"
 
 #include <chrono>
+#include <cstdio>
+#include <stdexcept>
 #include <thread>
 
-#include "info/Counters.h"
-#include "info/TkvInfo.h"
+#include "automation/HttpFetch.h"
+#include "platform/Files.h"
+#include "platform/Text.h"
 #include "project/TkvProject.h"
 
 namespace app {
@@ -24,12 +27,11 @@ void TkvMain::ReleaseConverter() {
     while (!chain.expired()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-const char* TkvMain::StateWord(batch::TNodeState state) {
-    switch (state) {
-    case batch::TNodeState::Success: return "Success";
-    case batch::TNodeState::Failure: return "Failure";
-    default: return "Running";
-    }
+std::string TkvMain::SourceToSearch(const std::string& source, const std::string& filePattern) {
+    std::string path = platform::FileAddressToPath(source);
+    if (path.empty() || automation::IsWebAddress(path) || !platform::DirectoryExists(path)) return path;
+    if (path.back() != '/') path += '/';
+    return path + filePattern;
 }
 
 void TkvMain::Run() {
@@ -37,17 +39,27 @@ void TkvMain::Run() {
         std::lock_guard<std::mutex> lock(logMutex_);
         log_.Clear();
     }
+    project::TkvProject& p = *project::kvProject;
     Batch = std::make_unique<batch::TkvBatch>();
-    bool subdir = project::kvProject->Subdir();
-    std::string target = project::kvProject->TargetFolder();
-    std::string source = project::kvProject->Source();
-    Batch->Start(source, target, subdir);
+    bool subdir = p.Subdir();
+    // A web address is no folder to write to; made as one it would leave a
+    // folder named "http:" here.
+    if (automation::IsWebAddress(p.Target())) throw std::runtime_error("Unable to create directory " + p.Target());
+    std::string target = p.TargetFolder();
+    source_ = SourceToSearch(p.Source(), p.FilePattern);
+    if (target.empty()) throw std::runtime_error("Unable to create directory");
 
-    Converter = convert::CreateWorkers(*Batch, project::kvProject->TargetFolder(),
-                                       [this](batch::TkvBatch& batch, batch::TkvNode& node) { LogNode(batch, node); });
+    run_ = std::make_unique<convert::TkvRun>(convert::TRunStyle::Console);
+    run_->OpenLog(p.GetOption("LogFile"));
+
+    // A workbook on the web is fetched as it is, not searched for.
+    if (automation::IsWebAddress(source_)) Batch->AddFile(source_);
+    else Batch->Start(source_, target, subdir);
+
+    Converter = run_->CreateWorkers(*Batch, p.TargetFolder(),
+                                    [this](batch::TkvBatch& batch, batch::TkvNode& node) { LogNode(batch, node); });
     convert::LiveWorkerCount = Converter->ChainLength();
-    Converter->ResumeAll();
-    if (info::kvInfo) info::kvInfo->Tally(info::kCountRuns, 0, 1);
+    run_->Resume(*Converter);
 
     // Woken by each worker that ends, so the run's end is noticed at once
     // rather than at the next tick of a poll.
@@ -57,47 +69,18 @@ void TkvMain::Run() {
     Summarise();
 }
 
-std::string TkvMain::ErrorReportAction(const std::vector<std::string>& errors) {
-    std::string text;
-    for (size_t i = 0; i < errors.size(); ++i) {
-        const std::string& m = errors[i];
-        if (i) text += ',';
-        bool quote = false;
-        for (unsigned char c : m)
-            if (c <= ' ' || c == ',' || c == '"') quote = true;
-        if (!quote) {
-            text += m;
-            continue;
-        }
-        text += '"';
-        for (char c : m) {
-            if (c == '"') text += '"';
-            text += c;
-        }
-        text += '"';
-    }
-    std::string escaped;
-    for (char c : text) {
-        if (c == '?') escaped += "%3F";
-        else escaped += c;
-    }
-    return "err&e=" + escaped;
-}
-
 void TkvMain::Summarise() {
-    if (info::kvInfo) {
-        info::kvInfo->Tally(info::kCountFiles, 0, Batch->Count());
-        info::kvInfo->Tally(info::kCountSuccesses, 0, Batch->SuccessCount());
-        info::kvInfo->Tally(info::kCountFailures, 0, Batch->FailureCount());
+    // A run that found nothing at all says so: the log alone (empty) would
+    // not tell a typo from an empty folder.
+    if (Batch->Count() == 0) {
+        const std::string line = "quindle: the source \"" + source_ + "\" matches no file\n";
+        std::fwrite(line.data(), 1, line.size(), stderr);
     }
-    if (Batch->FailureCount() > 0 && info::kvInfo) info::kvInfo->OpenLink("", ErrorReportAction(Batch->Errors()), "");
-
-    std::string logFile = project::kvProject->GetOption("LogFile");
-    if (!logFile.empty()) LogLines().SaveToFile(logFile, platform::TDurability::Replaceable);
+    if (run_) run_->Finish(*Batch);
 }
 
 void TkvMain::LogNode(batch::TkvBatch&, batch::TkvNode& node) {
-    std::string line = std::string(StateWord(node.State.load())) + " => " + node.FileName + " => " + node.ResultText;
+    std::string line = convert::TkvRun::LogLine(convert::TRunStyle::Console, node);
     std::lock_guard<std::mutex> lock(logMutex_);
     log_.Add(line);
 }

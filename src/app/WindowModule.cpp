@@ -3,8 +3,10 @@
 #include <dlfcn.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
+#include "app/NoDisplay.h"
 #include "app/Startup.h"
 #include "platform/TkvApp.h"
 
@@ -21,6 +23,10 @@ int TkvWindowModule::Run() {
         std::filesystem::path(platform::kvApp ? platform::kvApp->ExePath() : "").parent_path() / kFileName;
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) return NoWindowRun();
+    // Without a display the toolkit aborts the process with a message about
+    // its plugins; a plain word and a clean exit code serve a server better.
+    if (!DisplayAvailable([](const char* name) { return std::getenv(name); }))
+        return NoWindowFor("the window cannot be shown: there is no display (DISPLAY and WAYLAND_DISPLAY are unset)");
     void* lib = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     auto entry = lib ? reinterpret_cast<Entry>(dlsym(lib, kEntryName)) : nullptr;
     if (!entry) {

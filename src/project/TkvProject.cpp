@@ -320,7 +320,10 @@ bool TkvProject::RunAndClose() const {
 std::string TkvProject::TargetFolder() const {
     std::string t = Target();
     if (t.empty()) return t;
-    if (!platform::DirectoryExists(t)) platform::ForceDirectories(t);  // failures show per file later
+    // A file: address is made where it points, not as a folder named "file:"
+    // in the current one.
+    const std::string folder = platform::FileAddressToPath(t);
+    if (!platform::DirectoryExists(folder)) platform::ForceDirectories(folder);  // failures show per file later
     if (t.back() != PathDelim) t += PathDelim;
     return t;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch/TkvBatch.h"
+#include "convert/Run.h"
 #include "convert/Workers.h"
 #include "ui/FrmBase.h"
 #include "ui/QtDispatcher.h"
@@ -151,7 +152,9 @@ private:
     void SetRunningButtons();
     bool DoSearch(bool fromConvert);
     bool ReduceTarget();
-    void ReportFailures();
+    // Reports an error that ends a run; an unattended run then ends the
+    // program with an error.
+    void EndUnattendedWithError(const std::string& message);
     void UpdateStatus();
     QWidget* DropTargetAt(const QPoint& pos) const;
     void RetireBatch();
@@ -163,6 +166,7 @@ private:
     std::unique_ptr<TkvFrmCfg> cfg_;
     std::map<QAbstractButton*, std::vector<QMetaObject::Connection>> bindings_;
     WorkerFactory workerFactory_;
+    convert::TkvRun run_{convert::TRunStyle::Window};  // the log, counters and error report of each run
     QTimer daemonTimer_;
     QTimer statusTimer_;
     QTimer pumpTimer_;  // runs the workers' finish callbacks on this thread

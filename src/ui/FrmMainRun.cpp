@@ -9,10 +9,10 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QThread>
+#include <cstdio>
 #include <filesystem>
 
-#include "info/Counters.h"
-#include "info/TkvInfo.h"
+#include "app/Startup.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "project/TkvProject.h"
@@ -116,7 +116,8 @@ void TkvFrmMain::Convert() {
     }
     const char delim = project::kvProject ? project::kvProject->PathDelim : '/';
     std::string target = eTarget->text().toStdString();
-    if (!platform::DirectoryExists(target)) platform::ForceDirectories(target);  // failures show per file
+    const std::string folder = platform::FileAddressToPath(target);
+    if (!platform::DirectoryExists(folder)) platform::ForceDirectories(folder);  // failures show per file
     if (target.back() != delim) {
         target += delim;
         eTarget->setText(QString::fromStdString(target));
@@ -134,13 +135,24 @@ void TkvFrmMain::Convert() {
     aSearchConvert->setEnabled(false);
     aSearch->setEnabled(false);
 
+    // An unattended run keeps a log, opened before any file is touched; a
+    // batch that goes on after a pause goes on with its log.
+    const bool unattended = project::kvProject && project::kvProject->RunAndClose();
+    try {
+        run_.OpenLog(unattended ? project::kvProject->GetOption("LogFile") : std::string(), Batch->HandedOut() > 0);
+    } catch (const std::exception& e) {
+        SetIdleButtons();
+        EndUnattendedWithError(e.what());
+        return;
+    }
+
     std::shared_ptr<TkvRowFeed> feed = model_->Feed();
     const uint64_t gen = model_->Generation();
     batch::TkvNodeEvent onResult = [feed, gen](batch::TkvBatch&, batch::TkvNode& node) {
         feed->Result(gen, node.Index, node.State.load(), node.FileName, node.ResultText);
     };
     try {
-        Workers = workerFactory_(*Batch, target, onResult);
+        Workers = run_.CreateWorkers(*Batch, target, onResult, workerFactory_);
     } catch (...) {
         Workers.reset();
         SetIdleButtons();
@@ -168,8 +180,7 @@ void TkvFrmMain::Convert() {
     elapsed_.start();
     elapsedMs_ = -1;
     statusTimer_.start();
-    Workers->ResumeAll();
-    if (info::kvInfo) info::kvInfo->Tally(info::kCountRuns, 0, 1);
+    run_.Resume(*Workers);
     StopRequested = false;
     UpdateStatus();
 }
@@ -200,19 +211,13 @@ void TkvFrmMain::RetireBatch() {
     if (Batch) retired_.push_back(std::move(Batch));
 }
 
-void TkvFrmMain::ReportFailures() {
-    std::string text;
-    for (const std::string& msg : Batch->Errors()) {
-        if (!text.empty()) text += ",";
-        if (msg.find_first_of(" ,\"'") != std::string::npos) text += "\"" + msg + "\"";
-        else text += msg;
-    }
-    std::string escaped;
-    for (char c : text) {
-        if (c == '?') escaped += "%3F";
-        else escaped += c;
-    }
-    if (info::kvInfo) info::kvInfo->OpenLink("", "err&e=" + escaped, "");
+void TkvFrmMain::EndUnattendedWithError(const std::string& message) {
+    ReportAppError(message);
+    if (!project::kvProject || !project::kvProject->RunAndClose()) return;
+    // As the console run does: the reason on standard error, and a process
+    // that ends with an error instead of running on without its log.
+    std::fprintf(stderr, "quindle: %s\n", message.c_str());
+    QCoreApplication::exit(app::kExitUnattendedError);
 }
 
 void TkvFrmMain::OnFinish() {
@@ -226,12 +231,13 @@ void TkvFrmMain::OnFinish() {
     statusTimer_.stop();
     UpdateStatus();
 
-    if (Batch && info::kvInfo) {
-        info::kvInfo->Tally(info::kCountFiles, 0, Batch->Count());
-        info::kvInfo->Tally(info::kCountSuccesses, 0, Batch->SuccessCount());
-        info::kvInfo->Tally(info::kCountFailures, 0, Batch->FailureCount());
+    if (Batch) {
+        try {
+            run_.Finish(*Batch);  // counters, error report, the log closed
+        } catch (const std::exception& e) {
+            EndUnattendedWithError(e.what());
+        }
     }
-    if (Batch && Batch->FailureCount() > 0) ReportFailures();
     if (DiscardBatch) {
         // The next Convert searches again. A worker may still be on its way
         // out of the batch, so it is freed later, not here.
@@ -244,8 +250,6 @@ void TkvFrmMain::OnFinish() {
 
 void TkvFrmMain::AfterRun() {
     if (!project::kvProject || !project::kvProject->RunAndClose()) return;
-    const std::string log = project::kvProject->GetOption("LogFile");
-    if (!log.empty()) Guarded([&] { ExportList(log); });
     const int32_t pause = project::kvProject->Daemon();
     if (pause <= 0) {
         // Not from inside the finishing worker's call: close once it returns.

@@ -64,8 +64,7 @@ int TkvQtWindowRun::Run() {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(1);
     }
-    (void)rc;
-    return 0;
+    return rc;
 }
 
 void TkvQtWindowRun::DestroyWindows() {

@@ -1,71 +1,12 @@
 // The built program, run the way a user runs it: a project file or inline
 // options on the command line, the HTML files, the log and the exit code.
-#include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "support/TempDir.h"
+#include "ProgramFixture.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-const fs::path kRepo = fs::path(__FILE__).parent_path().parent_path().parent_path();
-
-fs::path Program() {
-    std::error_code ec;
-    fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    return self.parent_path().parent_path().parent_path() / "quindle";  // build/tests/app/test_app
-}
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-class ProgramRun : public ::testing::Test {
-protected:
-    TempDir dir;
-    std::string in = dir / "in/";
-    std::string out = dir / "out/";
-
-    void SetUp() override {
-        if (!fs::exists(Program())) GTEST_SKIP() << "build the quindle target first";
-        fs::create_directories(in);
-        for (const char* name : {"sales.xlsx", "schedule.xlsx", "inventory.xls", "contacts.xls"})
-            fs::copy_file(kRepo / "examples" / name, in + name);
-    }
-    // Runs the program with one argument; returns its exit code (124 when it
-    // had to be stopped after two minutes).
-    int Run(const std::string& arg) {
-        std::string cmd = "cd " + Quote(dir.Path().string()) +
-                          " && QT_QPA_PLATFORM=offscreen QUINDLE_QUIET=1 XDG_STATE_HOME=" + Quote(dir / "state") +
-                          " timeout -k 10 120 " + Quote(Program().string()) + " " + Quote(arg) + " 2>" +
-                          Quote(dir / "stderr.txt");
-        int status = std::system(cmd.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    std::vector<std::string> LogLines(const std::string& path) {
-        std::string text = ReadFileText(path);
-        std::vector<std::string> lines;
-        std::istringstream s(text);
-        for (std::string line; std::getline(s, line);) {
-            EXPECT_FALSE(line.empty() || line.back() != '\r') << "lines end with CR LF";
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            lines.push_back(line);
-        }
-        std::sort(lines.begin(), lines.end());
-        return lines;
-    }
-};
-
-}  // namespace
 
 TEST_F(ProgramRun, ProjectFileConvertsTheFolderAndLogsEveryFile) {
     dir.Write("in/broken.xlsx", "PK\3\4 but nothing after it");
@@ -131,10 +72,16 @@ TEST_F(ProgramRun, FilesThatFailDoNotStopTheRun) {
               lines.end());
 }
 
-TEST_F(ProgramRun, ALogFileThatCannotBeWrittenEndsTheRunWithAnError) {
-    EXPECT_EQ(Run("-P:Source=" + in + "*.xlsx;Target=" + out + ";PureConsole=1;LogFile=" + dir / "missing/run.log"), 1);
-    EXPECT_NE(ReadFileText(dir / "stderr.txt").find("missing/run.log"), std::string::npos);
-    EXPECT_TRUE(fs::exists(out + "sales.htm"));  // the files were converted before
+// The log is opened before anything is touched: one that cannot be opened
+// ends the run at once, and no source is converted, let alone deleted.
+TEST_F(ProgramRun, ALogFileThatCannotBeOpenedEndsTheRunBeforeAnyFile) {
+    EXPECT_EQ(Run("-P:Source=" + in + "*.xlsx;Target=" + out +
+                  ";DeleteSource=1;PureConsole=1;LogFile=" + dir / "missing/run.log"),
+              1);
+    EXPECT_NE(Stderr().find("missing/run.log"), std::string::npos) << Stderr();
+    EXPECT_FALSE(fs::exists(out + "sales.htm"));
+    EXPECT_TRUE(fs::exists(in + "sales.xlsx"));
+    EXPECT_TRUE(fs::exists(in + "schedule.xlsx"));
 }
 
 // The console run never loads the GUI toolkit; a window run loads the window
@@ -148,6 +95,6 @@ TEST_F(ProgramRun, AWindowRunLoadsTheWindowModuleWhenTheBuildHasOne) {
         EXPECT_TRUE(fs::exists(out + "schedule.htm"));
     } else {
         EXPECT_EQ(rc, 2);
-        EXPECT_NE(ReadFileText(dir / "stderr.txt").find("needs the window run"), std::string::npos);
+        EXPECT_NE(Stderr().find("needs the window run"), std::string::npos) << Stderr();
     }
 }

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <stdexcept>
 #include <vector>
 
+#include "app/NoDisplay.h"
 #include "app/Startup.h"
 #include "batch/Match.h"
 #include "info/TkvInfo.h"
@@ -97,8 +99,10 @@ TEST_F(StartupTest, TheRunModeFollowsPureConsoleAndTheSource) {
     // Sources in a folder of the test's own: the unattended run really runs.
     const std::pair<std::string, bool> cases[] = {
         {"-P:PureConsole=1,Source=" + dir / "books", false},
-        {"-P:PureConsole=True,Source=" + dir / "httpdocs/books", true},
-        {"-P:PureConsole=1,Source=http://host/b.xlsx", true},
+        // The engine fetches from the web by itself: PureConsole alone decides.
+        {"-P:PureConsole=True,Source=" + dir / "httpdocs/books", false},
+        {"-P:PureConsole=1,Source=http://127.0.0.1:9/b.xlsx,Target=" + dir / "out", false},
+        {"-P:PureConsole=0,Source=http://127.0.0.1:9/b.xlsx", true},
         {"-P:PureConsole=0,Source=" + dir / "books", true},
         {dir / "book.xlsx", true},
     };
@@ -129,7 +133,8 @@ TEST_F(StartupTest, WithoutAWindowTheWindowRunFailsClearly) {
     EXPECT_EQ(Main({}, nullptr), kExitNoWindow);
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("window run"), std::string::npos) << err;
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+    EXPECT_NE(err.find("asked for the window with the default project"), std::string::npos) << err;
+    EXPECT_NE(err.find("PureConsole=1"), std::string::npos) << err;
     EXPECT_TRUE(!platform::kvApp && !info::kvInfo && !project::kvProject && !kvMain);
 }
 
@@ -198,4 +203,32 @@ TEST_F(StartupTest, QuietServersOpenNoNotices) {
     setenv("QUINDLE_QUIET", "1", 1);
     EXPECT_EQ(Main({"-u"}, nullptr), 0);
     EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(StartupTest, HelpAndVersionNeedNothingElse) {
+    FakeWindow w;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Main({"--help"}, &w), 0);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("Usage: quindle"), std::string::npos);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Main({"--version"}, &w), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Quindle Converter 2025.17.420.1984\n");
+    EXPECT_EQ(w.runs, 0);
+    EXPECT_FALSE(platform::FileExists(dir / "bin/quindle.ext")) << "no start is counted";
+}
+
+TEST(DisplayCheck, TheWindowNeedsADisplayOrAPlatformWithoutOne) {
+    auto with = [](std::map<std::string, const char*> vars) {
+        return DisplayAvailable([&](const char* name) -> const char* {
+            auto it = vars.find(name);
+            return it == vars.end() ? nullptr : it->second;
+        });
+    };
+    EXPECT_FALSE(with({}));
+    EXPECT_FALSE(with({{"DISPLAY", ""}}));
+    EXPECT_TRUE(with({{"DISPLAY", ":0"}}));
+    EXPECT_TRUE(with({{"WAYLAND_DISPLAY", "wayland-0"}}));
+    EXPECT_TRUE(with({{"QT_QPA_PLATFORM", "offscreen"}}));
+    EXPECT_FALSE(with({{"QT_QPA_PLATFORM", "xcb"}}));
+    EXPECT_TRUE(with({{"QT_QPA_PLATFORM", "wayland"}, {"WAYLAND_DISPLAY", "w"}}));
 }

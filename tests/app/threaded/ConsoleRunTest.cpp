@@ -4,6 +4,7 @@
 #include "app/TkvMain.h"
 #include "support/ConvertFixture.h"
 #include "support/FakeExcel.h"
+#include "support/TempDir.h"
 
 using namespace app;
 
@@ -89,8 +90,24 @@ TEST_F(ConsoleRun, EmptyTargetIsAnErrorOfTheRun) {
     EXPECT_THROW(run.Run(), std::exception);
 }
 
-TEST(ConsoleReport, ErrorTextIsQuotedAndEscaped) {
-    EXPECT_EQ(TkvMain::ErrorReportAction({"plain", "file a?b,c.xls", "say \"hi\""}),
-              "err&e=plain,\"file a%3Fb,c.xls\",\"say \"\"hi\"\"\"");
-    EXPECT_EQ(TkvMain::ErrorReportAction({"why?"}), "err&e=why%3F");
+TEST_F(ConsoleRun, ALogThatCannotBeOpenedStopsTheRunBeforeAnyFile) {
+    Put("a.xlsx");
+    project->SetOption("DeleteSource", "1");
+    project->SetOption("LogFile", dir / "missing/run.log");
+    EXPECT_THROW(run.Run(), std::runtime_error);
+    EXPECT_TRUE(fs::exists(src + "a.xlsx"));
+    EXPECT_FALSE(fs::exists(out + "a.htm"));
+    std::lock_guard<std::mutex> lock(excel.script->mutex);
+    EXPECT_EQ(excel.script->opens, 0);
+}
+
+TEST(ConsoleSource, AFolderIsReadWithTheProductsPattern) {
+    TempDir d;
+    d.Write("in/a.xlsx", "x");
+    EXPECT_EQ(TkvMain::SourceToSearch(d / "in", "*.xls?"), d / "in/*.xls?");
+    EXPECT_EQ(TkvMain::SourceToSearch(d / "in/", "*.xls?"), d / "in/*.xls?");
+    EXPECT_EQ(TkvMain::SourceToSearch("file://" + d / "in", "*.xls?"), d / "in/*.xls?");
+    EXPECT_EQ(TkvMain::SourceToSearch(d / "in/*.xlsx", "*.xls?"), d / "in/*.xlsx");
+    EXPECT_EQ(TkvMain::SourceToSearch(d / "in/a.xlsx", "*.xls?"), d / "in/a.xlsx");
+    EXPECT_EQ(TkvMain::SourceToSearch("http://host/in", "*.xls?"), "http://host/in");
 }
