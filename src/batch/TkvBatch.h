@@ -42,6 +42,10 @@ public:
     TkvNode* NextNode();  // waits while the search may still add entries
     bool IsExhausted() const;
     int32_t Count() const;
+    // Entries given to workers so far; they go out in index order, so these
+    // are the entries 0 .. HandedOut() - 1.
+    int32_t HandedOut() const;
+    bool IsSearching() const;  // a search was started and may still add entries
     void ReportSuccess();
     void ReportFailure(const std::string& message);
     // The batch lock, for short critical sections of the batch's users.

@@ -51,6 +51,10 @@ TkvProject::TkvProject() {
 
 TkvProject::~TkvProject() {
     ReleaseControls();
+    SaveRecent();
+}
+
+void TkvProject::SaveRecent() const {
     if (!platform::kvApp) return;
     try {
         const std::string name = RecentFileName();

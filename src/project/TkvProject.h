@@ -59,6 +59,8 @@ public:
     std::string DefaultProjectFile() const;
     std::string RecentFileName() const;
     std::vector<std::string> Recent() const;
+    // Writes the recent list now (teardown does it too); never throws.
+    void SaveRecent() const;
 
     // Any thread.
     std::string GetOption(const std::string& key) const;
