@@ -4,6 +4,9 @@
 #include <QPainterPath>
 #include <map>
 
+// The resources live in a static library: nothing else would pull them in.
+static void InitIconResources() { Q_INIT_RESOURCE(icons); }
+
 namespace ui {
 
 namespace {
@@ -144,6 +147,46 @@ QPixmap Draw(int index) {
         p.setBrush(Qt::white);
         p.drawEllipse(QRectF(6, 6, 4, 4));
         break;
+    case imgConverting:  // a clock face with a green hand: under way
+        p.setPen(QPen(QColor(46, 120, 200), 1.2));
+        p.setBrush(QColor(225, 238, 252));
+        p.drawEllipse(QRectF(2, 2, 12, 12));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(46, 120, 200));
+        p.drawPolygon(QPolygonF({QPointF(6.5, 5), QPointF(11.5, 8), QPointF(6.5, 11)}));
+        break;
+    case imgStop:
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(207, 34, 46));
+        p.drawRoundedRect(QRectF(3, 3, 10, 10), 1.5, 1.5);
+        break;
+    case imgPause:
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(90, 90, 90));
+        p.drawRect(QRectF(4, 3, 3, 10));
+        p.drawRect(QRectF(9, 3, 3, 10));
+        break;
+    case imgView:  // an open folder
+        p.setPen(QPen(QColor(150, 110, 20), 1));
+        p.setBrush(QColor(240, 196, 80));
+        p.drawRect(QRectF(1.5, 2.5, 5, 2));
+        p.drawPolygon(QPolygonF({QPointF(1.5, 4.5), QPointF(12.5, 4.5), QPointF(12.5, 13.5), QPointF(1.5, 13.5)}));
+        p.setBrush(QColor(250, 220, 130));
+        p.drawPolygon(QPolygonF({QPointF(3.5, 7.5), QPointF(15, 7.5), QPointF(12.5, 13.5), QPointF(1.5, 13.5)}));
+        break;
+    case imgOpenResult:  // a page with a link arrow
+        Page(p, Qt::white);
+        p.setPen(QPen(QColor(0, 85, 255), 1.5));
+        p.drawLine(QPointF(6, 11), QPointF(11, 6));
+        p.drawPolyline(QPolygonF({QPointF(7.5, 6), QPointF(11, 6), QPointF(11, 9.5)}));
+        break;
+    case imgCopy:
+        p.setPen(QPen(QColor(90, 90, 90), 1));
+        p.setBrush(QColor(235, 235, 235));
+        p.drawRect(QRectF(1.5, 1.5, 9, 10));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(5.5, 4.5, 9, 10));
+        break;
     default: break;
     }
     return pm;
@@ -161,40 +204,14 @@ QIcon ImageListIcon(int index) {
     return icon;
 }
 
-QPixmap QuindleLogo(int size) {
-    QPixmap pm = Blank(size);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 128.0, size / 128.0);
-
-    // A sheet of cells seen through a "Q": the workbook going out as a page.
-    QRectF ring(10, 10, 100, 100);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(255, 255, 255, 235));
-    p.drawEllipse(ring);
-
-    QPainterPath clip;
-    clip.addEllipse(ring.adjusted(14, 14, -14, -14));
-    p.save();
-    p.setClipPath(clip);
-    p.fillRect(QRectF(24, 24, 72, 72), QColor(230, 240, 255));
-    p.fillRect(QRectF(24, 24, 72, 14), QColor(46, 160, 67));
-    p.setPen(QPen(QColor(0, 85, 255), 2));
-    for (int x = 24; x <= 96; x += 18) p.drawLine(QPointF(x, 24), QPointF(x, 96));
-    for (int y = 38; y <= 96; y += 14) p.drawLine(QPointF(24, y), QPointF(96, y));
-    p.restore();
-
-    p.setPen(QPen(QColor(0, 60, 200), 12));
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(ring.adjusted(6, 6, -6, -6));
-
-    // The tail of the Q, drawn as an arrow leaving the circle.
-    p.setPen(QPen(QColor(255, 170, 0), 12, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(78, 78), QPointF(108, 108));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(255, 170, 0));
-    p.drawPolygon(QPolygonF({QPointF(120, 120), QPointF(92, 114), QPointF(114, 92)}));
-    return pm;
+QIcon AppIcon() {
+    InitIconResources();
+    static auto& icon = *new QIcon;  // outlives the application object
+    if (icon.isNull())
+        for (int n : {16, 22, 24, 32, 48, 64, 128, 256}) icon.addFile(QStringLiteral(":/icons/quindle-%1.png").arg(n));
+    return icon;
 }
+
+QPixmap QuindleLogo(int size) { return AppIcon().pixmap(size, size); }
 
 }  // namespace ui

@@ -21,11 +21,19 @@ enum TkvImage {
     imgAbout = 11,
     imgConvert = 12,
     imgSearch = 13,
-    imgConfig = 14
+    imgConfig = 14,
+    imgConverting = 15,  // a row whose file a worker is converting now
+    imgStop = 16,
+    imgPause = 17,
+    imgView = 18,
+    imgOpenResult = 19,
+    imgCopy = 20
 };
 
 QIcon ImageListIcon(int index);
-// The product logo, a 128 x 128 picture.
+// The product's icon (window, desktop, about window), in every size the
+// icon folder holds.
+QIcon AppIcon();
 QPixmap QuindleLogo(int size = 128);
 
 }  // namespace ui

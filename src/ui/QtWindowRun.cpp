@@ -9,6 +9,7 @@
 #include "project/TkvProject.h"
 #include "ui/FrmAbout.h"
 #include "ui/FrmMain.h"
+#include "ui/Icons.h"
 
 namespace ui {
 
@@ -37,6 +38,10 @@ std::unique_ptr<QApplication> CreateQuindleApplication(int& argc, char** argv) {
     auto app = std::make_unique<TkvApplication>(argc, argv);
     if (project::kvProject && !project::kvProject->Title.empty())
         QApplication::setApplicationName(QString::fromStdString(project::kvProject->Title));
+    // The desktop entry the installed program comes with: the desktop shows
+    // its name and icon for the window (Wayland's app id, X11's hints).
+    QGuiApplication::setDesktopFileName(QStringLiteral("quindle"));
+    QApplication::setWindowIcon(AppIcon());
     return app;
 }
 
