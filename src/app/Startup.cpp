@@ -80,7 +80,7 @@ std::string ApplicationErrorText(const std::string& className, const std::string
 void ApplyProductProfile(project::TkvProject& p) {
     p.ConverterClass = "TkvQUINDLE";
     p.FilePattern = "*.xls?";
-    p.FileFilter = "Excel Workbook (*.xls;*.xlsx)|*.xls;*.xlsx";
+    p.FileFilter = "Excel Workbook|*.xls;*.xlsx;*.xlsm;*.xlsb";
     p.TargetExt = ".htm";
     p.ShortName = "quindle";
     p.ProjectExt = ".batch-" + p.ShortName;

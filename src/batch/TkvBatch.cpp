@@ -192,11 +192,6 @@ int32_t TkvBatch::Count() const {
     return static_cast<int32_t>(nodes_.size());
 }
 
-int32_t TkvBatch::HandedOut() const {
-    Guard guard(lock_);
-    return nextIndex_;
-}
-
 bool TkvBatch::IsSearching() const {
     Guard guard(lock_);
     return thread_.joinable() && !searchDone_;

@@ -42,9 +42,6 @@ public:
     TkvNode* NextNode();  // waits while the search may still add entries
     bool IsExhausted() const;
     int32_t Count() const;
-    // Entries given to workers so far; they go out in index order, so these
-    // are the entries 0 .. HandedOut() - 1.
-    int32_t HandedOut() const;
     bool IsSearching() const;  // a search was started and may still add entries
     void ReportSuccess();
     void ReportFailure(const std::string& message);
@@ -58,7 +55,8 @@ public:
     // Whether the entries come from a search of the source (Start) rather
     // than from AddFile; a search of the current folder has no SourceDir.
     bool Searched() const;
-    // How many entries have been handed out to workers so far.
+    // How many entries have been handed out to workers so far; they go out
+    // in index order, so these are the entries 0 .. HandedOut() - 1.
     int32_t HandedOut() const;
 
     // Read after a run (or under the lock).

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
 #include <exception>
@@ -31,7 +32,7 @@ void TkvFrmBase::CenterOnScreen() {
 
 void TkvFrmBase::ShowModal() {
     setWindowModality(Qt::ApplicationModal);
-    CenterOnScreen();
+    if (CenterOnShow) CenterOnScreen();
     QPointer<TkvFrmBase> self(this);
     QEventLoop loop;
     connect(this, &TkvFrmBase::Closed, &loop, &QEventLoop::quit);
@@ -53,6 +54,15 @@ void ReportAppError(const std::string& message) {
     } catch (...) {
         // the handler itself failing must not take the window down
     }
+}
+
+void ShowWriteError(QWidget* owner, const QString& action, const std::string& path, const std::string& reason) {
+    QMessageBox box(QMessageBox::Warning, action,
+                    QStringLiteral("Could not write \"%1\".").arg(QString::fromStdString(path)), QMessageBox::Ok,
+                    owner);
+    box.setObjectName(QStringLiteral("writeError"));
+    box.setInformativeText(QString::fromStdString(reason));
+    box.exec();
 }
 
 void Guarded(const std::function<void()>& fn) {

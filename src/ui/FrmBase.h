@@ -17,6 +17,7 @@ public:
     // Shows the window application-modal and returns once it has closed.
     virtual void ShowModal();
     void CenterOnScreen();
+    bool CenterOnShow = true;  // ShowModal centres the window first
 
 signals:
     void Closed();
@@ -29,5 +30,10 @@ protected:
 // handler instead of letting it unwind through the toolkit's frames.
 void Guarded(const std::function<void()>& fn);
 void ReportAppError(const std::string& message);
+
+// Tells the person at the window that `path` could not be written and why.
+// Shown whatever the quiet flag says: that flag keeps browsers closed, not
+// the user uninformed.
+void ShowWriteError(QWidget* owner, const QString& action, const std::string& path, const std::string& reason);
 
 }  // namespace ui

@@ -1,13 +1,17 @@
 #pragma once
+#include <QTimer>
+
 #include "ui/FrmBase.h"
 
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
 namespace ui {
 
 // The options editor: every option of the current project as name=value
-// text, applied as a whole on OK.
+// text, applied as a whole on OK. It warns about what a run would pass over
+// in silence, but applies the text as it stands.
 class TkvFrmCfg : public TkvFrmBase {
     Q_OBJECT
 public:
@@ -19,15 +23,22 @@ public:
     void ShowModal() override;
 
     QPlainTextEdit* txtCfg = nullptr;
+    QLabel* lWarnings = nullptr;  // hidden while there is nothing to say
     QPushButton *btnHelp = nullptr, *btnOk = nullptr, *btnCancel = nullptr;
 
     void btnOkClick();
     void btnCancelClick();
     void btnHelpClick();
+    // Checks the text now (typing checks it after a short pause).
+    void CheckText();
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
-    void resizeEvent(QResizeEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    QTimer checkTimer_;
+    bool lookRestored_ = false;
 };
 
 extern TkvFrmCfg* kvFrmCfg;

@@ -1,15 +1,14 @@
 // The run side of the main window: search, convert, pause, stop, the end of a
-// run and the unattended modes.
+// run, the unattended modes and closing during a run.
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
 #include <QThread>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/Startup.h"
@@ -28,18 +27,6 @@ bool NamesExistingFile(const std::string& path) {
     return !path.empty() && std::filesystem::is_regular_file(path, ec);
 }
 
-QString FormatElapsed(qint64 ms) {
-    // Short runs are the usual case: tenths of a second say more there.
-    if (ms < 60000) return QStringLiteral("%1 s").arg(double(ms) / 1000.0, 0, 'f', 1);
-    qint64 s = ms / 1000;
-    if (s >= 3600)
-        return QStringLiteral("%1:%2:%3")
-            .arg(s / 3600)
-            .arg((s / 60) % 60, 2, 10, QLatin1Char('0'))
-            .arg(s % 60, 2, 10, QLatin1Char('0'));
-    return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
-}
-
 }  // namespace
 
 void TkvFrmMain::SetIdleButtons() {
@@ -48,23 +35,28 @@ void TkvFrmMain::SetIdleButtons() {
     aSearch->setEnabled(true);
     aPause->setEnabled(false);
     aStop->setEnabled(false);
-    BindButton(bCreate, aConvert);
-    BindButton(bSearchConvert, aSearchConvert);
 }
 
 void TkvFrmMain::SetRunningButtons() {
+    // Convert keeps its place and its meaning; it is only unavailable while
+    // the run goes on.
     aConvert->setEnabled(false);
     aSearchConvert->setEnabled(false);
     aSearch->setEnabled(false);
-    aStop->setEnabled(true);
-    BindButton(bCreate, aPause);
     aPause->setEnabled(true);
-    BindButton(bSearchConvert, aStop);
+    aStop->setEnabled(true);
+}
+
+void TkvFrmMain::FocusUnlessUnattended(QWidget* w) {
+    // An unattended cycle must not pull the focus (and the user's typing)
+    // into a box it then reads.
+    if (!unattended_) w->setFocus();
 }
 
 bool TkvFrmMain::DoSearch(bool fromConvert) {
     if (eSource->text().isEmpty()) {
-        eSource->setFocus();
+        FocusUnlessUnattended(eSource);
+        if (unattended_) note_ = QStringLiteral("the source is empty");
         if (!fromConvert) AfterRun();
         return false;
     }
@@ -73,6 +65,7 @@ bool TkvFrmMain::DoSearch(bool fromConvert) {
     if (source.rfind("http", 0) == 0) {
         AddSourceFile(source);
         model_->Flush();
+        MarkListFresh();
         return true;
     }
     try {
@@ -81,12 +74,13 @@ bool TkvFrmMain::DoSearch(bool fromConvert) {
         ReportAppError(e.what());
         return false;
     }
+    MarkListFresh();
     return true;
 }
 
 void TkvFrmMain::Search() {
     if (IsRunning()) return;
-    DoSearch(false);
+    if (DoSearch(false)) SetPhase(TkvRunPhase::Searching);
 }
 
 bool TkvFrmMain::ReduceTarget() {
@@ -109,8 +103,11 @@ bool TkvFrmMain::ReduceTarget() {
 
 void TkvFrmMain::Convert() {
     if (IsRunning()) return;
+    daemonTimer_.stop();
+    note_.clear();
     if (eTarget->text().isEmpty() || !ReduceTarget()) {
-        eTarget->setFocus();
+        FocusUnlessUnattended(eTarget);
+        if (unattended_) note_ = QStringLiteral("no target folder, nothing converted");
         AfterRun();
         return;
     }
@@ -124,8 +121,10 @@ void TkvFrmMain::Convert() {
     }
     if (project::kvProject) project::kvProject->StoreOptions(false);
 
+    // A list made from other boxes than the ones shown now names files the
+    // user no longer means: search what the boxes say instead.
     bool ok = true;
-    if (!Batch || Batch->IsExhausted()) ok = DoSearch(true);
+    if (!Batch || Batch->IsExhausted() || ListIsStale()) ok = DoSearch(true);
     if (!ok || !Batch) {
         AfterRun();
         return;
@@ -177,9 +176,11 @@ void TkvFrmMain::Convert() {
     });
     SetRunningButtons();
     pumpTimer_.setInterval(kRunPumpMs);
+    model_->Flush();
+    doneAtStart_ = model_->DoneRows();
     elapsed_.start();
     elapsedMs_ = -1;
-    statusTimer_.start();
+    SetPhase(TkvRunPhase::Converting);
     run_.Resume(*Workers);
     StopRequested = false;
     UpdateStatus();
@@ -191,20 +192,31 @@ void TkvFrmMain::SearchConvert() {
 }
 
 void TkvFrmMain::Pause() {
+    if (!IsRunning()) return;
     aPause->setEnabled(false);
     aStop->setEnabled(false);
     if (Workers) Workers->TerminateAll();
     DiscardBatch = false;
+    SetPhase(TkvRunPhase::Pausing);
 }
 
 void TkvFrmMain::Stop() {
     StopRequested = true;
-    daemonTimer_.stop();
     aPause->setEnabled(false);
     aStop->setEnabled(false);
+    if (!IsRunning()) {
+        // Between two unattended runs: the cycle ends here.
+        if (daemonTimer_.isActive()) {
+            daemonTimer_.stop();
+            SetPhase(TkvRunPhase::Stopped);
+        }
+        return;
+    }
+    daemonTimer_.stop();
     if (Batch) Batch->Terminate();
     if (Workers) Workers->TerminateAll();
     DiscardBatch = true;
+    if (phase_ != TkvRunPhase::Closing) SetPhase(TkvRunPhase::Stopping);
 }
 
 void TkvFrmMain::RetireBatch() {
@@ -228,8 +240,12 @@ void TkvFrmMain::OnFinish() {
     SetIdleButtons();
     pumpTimer_.setInterval(kIdlePumpMs);
     if (elapsed_.isValid()) elapsedMs_ = elapsed_.elapsed();
-    statusTimer_.stop();
-    UpdateStatus();
+    switch (phase_) {
+    case TkvRunPhase::Pausing: SetPhase(TkvRunPhase::Paused); break;
+    case TkvRunPhase::Stopping:
+    case TkvRunPhase::Closing: SetPhase(TkvRunPhase::Stopped); break;
+    default: SetPhase(TkvRunPhase::Finished); break;
+    }
 
     if (Batch) {
         try {
@@ -244,11 +260,13 @@ void TkvFrmMain::OnFinish() {
         RetireBatch();
         DiscardBatch = false;
     }
+    UpdateStatus();
     AfterRun();
     if (closeAfterRun_) QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void TkvFrmMain::AfterRun() {
+    UpdateStatus();
     if (!project::kvProject || !project::kvProject->RunAndClose()) return;
     const int32_t pause = project::kvProject->Daemon();
     if (pause <= 0) {
@@ -256,27 +274,58 @@ void TkvFrmMain::AfterRun() {
         QTimer::singleShot(0, this, &QWidget::close);
         return;
     }
+    if (!StopRequested) StartNextRunWait(pause);
+}
+
+void TkvFrmMain::StartNextRunWait(int32_t pauseMs) {
     // The next cycle starts from the event loop, so the window stays usable
-    // during the pause and the call stack does not grow from cycle to cycle.
-    if (!StopRequested) daemonTimer_.start(pause);
+    // during the pause and the call stack does not grow from cycle to cycle;
+    // Stop ends the cycle while it waits.
+    daemonTimer_.start(pauseMs);
+    aStop->setEnabled(true);
+    SetPhase(TkvRunPhase::NextRun);
 }
 
 void TkvFrmMain::AutoRun() {
-    if (project::kvProject && project::kvProject->RunAndClose()) Convert();
+    if (!project::kvProject || !project::kvProject->RunAndClose()) return;
+    unattended_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{unattended_};
+    Convert();
 }
 
 void TkvFrmMain::closeEvent(QCloseEvent* e) {
     if (IsRunning()) {
+        if (closeAfterRun_) {
+            // Closed again: the user will not wait. Every page is written
+            // under a temporary name and renamed when complete, so ending now
+            // leaves no partial page behind.
+            SaveLook();
+            e->ignore();
+            if (quitNow_) quitNow_();
+            return;
+        }
         // Let every worker finish the file it holds, then close: closing now
-        // would free the batch under them and leave half-written files.
+        // would free the batch under them.
         closeAfterRun_ = true;
-        if (!StopRequested || aStop->isEnabled()) Stop();
+        SetPhase(TkvRunPhase::Closing);
+        Stop();
         e->ignore();
         return;
     }
     daemonTimer_.stop();
-    statusTimer_.stop();
+    SaveLook();
     TkvFrmBase::closeEvent(e);
+}
+
+void TkvFrmMain::QuitProgramNow() {
+    // What the ordinary end would still write; the counters are written as
+    // they change.
+    if (project::kvProject) project::kvProject->SaveRecent();
+    std::fflush(nullptr);
+    std::_Exit(0);
 }
 
 void TkvFrmMain::WaitForWorkers(int timeoutMs) {
@@ -287,19 +336,6 @@ void TkvFrmMain::WaitForWorkers(int timeoutMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(1);
     }
-}
-
-QString TkvFrmMain::StatusText() const {
-    qint64 ms = elapsedMs_ >= 0 ? elapsedMs_ : (IsRunning() && elapsed_.isValid() ? elapsed_.elapsed() : 0);
-    return QStringLiteral("Found: %1    Converted: %2    Failed: %3    Elapsed: %4")
-        .arg(model_->rowCount())
-        .arg(model_->SuccessRows())
-        .arg(model_->FailureRows())
-        .arg(FormatElapsed(ms));
-}
-
-void TkvFrmMain::UpdateStatus() {
-    if (lStatus) lStatus->setText(StatusText());
 }
 
 }  // namespace ui

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QRegularExpression>
 
 #include "platform/Text.h"
 
@@ -20,9 +21,13 @@ QStringList QtNameFilters(const std::string& filter) {
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        // Qt takes the patterns from the last parentheses of the entry, so a
-        // description that already shows them in parentheses stays as it is.
-        out << parts[i] + QStringLiteral(" (") + patterns.simplified() + QLatin1Char(')');
+        // Qt shows the description with the patterns in parentheses and takes
+        // the patterns from them; a description that already lists patterns
+        // in parentheses loses that list, so the label shows them once.
+        QString label = parts[i].trimmed();
+        static const QRegularExpression shownPatterns(QStringLiteral("\\s*\\([^()]*\\*[^()]*\\)$"));
+        label.remove(shownPatterns);
+        out << label + QStringLiteral(" (") + patterns.simplified() + QLatin1Char(')');
     }
     if (out.isEmpty()) out << QStringLiteral("All files (*)");
     return out;

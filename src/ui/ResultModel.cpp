@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/TkvMain.h"
+#include "batch/NodeState.h"
 #include "ui/Icons.h"
 
 namespace ui {
@@ -49,13 +51,47 @@ int TkvResultModel::rowCount(const QModelIndex& parent) const { return parent.is
 
 int TkvResultModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
 
+std::string ExportLine(const TkvRow& row) {
+    return std::string("[") + app::TkvMain::StateWord(row.state) + "] => " + row.fileName.toStdString() + " => " +
+           row.result.toStdString();
+}
+
+TkvRowStatus TkvResultModel::Status(int i) const {
+    const TkvRow& r = rows_[size_t(i)];
+    if (r.state == batch::TNodeState::Success) return TkvRowStatus::Success;
+    if (r.state == batch::TNodeState::Failure) return TkvRowStatus::Failure;
+    return i < handedOut_ ? TkvRowStatus::Converting : TkvRowStatus::Waiting;
+}
+
+int TkvResultModel::ConvertingRows() const {
+    // Results only ever come for entries that were handed out.
+    return std::max(0, std::min(handedOut_, rowCount()) - DoneRows());
+}
+
+void TkvResultModel::SetHandedOut(int n) {
+    if (n == handedOut_) return;
+    const int lo = std::min(n, handedOut_), hi = std::min(std::max(n, handedOut_), rowCount()) - 1;
+    handedOut_ = n;
+    if (hi >= lo) emit dataChanged(index(lo, 0), index(hi, 0), {Qt::DecorationRole, kSortRole, kStatusRole});
+}
+
 QVariant TkvResultModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= int(rows_.size())) return {};
     const TkvRow& r = rows_[size_t(index.row())];
     switch (role) {
     case Qt::DecorationRole:
-        if (index.column() == 0) return ImageListIcon(static_cast<int>(r.state));
+        if (index.column() != 0) return {};
+        switch (Status(index.row())) {
+        case TkvRowStatus::Success: return ImageListIcon(imgSuccess);
+        case TkvRowStatus::Failure: return ImageListIcon(imgFailure);
+        case TkvRowStatus::Converting: return ImageListIcon(imgConverting);
+        case TkvRowStatus::Waiting: return ImageListIcon(imgWaiting);
+        }
         return {};
+    case kStatusRole: return static_cast<int>(Status(index.row()));
+    case kSortRole:
+        if (index.column() == 0) return static_cast<int>(Status(index.row()));
+        return index.column() == 1 ? r.fileName : r.result;
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
         if (index.column() == 1) return r.fileName;
@@ -81,6 +117,7 @@ uint64_t TkvResultModel::Reset() {
     rows_.clear();
     rows_.shrink_to_fit();
     successes_ = failures_ = 0;
+    handedOut_ = 0;
     ++generation_;
     endResetModel();
     emit Flushed();
@@ -116,10 +153,12 @@ void TkvResultModel::Flush() {
 
     // A result can overtake the notice that its entry was found (they come
     // from different threads), so rows are grown to whatever index arrives.
-    if (newCount > oldCount) {
+    // New rows get their data before they are announced, so that a sorted or
+    // filtered view sees them as they are.
+    const bool grows = newCount > oldCount;
+    if (grows) {
         beginInsertRows({}, oldCount, newCount - 1);
         rows_.resize(size_t(newCount));
-        endInsertRows();
     }
     int lo = oldCount, hi = -1;
     for (const auto& u : updates) {
@@ -130,6 +169,7 @@ void TkvResultModel::Flush() {
             hi = std::max(hi, u.index);
         }
     }
+    if (grows) endInsertRows();
     if (hi >= lo) emit dataChanged(index(lo, 0), index(hi, 2));
     emit Flushed();
 }

@@ -50,6 +50,19 @@ struct TkvRow {
     QString result;
 };
 
+// One row as the exported list and the clipboard carry it:
+// "[Success] => source => result" (no line end).
+std::string ExportLine(const TkvRow& row);
+
+// The role that sorts a column: the row's status for "@", the text for the
+// others.
+inline constexpr int kSortRole = Qt::UserRole + 1;
+// The role that holds a row's TkvRowStatus.
+inline constexpr int kStatusRole = Qt::UserRole + 2;
+
+// What the list shows for a row: its entry's state, or that a worker holds it.
+enum class TkvRowStatus { Waiting = 0, Converting = 1, Success = 2, Failure = 3 };
+
 // The file list: one row per batch entry, row number = the entry's index.
 class TkvResultModel : public QAbstractTableModel {
     Q_OBJECT
@@ -72,8 +85,18 @@ public:
     void Flush();
 
     const TkvRow& Row(int i) const { return rows_[size_t(i)]; }
+    TkvRowStatus Status(int i) const;
     int SuccessRows() const { return successes_; }
     int FailureRows() const { return failures_; }
+    int DoneRows() const { return successes_ + failures_; }
+    // Rows a worker holds now: handed out, no result yet.
+    int ConvertingRows() const;
+    // Rows with no result yet, those being converted included.
+    int WaitingRows() const { return rowCount() - DoneRows(); }
+
+    // The batch has handed out entries 0 .. n - 1; those without a result
+    // show as being converted.
+    void SetHandedOut(int n);
 
 signals:
     void Flushed();
@@ -87,6 +110,7 @@ private:
     uint64_t generation_ = 1;
     std::vector<TkvRow> rows_;
     int successes_ = 0, failures_ = 0;
+    int handedOut_ = 0;
 };
 
 }  // namespace ui

@@ -187,7 +187,7 @@ TEST(ProductProfile, IsExactlyTheProductsOwn) {
     ApplyProductProfile(p);
     EXPECT_EQ(p.ConverterClass, "TkvQUINDLE");
     EXPECT_EQ(p.FilePattern, "*.xls?");
-    EXPECT_EQ(p.FileFilter, "Excel Workbook (*.xls;*.xlsx)|*.xls;*.xlsx");
+    EXPECT_EQ(p.FileFilter, "Excel Workbook|*.xls;*.xlsx;*.xlsm;*.xlsb");
     EXPECT_EQ(p.TargetExt, ".htm");
     EXPECT_EQ(p.ShortName, "quindle");
     EXPECT_EQ(p.ProjectExt, ".batch-quindle");

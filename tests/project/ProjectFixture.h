@@ -46,7 +46,7 @@ protected:
         p.ShortName = "quindle";
         p.ProjectExt = ".batch-quindle";
         p.ProjectFilter = "Quindle Project|*.batch-quindle";
-        p.FileFilter = "Excel Workbook (*.xls;*.xlsx)|*.xls;*.xlsx";
+        p.FileFilter = "Excel Workbook|*.xls;*.xlsx;*.xlsm;*.xlsb";
         p.FilePattern = "*.xls?";
         p.TargetExt = ".htm";
         return p;

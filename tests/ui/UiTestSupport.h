@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -26,9 +28,31 @@
 #include "platform/TkvApp.h"
 #include "project/TkvProject.h"
 #include "support/TempDir.h"
+#include "ui/FileManager.h"
 #include "ui/FrmMain.h"
 #include "ui/QtDispatcher.h"
 #include "ui/ResultModel.h"
+
+// Answers the next modal message box (with its default button) once it is
+// up, and keeps its texts; a box that never comes is not waited for.
+struct MessageBoxCatcher {
+    QString title, text, informative;
+    int seen = 0;
+    QTimer timer;
+    MessageBoxCatcher() {
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            title = box->windowTitle();
+            text = box->text();
+            informative = box->informativeText();
+            ++seen;
+            box->accept();
+        });
+        timer.start();
+    }
+};
 
 inline QApplication* TestApp() {
     if (!qApp) {
@@ -167,6 +191,10 @@ class UiTest : public ::testing::Test {
 protected:
     void SetUp() override {
         TestApp();
+        // The windows keep their look here, one folder per test.
+        oldConfigHome = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(dir / "config"));
+        oldRevealer = ui::SetRevealer([this](const std::string& s) { revealed.push_back(s); });
         exe = dir / "quindle";
         platform::kvApp = new platform::TkvApp(exe, {});
         info::kvInfo = new info::TkvInfo(exe, dir / "quindle.ext");
@@ -181,6 +209,7 @@ protected:
 
     ui::TkvFrmMain* MakeWindow(int workers = 2) {
         frm = new ui::TkvFrmMain();
+        frm->SetQuitNow([this] { ++quitNowCalls; });
         frm->SetWorkerFactory([this, workers](batch::TkvBatch& b, const std::string& t, batch::TkvNodeEvent e) {
             ++work.chains;
             return std::make_shared<FakeChain>(b, t, std::move(e), workers, &work, &dispatcher);
@@ -210,6 +239,9 @@ protected:
         frm = nullptr;
         convert::SetMainThreadDispatcher(nullptr);
         platform::SetShellOpener(oldOpener);
+        ui::SetRevealer(oldRevealer);
+        if (oldConfigHome.isNull()) qunsetenv("XDG_CONFIG_HOME");
+        else qputenv("XDG_CONFIG_HOME", oldConfigHome);
         platform::SetChoosers(nullptr);
         delete info::kvInfo;
         info::kvInfo = nullptr;
@@ -224,5 +256,9 @@ protected:
     ui::TkvQtDispatcher dispatcher;
     platform::ShellOpener oldOpener;
     std::vector<std::string> opened;
+    std::vector<std::string> revealed;  // shown in the file manager
+    ui::TkvRevealer oldRevealer;
+    QByteArray oldConfigHome;
+    int quitNowCalls = 0;
     ui::TkvFrmMain* frm = nullptr;
 };

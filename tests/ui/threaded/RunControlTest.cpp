@@ -1,9 +1,14 @@
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <QToolButton>
+#include <QTreeView>
 #include <filesystem>
 
 #include "../UiTestSupport.h"
@@ -38,9 +43,12 @@ TEST_F(RunTest, SearchThenConvertShowsEveryResultAndRestoresTheButtons) {
     EXPECT_TRUE(frm->IsRunning());
     EXPECT_FALSE(frm->aConvert->isEnabled());
     EXPECT_FALSE(frm->aSearch->isEnabled());
-    EXPECT_EQ(frm->bCreate->text(), "Pause");
-    EXPECT_EQ(frm->bSearchConvert->text(), "Sto&p");
-    EXPECT_FALSE(frm->bSearchConvert->isHidden());
+    // Convert keeps its caption and place; Pause and Stop have their own.
+    EXPECT_EQ(frm->bCreate->text(), "&Convert");
+    EXPECT_FALSE(frm->bCreate->isEnabled());
+    EXPECT_TRUE(frm->bPause->isEnabled());
+    EXPECT_TRUE(frm->bStop->isEnabled());
+    EXPECT_TRUE(frm->bSearchConvert->isHidden());
 
     ASSERT_TRUE(WaitIdle());
     frm->Model()->Flush();
@@ -56,8 +64,10 @@ TEST_F(RunTest, SearchThenConvertShowsEveryResultAndRestoresTheButtons) {
     EXPECT_EQ(frm->eTarget->text().toStdString(), dir / "out/");
     EXPECT_TRUE(frm->aConvert->isEnabled());
     EXPECT_EQ(frm->bCreate->text(), "&Convert");
+    EXPECT_FALSE(frm->bStop->isEnabled());
     EXPECT_TRUE(frm->bSearchConvert->isHidden());
-    EXPECT_TRUE(frm->StatusText().startsWith("Found: 14    Converted: 12    Failed: 2"));
+    EXPECT_TRUE(frm->StatusText().startsWith("Finished: 12 converted, 2 failed in "))
+        << frm->StatusText().toStdString();
 
     // Counters and one error report for the two failures with one message.
     EXPECT_EQ(info::kvInfo->Stat("C"), "1");
@@ -207,6 +217,9 @@ TEST_F(RunTest, ClosingDuringARunLetsWorkersFinishThenCloses) {
     EXPECT_FALSE(frm->close());
     EXPECT_TRUE(frm->isVisible());
     EXPECT_TRUE(frm->StopRequested);
+    // The close is not ignored: the window says what it waits for.
+    QTest::qWait(300);
+    EXPECT_EQ(frm->StatusText(), "Finishing 2 files… close again to quit at once");
     work.SetGate(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !frm->isVisible(); }, 10000));
     EXPECT_FALSE(frm->IsRunning());
@@ -291,4 +304,169 @@ TEST_F(RunTest, RealWorkersConvertTheExampleWorkbooks) {
         EXPECT_TRUE(fs::is_regular_file(r.result.toStdString())) << r.result.toStdString();
     }
     EXPECT_TRUE(fs::is_regular_file(dir / "out/sales.htm"));
+}
+
+TEST_F(RunTest, ASecondClickOnConvertNeverStopsTheRun) {
+    MakeSource(6);
+    Prepare(2);
+    frm->show();
+    work.SetGate(false);
+    frm->bCreate->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return work.holding.load() == 2; }, 10000));
+    frm->bCreate->click();
+    QTest::mouseClick(frm->bCreate, Qt::LeftButton);
+    EXPECT_FALSE(frm->StopRequested);
+    EXPECT_TRUE(frm->aStop->isEnabled());
+    EXPECT_EQ(frm->Phase(), TkvRunPhase::Converting);
+    work.SetGate(true);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(Successes(), 6);
+    EXPECT_EQ(work.chains.load(), 1);
+}
+
+TEST_F(RunTest, ProgressShowsTheRowsInHandAndTheCount) {
+    MakeSource(8);
+    Prepare(2);
+    frm->show();
+    work.SetGate(false);
+    frm->aConvert->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return work.holding.load() == 2; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frm->Model()->ConvertingRows() == 2; }, 10000));
+    frm->Model()->Flush();
+    EXPECT_EQ(frm->Model()->Status(0), TkvRowStatus::Converting);
+    EXPECT_EQ(frm->Model()->Status(1), TkvRowStatus::Converting);
+    EXPECT_EQ(frm->Model()->Status(2), TkvRowStatus::Waiting);
+    EXPECT_EQ(frm->View()->index(0, 0).data(kStatusRole).toInt(), int(TkvRowStatus::Converting));
+    EXPECT_TRUE(frm->pbRun->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frm->pbRun->maximum() == 8; }, 10000));
+    EXPECT_EQ(frm->pbRun->value(), 0);
+    EXPECT_TRUE(frm->StatusText().startsWith("Converting 0 of 8 · ")) << frm->StatusText().toStdString();
+    EXPECT_EQ(frm->fWaiting->text(), "Waiting 8");
+
+    // Pause: the two in hand finish, the rest waits.
+    frm->aPause->trigger();
+    EXPECT_TRUE(frm->StatusText().startsWith("Pausing: finishing 2 files…")) << frm->StatusText().toStdString();
+    work.SetGate(true);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(frm->StatusText(), "Paused after 2 of 8 · Convert goes on with the rest");
+    EXPECT_FALSE(frm->pbRun->isVisible());
+    EXPECT_EQ(frm->Model()->ConvertingRows(), 0);
+    EXPECT_EQ(frm->fWaiting->text(), "Waiting 6");
+    frm->aConvert->trigger();
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_TRUE(frm->StatusText().startsWith("Finished: 8 converted in ")) << frm->StatusText().toStdString();
+}
+
+TEST_F(RunTest, AListMadeFromAnotherSourceIsSearchedAgain) {
+    MakeSource(3);
+    dir.Write("other/new0.xlsx", "x");
+    dir.Write("other/new1.xlsx", "x");
+    dir.Write("in/sub/deep.xlsx", "x");
+    Prepare(2);
+    frm->aSearch->trigger();
+    ASSERT_TRUE(WaitRows(3));
+    EXPECT_FALSE(frm->ListIsStale());
+
+    // Another folder named after the search: Convert converts that one.
+    frm->eSource->setText(QString::fromStdString(dir / "other/*.xls?"));
+    EXPECT_TRUE(frm->ListIsStale());
+    EXPECT_TRUE(frm->StatusText().endsWith("Source changed: Convert searches again"))
+        << frm->StatusText().toStdString();
+    frm->aConvert->trigger();
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(work.Times(dir / "in/book0.xlsx"), 0);
+    EXPECT_EQ(work.Times(dir / "other/new0.xlsx"), 1);
+    EXPECT_EQ(work.Times(dir / "other/new1.xlsx"), 1);
+
+    // Sub folders ticked after a search: the same.
+    frm->eSource->setText(QString::fromStdString(dir / "in/*.xls?"));
+    frm->aSearch->trigger();
+    ASSERT_TRUE(WaitRows(3));
+    frm->cSubdir->setChecked(true);
+    EXPECT_TRUE(frm->ListIsStale());
+    frm->aConvert->trigger();
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(work.Times(dir / "in/sub/deep.xlsx"), 1);
+
+    // Changing it back before Convert leaves the list as it is.
+    frm->cSubdir->setChecked(false);
+    frm->aSearch->trigger();
+    ASSERT_TRUE(WaitRows(3));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !frm->Batch->IsSearching(); }, 10000));
+    frm->eSource->setText("/somewhere/else/*.xls?");
+    frm->eSource->setText(QString::fromStdString(dir / "in/*.xls?"));
+    EXPECT_FALSE(frm->ListIsStale());
+    const int chains = work.chains.load();
+    frm->aConvert->trigger();
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(work.chains.load(), chains + 1);
+    EXPECT_EQ(work.Times(dir / "in/sub/deep.xlsx"), 1);
+}
+
+TEST_F(RunTest, DaemonWaitsVisiblyAndStopEndsTheCycleBetweenRuns) {
+    MakeSource(2);
+    dir.Write("quindle.batch-quindle",
+              "Source=" + dir / "in/*.xls?" + "\r\nTarget=" + dir / "out/" + "\r\nDaemon=60000\r\n");
+    MakeWindow();
+    frm->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frm->Phase() == TkvRunPhase::NextRun; }, 10000));
+    EXPECT_TRUE(frm->StatusText().startsWith("Next run in 60 s")) << frm->StatusText().toStdString();
+    EXPECT_TRUE(frm->aStop->isEnabled());
+    EXPECT_TRUE(frm->bStop->isEnabled());
+    frm->bStop->click();
+    EXPECT_FALSE(frm->DaemonTimer().isActive());
+    EXPECT_EQ(frm->Phase(), TkvRunPhase::Stopped);
+    EXPECT_FALSE(frm->aStop->isEnabled());
+    EXPECT_EQ(work.chains.load(), 1);
+    EXPECT_TRUE(frm->isVisible());
+}
+
+TEST_F(RunTest, UnattendedCyclesNeverTakeTheFocus) {
+    MakeSource(1);
+    // No target: every cycle ends at once and waits for the next one.
+    dir.Write("quindle.batch-quindle", "Source=" + dir / "in/*.xls?" + "\r\nDaemon=30\r\n");
+    MakeWindow();
+    frm->show();
+    frm->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frm));
+    frm->eSource->setFocus();
+    for (int i = 0; i < 5; ++i) {
+        QTest::qWait(40);
+        QTest::keyClicks(QApplication::focusWidget(), "x");
+    }
+    EXPECT_TRUE(frm->eSource->hasFocus());
+    EXPECT_EQ(frm->eTarget->text(), "");
+    EXPECT_TRUE(frm->eSource->text().endsWith("xxxxx"));
+    EXPECT_EQ(work.chains.load(), 0);
+    EXPECT_TRUE(frm->StatusText().contains("no target folder")) << frm->StatusText().toStdString();
+    frm->aStop->trigger();
+    EXPECT_FALSE(frm->DaemonTimer().isActive());
+}
+
+TEST_F(RunTest, ASecondCloseDuringARunEndsAtOnce) {
+    MakeSource(4);
+    Prepare(1);
+    frm->show();
+    work.SetGate(false);
+    frm->aConvert->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return work.holding.load() == 1; }, 10000));
+    EXPECT_FALSE(frm->close());
+    EXPECT_EQ(quitNowCalls, 0);
+    EXPECT_FALSE(frm->close());
+    EXPECT_EQ(quitNowCalls, 1);
+    work.SetGate(true);
+}
+
+TEST_F(RunTest, FilterAndSortFollowResultsDuringARun) {
+    MakeSource(20, {"bad1.xlsx", "bad2.xlsx"});
+    Prepare(3);
+    frm->fFailed->click();
+    frm->lViewer->sortByColumn(1, Qt::DescendingOrder);
+    frm->aConvert->trigger();
+    ASSERT_TRUE(WaitIdle());
+    frm->Model()->Flush();
+    ASSERT_EQ(frm->View()->rowCount(), 2);
+    EXPECT_TRUE(frm->View()->index(0, 1).data().toString().endsWith("bad2.xlsx"));
+    EXPECT_EQ(frm->fFailed->text(), "Failed 2");
+    EXPECT_EQ(frm->fConverted->text(), "Converted 20");
 }
