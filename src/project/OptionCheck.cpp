@@ -42,10 +42,8 @@ std::string ValueProblem(TOptionKind kind, const std::string& value) {
     int32_t n;
     switch (kind) {
     case TOptionKind::Text: return {};
-    case TOptionKind::Bool:
-        return platform::TryParseBool(value, b) ? std::string() : "is not True, False or a number";
-    case TOptionKind::Integer:
-        return platform::TryParseInt32(value, n) ? std::string() : "is not a whole number";
+    case TOptionKind::Bool: return platform::TryParseBool(value, b) ? std::string() : "is not True, False or a number";
+    case TOptionKind::Integer: return platform::TryParseInt32(value, n) ? std::string() : "is not a whole number";
     case TOptionKind::Overwrite:
         if (platform::SameText(value, "skip") || platform::TryParseBool(value, b)) return {};
         return "is not True, False or skip";

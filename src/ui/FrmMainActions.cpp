@@ -62,8 +62,7 @@ void TkvFrmMain::CreateActions() {
          {K(Qt::CTRL | Qt::SHIFT | Qt::Key_S), K(Qt::ALT | Qt::Key_A)});
     make(aUpdate, "aUpdate", "Check &Update", nullptr, imgUpdate, &TkvFrmMain::aUpdateExecute,
          {K(Qt::ALT | Qt::Key_U)});
-    make(aHelp, "aHelp", "&Help", nullptr, imgHelp, &TkvFrmMain::aHelpExecute,
-         {K(Qt::Key_F1), K(Qt::ALT | Qt::Key_H)});
+    make(aHelp, "aHelp", "&Help", nullptr, imgHelp, &TkvFrmMain::aHelpExecute, {K(Qt::Key_F1), K(Qt::ALT | Qt::Key_H)});
     make(aHomePage, "aHomePage", "Home", nullptr, imgHome, &TkvFrmMain::aHomePageExecute);
     make(aSupports, "aSupports", "Support", "Send us e-mail for support", imgSupport, &TkvFrmMain::aSupportsExecute);
     make(aAbout, "aAbout", "About", nullptr, imgAbout, &TkvFrmMain::aAboutExecute);

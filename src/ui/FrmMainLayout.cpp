@@ -315,9 +315,8 @@ void TkvFrmMain::ConnectControls() {
     eTarget->installEventFilter(new DoubleClickFilter(this, [this] { bTargetClick(); }));
     // Enter in the source box lists what it names.
     connect(eSource, &QLineEdit::returnPressed, aSearch, &QAction::trigger);
-    connect(lViewer, &QAbstractItemView::activated, this, [this](const QModelIndex& i) {
-        Guarded([this, i] { OpenRow(filter_->mapToSource(i).row()); });
-    });
+    connect(lViewer, &QAbstractItemView::activated, this,
+            [this](const QModelIndex& i) { Guarded([this, i] { OpenRow(filter_->mapToSource(i).row()); }); });
     // Selecting rows enables what works on them.
     connect(lViewer->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { pm1Popup(); });
     // The list made from the boxes goes stale when they change.
@@ -333,8 +332,9 @@ void TkvFrmMain::ConnectControls() {
 }
 
 void TkvFrmMain::OrderTabs() {
-    QList<QWidget*> chain = {eSource, bSource, bSourceFile, cSubdir, bSearch,  bPause,  eTarget, bTarget,
-                             bSearchConvert, bCreate, bView, bStop, fAll, fFailed, fConverted, fWaiting, lViewer};
+    QList<QWidget*> chain = {eSource, bSource, bSourceFile,    cSubdir,  bSearch, bPause,
+                             eTarget, bTarget, bSearchConvert, bCreate,  bView,   bStop,
+                             fAll,    fFailed, fConverted,     fWaiting, lViewer};
     for (QAction* a : ToolBar->actions())
         if (QWidget* w = ToolBar->widgetForAction(a); w && w->focusPolicy() != Qt::NoFocus) chain << w;
     for (int i = 0; i + 1 < chain.size(); ++i) setTabOrder(chain[i], chain[i + 1]);

@@ -40,6 +40,53 @@ void Disk(QPainter& p, QColor body) {
     p.drawRect(QRectF(4.5, 9.5, 7, 5));
 }
 
+// The pictures of the run and of the list's rows and actions.
+void DrawRunImage(QPainter& p, int index) {
+    switch (index) {
+    case imgConverting:  // a clock face with a play mark: under way
+        p.setPen(QPen(QColor(46, 120, 200), 1.2));
+        p.setBrush(QColor(225, 238, 252));
+        p.drawEllipse(QRectF(2, 2, 12, 12));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(46, 120, 200));
+        p.drawPolygon(QPolygonF({QPointF(6.5, 5), QPointF(11.5, 8), QPointF(6.5, 11)}));
+        break;
+    case imgStop:
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(207, 34, 46));
+        p.drawRoundedRect(QRectF(3, 3, 10, 10), 1.5, 1.5);
+        break;
+    case imgPause:
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(90, 90, 90));
+        p.drawRect(QRectF(4, 3, 3, 10));
+        p.drawRect(QRectF(9, 3, 3, 10));
+        break;
+    case imgView:  // an open folder
+        p.setPen(QPen(QColor(150, 110, 20), 1));
+        p.setBrush(QColor(240, 196, 80));
+        p.drawRect(QRectF(1.5, 2.5, 5, 2));
+        p.drawPolygon(QPolygonF({QPointF(1.5, 4.5), QPointF(12.5, 4.5), QPointF(12.5, 13.5), QPointF(1.5, 13.5)}));
+        p.setBrush(QColor(250, 220, 130));
+        p.drawPolygon(QPolygonF({QPointF(3.5, 7.5), QPointF(15, 7.5), QPointF(12.5, 13.5), QPointF(1.5, 13.5)}));
+        break;
+    case imgOpenResult:  // a page with a link arrow
+        Page(p, Qt::white);
+        p.setPen(QPen(QColor(0, 85, 255), 1.5));
+        p.drawLine(QPointF(6, 11), QPointF(11, 6));
+        p.drawPolyline(QPolygonF({QPointF(7.5, 6), QPointF(11, 6), QPointF(11, 9.5)}));
+        break;
+    case imgCopy:
+        p.setPen(QPen(QColor(90, 90, 90), 1));
+        p.setBrush(QColor(235, 235, 235));
+        p.drawRect(QRectF(1.5, 1.5, 9, 10));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(5.5, 4.5, 9, 10));
+        break;
+    default: break;
+    }
+}
+
 QPixmap Draw(int index) {
     QPixmap pm = Blank(16);
     QPainter p(&pm);
@@ -147,47 +194,7 @@ QPixmap Draw(int index) {
         p.setBrush(Qt::white);
         p.drawEllipse(QRectF(6, 6, 4, 4));
         break;
-    case imgConverting:  // a clock face with a green hand: under way
-        p.setPen(QPen(QColor(46, 120, 200), 1.2));
-        p.setBrush(QColor(225, 238, 252));
-        p.drawEllipse(QRectF(2, 2, 12, 12));
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(46, 120, 200));
-        p.drawPolygon(QPolygonF({QPointF(6.5, 5), QPointF(11.5, 8), QPointF(6.5, 11)}));
-        break;
-    case imgStop:
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(207, 34, 46));
-        p.drawRoundedRect(QRectF(3, 3, 10, 10), 1.5, 1.5);
-        break;
-    case imgPause:
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(90, 90, 90));
-        p.drawRect(QRectF(4, 3, 3, 10));
-        p.drawRect(QRectF(9, 3, 3, 10));
-        break;
-    case imgView:  // an open folder
-        p.setPen(QPen(QColor(150, 110, 20), 1));
-        p.setBrush(QColor(240, 196, 80));
-        p.drawRect(QRectF(1.5, 2.5, 5, 2));
-        p.drawPolygon(QPolygonF({QPointF(1.5, 4.5), QPointF(12.5, 4.5), QPointF(12.5, 13.5), QPointF(1.5, 13.5)}));
-        p.setBrush(QColor(250, 220, 130));
-        p.drawPolygon(QPolygonF({QPointF(3.5, 7.5), QPointF(15, 7.5), QPointF(12.5, 13.5), QPointF(1.5, 13.5)}));
-        break;
-    case imgOpenResult:  // a page with a link arrow
-        Page(p, Qt::white);
-        p.setPen(QPen(QColor(0, 85, 255), 1.5));
-        p.drawLine(QPointF(6, 11), QPointF(11, 6));
-        p.drawPolyline(QPolygonF({QPointF(7.5, 6), QPointF(11, 6), QPointF(11, 9.5)}));
-        break;
-    case imgCopy:
-        p.setPen(QPen(QColor(90, 90, 90), 1));
-        p.setBrush(QColor(235, 235, 235));
-        p.drawRect(QRectF(1.5, 1.5, 9, 10));
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(5.5, 4.5, 9, 10));
-        break;
-    default: break;
+    default: DrawRunImage(p, index); break;
     }
     return pm;
 }

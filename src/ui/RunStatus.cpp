@@ -23,8 +23,8 @@ QString Converting(const TkvStatusFacts& f) {
 }
 
 QString Finishing(const TkvStatusFacts& f) {
-    return QStringLiteral("finishing %1…").arg(f.converting == 1 ? QStringLiteral("1 file")
-                                                                 : QStringLiteral("%1 files").arg(f.converting));
+    return QStringLiteral("finishing %1…")
+        .arg(f.converting == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(f.converting));
 }
 
 QString Outcome(const TkvStatusFacts& f) {

@@ -8,7 +8,9 @@
 
 namespace ui {
 
-QString WindowSettingsFile() { return QString::fromStdString(platform::ConfigFolder()) + QStringLiteral("window.conf"); }
+QString WindowSettingsFile() {
+    return QString::fromStdString(platform::ConfigFolder()) + QStringLiteral("window.conf");
+}
 
 void SaveWindowLook(const QString& key, const QWidget* window, const QHeaderView* header) {
     QSettings s(WindowSettingsFile(), QSettings::IniFormat);
