@@ -28,7 +28,7 @@ void TkvFrmMain::CreateActions() {
         a = new QAction(QString::fromUtf8(caption), this);
         a->setObjectName(QString::fromUtf8(name));
         const QString h = QString::fromUtf8(hint ? hint : "");
-        // The hint is what the spec'd caption says; the tool tip adds the keys.
+        // The status tip is the plain hint; the tool tip adds the keys.
         a->setStatusTip(h);
         a->setShortcuts(keys);
         a->setShortcutContext(Qt::WindowShortcut);

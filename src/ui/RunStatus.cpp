@@ -28,6 +28,7 @@ QString Finishing(const TkvStatusFacts& f) {
 }
 
 QString Outcome(const TkvStatusFacts& f) {
+    if (f.found == 0) return QStringLiteral("no files found");
     QString s = QStringLiteral("%1 converted").arg(f.done - f.failed);
     if (f.failed > 0) s += QStringLiteral(", %1 failed").arg(f.failed);
     return s;

@@ -54,7 +54,12 @@ TEST(RunStatus, EachPhaseSaysWhereTheRunStands) {
     f.converting = 3;
     EXPECT_EQ(StatusLine(f), "Finishing 3 files… close again to quit at once");
 
+    f.phase = TkvRunPhase::Finished;
+    f.found = f.done = f.failed = 0;
+    EXPECT_EQ(StatusLine(f), "Finished: no files found in 15.0 s");
+
     f.phase = TkvRunPhase::Idle;
+    f.found = 140;
     f.stale = true;
     EXPECT_EQ(StatusLine(f), "140 files in the list · Source changed: Convert searches again");
 }
