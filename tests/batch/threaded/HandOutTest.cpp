@@ -67,12 +67,17 @@ TEST(HandOut, ManyWorkersDuringTheSearch) {
     };
     Workers workers(batch);  // waiting before there is anything to take
     std::atomic<bool> done{false};
-    std::thread owner([&] {  // the window reads the list while it grows
+    std::thread owner([&] {  // the window reads the list and the progress while they grow
+        int32_t lastHandedOut = 0;
         while (!done) {
             auto& nodes = batch.LockNodes();
             for (size_t i = 0; i < nodes.size(); ++i) EXPECT_EQ(nodes[i]->Index, static_cast<int32_t>(i));
             batch.UnlockNodes();
             batch.Count();
+            batch.IsSearching();
+            const int32_t handedOut = batch.HandedOut();
+            EXPECT_GE(handedOut, lastHandedOut);
+            lastHandedOut = handedOut;
         }
     });
     batch.Start(dir / "in/*.xls", dir / "out", true);
@@ -82,6 +87,8 @@ TEST(HandOut, ManyWorkersDuringTheSearch) {
 
     EXPECT_EQ(batch.Count(), 2000);
     EXPECT_EQ(added.load(), 2000);
+    EXPECT_EQ(batch.HandedOut(), 2000);
+    EXPECT_FALSE(batch.IsSearching());
     EXPECT_TRUE(batch.IsExhausted());
     EXPECT_EQ(batch.NextNode(), nullptr);
     ExpectEachOnceInOrder(batch, workers);
