@@ -21,7 +21,7 @@ namespace {
 constexpr uint64_t kMaxFileBytes = 512ull << 20;
 
 // What the content is, as far as choosing its reader goes.
-enum class Content { ZipPackage, BinaryPackage, CompoundFile, EncryptedPackage, EmptyZip, Unknown };
+enum class Content { ZipPackage, BinaryPackage, CompoundFile, EncryptedPackage, BiffStream, EmptyZip, Unknown };
 
 Content Recognize(std::string_view bytes) {
     if (bytes.size() >= 4 && std::memcmp(bytes.data(), "PK\3\4", 4) == 0)
@@ -32,6 +32,7 @@ Content Recognize(std::string_view bytes) {
             return Content::EncryptedPackage;
         return Content::CompoundFile;
     }
+    if (IsBiffStream(bytes)) return Content::BiffStream;
     // An empty zip archive starts with its end record.
     if (bytes.size() >= 4 && std::memcmp(bytes.data(), "PK\5\6", 4) == 0) return Content::EmptyZip;
     return Content::Unknown;
@@ -47,6 +48,7 @@ Workbook LoadWorkbookFromMemory(std::string_view bytes) {
     case Content::BinaryPackage: return ReadXlsb(bytes);
     case Content::CompoundFile: return ReadXls(bytes);
     case Content::EncryptedPackage: throw PasswordError();
+    case Content::BiffStream: return ReadBiffStream(bytes);
     case Content::EmptyZip: throw Error(ErrorKind::NotAWorkbook, "Not a workbook (the zip archive is empty)");
     case Content::Unknown: break;
     }
