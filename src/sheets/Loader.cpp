@@ -9,6 +9,7 @@
 
 #include "sheets/Errors.h"
 #include "sheets/container/Cfb.h"
+#include "sheets/crypto/EncryptedPackage.h"
 #include "sheets/xls/XlsReader.h"
 #include "sheets/xlsb/XlsbReader.h"
 #include "sheets/xlsx/XlsxReader.h"
@@ -47,7 +48,14 @@ Workbook LoadWorkbookFromMemory(std::string_view bytes) {
     case Content::ZipPackage: return ReadXlsx(bytes);
     case Content::BinaryPackage: return ReadXlsb(bytes);
     case Content::CompoundFile: return ReadXls(bytes);
-    case Content::EncryptedPackage: throw PasswordError();
+    case Content::EncryptedPackage: {
+        // Decrypted, it is a package like any other, read by the reader its
+        // content calls for; but never another encrypted one.
+        const std::string package = DecryptPackage(Cfb(bytes));
+        if (package.size() < 4 || std::memcmp(package.data(), "PK\3\4", 4) != 0)
+            throw Error(ErrorKind::Damaged, "The workbook is damaged (its encrypted package holds no package)");
+        return LoadWorkbookFromMemory(package);
+    }
     case Content::BiffStream: return ReadBiffStream(bytes);
     case Content::EmptyZip: throw Error(ErrorKind::NotAWorkbook, "Not a workbook (the zip archive is empty)");
     case Content::Unknown: break;

@@ -214,10 +214,7 @@ void Reader::ReadGlobals(RecordReader& rr) {
 
 void Reader::ReadGlobal(RecordReader& rr, const Record& r) {
     switch (r.type) {
-    case rt::FilePass:
-        if (book_.biff < 8) throw PasswordError();
-        DecryptWorkbookStream(book_.stream, r.offset);
-        break;
+    case rt::FilePass: DecryptWorkbookStream(book_.stream, r.offset, book_.biff8); break;
     case rt::CodePage: book_.codePage = CodePage(Bytes(r.data).U16()); break;
     case rt::DateMode: book_.wb.date1904 = Bytes(r.data).U16() == 1; break;
     case rt::Window1:

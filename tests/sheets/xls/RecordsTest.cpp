@@ -5,6 +5,7 @@
 #include "XlsTestStream.h"
 #include "sheets/Failure.h"
 #include "sheets/xls/XlsReader.h"
+#include "sheets/xls/XorObfuscation.h"
 
 using namespace xlstest;
 using namespace sheets;
@@ -165,9 +166,31 @@ TEST(XlsRecords, PaletteOverridesIndexedColours) {
     EXPECT_EQ(wb.styles.fonts[2].color, Color::Rgb(0xFF0000));  // the first eight stay fixed
 }
 
-TEST(XlsRecords, EncryptionIsReportedAtOnce) {
-    // Older files only know XOR obfuscation; a FILEPASS too short to name
-    // its method; an encrypted package in a compound file.
+TEST(XlsRecords, XorObfuscationWithTheDefaultPasswordOpens) {
+    const std::string password = "VelvetSweatshop";
+    const std::string cells = Rec(0x0203, CellAt(0, 0, 15) + F64(1.25)) + Rec(0x00FD, CellAt(1, 0, 15) + U32(0)) +
+                              Rec(0x0204, CellAt(2, 0, 15) + Str16("plain label"));
+    const std::string s = Stream(BasicGlobals(Rec(0x00FC, U32(1) + U32(1) + Str16("shared"))),
+                                 {{"First", cells}, {"Second", Rec(0x0203, CellAt(0, 0, 15) + F64(2))}});
+    const std::string hidden = XorObfuscate(s, password, xls::XorKey(password), xls::XorVerifier(password));
+    ASSERT_EQ(hidden.find("plain label"), std::string::npos);
+    auto wb = ReadXls(Cfb(hidden));
+    ASSERT_EQ(wb.sheets.size(), 2u);
+    EXPECT_EQ(wb.sheets[1].name, "Second");
+    const auto& rows = wb.sheets[0].rows;
+    EXPECT_DOUBLE_EQ(rows.at(0).cells.at(0).number, 1.25);
+    EXPECT_EQ(wb.strings[rows.at(1).cells.at(0).string].text, "shared");
+    EXPECT_EQ(wb.strings[rows.at(2).cells.at(0).string].text, "plain label");
+    EXPECT_DOUBLE_EQ(wb.sheets[1].rows.at(0).cells.at(0).number, 2);
+    // Another password's verifier fails at once.
+    const std::string other = XorObfuscate(s, "secret", xls::XorKey("secret"), xls::XorVerifier("secret"));
+    EXPECT_THAT(ErrorOf(Cfb(other)), FailsWith(ErrorKind::Password));
+}
+
+TEST(XlsRecords, EncryptionThatCannotBeOpenedIsReportedAtOnce) {
+    // Excel 5's FILEPASS (XOR, no method) with another password's verifier;
+    // a FILEPASS too short to name its method; a method that is unknown; an
+    // encrypted package in a compound file.
     std::string biff5 = Stream(Rec(0x002F, U16(1) + U16(2)) + BasicGlobals(), {{"S", ""}}, false);
     EXPECT_THAT(ErrorOf(Cfb(biff5)), FailsWith(ErrorKind::Password));
     EXPECT_THAT(ErrorOf(Cfb(Stream(Rec(0x002F, U16(1)) + BasicGlobals(), {{"S", ""}}))),
