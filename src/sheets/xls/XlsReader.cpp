@@ -53,10 +53,48 @@ bool IsCellRecord(uint16_t type) {
     }
 }
 
+bool HoldsFollowedCells(std::string_view stream);
+
+uint16_t U16At(std::string_view s, size_t at) { return uint16_t(uint8_t(s[at]) | uint8_t(s[at + 1]) << 8); }
+
+// Where sheet substreams of Excel 5 and later begin, found by the bytes of
+// their BOF records rather than by following records: in a stream whose
+// records can no longer be followed (sectors lost or out of order), the
+// sheets are still where those bytes are.
+std::vector<size_t> SheetBofsByBytes(std::string_view s) {
+    std::vector<size_t> out;
+    constexpr std::string_view kBof("\x09\x08", 2);
+    for (size_t at = s.find(kBof, 1); at != std::string_view::npos && at + 8 <= s.size(); at = s.find(kBof, at + 1)) {
+        const uint16_t length = U16At(s, at + 2), type = U16At(s, at + 6);
+        if ((length == 8 || length == 16) && (type == 0x0010 || type == 0x0020 || type == 0x0040)) out.push_back(at);
+    }
+    return out;
+}
+
+// Whether the records from `at` up to `end` (or an EOF record) hold a cell,
+// followed by their lengths alone.
+bool RunHoldsCells(std::string_view s, size_t at, size_t end) {
+    while (at + 4 <= end) {
+        const uint16_t type = U16At(s, at);
+        if (IsCellRecord(type)) return true;
+        if (type == rt::Eof) return false;
+        at += 4 + size_t(U16At(s, at + 2));
+    }
+    return false;
+}
+
 // Whether some sheet substream of the stream holds a cell record: when no
 // cell could be read, that tells a workbook without cells from one whose
-// cells were lost.
+// cells were lost. Each substream found by its bytes is looked at only up
+// to the next: one pass over the stream in all.
 bool HoldsCells(std::string_view stream) {
+    const std::vector<size_t> bofs = SheetBofsByBytes(stream);
+    for (size_t i = 0; i < bofs.size(); ++i)
+        if (RunHoldsCells(stream, bofs[i], i + 1 < bofs.size() ? bofs[i + 1] : stream.size())) return true;
+    return HoldsFollowedCells(stream);
+}
+
+bool HoldsFollowedCells(std::string_view stream) {
     RecordReader rr(stream);
     Record r;
     int depth = 0;
@@ -128,7 +166,8 @@ void Reader::ReadWorkbook(RecordReader& rr) {
     formats.count = uint32_t(book_.styles.XfCount());
     for (RichString& s : book_.wb.strings) DropBadRuns(s, book_.wb.styles.fonts.size());
     std::vector<size_t> bofs = TopLevelBofs(rr.Offset());
-    if (entries_.empty()) {
+    const bool listLost = entries_.empty();
+    if (listLost) {
         // The list of sheets is lost: the substreams after the globals are
         // the sheets, in order.
         for (size_t i = 0; i < bofs.size(); ++i) {
@@ -142,6 +181,23 @@ void Reader::ReadWorkbook(RecordReader& rr) {
     // Cells that no sheet's recorded place led to: the sheets' substreams in
     // the order they come instead.
     if (book_.cellCount == 0 && HoldsCells(book_.stream)) ReadSheets(bofs, formats, true);
+    if (book_.cellCount > 0 || !HoldsCells(book_.stream)) return;
+    // Records that cannot be followed all the way: the substreams where the
+    // bytes of their BOF records are.
+    const std::vector<size_t> found = SheetBofsByBytes(book_.stream);
+    if (found == bofs) return;
+    if (listLost) {
+        entries_.clear();
+        for (size_t i = 0; i < found.size(); ++i) {
+            SheetEntry e;
+            e.offset = uint32_t(found[i]);
+            e.type =
+                uint8_t(found[i] + 8 <= book_.stream.size() && U16At(book_.stream, found[i] + 6) == 0x0020 ? 2 : 0);
+            e.name = "Sheet" + std::to_string(i + 1);
+            entries_.push_back(std::move(e));
+        }
+    }
+    ReadSheets(found, formats, true);
 }
 
 // Sheet substreams in the order of the top-level BOF records, for sheets

@@ -146,3 +146,21 @@ TEST(XlsRecovery, TheWorkbookStreamIsFoundWhenTheDirectoryTreeIsBroken) {
     f.Put32(f.DirEntryOffset(0) + 0x4C, 0xFFFFFFFF);  // the root leads nowhere
     EXPECT_EQ(Numbers(ReadXls(f.bytes).sheets[0]), (std::vector<double>{4}));
 }
+
+// Records that cannot be followed up to a sheet (here its substream lies
+// inside another record, as when sectors come out of order): the sheet is
+// found by the bytes of its BOF record, rather than shown empty.
+TEST(XlsRecovery, SheetsThatRecordsNoLongerLeadToAreFoundByTheirBytes) {
+    auto bof = [](uint16_t type) { return Rec(0x0809, U16(0x0600) + U16(type) + std::string(12, '\0')); };
+    const std::string sheet = bof(0x10) + Number(0, 0, 42) + Rec(0x000A, "");
+    const std::string stream = bof(5) + kGlobals + Rec(0x0085, U32(999999) + U8(0) + U8(0) + U8(1) + U8(0) + "S") +
+                               Rec(0x00EB, sheet) + Rec(0x000A, "");
+    const Workbook wb = ReadXls(Cfb(stream));
+    ASSERT_EQ(wb.sheets.size(), 1u);
+    EXPECT_EQ(wb.sheets[0].name, "S");
+    EXPECT_EQ(Numbers(wb.sheets[0]), (std::vector<double>{42}));
+    // A workbook whose sheets hold no cells at all is no failure.
+    EXPECT_THAT(ErrorOf(Cfb(bof(5) + kGlobals + Rec(0x0085, U32(999999) + U8(0) + U8(0) + U8(1) + U8(0) + "S") +
+                            Rec(0x000A, ""))),
+                Succeeds());
+}
