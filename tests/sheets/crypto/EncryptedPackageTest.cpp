@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 
 #include "EncryptTestFile.h"
 #include "sheets/Failure.h"
@@ -10,6 +11,7 @@
 #include "sheets/container/Cfb.h"
 #include "sheets/crypto/EncryptedPackage.h"
 #include "sheets/xlsx/XlsxFixtures.h"
+#include "support/TempDir.h"
 
 using failure::FailsWith;
 using sheets::ErrorKind;
@@ -102,4 +104,23 @@ TEST(EncryptedPackage, DamagedOrUnknownEncryptionIsRefusedWithinLimits) {
                 FailsWith(ErrorKind::Damaged));
     EXPECT_THAT(ErrorOf(cfbtest::Write({{"EncryptionInfo", "x"}, {"EncryptedPackage", "y"}}).bytes),
                 FailsWith(ErrorKind::Password));
+}
+
+// Decrypted, a binary package goes to the reader its content calls for.
+TEST(EncryptedPackage, AnEncryptedXlsbPackageIsReadAsXlsb) {
+    const auto path =
+        std::filesystem::path(__FILE__).parent_path().parent_path() / "xlsb" / "fixtures" / "any_sheets-xlsb.xlsb";
+    const std::string xlsb = ReadFileText(path.string());
+    const sheets::Workbook plain = sheets::LoadWorkbookFromMemory(xlsb);
+    ASSERT_FALSE(plain.sheets.empty());
+    for (const std::string& encrypted :
+         {enctest::EncryptStandard(xlsb, u"VelvetSweatshop"), enctest::EncryptAgile(xlsb, u"VelvetSweatshop", 10)}) {
+        const sheets::Workbook wb = sheets::LoadWorkbookFromMemory(encrypted);
+        ASSERT_EQ(wb.sheets.size(), plain.sheets.size());
+        for (size_t i = 0; i < wb.sheets.size(); ++i) {
+            EXPECT_EQ(wb.sheets[i].name, plain.sheets[i].name);
+            EXPECT_EQ(wb.sheets[i].rows.size(), plain.sheets[i].rows.size());
+        }
+        EXPECT_EQ(wb.strings.size(), plain.strings.size());
+    }
 }
