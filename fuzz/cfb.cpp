@@ -1,4 +1,6 @@
-// The compound-file layer: parse, then read every top-level stream.
+// The compound-file layer: parse, then read every top-level stream, and the
+// streams the readers look for by name (found anywhere in the directory when
+// the tree is broken).
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -13,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         sheets::Cfb cfb(bytes);
         for (const auto& e : cfb.TopLevel())
             if (e.type == sheets::Cfb::EntryType::Stream) cfb.Read(e);
+        for (const char* name : {"Workbook", "Book", "EncryptionInfo", "EncryptedPackage"}) cfb.ReadStream(name);
     } catch (const sheets::Error&) {}
     return 0;
 }

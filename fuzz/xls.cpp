@@ -1,6 +1,7 @@
 // The .xls reader. Inputs that are not compound files are wrapped into one
 // first, so that most of the effort goes into the records rather than the
-// container's signature.
+// container's signature; those that begin like a bare Excel 2 to 4 sheet are
+// also read as one.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -69,6 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         if (sheets::IsCfb(bytes)) sheets::ReadXls(bytes);
         else sheets::ReadXls(Wrap(bytes));
+    } catch (const sheets::Error&) {}
+    try {
+        if (sheets::IsBiffStream(bytes)) sheets::ReadBiffStream(bytes);
     } catch (const sheets::Error&) {}
     return 0;
 }

@@ -9,6 +9,7 @@
 
 #include "sheets/Errors.h"
 #include "sheets/container/Cfb.h"
+#include "sheets/crypto/EncryptedPackage.h"
 #include "sheets/xls/XlsReader.h"
 #include "sheets/xlsb/XlsbReader.h"
 #include "sheets/xlsx/XlsxReader.h"
@@ -21,7 +22,7 @@ namespace {
 constexpr uint64_t kMaxFileBytes = 512ull << 20;
 
 // What the content is, as far as choosing its reader goes.
-enum class Content { ZipPackage, BinaryPackage, CompoundFile, EncryptedPackage, EmptyZip, Unknown };
+enum class Content { ZipPackage, BinaryPackage, CompoundFile, EncryptedPackage, BiffStream, EmptyZip, Unknown };
 
 Content Recognize(std::string_view bytes) {
     if (bytes.size() >= 4 && std::memcmp(bytes.data(), "PK\3\4", 4) == 0)
@@ -32,6 +33,7 @@ Content Recognize(std::string_view bytes) {
             return Content::EncryptedPackage;
         return Content::CompoundFile;
     }
+    if (IsBiffStream(bytes)) return Content::BiffStream;
     // An empty zip archive starts with its end record.
     if (bytes.size() >= 4 && std::memcmp(bytes.data(), "PK\5\6", 4) == 0) return Content::EmptyZip;
     return Content::Unknown;
@@ -46,7 +48,15 @@ Workbook LoadWorkbookFromMemory(std::string_view bytes) {
     case Content::ZipPackage: return ReadXlsx(bytes);
     case Content::BinaryPackage: return ReadXlsb(bytes);
     case Content::CompoundFile: return ReadXls(bytes);
-    case Content::EncryptedPackage: throw PasswordError();
+    case Content::EncryptedPackage: {
+        // Decrypted, it is a package like any other, read by the reader its
+        // content calls for; but never another encrypted one.
+        const std::string package = DecryptPackage(Cfb(bytes));
+        if (package.size() < 4 || std::memcmp(package.data(), "PK\3\4", 4) != 0)
+            throw Error(ErrorKind::Damaged, "The workbook is damaged (its encrypted package holds no package)");
+        return LoadWorkbookFromMemory(package);
+    }
+    case Content::BiffStream: return ReadBiffStream(bytes);
     case Content::EmptyZip: throw Error(ErrorKind::NotAWorkbook, "Not a workbook (the zip archive is empty)");
     case Content::Unknown: break;
     }

@@ -59,17 +59,39 @@ int64_t DeclaredEntries(std::string_view bytes) {
 // which costs about half of what streaming through zlib does on them.
 constexpr uint64_t kWholeInflateBytes = 1ull << 20;
 
+// The stored bytes of one entry, from libzip or from memory.
+class RawSource {
+public:
+    explicit RawSource(zip_file_t* f) : file_(f, zip_fclose) {}
+    explicit RawSource(std::string_view data) : file_(nullptr, zip_fclose), data_(data), inMemory_(true) {}
+    bool Open() const { return file_ || inMemory_; }
+    // Bytes read, 0 at the end, -1 on a read error.
+    int64_t Read(char* into, size_t n) {
+        if (file_) return zip_fread(file_.get(), into, n);
+        n = std::min(n, data_.size());
+        if (n) std::memcpy(into, data_.data(), n);
+        data_.remove_prefix(n);
+        return int64_t(n);
+    }
+    std::string ErrorText() const { return file_ ? zip_file_strerror(file_.get()) : "read error"; }
+
+private:
+    std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> file_;
+    std::string_view data_;
+    bool inMemory_ = false;
+};
+
 // Inflates a small deflated entry whole into `out`. False when the entry
 // does not inflate cleanly to at most `size` bytes (a header that lies, a
 // damaged stream): the caller then streams it, with all its checks.
-bool InflateWhole(zip_file_t* f, uint64_t comp, uint64_t size, std::string& out) {
+bool InflateWhole(RawSource& src, uint64_t comp, uint64_t size, std::string& out) {
     thread_local std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> inflater(
         libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
     if (!inflater) return false;
     std::string in(size_t(comp), '\0');
     size_t got = 0;
     while (got < in.size()) {
-        zip_int64_t n = zip_fread(f, in.data() + got, in.size() - got);
+        int64_t n = src.Read(in.data() + got, in.size() - got);
         if (n <= 0) return false;
         got += size_t(n);
     }
@@ -82,7 +104,79 @@ bool InflateWhole(zip_file_t* f, uint64_t comp, uint64_t size, std::string& out)
     return true;
 }
 
+bool IsSignature(std::string_view bytes, size_t at) {
+    static constexpr std::string_view kSignatures[] = {"PK\3\4", "PK\1\2", "PK\5\6"};
+    for (std::string_view sig : kSignatures)
+        if (bytes.compare(at, 4, sig) == 0) return true;
+    return false;
+}
+
+// Where the next local header, central header or end record begins after
+// `from`; the end of the bytes when none does.
+size_t NextSignature(std::string_view bytes, size_t from) {
+    for (size_t at = bytes.find("PK", from); at != std::string_view::npos; at = bytes.find("PK", at + 1))
+        if (IsSignature(bytes, at)) return at;
+    return bytes.size();
+}
+
+// A stored entry written with a data descriptor ends in that descriptor
+// (with or without its signature); it is not part of the data.
+std::string_view WithoutDescriptor(std::string_view data) {
+    for (size_t tail : {16, 12, 24, 20}) {
+        if (data.size() < tail) continue;
+        auto* d = reinterpret_cast<const unsigned char*>(data.data() + data.size() - tail);
+        const bool signed_ = std::memcmp(d, "PK\7\10", 4) == 0;
+        if (signed_ != (tail == 16 || tail == 24)) continue;
+        const unsigned char* sizes = d + (signed_ ? 8 : 4);
+        const uint64_t comp = tail == 16 || tail == 12 ? Le(sizes, 4) : Le(sizes, 8);
+        if (comp == data.size() - tail) return data.substr(0, size_t(comp));
+    }
+    return data;
+}
+
+// The sizes of a Zip64 local header, from its extra field.
+void Zip64Sizes(const unsigned char* extra, size_t length, uint64_t& size, uint64_t& comp) {
+    for (size_t at = 0; at + 4 <= length;) {
+        const uint64_t id = Le(extra + at, 2), n = Le(extra + at + 2, 2);
+        if (at + 4 + n > length) return;
+        if (id == 1 && n >= 16) {
+            size = Le(extra + at + 4, 8);
+            comp = Le(extra + at + 12, 8);
+            return;
+        }
+        at += 4 + size_t(n);
+    }
+}
+
 }  // namespace
+
+std::vector<ZipPackage::LocalEntry> ScanLocalEntries(std::string_view bytes, size_t limit) {
+    auto* d = reinterpret_cast<const unsigned char*>(bytes.data());
+    std::vector<ZipPackage::LocalEntry> out;
+    size_t at = bytes.find("PK\3\4");
+    while (at != std::string_view::npos && at + 30 <= bytes.size() && out.size() < limit) {
+        ZipPackage::LocalEntry e;
+        e.flags = uint16_t(Le(d + at + 6, 2));
+        e.method = uint16_t(Le(d + at + 8, 2));
+        uint64_t comp = Le(d + at + 18, 4), size = Le(d + at + 22, 4);
+        const size_t nameLength = size_t(Le(d + at + 26, 2)), extraLength = size_t(Le(d + at + 28, 2));
+        const size_t name = at + 30, data = name + nameLength + extraLength;
+        if (data > bytes.size()) break;
+        if (comp == 0xFFFFFFFF || size == 0xFFFFFFFF) Zip64Sizes(d + name + nameLength, extraLength, size, comp);
+        e.name = bytes.substr(name, nameLength);
+        // Sizes written after the data (flag 3) are not known here; nor are
+        // sizes that run past the file. Either way the data runs on to the
+        // next header: a deflated stream knows its own end.
+        e.sized = !(e.flags & 8) && comp <= bytes.size() - data;
+        size_t end = e.sized ? data + size_t(comp) : NextSignature(bytes, data);
+        e.data = bytes.substr(data, end - data);
+        e.size = size;
+        if (!e.sized && e.method == ZIP_CM_STORE) e.data = WithoutDescriptor(e.data);
+        if (!e.name.empty()) out.push_back(e);
+        at = bytes.find("PK\3\4", std::max(end, at + 4));
+    }
+    return out;
+}
 
 ZipPackage::ZipPackage(std::string_view bytes) : packageBytes_(bytes.size()) {
     if (DeclaredEntries(bytes) > int64_t(kMaxEntries))
@@ -98,14 +192,24 @@ ZipPackage::ZipPackage(std::string_view bytes) : packageBytes_(bytes.size()) {
     if (!archive_) {
         zip_source_free(src);
         std::string why = zip_error_strerror(&err);
+        const bool noMemory = zip_error_code_zip(&err) == ZIP_ER_MEMORY;
         zip_error_fini(&err);
-        throw Error(ErrorKind::Damaged, "The workbook is damaged (" + why + ")");
+        if (noMemory) throw Error(ErrorKind::OutOfMemory, "The workbook cannot be read (out of memory)");
+        // The central directory is damaged or missing; the entries it
+        // listed may still be there, each behind its local header.
+        local_ = ScanLocalEntries(bytes, kMaxEntries + 1);
+        if (local_.size() > kMaxEntries)
+            throw Error(ErrorKind::Unsafe, "The workbook is unsafe to read (its archive has too many parts)");
+        if (local_.empty()) throw Error(ErrorKind::Damaged, "The workbook is damaged (" + why + ")");
+        damage_ = why;
+        for (size_t i = 0; i < local_.size(); ++i) Index(local_[i].name, i);
+        return;
     }
     zip_error_fini(&err);
     zip_int64_t n = zip_get_num_entries(archive_, 0);
     for (zip_int64_t i = 0; i < n; ++i) {
         const char* nm = zip_get_name(archive_, uint64_t(i), ZIP_FL_ENC_RAW);
-        if (nm) index_.emplace(NormalizePartName(nm), uint64_t(i));  // first one wins
+        if (nm) Index(nm, uint64_t(i));
     }
 }
 
@@ -117,6 +221,8 @@ int64_t ZipPackage::Find(std::string_view name) const {
     auto it = index_.find(NormalizePartName(name));
     return it == index_.end() ? -1 : int64_t(it->second);
 }
+
+void ZipPackage::Index(std::string_view name, uint64_t entry) { index_.emplace(NormalizePartName(name), entry); }
 
 bool ZipPackage::Has(std::string_view name) const { return Find(name) >= 0; }
 
@@ -131,7 +237,8 @@ void ZipPackage::CountInflated(uint64_t n) const {
 
 std::vector<std::string> ZipPackage::Names() const {
     std::vector<std::string> out;
-    zip_int64_t n = zip_get_num_entries(archive_, 0);
+    for (const LocalEntry& e : local_) out.emplace_back(e.name);
+    zip_int64_t n = archive_ ? zip_get_num_entries(archive_, 0) : 0;
     for (zip_int64_t i = 0; i < n; ++i) {
         const char* nm = zip_get_name(archive_, uint64_t(i), ZIP_FL_ENC_RAW);
         if (nm) out.emplace_back(nm);
@@ -139,14 +246,34 @@ std::vector<std::string> ZipPackage::Names() const {
     return out;
 }
 
-void ZipPackage::Stream(std::string_view name, const std::function<bool(const char*, size_t)>& sink) const {
-    int64_t idx = Find(name);
-    std::string shown(name);
-    if (idx < 0) throw Error(ErrorKind::Damaged, "The workbook is damaged (part " + shown + " is missing)");
+ZipPackage::Entry ZipPackage::Stat(int64_t idx, const std::string& shown) const {
+    Entry e;
+    if (!archive_) {
+        const LocalEntry& l = local_[size_t(idx)];
+        e.method = l.method;
+        e.comp = l.data.size();
+        e.size = l.size;
+        e.sized = l.sized;
+        e.encrypted = l.flags & 1;
+        return e;
+    }
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(archive_, uint64_t(idx), 0, &st) != 0)
         throw Error(ErrorKind::Damaged, "The workbook is damaged (cannot read " + shown + ")");
+    e.comp = (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0;
+    e.sized = (st.valid & ZIP_STAT_SIZE) && (st.valid & ZIP_STAT_COMP_SIZE);
+    e.size = (st.valid & ZIP_STAT_SIZE) ? st.size : 0;
+    e.encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
+    e.method = (st.valid & ZIP_STAT_COMP_METHOD) ? st.comp_method : ZIP_CM_STORE;
+    return e;
+}
+
+void ZipPackage::Stream(std::string_view name, const std::function<bool(const char*, size_t)>& sink) const {
+    int64_t idx = Find(name);
+    std::string shown(name);
+    if (idx < 0) throw Error(ErrorKind::Damaged, "The workbook is damaged (part " + shown + " is missing)");
+    const Entry e = Stat(idx, shown);
     auto tooLarge = [&] {
         return Error(ErrorKind::TooLarge, "The workbook is too large to read (part " + shown + " exceeds 512 MiB)");
     };
@@ -154,13 +281,12 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
         return Error(ErrorKind::Unsafe,
                      "The workbook is unsafe to read (part " + shown + " inflates beyond a sane ratio)");
     };
-    uint64_t comp = (st.valid & ZIP_STAT_COMP_SIZE) ? st.comp_size : 0;
-    if ((st.valid & ZIP_STAT_SIZE) && st.size > kMaxEntryBytes) throw tooLarge();
-    if ((st.valid & ZIP_STAT_SIZE) && st.size > kRatioFloorBytes && st.size / (comp ? comp : 1) > kMaxRatio)
-        throw bomb();
+    const uint64_t comp = e.comp;
+    if (e.sized && e.size > kMaxEntryBytes) throw tooLarge();
+    if (e.sized && e.size > kRatioFloorBytes && e.size / (comp ? comp : 1) > kMaxRatio) throw bomb();
 
-    if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE) throw PasswordError();
-    uint16_t method = (st.valid & ZIP_STAT_COMP_METHOD) ? st.comp_method : ZIP_CM_STORE;
+    if (e.encrypted) throw PasswordError();
+    const uint16_t method = e.method;
     if (method != ZIP_CM_STORE && method != ZIP_CM_DEFLATE)
         throw Error(ErrorKind::Unsupported,
                     "The workbook cannot be read (part " + shown + " uses an unsupported compression)");
@@ -168,25 +294,24 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
     // The raw data is inflated here rather than by libzip: that way the
     // limits hold whatever the headers claim, and a checksum mismatch (which
     // some writers produce) does not lose an otherwise readable part.
-    std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> f(zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED),
-                                                        zip_fclose);
-    if (!f)
-        throw Error(ErrorKind::Damaged,
-                    "The workbook is damaged (cannot open " + shown + ": " + zip_strerror(archive_) + ")");
-    if (method == ZIP_CM_DEFLATE && (st.valid & ZIP_STAT_SIZE) && (st.valid & ZIP_STAT_COMP_SIZE) &&
-        st.size <= kWholeInflateBytes && comp <= kWholeInflateBytes) {
+    auto open = [&] {
+        RawSource src = archive_ ? RawSource(zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED))
+                                 : RawSource(local_[size_t(idx)].data);
+        if (!src.Open())
+            throw Error(ErrorKind::Damaged,
+                        "The workbook is damaged (cannot open " + shown + ": " + zip_strerror(archive_) + ")");
+        return src;
+    };
+    RawSource src = open();
+    if (method == ZIP_CM_DEFLATE && e.sized && e.size <= kWholeInflateBytes && comp <= kWholeInflateBytes) {
         std::string whole;
-        if (InflateWhole(f.get(), comp, st.size, whole)) {
+        if (InflateWhole(src, comp, e.size, whole)) {
             CountInflated(whole.size());
             sink(whole.data(), whole.size());
             return;
         }
-        f.reset(zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED));
-        if (!f)
-            throw Error(ErrorKind::Damaged,
-                        "The workbook is damaged (cannot open " + shown + ": " + zip_strerror(archive_) + ")");
+        src = open();
     }
-
     z_stream z{};
     if (method == ZIP_CM_DEFLATE && inflateInit2(&z, -MAX_WBITS) != Z_OK)
         throw Error(ErrorKind::OutOfMemory, "The workbook cannot be read (out of memory)");
@@ -210,10 +335,9 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
         wanted = sink(p, n);
     };
     while (!ended) {
-        zip_int64_t got = zip_fread(f.get(), in, sizeof in);
+        const int64_t got = src.Read(in, sizeof in);
         if (got < 0)
-            throw Error(ErrorKind::Damaged,
-                        "The workbook is damaged (" + shown + ": " + zip_file_strerror(f.get()) + ")");
+            throw Error(ErrorKind::Damaged, "The workbook is damaged (" + shown + ": " + src.ErrorText() + ")");
         if (got == 0) break;
         if (method == ZIP_CM_STORE) {
             deliver(in, size_t(got));
@@ -254,21 +378,25 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
 }
 
 std::string ZipPackage::StoredBytes(std::string_view name) const {
-    int64_t idx = Find(name);
-    zip_stat_t st;
-    zip_stat_init(&st);
-    if (idx < 0 || zip_stat_index(archive_, uint64_t(idx), 0, &st) != 0 || !(st.valid & ZIP_STAT_COMP_SIZE) ||
-        !(st.valid & ZIP_STAT_COMP_METHOD) || st.comp_size > kWholeInflateBytes)
+    const int64_t idx = Find(name);
+    if (idx < 0) return {};
+    Entry e;
+    try {
+        e = Stat(idx, std::string(name));
+    } catch (const Error&) {
         return {};
-    std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> f(zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED),
-                                                        zip_fclose);
-    if (!f) return {};
-    std::string out(2 + size_t(st.comp_size), '\0');
-    out[0] = char(st.comp_method & 0xFF);
-    out[1] = char(st.comp_method >> 8);
+    }
+    // An entry of unknown size may run on past its end: no fingerprint.
+    if (!e.sized || e.comp > kWholeInflateBytes) return {};
+    RawSource src = archive_ ? RawSource(zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED))
+                             : RawSource(local_[size_t(idx)].data);
+    if (!src.Open()) return {};
+    std::string out(2 + size_t(e.comp), '\0');
+    out[0] = char(e.method & 0xFF);
+    out[1] = char(e.method >> 8);
     size_t got = 2;
     while (got < out.size()) {
-        zip_int64_t n = zip_fread(f.get(), out.data() + got, out.size() - got);
+        const int64_t n = src.Read(out.data() + got, out.size() - got);
         if (n <= 0) return {};
         got += size_t(n);
     }

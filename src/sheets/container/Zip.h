@@ -28,7 +28,9 @@ public:
     // (one part named by hundreds of sheets) must not multiply the work.
     static constexpr uint64_t kMaxPackageBytes = 2 * kMaxEntryBytes;
 
-    // The bytes must outlive the package. Throws sheets::Error.
+    // The bytes must outlive the package. An archive whose central
+    // directory is damaged is read from its local entries. Throws
+    // sheets::Error.
     explicit ZipPackage(std::string_view bytes);
     ~ZipPackage();
     ZipPackage(const ZipPackage&) = delete;
@@ -48,15 +50,42 @@ public:
     std::string StoredBytes(std::string_view name) const;
     // Every entry name, as stored.
     std::vector<std::string> Names() const;
+    // Why the central directory could not be read, when the entries were
+    // found by their local headers instead; empty otherwise.
+    const std::string& Damage() const { return damage_; }
+
+    // An entry found by its local header alone; public for the scan.
+    struct LocalEntry {
+        std::string_view name;
+        std::string_view data;  // as stored; may run on past the entry's end
+        uint16_t method = 0, flags = 0;
+        uint64_t size = 0;  // uncompressed, when sized
+        bool sized = false;  // the header's sizes hold (no data descriptor)
+    };
 
 private:
+    // What the table says of an entry.
+    struct Entry {
+        uint16_t method = 0;
+        uint64_t comp = 0, size = 0;  // as stored; uncompressed
+        bool sized = false;  // both sizes are known
+        bool encrypted = false;
+    };
+    Entry Stat(int64_t idx, const std::string& shown) const;
     int64_t Find(std::string_view name) const;
     void CountInflated(uint64_t n) const;
+    void Index(std::string_view name, uint64_t entry);
     zip* archive_ = nullptr;
+    std::vector<LocalEntry> local_;  // without a readable central directory
+    std::string damage_;
     uint64_t packageBytes_ = 0;
     mutable uint64_t inflated_ = 0;  // every part read so far; one thread reads a package
-    std::unordered_map<std::string, uint64_t> index_;  // normalized name -> entry
+    std::unordered_map<std::string, uint64_t> index_;  // normalized name -> entry (the first one wins)
 };
+
+// The entries of an archive found by their local headers, in file order, at
+// most `limit`; an entry whose sizes are unknown runs to the next header.
+std::vector<ZipPackage::LocalEntry> ScanLocalEntries(std::string_view bytes, size_t limit);
 
 // The normalized form used for lookups: lower case, '/' separators, no
 // leading '/'.

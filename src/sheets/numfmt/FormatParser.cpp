@@ -263,6 +263,10 @@ std::vector<Section> ParseCode(std::string_view code) {
         if (i == code.size() && code.back() == ';' && sections.size() < 4)
             sections.emplace_back();  // a trailing ';' leaves an empty section
     }
+    // In the text section, General stands for the text, as @ does.
+    if (sections.size() == 4)
+        for (auto& tok : sections[3].tokens)
+            if (tok.kind == Tok::General) tok.kind = Tok::Text;
     for (auto& s : sections) {
         bool date = false;
         for (const auto& tok : s.tokens)

@@ -1,6 +1,6 @@
 #include "sheets/xls/Book.h"
 
-#include "sheets/Errors.h"
+#include <vector>
 
 namespace sheets::xls {
 
@@ -22,10 +22,8 @@ const char* ErrorText(uint8_t code) {
 
 }  // namespace
 
-void CheckRuns(const RichString& s, size_t fontCount) {
-    for (const TextRun& run : s.runs)
-        if (run.font >= fontCount)
-            throw Error(ErrorKind::Damaged, "The workbook is damaged: rich text names a missing font");
+void DropBadRuns(RichString& s, size_t fontCount) {
+    std::erase_if(s.runs, [&](const TextRun& run) { return run.font >= fontCount; });
 }
 
 uint32_t Book::AddString(RichString s) {
@@ -41,11 +39,11 @@ uint32_t Book::ErrorString(uint8_t code) {
     return i;
 }
 
-uint32_t Book::CheckedFormat(uint16_t ixfe) const {
-    if (styles.XfCount() == 0) return 0;  // a file without formats: all cells default
-    if (ixfe >= wb.styles.formats.size())
-        throw Error(ErrorKind::Damaged, "The workbook is damaged: a cell refers to a missing format");
-    return ixfe;
+void Book::SetVersion(uint8_t version) {
+    biff = version;
+    biff8 = version >= 8;
+    ctx.biff8 = biff8;
+    ctx.codePage = &codePage;
 }
 
 }  // namespace sheets::xls

@@ -2,6 +2,7 @@
 // What the reading of a workbook's globals and of each of its sheets shares.
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <unordered_map>
 
@@ -17,6 +18,7 @@ namespace sheets::xls {
 struct Book {
     std::string stream;  // the workbook stream, decrypted in place
     Workbook wb;
+    uint8_t biff = 8;  // the version of the records: 2, 3, 4 (Excel 2 to 4), 5 (Excel 5/95) or 8
     bool biff8 = true;
     CodePage codePage{1252};
     StringContext ctx;
@@ -30,11 +32,23 @@ struct Book {
     uint32_t AddString(RichString s);
     // The string of an error value such as #DIV/0!, added once.
     uint32_t ErrorString(uint8_t code);
-    // A cell's format index; throws sheets::Error when it names none.
-    uint32_t CheckedFormat(uint16_t ixfe) const;
+    void SetVersion(uint8_t version);
 };
 
-// Throws sheets::Error when a rich-text run names a font that does not exist.
-void CheckRuns(const RichString& s, size_t fontCount);
+// How the cells of one sheet name their formats in the workbook's table: a
+// sheet of an older file brings its own formats, which follow those of the
+// sheets before it. A cell that names a format that does not exist gets the
+// sheet's first.
+struct SheetFormats {
+    uint32_t base = 0;
+    uint32_t count = 0;
+    // The oldest files: a cell's three bytes of attributes -> its format.
+    std::map<uint32_t, uint32_t> attributes;
+    uint32_t Of(uint32_t ixfe) const { return ixfe < count ? base + ixfe : count ? base : 0; }
+};
+
+// Drops the rich-text runs that name a font that does not exist: the text
+// keeps the cell's font.
+void DropBadRuns(RichString& s, size_t fontCount);
 
 }  // namespace sheets::xls

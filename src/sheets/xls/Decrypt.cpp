@@ -10,6 +10,7 @@
 
 #include "sheets/Errors.h"
 #include "sheets/xls/Records.h"
+#include "sheets/xls/XorObfuscation.h"
 
 namespace sheets::xls {
 namespace {
@@ -159,16 +160,33 @@ bool Unencrypted(uint16_t type) {
     }
 }
 
+// XOR obfuscation: the password's verifier follows the (unused) key.
+void Deobfuscate(std::string& stream, RecordReader& rr, Bytes& b, std::u16string_view pw) {
+    std::string password;
+    for (char16_t c : pw) password += char(c & 0xFF ? c & 0xFF : c >> 8);  // one byte a character
+    b.U16();  // the key, which the password gives again
+    const XorCipher cipher(b.U16(), password);
+    Record r;
+    while (rr.Next(r)) {
+        if (Unencrypted(r.type)) continue;
+        const size_t skip = r.type == rt::BoundSheet ? std::min<size_t>(4, r.data.size()) : 0;
+        const size_t pos = r.offset + 4 + skip;
+        cipher.Apply(stream.data() + pos, pos, r.data.size() - skip, r.data.size());
+    }
+}
+
 }  // namespace
 
-void DecryptWorkbookStream(std::string& stream, size_t filePassOffset, std::u16string_view pw) {
+void DecryptWorkbookStream(std::string& stream, size_t filePassOffset, bool biff8, std::u16string_view pw) {
     RecordReader rr(stream, filePassOffset);
     Record fp;
     if (!rr.Next(fp) || fp.type != rt::FilePass) throw PasswordError();
     Bytes b(fp.data);
     std::unique_ptr<KeyMaker> keys;
     try {
-        if (b.U16() != 1) throw PasswordError();  // XOR obfuscation
+        const uint16_t method = biff8 ? b.U16() : 0;  // Excel 5 knows XOR only, and says nothing
+        if (method == 0) return Deobfuscate(stream, rr, b, pw);
+        if (method != 1) throw PasswordError();
         const uint16_t major = b.U16();
         b.U16();  // minor
         if (major == 1) {

@@ -1,5 +1,7 @@
 #include "sheets/xls/Records.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "sheets/Errors.h"
@@ -8,16 +10,78 @@ namespace sheets::xls {
 
 void Truncated() { throw Error(ErrorKind::Damaged, "The workbook is damaged: a record is truncated"); }
 
+namespace {
+
+// No record of any version is longer than this; one that says it is has a
+// damaged length.
+constexpr size_t kMaxRecordBytes = 8224;
+
+uint16_t U16At(std::string_view s, size_t at) { return uint16_t(uint8_t(s[at]) | uint8_t(s[at + 1]) << 8); }
+
+// Record types that occur in workbook streams of some version: the ranges
+// that the format's records take.
+bool KnownType(uint16_t type) {
+    return (type >= 0x0001 && type <= 0x01FF) || (type >= 0x0200 && type <= 0x02FF) || type == 0x0406 ||
+           type == 0x0409 || type == 0x041E || type == 0x0443 || type == 0x04BC || (type >= 0x0800 && type <= 0x08FF) ||
+           (type >= 0x1001 && type <= 0x10FF);
+}
+
+}  // namespace
+
+bool RecordReader::Plausible(size_t at, int count) const {
+    for (; count > 0; --count) {
+        if (at == s_.size()) return true;  // the stream ends with a whole record
+        if (at + 4 > s_.size()) return false;
+        const size_t len = U16At(s_, at + 2);
+        if (!KnownType(U16At(s_, at)) || len > kMaxRecordBytes || at + 4 + len > s_.size()) return false;
+        at += 4 + len;
+    }
+    return true;
+}
+
+size_t RecordReader::Resync(size_t at, uint16_t type) const {
+    // A record in a run of records of one type (formats, cells) takes the
+    // length the one before it had, or the run goes on a little further on
+    // with a record of that type and length; otherwise the records go on at
+    // the first place from which four whole records of known types follow
+    // each other. The search only moves forward, so that all of them
+    // together cost one pass.
+    if (type == lastType_ && Plausible(at + 4 + lastLength_, 3)) return at + 4 + lastLength_;
+    if (type == lastType_) {
+        for (size_t q = at + 1; q + 4 <= s_.size() && q < at + 4 + 2 * lastLength_ + 64; ++q)
+            if (U16At(s_, q) == type && U16At(s_, q + 2) == lastLength_ && Plausible(q, 3)) return q;
+    }
+    for (size_t q = std::max(at + 1, resyncFrom_); q + 4 <= s_.size(); ++q)
+        if (Plausible(q, 4)) return q;
+    return SIZE_MAX;
+}
+
 bool RecordReader::Next(Record& r) {
     if (at_ + 4 > s_.size()) return false;
-    const auto* p = reinterpret_cast<const unsigned char*>(s_.data() + at_);
-    const uint16_t type = uint16_t(p[0] | p[1] << 8);
-    const size_t len = size_t(p[2] | p[3] << 8);
-    if (at_ + 4 + len > s_.size()) Truncated();
+    const uint16_t type = U16At(s_, at_);
+    size_t len = U16At(s_, at_ + 2);
+    size_t next = at_ + 4 + len;
+    // A length that runs past the stream, or a header that is no record's
+    // (too long, or of no known type) followed by bytes that are no records:
+    // the header is damaged. That record keeps what lies before the place
+    // where whole records follow again (or nothing, when they follow within
+    // its header); the stream ends where none do.
+    if (next > s_.size() || ((len > kMaxRecordBytes || !KnownType(type)) && !Plausible(next, 2))) {
+        next = Resync(at_, type);
+        if (next == SIZE_MAX) {
+            at_ = s_.size();
+            return false;
+        }
+        resyncFrom_ = next + 1;
+        len = next >= at_ + 4 ? next - at_ - 4 : 0;
+        ++resyncs_;
+    }
     r.type = type;
-    r.data = s_.substr(at_ + 4, len);
+    r.data = s_.substr(std::min(at_ + 4, s_.size()), len);
     r.offset = at_;
-    at_ += 4 + len;
+    at_ = next;
+    lastType_ = type;
+    lastLength_ = len;
     return true;
 }
 

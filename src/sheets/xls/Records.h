@@ -17,8 +17,21 @@ constexpr uint16_t Formula = 0x0006, Eof = 0x000A, Continue = 0x003C, FilePass =
                    Row = 0x0208, Window2 = 0x023E, Rk = 0x027E, DefaultRowHeight = 0x0225, Format = 0x041E,
                    Bof = 0x0809, HLinkTooltip = 0x0800, Formula4 = 0x0406, ShrFmla = 0x04BC, Array = 0x0221,
                    Table = 0x0236, Biff4Bof = 0x0409, Biff3Bof = 0x0209, Biff2Bof = 0x0009, Obj = 0x005D, Txo = 0x01B6,
-                   Note = 0x001C;
+                   Note = 0x001C, Formula3 = 0x0206, Font3 = 0x0231, Xf2 = 0x0043, Xf3 = 0x0243, FontColor = 0x0045,
+                   Format2 = 0x001E, BundleHeader = 0x008F, ColWidth2 = 0x0024, DefaultRowHeight2 = 0x0025,
+                   Window2Old = 0x003E, Ixfe2 = 0x0044, Dimensions = 0x0200, Dimensions2 = 0x0000;
 }  // namespace rt
+
+// The cell records of the oldest files, with three bytes of cell attributes
+// where later files name a cell format.
+namespace rt2 {
+constexpr uint16_t Blank = 0x0001, Integer = 0x0002, Number = 0x0003, Label = 0x0004, BoolErr = 0x0005,
+                   Formula = 0x0006, String = 0x0007, Row = 0x0008;
+}  // namespace rt2
+
+// A BOF record of any version: 0x0009 (Excel 2), 0x0209 (3), 0x0409 (4),
+// 0x0809 (5 and later).
+inline bool IsBof(uint16_t type) { return type == 0x0009 || type == 0x0209 || type == 0x0409 || type == 0x0809; }
 
 struct Record {
     uint16_t type = 0;
@@ -26,8 +39,10 @@ struct Record {
     size_t offset = 0;  // of the header in the stream
 };
 
-// Walks the records of a stream. A header or body cut off by the end of the
-// stream is reported as damage.
+// Walks the records of a stream. A record whose length is damaged (it runs
+// past the stream, or past the largest record and onto bytes that are no
+// record) is cut where whole records follow again; the walk ends where none
+// do.
 class RecordReader {
 public:
     explicit RecordReader(std::string_view stream, size_t at = 0) : s_(stream), at_(at) {}
@@ -38,10 +53,18 @@ public:
     uint16_t PeekType() const;
     size_t Offset() const { return at_; }
     void Seek(size_t at) { at_ = at; }
+    // How many damaged lengths were passed over.
+    size_t Resyncs() const { return resyncs_; }
 
 private:
+    bool Plausible(size_t at, int count) const;
+    size_t Resync(size_t at, uint16_t type) const;
     std::string_view s_;
     size_t at_;
+    uint16_t lastType_ = 0;
+    size_t lastLength_ = 0;
+    size_t resyncFrom_ = 0;
+    size_t resyncs_ = 0;
 };
 
 [[noreturn]] void Truncated();

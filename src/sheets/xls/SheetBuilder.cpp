@@ -33,7 +33,7 @@ Row& SheetBuilder::RowAt(uint32_t row) {
 }
 
 void SheetBuilder::Add(uint32_t row, const Cell& cell) {
-    if (cell.col > 16383) throw Error(ErrorKind::Damaged, "The workbook is damaged: a cell lies outside the sheet");
+    if (cell.col > 16383) return;  // past the sheet's last column: that cell is lost, not the sheet
     if (++cells_ > kMaxCells)
         throw Error(ErrorKind::TooLarge, "The workbook is too large to read (over 32 million cells)");
     RowAt(row).cells.push_back(cell);

@@ -19,8 +19,8 @@ public:
     // cost 2 bytes a cell in the file, so the file size alone does not bound
     // them tightly enough.
     static constexpr size_t kMaxCells = size_t(32) << 20;
-    // Throws sheets::Error for a column past the sheet's last one, or past
-    // the cell budget.
+    // Leaves out a cell past the sheet's last column; throws sheets::Error
+    // past the cell budget.
     void Add(uint32_t row, const Cell& cell);
     Row& RowAt(uint32_t row);
     void AddColumns(const ColumnInfo& ci) { sheet_.cols.push_back(ci); }

@@ -51,14 +51,23 @@ struct SheetState {
     uint16_t lastObject = 0;
 };
 
+// Records that may come between a formula and its string result.
+bool MayPrecedeString(uint16_t type) {
+    return type == rt::String || type == rt2::String || type == rt::ShrFmla || type == rt::Array || type == rt::Table ||
+           type == rt::Continue;
+}
+
 class SheetReader {
 public:
-    SheetReader(Book& book, size_t offset, Sheet& sheet);
+    SheetReader(Book& book, size_t offset, Sheet& sheet, const SheetFormats& formats);
     void Read();
 
 private:
+    void Dispatch(const Record& r);
     // One method per group of records; each is false for a record of
     // another group.
+    bool OldCells(const Record& r);
+    bool OldLayout(const Record& r);
     bool TextCells(const Record& r);
     bool ValueCells(const Record& r);
     bool Formulas(const Record& r);
@@ -67,6 +76,8 @@ private:
     bool Links(const Record& r);
 
     Cell Put(uint16_t col, uint16_t ixfe, CellType type) const;
+    uint32_t AttributeFormat(std::string_view attributes) const;
+    void FormulaResult(uint16_t row, Cell c, std::string_view result);
     void FlushPending();
     void AddComments();
 
@@ -75,15 +86,17 @@ private:
     RecordReader rr_;
     SheetBuilder cells_;
     const size_t fontCount_;
+    const SheetFormats& formats_;
     SheetState state_;
 };
 
-SheetReader::SheetReader(Book& book, size_t offset, Sheet& sheet)
+SheetReader::SheetReader(Book& book, size_t offset, Sheet& sheet, const SheetFormats& formats)
     : book_(book),
       sheet_(sheet),
       rr_(book.stream, offset),
       cells_(sheet, book.cellCount),
-      fontCount_(book.wb.styles.fonts.size()) {}
+      fontCount_(book.wb.styles.fonts.size()),
+      formats_(formats) {}
 
 void SheetReader::Read() {
     Record r;
@@ -96,7 +109,7 @@ void SheetReader::Read() {
         book_.scanned += 4 + r.data.size();
         if (book_.scanned > 2 * book_.stream.size() + (1u << 20))
             throw Error(ErrorKind::Damaged, "The workbook is damaged: its sheets overlap");
-        if (r.type == rt::Bof) {
+        if (IsBof(r.type)) {
             ++depth;  // an embedded chart: its records are not cells
             continue;
         }
@@ -106,22 +119,143 @@ void SheetReader::Read() {
             continue;
         }
         if (depth > 0) continue;
-        if (state_.pending && r.type != rt::String && r.type != rt::ShrFmla && r.type != rt::Array &&
-            r.type != rt::Table && r.type != rt::Continue)
-            FlushPending();
-        if (!TextCells(r) && !ValueCells(r) && !Formulas(r) && !Layout(r) && !NotesAndObjects(r)) Links(r);
+        if (state_.pending && !MayPrecedeString(r.type)) FlushPending();
+        try {
+            Dispatch(r);
+        } catch (const Error& e) {
+            // One damaged record costs that record, not the sheet.
+            if (e.Kind() != ErrorKind::Damaged) throw;
+        }
     }
     FlushPending();
     AddComments();
     cells_.Finish();
 }
 
+void SheetReader::Dispatch(const Record& r) {
+    if (book_.biff == 2 && (OldCells(r) || OldLayout(r))) return;
+    if (!TextCells(r) && !ValueCells(r) && !Formulas(r) && !Layout(r) && !NotesAndObjects(r)) Links(r);
+}
+
 Cell SheetReader::Put(uint16_t col, uint16_t ixfe, CellType type) const {
     Cell c;
     c.col = col;
-    c.format = book_.CheckedFormat(ixfe);
+    c.format = formats_.Of(ixfe);
     c.type = type;
     return c;
+}
+
+uint32_t SheetReader::AttributeFormat(std::string_view a) const {
+    const uint32_t key = uint32_t(uint8_t(a[0])) | uint32_t(uint8_t(a[1])) << 8 | uint32_t(uint8_t(a[2])) << 16;
+    auto it = formats_.attributes.find(key);
+    return it == formats_.attributes.end() ? formats_.Of(0) : formats_.Of(it->second);
+}
+
+void SheetReader::FormulaResult(uint16_t row, Cell c, std::string_view res) {
+    const uint8_t kind = uint8_t(res[0]);
+    if (uint8_t(res[6]) != 0xFF || uint8_t(res[7]) != 0xFF) {
+        c.type = CellType::Number;
+        Bytes v(res);
+        c.number = v.F64();
+    } else if (kind == 0) {
+        // The text follows in a record of its own.
+        state_.pending = PendingString{row, c.col, c.format};
+        return;
+    } else if (kind == 1) {
+        c.type = CellType::Bool;
+        c.boolean = res[2] != 0;
+    } else if (kind == 2) {
+        c.type = CellType::Error;
+        c.string = book_.ErrorString(uint8_t(res[2]));
+    } else {
+        c.type = CellType::String;
+        c.string = book_.AddString({});
+    }
+    cells_.Add(row, c);
+}
+
+// The cells and layout records of Excel 2 files.
+bool SheetReader::OldCells(const Record& r) {
+    Bytes b(r.data);
+    switch (r.type) {
+    case rt2::Blank:
+    case rt2::Integer:
+    case rt2::Number:
+    case rt2::Label:
+    case rt2::BoolErr:
+    case rt2::Formula: {
+        const uint16_t row = b.U16();
+        Cell c;
+        c.col = b.U16();
+        c.format = AttributeFormat(b.Take(3));
+        if (r.type == rt2::Formula) {
+            FormulaResult(row, c, b.Take(8));
+            return true;
+        }
+        if (r.type == rt2::Integer) {
+            c.type = CellType::Number;
+            c.number = b.U16();
+        } else if (r.type == rt2::Number) {
+            c.type = CellType::Number;
+            c.number = b.F64();
+        } else if (r.type == rt2::Label) {
+            Continued rest({r.data.substr(b.Pos())});
+            c.type = CellType::String;
+            c.string = book_.AddString(ReadString(rest, book_.ctx, false));
+        } else if (r.type == rt2::BoolErr) {
+            const uint8_t v = b.U8(), isError = b.U8();
+            c.type = isError ? CellType::Error : CellType::Bool;
+            if (isError) c.string = book_.ErrorString(v);
+            else c.boolean = v != 0;
+        }
+        cells_.Add(row, c);
+        return true;
+    }
+    case rt2::String: {
+        if (!state_.pending) return true;
+        Continued in({r.data});
+        Cell c;
+        c.col = state_.pending->col;
+        c.format = state_.pending->format;
+        c.type = CellType::String;
+        c.string = book_.AddString(ReadString(in, book_.ctx, false));
+        cells_.Add(state_.pending->row, c);
+        state_.pending.reset();
+        return true;
+    }
+    default: return false;
+    }
+}
+
+bool SheetReader::OldLayout(const Record& r) {
+    Bytes b(r.data);
+    switch (r.type) {
+    case rt2::Row: {
+        const uint16_t row = b.U16();
+        b.Skip(4);
+        const uint16_t height = b.U16();
+        if (!(height & 0x8000)) cells_.RowAt(row).height = (height & 0x7FFF) / 20.0;
+        return true;
+    }
+    case rt::ColWidth2: {
+        ColumnInfo ci;
+        ci.first = b.U8();
+        ci.last = std::max<uint32_t>(b.U8(), ci.first);
+        ci.width = b.U16() / 256.0;
+        cells_.AddColumns(ci);
+        return true;
+    }
+    case rt::DefaultRowHeight2: {
+        const uint16_t h = b.U16() & 0x7FFF;
+        if (h > 0) sheet_.defaultRowHeight = h / 20.0;
+        return true;
+    }
+    case rt::Window2Old:
+        b.U8();  // formulas shown
+        sheet_.showGridLines = b.U8() != 0;
+        return true;
+    default: return false;
+    }
 }
 
 void SheetReader::FlushPending() {
@@ -141,10 +275,9 @@ bool SheetReader::TextCells(const Record& r) {
     case rt::LabelSst: {
         uint16_t row = b.U16(), col = b.U16(), ixfe = b.U16();
         uint32_t isst = b.U32();
-        if (isst >= book_.sstCount)
-            throw Error(ErrorKind::Damaged, "The workbook is damaged: a cell refers to a missing string");
-        Cell c = Put(col, ixfe, CellType::String);
-        c.string = isst;
+        // A string the table does not hold leaves the cell empty.
+        Cell c = Put(col, ixfe, isst < book_.sstCount ? CellType::String : CellType::Blank);
+        if (isst < book_.sstCount) c.string = isst;
         cells_.Add(row, c);
         return true;
     }
@@ -166,7 +299,7 @@ bool SheetReader::TextCells(const Record& r) {
             }
             if (!offsets.empty()) s.runs = MakeRuns(runs, offsets);
         }
-        CheckRuns(s, fontCount_);
+        DropBadRuns(s, fontCount_);
         Cell c = Put(col, ixfe, CellType::String);
         c.string = book_.AddString(std::move(s));
         cells_.Add(row, c);
@@ -240,29 +373,10 @@ bool SheetReader::Formulas(const Record& r) {
     Bytes b(r.data);
     switch (r.type) {
     case rt::Formula:
+    case rt::Formula3:
     case rt::Formula4: {
-        uint16_t row = b.U16(), col = b.U16(), ixfe = b.U16();
-        std::string_view res = b.Take(8);
-        const uint8_t kind = uint8_t(res[0]);
-        if (uint8_t(res[6]) == 0xFF && uint8_t(res[7]) == 0xFF) {
-            if (kind == 0) {
-                state_.pending = PendingString{row, col, book_.CheckedFormat(ixfe)};
-            } else if (kind == 1 || kind == 2) {
-                Cell c = Put(col, ixfe, kind == 1 ? CellType::Bool : CellType::Error);
-                if (kind == 1) c.boolean = res[2] != 0;
-                else c.string = book_.ErrorString(uint8_t(res[2]));
-                cells_.Add(row, c);
-            } else {
-                Cell c = Put(col, ixfe, CellType::String);
-                c.string = book_.AddString({});
-                cells_.Add(row, c);
-            }
-        } else {
-            Cell c = Put(col, ixfe, CellType::Number);
-            Bytes v(res);
-            c.number = v.F64();
-            cells_.Add(row, c);
-        }
+        const uint16_t row = b.U16(), col = b.U16(), ixfe = b.U16();
+        FormulaResult(row, Put(col, ixfe, CellType::Blank), b.Take(8));
         return true;
     }
     case rt::String: {
@@ -295,8 +409,8 @@ bool SheetReader::Layout(const Record& r) {
         if (!(height & 0x8000)) rw.height = (height & 0x7FFF) / 20.0;
         rw.hidden = flags & 0x20;
         if (flags & 0x80) {
-            uint32_t ixfe = (flags >> 16) & 0x0FFF;
-            if (ixfe < book_.wb.styles.formats.size()) rw.format = int32_t(ixfe);
+            const uint32_t ixfe = (flags >> 16) & 0x0FFF;
+            if (ixfe < formats_.count) rw.format = int32_t(formats_.Of(ixfe));
         }
         return true;
     }
@@ -311,7 +425,7 @@ bool SheetReader::Layout(const Record& r) {
         ci.last = std::min<uint32_t>(std::max(ci.last, ci.first), 16383);
         ci.width = width / 256.0;
         ci.hidden = flags & 0x01;
-        if (ixfe < book_.wb.styles.formats.size()) ci.format = ixfe;
+        if (ixfe < formats_.count) ci.format = int32_t(formats_.Of(ixfe));
         cells_.AddColumns(ci);
         return true;
     }
@@ -350,7 +464,7 @@ bool SheetReader::Layout(const Record& r) {
     case rt::Window2: {
         const uint16_t flags = b.U16();
         sheet_.showGridLines = flags & 0x02;
-        sheet_.rightToLeft = flags & 0x40;
+        sheet_.rightToLeft = book_.biff >= 5 && (flags & 0x40);
         return true;
     }
     default: return false;
@@ -422,6 +536,68 @@ void SheetReader::AddComments() {
 
 }  // namespace
 
-void ReadSheet(Book& book, size_t offset, Sheet& sheet) { SheetReader(book, offset, sheet).Read(); }
+void ReadSheet(Book& book, size_t offset, Sheet& sheet, const SheetFormats& formats) {
+    SheetReader(book, offset, sheet, formats).Read();
+}
+
+namespace {
+
+// The style records of a sheet that carries its own, in the version its
+// records are written in; also the workbook settings such a stream holds.
+void CollectStyle(Book& book, const Record& r, StyleTable& table) {
+    const uint8_t v = book.biff;
+    switch (r.type) {
+    case rt::CodePage: book.codePage = CodePage(Bytes(r.data).U16()); break;
+    case rt::DateMode: book.wb.date1904 = Bytes(r.data).U16() == 1; break;
+    case rt::Font:
+    case rt::Font3: table.AddFont(r.data, book.ctx, v); break;
+    case rt::FontColor: table.SetFontColor(r.data); break;
+    case rt::Format:
+    case rt::Format2: table.AddFormat(r.data, book.ctx, v); break;
+    case rt::Palette: table.SetPalette(r.data); break;
+    case rt::Xf:
+    case rt::Xf2:
+    case rt::Xf3:
+    case rt::Xf4: table.AddXf(r.data, v); break;
+    case rt2::Blank:
+    case rt2::Integer:
+    case rt2::Number:
+    case rt2::Label:
+    case rt2::BoolErr:
+    case rt2::Formula:
+        // Excel 2 cells carry their formatting: each distinct set becomes a format.
+        if (v == 2 && r.data.size() >= 7) {
+            Bytes b(r.data.substr(4, 3));
+            const uint32_t a = b.U8();
+            table.XfOfAttributes(a | uint32_t(b.U8()) << 8 | uint32_t(b.U8()) << 16);
+        }
+        break;
+    default: break;
+    }
+}
+
+}  // namespace
+
+void ReadSheetWithStyles(Book& book, size_t offset, Sheet& sheet, bool first) {
+    StyleTable table;
+    RecordReader rr(book.stream, offset);
+    Record r;
+    rr.Next(r);  // the BOF
+    for (int depth = 0; rr.Next(r);) {
+        if (IsBof(r.type)) ++depth;
+        else if (r.type == rt::Eof && depth-- == 0) break;
+        if (depth > 0) continue;
+        try {
+            CollectStyle(book, r, table);
+        } catch (const Error& e) {
+            if (e.Kind() != ErrorKind::Damaged) throw;
+        }
+    }
+    SheetFormats formats;
+    formats.base = table.Resolve(book.wb.styles, first);
+    formats.count = uint32_t(table.XfCount());
+    formats.attributes = table.AttributeXfs();
+    ReadSheet(book, offset, sheet, formats);
+}
 
 }  // namespace sheets::xls

@@ -70,13 +70,14 @@ std::vector<RichString> ReadSst(std::vector<std::string_view> pieces, const Stri
     std::vector<RichString> out;
     // The claimed count may lie; every string takes at least three bytes.
     out.reserve(std::min<size_t>(unique, total / 3));
-    while (out.size() < unique && !in.AtEnd()) out.push_back(ReadString(in, ctx, true, true));
     // Some writers claim fewer strings than they store, and their cells use
-    // the rest: read on while whole strings remain. A broken tail past the
-    // claimed count is not worth failing the workbook for.
+    // the rest: read on while whole strings remain. A string cut short ends
+    // the table; the strings before it stay.
     try {
         while (!in.AtEnd()) out.push_back(ReadString(in, ctx, true, true));
-    } catch (const Error&) {}
+    } catch (const Error& e) {
+        if (e.Kind() != ErrorKind::Damaged) throw;
+    }
     return out;
 }
 

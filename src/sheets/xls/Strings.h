@@ -30,8 +30,9 @@ RichString ReadString(Continued& in, const StringContext& ctx, bool wideLength, 
                       std::vector<uint32_t>* offsets = nullptr);
 
 // The shared string table: the SST record's body and its CONTINUE bodies.
-// A table that claims more strings than it holds ends where its data ends;
-// one that claims fewer keeps the strings it holds.
+// A table that claims more strings than it holds ends where its data ends
+// (or where a string is cut short); one that claims fewer keeps the strings
+// it holds.
 std::vector<RichString> ReadSst(std::vector<std::string_view> pieces, const StringContext& ctx);
 
 // The font record index a run or cell format refers to (index 4 does not

@@ -67,28 +67,34 @@ private:
 
 }  // namespace
 
-void StyleTable::AddFont(std::string_view data, const StringContext& ctx) {
+void StyleTable::AddFont(std::string_view data, const StringContext& ctx, uint8_t biff) {
     Bytes b(data);
     RawFont f;
     f.font.size = b.U16() / 20.0;
     const uint16_t grbit = b.U16();
-    f.color = b.U16();
-    const uint16_t weight = b.U16();
-    const uint16_t script = b.U16();
-    const uint8_t underline = b.U8();
-    b.Skip(3);  // family, character set, reserved
     f.font.italic = grbit & 0x02;
     f.font.strike = grbit & 0x08;
-    f.font.bold = weight >= 600 || (weight == 0 && (grbit & 0x01));
-    f.font.vertAlign = script == 1   ? VertAlignRun::Superscript
-                       : script == 2 ? VertAlignRun::Subscript
-                                     : VertAlignRun::Baseline;
-    switch (underline) {
-    case 0x01: f.font.underline = Underline::Single; break;
-    case 0x02: f.font.underline = Underline::Double; break;
-    case 0x21: f.font.underline = Underline::SingleAccounting; break;
-    case 0x22: f.font.underline = Underline::DoubleAccounting; break;
-    default: break;
+    if (biff >= 3) f.color = b.U16();
+    if (biff >= 5) {
+        const uint16_t weight = b.U16();
+        const uint16_t script = b.U16();
+        const uint8_t underline = b.U8();
+        b.Skip(3);  // family, character set, reserved
+        f.font.bold = weight >= 600 || (weight == 0 && (grbit & 0x01));
+        f.font.vertAlign = script == 1   ? VertAlignRun::Superscript
+                           : script == 2 ? VertAlignRun::Subscript
+                                         : VertAlignRun::Baseline;
+        switch (underline) {
+        case 0x01: f.font.underline = Underline::Single; break;
+        case 0x02: f.font.underline = Underline::Double; break;
+        case 0x21: f.font.underline = Underline::SingleAccounting; break;
+        case 0x22: f.font.underline = Underline::DoubleAccounting; break;
+        default: break;
+        }
+    } else {
+        // Older fonts are bold or not, underlined or not.
+        f.font.bold = grbit & 0x01;
+        if (grbit & 0x04) f.font.underline = Underline::Single;
     }
     Continued rest({data.substr(b.Pos())});
     f.font.name = ReadString(rest, ctx, false).text;
@@ -96,9 +102,18 @@ void StyleTable::AddFont(std::string_view data, const StringContext& ctx) {
     fonts_.push_back(std::move(f));
 }
 
-void StyleTable::AddFormat(std::string_view data, const StringContext& ctx) {
+void StyleTable::SetFontColor(std::string_view data) {
     Bytes b(data);
-    const uint16_t id = b.U16();
+    const uint16_t icv = b.U16();
+    if (!fonts_.empty()) fonts_.back().color = icv;
+}
+
+void StyleTable::AddFormat(std::string_view data, const StringContext& ctx, uint8_t biff) {
+    Bytes b(data);
+    // Newer files give each format its number; older ones number them in
+    // the order they come (Excel 4's record keeps two unused bytes first).
+    const uint16_t id = biff >= 5 ? b.U16() : nextFormat_++;
+    if (biff == 4) b.Skip(2);
     Continued rest({data.substr(b.Pos())});
     formats_[id] = ReadString(rest, ctx, ctx.biff8).text;
 }
@@ -120,9 +135,114 @@ void StyleTable::SetPalette(std::string_view data) {
     paletteSet_ = true;
 }
 
-void StyleTable::AddXf(std::string_view data, bool biff8) {
+namespace {
+
+// The colours of Excel 3 and 4 formats have five bits; from 24 up they are
+// the system's window colours, that is automatic.
+uint8_t Colour5(uint32_t v, uint8_t automatic) { return v >= 24 ? automatic : uint8_t(v); }
+
+void ReadXf8(Bytes& b, StyleTable::RawXf& x) {
+    x.rotation = b.U8();
+    const uint8_t ind = b.U8();
+    x.indent = ind & 0x0F;
+    x.shrink = ind & 0x10;
+    b.U8();  // attribute groups said to come from the parent style
+    const uint32_t bd = b.U32();
+    const uint32_t bd2 = b.U32();
+    const uint16_t fill = b.U16();
+    x.borderStyle[0] = bd & 0x0F;
+    x.borderStyle[1] = (bd >> 4) & 0x0F;
+    x.borderStyle[2] = (bd >> 8) & 0x0F;
+    x.borderStyle[3] = (bd >> 12) & 0x0F;
+    x.borderColor[0] = (bd >> 16) & 0x7F;
+    x.borderColor[1] = (bd >> 23) & 0x7F;
+    x.borderColor[2] = bd2 & 0x7F;
+    x.borderColor[3] = (bd2 >> 7) & 0x7F;
+    x.pattern = (bd2 >> 26) & 0x3F;
+    x.fg = fill & 0x7F;
+    x.bg = (fill >> 7) & 0x7F;
+}
+
+void ReadXf5(Bytes& b, StyleTable::RawXf& x) {
+    const uint8_t ori = b.U8();
+    static constexpr uint8_t kRotation[4] = {0, 255, 90, 180};
+    x.rotation = kRotation[ori & 0x03];
+    const uint32_t a = b.U32();
+    const uint32_t c = b.U32();
+    x.fg = a & 0x7F;
+    x.bg = (a >> 7) & 0x7F;
+    x.pattern = (a >> 16) & 0x3F;
+    x.borderStyle[3] = (a >> 22) & 0x07;
+    x.borderColor[3] = (a >> 25) & 0x7F;
+    x.borderStyle[2] = c & 0x07;
+    x.borderStyle[0] = (c >> 3) & 0x07;
+    x.borderStyle[1] = (c >> 6) & 0x07;
+    x.borderColor[2] = (c >> 9) & 0x7F;
+    x.borderColor[0] = (c >> 16) & 0x7F;
+    x.borderColor[1] = (c >> 23) & 0x7F;
+}
+
+// Excel 3 and 4: a 16-bit cell area and a 32-bit border of 3-bit styles
+// and 5-bit colours (top, left, bottom, right).
+void ReadAreaAndBorder(Bytes& b, StyleTable::RawXf& x) {
+    const uint16_t area = b.U16();
+    const uint32_t border = b.U32();
+    x.pattern = area & 0x3F;
+    x.fg = Colour5((area >> 6) & 0x1F, 64);
+    x.bg = Colour5((area >> 11) & 0x1F, 65);
+    static constexpr int kSide[4] = {2, 0, 3, 1};  // top, left, bottom, right
+    for (int i = 0; i < 4; ++i) {
+        x.borderStyle[kSide[i]] = (border >> (8 * i)) & 0x07;
+        x.borderColor[kSide[i]] = Colour5((border >> (8 * i + 3)) & 0x1F, 64);
+    }
+}
+
+// Excel 2: one byte of alignment, thin borders and shading.
+void ReadAlignment2(uint8_t a, StyleTable::RawXf& x) {
+    x.halign = a & 0x07;
+    for (int side = 0; side < 4; ++side) {
+        if (a & (0x08 << side)) {
+            x.borderStyle[side] = 1;
+            x.borderColor[side] = 64;
+        }
+    }
+    if (a & 0x80) x.pattern = 17;  // shaded: a sparse grey pattern
+}
+
+}  // namespace
+
+void StyleTable::AddXf(std::string_view data, uint8_t biff) {
     Bytes b(data);
     RawXf x;
+    if (biff <= 4) {
+        x.font = b.U8();
+        if (biff == 2) {
+            b.U8();
+            x.numFmt = b.U8() & 0x3F;
+            ReadAlignment2(b.U8(), x);
+        } else if (biff == 3) {
+            x.numFmt = b.U8();
+            x.style = b.U8() & 0x04;
+            b.U8();  // attribute groups used
+            const uint16_t align = b.U16();
+            x.halign = align & 0x07;
+            x.wrap = align & 0x08;
+            ReadAreaAndBorder(b, x);
+        } else {
+            x.numFmt = b.U8();
+            x.style = b.U16() & 0x04;
+            const uint8_t align = b.U8();
+            x.halign = align & 0x07;
+            x.wrap = align & 0x08;
+            x.valign = (align >> 4) & 0x03;
+            static constexpr uint8_t kRotation[4] = {0, 255, 90, 180};
+            x.rotation = kRotation[align >> 6];
+            b.U8();  // attribute groups used
+            ReadAreaAndBorder(b, x);
+        }
+        xfs_.push_back(x);
+        return;
+    }
     x.font = b.U16();
     x.numFmt = b.U16();
     const uint16_t flags = b.U16();
@@ -132,45 +252,20 @@ void StyleTable::AddXf(std::string_view data, bool biff8) {
     x.halign = al & 0x07;
     x.wrap = al & 0x08;
     x.valign = (al >> 4) & 0x07;
-    if (biff8) {
-        x.rotation = b.U8();
-        const uint8_t ind = b.U8();
-        x.indent = ind & 0x0F;
-        x.shrink = ind & 0x10;
-        b.U8();  // attribute groups said to come from the parent style
-        const uint32_t bd = b.U32();
-        const uint32_t bd2 = b.U32();
-        const uint16_t fill = b.U16();
-        x.borderStyle[0] = bd & 0x0F;
-        x.borderStyle[1] = (bd >> 4) & 0x0F;
-        x.borderStyle[2] = (bd >> 8) & 0x0F;
-        x.borderStyle[3] = (bd >> 12) & 0x0F;
-        x.borderColor[0] = (bd >> 16) & 0x7F;
-        x.borderColor[1] = (bd >> 23) & 0x7F;
-        x.borderColor[2] = bd2 & 0x7F;
-        x.borderColor[3] = (bd2 >> 7) & 0x7F;
-        x.pattern = (bd2 >> 26) & 0x3F;
-        x.fg = fill & 0x7F;
-        x.bg = (fill >> 7) & 0x7F;
-    } else {
-        const uint8_t ori = b.U8();
-        static constexpr uint8_t kRotation[4] = {0, 255, 90, 180};
-        x.rotation = kRotation[ori & 0x03];
-        const uint32_t a = b.U32();
-        const uint32_t c = b.U32();
-        x.fg = a & 0x7F;
-        x.bg = (a >> 7) & 0x7F;
-        x.pattern = (a >> 16) & 0x3F;
-        x.borderStyle[3] = (a >> 22) & 0x07;
-        x.borderColor[3] = (a >> 25) & 0x7F;
-        x.borderStyle[2] = c & 0x07;
-        x.borderStyle[0] = (c >> 3) & 0x07;
-        x.borderStyle[1] = (c >> 6) & 0x07;
-        x.borderColor[2] = (c >> 9) & 0x7F;
-        x.borderColor[0] = (c >> 16) & 0x7F;
-        x.borderColor[1] = (c >> 23) & 0x7F;
-    }
+    if (biff >= 8) ReadXf8(b, x);
+    else ReadXf5(b, x);
     xfs_.push_back(x);
+}
+
+uint32_t StyleTable::XfOfAttributes(uint32_t attributes) {
+    auto [it, added] = attributeXfs_.try_emplace(attributes, uint32_t(xfs_.size()));
+    if (!added) return it->second;
+    RawXf x;
+    x.numFmt = (attributes >> 8) & 0x3F;
+    x.font = (attributes >> 14) & 0x03;
+    ReadAlignment2(uint8_t(attributes >> 16), x);
+    xfs_.push_back(x);
+    return it->second;
 }
 
 Color StyleTable::Indexed(uint32_t icv) const {
@@ -181,24 +276,25 @@ Color StyleTable::Indexed(uint32_t icv) const {
     return Color::Rgb(rgb);
 }
 
-void StyleTable::Resolve(Styles& styles) const {
-    if (!fonts_.empty()) {
-        styles.fonts.clear();
-        for (const RawFont& f : fonts_) {
-            Font font = f.font;
-            font.color = Indexed(f.color);
-            styles.fonts.push_back(std::move(font));
-        }
-    } else {
+uint32_t StyleTable::Resolve(Styles& styles, bool replace) const {
+    if (replace) styles.fonts.clear();
+    const uint32_t fontBase = uint32_t(styles.fonts.size());
+    for (const RawFont& f : fonts_) {
+        Font font = f.font;
+        font.color = Indexed(f.color);
+        styles.fonts.push_back(std::move(font));
+    }
+    if (styles.fonts.empty()) {
         Font arial;
         arial.name = "Arial";
         arial.size = 10;
         styles.fonts = {arial};
     }
-    if (xfs_.empty()) return;
+    if (xfs_.empty()) return 0;
 
-    styles.formats.clear();
-    styles.formats.reserve(xfs_.size());
+    if (replace) styles.formats.clear();
+    const uint32_t base = uint32_t(styles.formats.size());
+    styles.formats.reserve(base + xfs_.size());
     Interner<Border> borders(styles.borders);
     Interner<Fill> fills(styles.fills);
     for (const RawXf& own : xfs_) {
@@ -207,20 +303,11 @@ void StyleTable::Resolve(Styles& styles) const {
         // cleared by common writers whose cells still show their own number
         // formats, so they are not followed.
         CellFormat cf;
-        const RawXf& num = own;
-        if (auto it = formats_.find(num.numFmt); it != formats_.end()) {
-            cf.numFmt = it->second;
-        } else if (num.numFmt < 164) {
-            cf.numFmt = std::string(BuiltinFormatCode(num.numFmt));
-        } else {
-            throw Error(ErrorKind::Damaged, "The workbook is damaged: a cell format names a missing number format");
-        }
-
-        const RawXf& fnt = own;
-        const uint32_t font = FontRecordIndex(fnt.font);
-        if (font >= styles.fonts.size())
-            throw Error(ErrorKind::Damaged, "The workbook is damaged: a cell format names a missing font");
-        cf.font = font;
+        if (auto it = formats_.find(own.numFmt); it != formats_.end()) cf.numFmt = it->second;
+        else if (own.numFmt < 164) cf.numFmt = std::string(BuiltinFormatCode(own.numFmt));
+        else cf.numFmt = "General";  // a format that names none shows its values as General
+        const uint32_t font = FontRecordIndex(own.font);
+        cf.font = font < fonts_.size() ? fontBase + font : fontBase < styles.fonts.size() ? fontBase : 0;
 
         const RawXf& al = own;
         static constexpr HAlign kH[8] = {
@@ -261,6 +348,7 @@ void StyleTable::Resolve(Styles& styles) const {
         cf.fill = fills(fill);
         styles.formats.push_back(std::move(cf));
     }
+    return base;
 }
 
 }  // namespace sheets::xls

@@ -67,6 +67,10 @@ std::string FindWorkbookPart(const Package& pkg) {
     if (doc && pkg.Has(doc->target)) part = doc->target;
     else if (pkg.Has("xl/workbook.xml")) part = "xl/workbook.xml";
     else if (pkg.Has("xl/workbook.bin")) Unsupported();
+    // An archive read from what is left of it (its directory damaged) was
+    // meant to be a workbook.
+    else if (!pkg.Zip().Damage().empty())
+        throw Error(ErrorKind::Damaged, "The workbook is damaged (" + pkg.Zip().Damage() + ")");
     else throw Error(ErrorKind::NotAWorkbook, "Not a workbook (the package has no workbook part)");
     std::string lower = NormalizePartName(part);
     if (lower.ends_with(".bin")) Unsupported();

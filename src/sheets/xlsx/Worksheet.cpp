@@ -14,12 +14,6 @@ namespace {
 constexpr uint32_t kMaxRows = 1048576;
 constexpr uint32_t kMaxCols = 16384;
 
-std::string ColumnName(uint32_t col) {
-    std::string s;
-    for (uint64_t c = uint64_t(col) + 1; c > 0; c = (c - 1) / 26) s.insert(s.begin(), char('A' + (c - 1) % 26));
-    return s;
-}
-
 enum class ValueType : uint8_t { Number, Shared, Bool, Error, Str, Inline, Date };
 
 ValueType TypeOf(const char* t) {
@@ -135,11 +129,6 @@ private:
         ctx_.textBudget -= bytes;
     }
 
-    [[noreturn]] void Beyond(std::string_view ref) {
-        throw Error(ErrorKind::Damaged,
-                    "The workbook has a cell beyond the sheet's limits (" + std::string(ref.substr(0, 20)) + ")");
-    }
-
     void FormatPr(Attrs a) {
         double h = AttrDouble(a, "defaultRowHeight", -1);
         if (std::isfinite(h) && h >= 0 && h <= 409) sheet_.defaultRowHeight = h;
@@ -186,10 +175,12 @@ private:
             if (!ParseInt(r, v) || v < 1)
                 throw Error(ErrorKind::Damaged,
                             "The workbook is damaged (bad row number " + std::string(r).substr(0, 20) + ")");
-            if (v > int64_t(kMaxRows)) Beyond(std::string("row ") + r);
-            index = uint32_t(v - 1);
+            index = uint32_t(std::min<int64_t>(v - 1, kMaxRows));
         }
-        if (index >= kMaxRows) Beyond("row " + std::to_string(uint64_t(index) + 1));
+        // A row past the sheet's last one is left out with its cells; the
+        // rest of the sheet is read.
+        rowBeyond_ = index >= kMaxRows;
+        if (rowBeyond_) return;
         Spend();
         size_t hint = sheet_.rows.empty() ? 0 : sheet_.rows.back().cells.size();
         if (!sheet_.rows.empty() && index <= sheet_.rows.back().index) rowsUnsorted = true;
@@ -209,6 +200,12 @@ private:
     }
 
     void StartCell(Attrs a) {
+        // Read to its end, then left out (EndCell).
+        inCell_ = true;
+        hasIs_ = false;
+        value_.clear();
+        cellBeyond_ = rowBeyond_;
+        if (cellBeyond_) return;
         if (sheet_.rows.empty()) {
             // A cell outside any <row>: give it the row its reference names.
             Row& row = sheet_.rows.emplace_back();
@@ -236,12 +233,17 @@ private:
             uint32_t r;
             bool beyond;
             if (!ParseCellRef(ref, col, r, &beyond)) {
-                if (beyond) Beyond(ref);
-                throw Error(ErrorKind::Damaged,
-                            "The workbook is damaged (bad cell reference " + std::string(ref).substr(0, 20) + ")");
+                if (!beyond)
+                    throw Error(ErrorKind::Damaged,
+                                "The workbook is damaged (bad cell reference " + std::string(ref).substr(0, 20) + ")");
+                // Past the sheet's last row or column: this cell is lost,
+                // not the workbook.
+                cellBeyond_ = true;
+                return;
             }
         } else if (col >= kMaxCols) {
-            Beyond(ColumnName(col) + std::to_string(sheet_.rows.back().index + 1));
+            cellBeyond_ = true;
+            return;
         }
         type_ = TypeOf(type);
         format_ = 0;
@@ -251,9 +253,6 @@ private:
         }
         col_ = col;
         nextCol_ = col + 1;
-        inCell_ = true;
-        hasIs_ = false;
-        value_.clear();
     }
 
     uint32_t Intern(std::string text) {
@@ -272,6 +271,10 @@ private:
 
     void EndCell() {
         inCell_ = false;
+        if (cellBeyond_) {
+            inline_.Take();
+            return;
+        }
         Cell c;
         c.col = uint16_t(col_);
         c.format = format_;
@@ -290,9 +293,8 @@ private:
         case ValueType::Shared: {
             if (empty) break;
             int64_t idx;
-            if (!ParseInt(value_, idx) || idx < 0 || uint64_t(idx) >= ctx_.sharedCount)
-                throw Error(ErrorKind::Damaged,
-                            "The workbook is damaged (shared string " + value_.substr(0, 20) + " does not exist)");
+            // A string the table does not hold: the cell shows empty.
+            if (!ParseInt(value_, idx) || idx < 0 || uint64_t(idx) >= ctx_.sharedCount) break;
             c.type = CellType::String;
             c.string = uint32_t(idx);
             break;
@@ -351,6 +353,7 @@ private:
     int depth_ = 0, skip_ = 0;
     bool inData_ = false, inCell_ = false, inV_ = false, inIs_ = false, hasIs_ = false, sawView_ = false;
     bool cellsUnsorted_ = false;
+    bool rowBeyond_ = false, cellBeyond_ = false;  // past the sheet's limits: not kept
     ValueType type_ = ValueType::Number;
     uint32_t format_ = 0, col_ = 0, nextCol_ = 0, nextRow_ = 0;
 };

@@ -89,14 +89,19 @@ Workbook ReadXlsx(std::string_view bytes) {
     // Two sheets never share their data; a package that says so would have
     // us read (and hold, and write) one part once per sheet that names it.
     std::unordered_set<std::string> readParts;
+    const SheetEntry* missing = nullptr;  // the first sheet without a part
+    size_t missingCount = 0;
     for (const SheetEntry& e : book.sheets) {
         const Relationship* rel = wbRelsById.Find(e.relId);
-        if (!rel || rel->external || !pkg.Has(rel->target))
-            throw Error(ErrorKind::Damaged,
-                        "The workbook is damaged (the part of sheet \"" + e.name.substr(0, 64) + "\" is missing)");
         Sheet& sheet = wb.sheets.emplace_back();
         sheet.name = e.name;
         sheet.visibility = e.visibility;
+        if (!rel || rel->external || !pkg.Has(rel->target)) {
+            // A sheet whose part is gone shows empty; the others are read.
+            if (!missing) missing = &e;
+            ++missingCount;
+            continue;
+        }
         if (rel->type == "chartsheet") {
             sheet.kind = SheetKind::Chart;
             for (const Relationship& d : pkg.Rels(rel->target))
@@ -111,6 +116,10 @@ Workbook ReadXlsx(std::string_view bytes) {
         ReadSheetExtras(pkg, rel->target, refs, sheet, pictureBudget, scheme);
     }
     if (wb.sheets.empty()) throw Error(ErrorKind::Damaged, "The workbook is damaged (it has no sheets)");
+    // Without a single sheet part there is nothing of the workbook to show.
+    if (missing && missingCount == book.sheets.size())
+        throw Error(ErrorKind::Damaged,
+                    "The workbook is damaged (the part of sheet \"" + missing->name.substr(0, 64) + "\" is missing)");
     wb.activeSheet = uint32_t(std::clamp<int64_t>(book.activeTab, 0, int64_t(wb.sheets.size()) - 1));
     FillChartsFromCells(wb);
     return wb;

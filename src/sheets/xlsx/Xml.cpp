@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sheets/Errors.h"
+#include "sheets/xlsx/Prolog.h"
 #include "sheets/xlsx/ValueText.h"
 
 namespace sheets::xlsx {
@@ -34,10 +35,18 @@ SaxParser::SaxParser(SaxHandler& handler, std::string part)
     XML_SetUserData(parser_, this);
     XML_SetElementHandler(parser_, OnStart, OnEnd);
     XML_SetCharacterDataHandler(parser_, OnText);
+    // The document type is taken out before expat sees it (FlushProlog);
+    // one that gets through all the same is refused.
     XML_SetStartDoctypeDeclHandler(parser_, OnDoctype);
     XML_SetEntityDeclHandler(parser_, OnEntity);
     // Never resolve external entities or parameter entities.
     XML_SetParamEntityParsing(parser_, XML_PARAM_ENTITY_PARSING_NEVER);
+    // As if the document had an external subset that is never loaded: a
+    // reference to an entity nobody declared is then skipped, not an error,
+    // and goes to the text as written.
+    XML_SetExternalEntityRefHandler(parser_, OnExternalEntity);
+    XML_SetSkippedEntityHandler(parser_, OnSkippedEntity);
+    XML_UseForeignDTD(parser_, XML_TRUE);
 }
 
 SaxParser::~SaxParser() { XML_ParserFree(parser_); }
@@ -84,6 +93,21 @@ void SaxParser::OnText(void* p, const char* text, int len) {
     }
 }
 
+void SaxParser::OnSkippedEntity(void* p, const char* name, int parameter) {
+    auto* self = static_cast<SaxParser*>(p);
+    if (parameter || !self->handler_.wantText || self->unseen_) return;
+    try {
+        self->handler_.Text("&" + std::string(name) + ";");
+    } catch (...) {
+        self->Fail(std::current_exception());
+    }
+}
+
+int SaxParser::OnExternalEntity(XML_ParserStruct*, const char*, const char*, const char*, const char*) {
+    // Nothing is ever loaded (no entity is declared, so this is not called).
+    return XML_STATUS_ERROR;
+}
+
 void SaxParser::OnDoctype(void* p, const char*, const char*, const char*, int) {
     auto* self = static_cast<SaxParser*>(p);
     self->Fail(std::make_exception_ptr(
@@ -108,6 +132,25 @@ void SaxParser::Check(int status) {
 }
 
 void SaxParser::Feed(const char* data, size_t size) {
+    if (!inProlog_) return Parse(data, size);
+    prolog_.append(data, size);
+    FlushProlog(false);
+}
+
+void SaxParser::FlushProlog(bool last) {
+    const Prolog p = ReadProlog(prolog_);
+    // A prolog too long to be real is parsed as it is (and a document type
+    // in it refused).
+    if (p.status == Prolog::Status::Incomplete && !last && prolog_.size() <= kWholeDocumentBytes) return;
+    inProlog_ = false;
+    const std::string held = std::move(prolog_);
+    prolog_.clear();
+    if (p.status != Prolog::Status::Complete) return Parse(held.data(), held.size());
+    Parse(p.text.data(), p.text.size());
+    Parse(held.data() + p.size, held.size() - p.size);
+}
+
+void SaxParser::Parse(const char* data, size_t size) {
     while (size > 0 && !handler_.finished) {
         int n = size > (1u << 30) ? (1 << 30) : int(size);
         Check(XML_Parse(parser_, data, n, XML_FALSE));
@@ -126,6 +169,7 @@ void SaxParser::EnterUnseen(const std::vector<std::string>& open, uint64_t line)
 }
 
 void SaxParser::Finish() {
+    if (inProlog_) FlushProlog(true);
     if (handler_.finished) return;
     Check(XML_Parse(parser_, nullptr, 0, XML_TRUE));
 }
@@ -172,9 +216,9 @@ void Walk(const pugi::xml_node document, SaxHandler& handler) {
 void ParseWhole(std::string_view xml, SaxHandler& handler, const std::string& part) {
     // Comments and processing instructions are dropped; a text that is
     // nothing but spaces is kept when it is an element's only content
-    // (<t xml:space="preserve"> </t>). Entities are never expanded; a
-    // document type is parsed only to be refused.
-    constexpr unsigned kOptions = pugi::parse_default | pugi::parse_doctype | pugi::parse_ws_pcdata_single;
+    // (<t xml:space="preserve"> </t>). A document type is skipped unread;
+    // an entity other than the five of XML itself is kept as written.
+    constexpr unsigned kOptions = pugi::parse_default | pugi::parse_ws_pcdata_single;
     pugi::xml_document doc;
     pugi::xml_parse_result r = doc.load_buffer(xml.data(), xml.size(), kOptions, pugi::encoding_auto);
     if (!r) {
@@ -183,9 +227,6 @@ void ParseWhole(std::string_view xml, SaxHandler& handler, const std::string& pa
         throw Error(ErrorKind::Damaged, "The workbook is damaged (" + part + ", line " + std::to_string(line) + ": " +
                                             r.description() + ")");
     }
-    for (const pugi::xml_node n : doc.children())
-        if (n.type() == pugi::node_doctype)
-            throw Error(ErrorKind::Unsafe, "The workbook is unsafe to read (" + part + " declares a document type)");
     Walk(doc, handler);
 }
 

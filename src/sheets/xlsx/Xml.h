@@ -1,8 +1,10 @@
 #pragma once
 // A streaming XML reader over expat. Element and attribute names are given by
 // their local part (prefixes dropped), so transitional, strict and oddly
-// prefixed documents read alike. Documents with a DTD are refused: entity
-// definitions are how a small file expands into gigabytes.
+// prefixed documents read alike. A document type is accepted but never read:
+// entity definitions are how a small file expands into gigabytes, so no
+// entity is expanded or loaded, and a reference to one stays in the text as
+// it was written.
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -40,8 +42,8 @@ public:
     SaxParser(const SaxParser&) = delete;
     SaxParser& operator=(const SaxParser&) = delete;
 
-    // Throws sheets::Error on malformed XML or a DTD; rethrows what a
-    // handler threw. Data fed after the handler has finished is ignored.
+    // Throws sheets::Error on malformed XML; rethrows what a handler threw.
+    // Data fed after the handler has finished is ignored.
     void Feed(const char* data, size_t size);
     void Finish();
 
@@ -57,12 +59,16 @@ private:
     static void OnStart(void* self, const char* name, const char** attrs);
     static void OnEnd(void* self, const char* name);
     static void OnText(void* self, const char* text, int len);
+    static void OnSkippedEntity(void* self, const char* name, int parameter);
+    static int OnExternalEntity(XML_ParserStruct* parser, const char*, const char*, const char*, const char*);
     static void OnDoctype(void* self, const char*, const char*, const char*, int);
     static void OnEntity(void* self, const char*, int, const char*, int, const char*, const char*, const char*,
                          const char*);
     void Fail(std::exception_ptr e);
     void StopIfFinished();
     void Check(int status);
+    void Parse(const char* data, size_t size);
+    void FlushProlog(bool last);
 
     XML_ParserStruct* parser_;
     SaxHandler& handler_;
@@ -71,6 +77,10 @@ private:
     bool tracking_ = false, unseen_ = false;
     std::vector<std::string> open_;  // raw names, when tracking
     uint64_t lineBase_ = 0;  // lines before what this parser was given
+    // What was fed before the first element, held until its document type
+    // (if any) can be taken out.
+    std::string prolog_;
+    bool inProlog_ = true;
 };
 
 // Documents up to this size are parsed whole (as a tree), which is several

@@ -14,7 +14,8 @@ namespace sheets::xlsx {
 
 namespace {
 
-constexpr unsigned kOptions = pugi::parse_default | pugi::parse_doctype | pugi::parse_ws_pcdata_single;
+// A document type is skipped unread; no entity is expanded.
+constexpr unsigned kOptions = pugi::parse_default | pugi::parse_ws_pcdata_single;
 
 pugi::xml_node NodeOf(const XmlTree::Node& n) {
     return pugi::xml_node(static_cast<pugi::xml_node_struct*>(const_cast<void*>(n.element)));
@@ -54,9 +55,6 @@ void XmlTree::Parse(const char* data, size_t size, const std::string& name, bool
         inPlace ? doc_->load_buffer_inplace(const_cast<char*>(data), size, kOptions, pugi::encoding_auto)
                 : doc_->load_buffer(data, size, kOptions, pugi::encoding_auto);
     if (!r) throw Error(ErrorKind::Damaged, "The workbook is damaged (" + name + ": " + r.description() + ")");
-    for (const pugi::xml_node n : doc_->children())
-        if (n.type() == pugi::node_doctype)
-            throw Error(ErrorKind::Unsafe, "The workbook is unsafe to read (" + name + " declares a document type)");
     Build(size);
 }
 

@@ -1,5 +1,7 @@
-// The zip container's limits against archives that inflate without bound.
+// The zip container's limits against archives that inflate without bound,
+// and what it reads of an archive whose directory is damaged.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstring>
 
@@ -110,4 +112,99 @@ TEST(ZipLimits, RereadingPartsIsBoundedForThePackage) {
     // Each read alone is sane, and several are still allowed.
     EXPECT_GE(reads, 2);
     EXPECT_LE(uint64_t(reads) * rows.size(), ZipPackage::kMaxRatio * bytes.size() + rows.size());
+}
+
+namespace {
+
+// A local entry as a streaming writer makes it: sizes after the data, in a
+// data descriptor, when `descriptor` is set.
+std::string LocalEntry(const std::string& name, const std::string& data, bool deflated, bool descriptor) {
+    std::string stored = data;
+    if (deflated) {
+        z_stream z{};
+        deflateInit2(&z, 6, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+        stored.assign(deflateBound(&z, uLong(data.size())), '\0');
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+        z.avail_in = uInt(data.size());
+        z.next_out = reinterpret_cast<Bytef*>(stored.data());
+        z.avail_out = uInt(stored.size());
+        deflate(&z, Z_FINISH);
+        stored.resize(z.total_out);
+        deflateEnd(&z);
+    }
+    std::string h(30, '\0');
+    auto put = [](std::string& s, size_t at, uint64_t v, int n) {
+        for (int i = 0; i < n; ++i) s[at + size_t(i)] = char((v >> (8 * i)) & 0xFF);
+    };
+    std::memcpy(h.data(), "PK\3\4", 4);
+    put(h, 4, 20, 2);
+    put(h, 6, descriptor ? 8 : 0, 2);
+    put(h, 8, deflated ? 8 : 0, 2);
+    put(h, 14, crc32(0, reinterpret_cast<const Bytef*>(data.data()), uInt(data.size())), 4);
+    put(h, 18, descriptor ? 0 : stored.size(), 4);
+    put(h, 22, descriptor ? 0 : data.size(), 4);
+    put(h, 26, name.size(), 2);
+    std::string out = h + name + stored;
+    if (descriptor) {
+        std::string d(16, '\0');
+        std::memcpy(d.data(), "PK\7\10", 4);
+        put(d, 4, crc32(0, reinterpret_cast<const Bytef*>(data.data()), uInt(data.size())), 4);
+        put(d, 8, stored.size(), 4);
+        put(d, 12, data.size(), 4);
+        out += d;
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(ZipRecovery, ADamagedDirectoryLeavesTheLocalEntriesToRead) {
+    const std::string big(200000, 'q');
+    std::string bytes = fixtures::Zip({{"a.xml", "<a>first</a>"}, {"Dir/B.xml", big}, {"c.bin", "stored"}});
+    // The central directory's headers overwritten, then the end record cut off.
+    std::string damaged = bytes;
+    for (size_t at = 0; (at = damaged.find("PK\1\2", at)) != std::string::npos;) damaged.replace(at, 4, "XXXX");
+    for (const std::string& b : {damaged, bytes.substr(0, bytes.size() - 10), bytes.substr(0, bytes.find("PK\1\2"))}) {
+        ZipPackage z(b);
+        EXPECT_FALSE(z.Damage().empty());
+        EXPECT_EQ(z.Names(), (std::vector<std::string>{"a.xml", "Dir/B.xml", "c.bin"}));
+        EXPECT_EQ(z.Read("a.xml"), "<a>first</a>");
+        EXPECT_EQ(z.Read("dir/b.xml"), big);
+        EXPECT_EQ(z.Read("c.bin"), "stored");
+        EXPECT_FALSE(z.StoredBytes("a.xml").empty());
+    }
+    EXPECT_TRUE(ZipPackage(bytes).Damage().empty());
+}
+
+TEST(ZipRecovery, EntriesSizedOnlyAfterTheirData) {
+    const std::string text(5000, 'x');
+    const std::string bytes = LocalEntry("d.xml", text, true, true) + LocalEntry("s.txt", "plain", false, true) +
+                              LocalEntry("last.xml", "<end/>", true, false);
+    ZipPackage z(bytes);
+    EXPECT_EQ(z.Read("d.xml"), text);
+    EXPECT_EQ(z.Read("s.txt"), "plain");
+    EXPECT_EQ(z.Read("last.xml"), "<end/>");
+    // Not sized, so no fingerprint is taken of it.
+    EXPECT_TRUE(z.StoredBytes("d.xml").empty());
+}
+
+TEST(ZipRecovery, TheLimitsHoldForRecoveredEntries) {
+    // A bomb behind a lying local header, without a directory.
+    const std::string zeros(8u << 20, '\0');
+    std::string bomb = LocalEntry("x.xml", zeros, true, false);
+    bomb.replace(22, 4, std::string("\x64\0\0\0", 4));  // claims 100 bytes
+    ZipPackage z(bomb);
+    EXPECT_THAT(failure::Of([&] { z.Read("x.xml"); }), testing::Not(failure::Succeeds()));
+    // Headers that run past the end, a name past the end: nothing is read
+    // out of bounds, and with nothing found the archive is damaged.
+    std::string cut = LocalEntry("name.xml", "data", false, false).substr(0, 33);
+    EXPECT_THAT(failure::Of([&] { ZipPackage p(cut); }), failure::FailsWith(ErrorKind::Damaged));
+    std::string lying = LocalEntry("n.xml", "data", false, false);
+    lying.replace(18, 4, std::string("\xFF\xFF\xFF\x7F", 4));
+    ZipPackage l(lying);
+    EXPECT_THAT(failure::Of([&] { l.Read("n.xml"); }), failure::Succeeds());
+    // So many entries that the table would be a danger.
+    std::string many;
+    for (uint64_t i = 0; i <= ZipPackage::kMaxEntries; ++i) many += LocalEntry("e", "", false, false);
+    EXPECT_THAT(failure::Of([&] { ZipPackage p(many); }), failure::FailsWith(ErrorKind::Unsafe));
 }

@@ -87,6 +87,9 @@ TEST(NumfmtSections, Text) {
         {";;;", "abc", "", -1},
         {"General", "abc", "abc", -1},
         {"_(@_)", "abc", " abc ", -1},
+        // General in the text section stands for the text, as @ does.
+        {"0;-0;0;[Yellow]General\\ ", "abc", "abc ", 0xFFFF00},
+        {"#,##0;(#,##0);\"-\";\"<\"General\">\"", "abc", "<abc>", -1},
     };
     for (const auto& c : cases) {
         auto r = NumberFormat::Compile(c.code)->FormatText(c.text);
@@ -95,6 +98,8 @@ TEST(NumfmtSections, Text) {
     }
     // Numbers under a text-only code keep their General look.
     ExpectShown({{"@", 1.5, "1.5"}, {"\"x\"@", 5, "x5"}, {"[Blue]@", -2, "-2"}});
+    // ...and General in a number section is still the number's General.
+    ExpectShown({{"0;-0;0;General", 2.5, "3"}, {"General;-General;0;General", -2.5, "-2.5"}});
 }
 
 TEST(NumfmtSections, AccountingFormatsDropTheFill) {

@@ -75,6 +75,48 @@ inline std::string BasicGlobals(const std::string& extra = "") {
     return font + xfs + extra;
 }
 
+// Obfuscates a newer file's workbook stream with XOR under `password`, as
+// Excel does: a FILEPASS record after the first BOF (the sheet offsets move
+// by its size), then every record body after it (but the BOF records and the
+// sheet offsets) rotated left by 5 bits and XORed with the array position
+// that the stream offset plus the record's size gives. The array is the
+// password padded to 16 bytes, XORed with the key's low byte (even places)
+// or high byte (odd places) and rotated right by one bit.
+inline std::string XorObfuscate(const std::string& stream, const std::string& password, uint16_t key,
+                                uint16_t verifier) {
+    static constexpr uint8_t kPad[15] = {0xBB, 0xFF, 0xFF, 0xBA, 0xFF, 0xFF, 0xB9, 0x80,
+                                         0x00, 0xBE, 0x0F, 0x00, 0xBF, 0x0F, 0x00};
+    uint8_t array[16];
+    for (size_t p = 0; p < 16; ++p) {
+        const uint8_t x = uint8_t((p < password.size() ? uint8_t(password[p]) : kPad[p - password.size()]) ^
+                                  (p % 2 ? key >> 8 : key & 0xFF));
+        array[p] = uint8_t(x >> 1 | x << 7);
+    }
+    const std::string filePass = Rec(0x002F, U16(0) + U16(key) + U16(verifier));
+    auto u16 = [](const std::string& s, size_t at) { return uint16_t(uint8_t(s[at]) | uint8_t(s[at + 1]) << 8); };
+    const size_t firstLen = 4 + u16(stream, 2);
+    std::string out = stream.substr(0, firstLen) + filePass + stream.substr(firstLen);
+    for (size_t at = firstLen + filePass.size(); at + 4 <= out.size();) {
+        const uint16_t type = u16(out, at);
+        const size_t len = u16(out, at + 2);
+        size_t from = 0;
+        if (type == 0x0085) {
+            uint32_t offset = uint32_t(u16(out, at + 4)) | uint32_t(u16(out, at + 6)) << 16;
+            out.replace(at + 4, 4, U32(uint32_t(offset + filePass.size())));
+            from = 4;
+        }
+        if (type != 0x0809) {
+            for (size_t i = from; i < len; ++i) {
+                const size_t pos = at + 4 + i;
+                const uint8_t b = uint8_t(out[pos]);
+                out[pos] = char(uint8_t(b << 5 | b >> 3) ^ array[(pos + len) % 16]);
+            }
+        }
+        at += 4 + len;
+    }
+    return out;
+}
+
 inline std::string Cfb(const std::string& stream, const std::string& name = "Workbook") {
     return cfbtest::Write({{name, stream}}).bytes;
 }
