@@ -1,0 +1,65 @@
+#include "sheets/html/LateClose.h"
+
+#include <unistd.h>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+namespace sheets::html {
+
+namespace {
+
+// Descriptors waiting beyond this are closed by their owner: each one keeps
+// a replaced page's blocks in use.
+constexpr size_t kMaxWaiting = 256;
+
+class Closer {
+public:
+    // False when the descriptor is the caller's to close.
+    bool Take(int fd) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (waiting_.size() >= kMaxWaiting) return false;
+        if (!started_) {
+            try {
+                std::thread([this] { Run(); }).detach();
+            } catch (...) {
+                return false;
+            }
+            started_ = true;
+        }
+        waiting_.push_back(fd);
+        lock.unlock();
+        wake_.notify_one();
+        return true;
+    }
+
+private:
+    [[noreturn]] void Run() {
+        for (;;) {
+            std::unique_lock<std::mutex> lock(mutex_);
+            wake_.wait(lock, [this] { return !waiting_.empty(); });
+            const int fd = waiting_.front();
+            waiting_.pop_front();
+            lock.unlock();
+            ::close(fd);
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<int> waiting_;  // guarded by mutex_
+    bool started_ = false;  // guarded by mutex_
+};
+
+}  // namespace
+
+void CloseLater(int fd) {
+    // Never destroyed: the thread outlives every caller, and whatever is
+    // still waiting at exit is closed by the kernel.
+    static Closer& closer = *new Closer;
+    if (!closer.Take(fd)) ::close(fd);
+}
+
+}  // namespace sheets::html
