@@ -47,7 +47,8 @@ std::string TempOf(pid_t pid, int serial) {
 // Large enough that writing it takes a while, so that kills land midway.
 Workbook BigBook() {
     Workbook wb = OneSheet();
-    for (uint32_t r = 0; r < 6000; ++r) PutText(wb, wb.sheets[0], r, 0, "row " + std::to_string(r) + std::string(200, '.'));
+    for (uint32_t r = 0; r < 6000; ++r)
+        PutText(wb, wb.sheets[0], r, 0, "row " + std::to_string(r) + std::string(200, '.'));
     return wb;
 }
 

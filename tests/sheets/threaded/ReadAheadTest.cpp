@@ -90,8 +90,7 @@ Both Read(const std::string& xml, int finishAt = -1) {
 TEST(ReadAhead, TheHandlerGetsWhatOneThreadGivesIt) {
     const std::string rows = Rows(1, 20000);
     for (const std::string& xml : {
-             Sheet(rows),
-             Sheet(rows, "<!-- a comment: all of it streams -->"),
+             Sheet(rows), Sheet(rows, "<!-- a comment: all of it streams -->"),
              Sheet(Rows(1, 9000) + "<row r=\"9000\"><c><is><t><![CDATA[</row>]]></t></is></c></row>" +
                    Rows(9001, 9000)),  // streams from the middle on
          }) {
