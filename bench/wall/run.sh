@@ -20,7 +20,9 @@
 #   WALL_DIR=DIR                   where inputs and outputs go (default
 #                                  bench/scratch/wall; must be on a disk)
 #   QUINDLE=PATH                   the program to time (default build/quindle)
-# Results: a table on standard output, the raw runs in $WALL_DIR/runs.tsv.
+# Results: a table on standard output, the raw runs in $WALL_DIR/runs.tsv,
+# then the large workbook's physical floor: its parts inflated and nothing
+# else, and the workbook read without a page written (bench/wall/physical.cpp).
 # SheetJS and LibreOffice are only run as programs to time.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -37,7 +39,7 @@ export QUINDLE_QUIET=1  # no links opened after a run
 
 command -v hyperfine >/dev/null || { echo "bench/wall: hyperfine is missing (bench/bootstrap)" >&2; exit 1; }
 [ -f "$build/build.ninja" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target quindle bench_floor >/dev/null
+cmake --build "$build" --target quindle bench_floor bench_physical >/dev/null
 floor=$root/$build/bench/wall/bench_floor
 mkdir -p "$work"
 fstype=$(stat -f -c %T "$work")
@@ -107,7 +109,9 @@ runs=$work/runs.tsv
 echo -e "round\trow\tprogram\twall\tuser\tsystem\tpeak_kb" >"$runs"
 # hyperfine ROUND ROW (PROGRAM COMMAND)...: one run each, in the order given.
 time_round() {
-  local round=$1 row=$2 json=$out/$row.json; shift 2
+  local round=$1 row=$2
+  local json=$out/$row.json
+  shift 2
   local -a names=() args=()
   while (($#)); do
     names+=("$1")
@@ -166,3 +170,8 @@ for ((round = 0; round <= pairs; round++)); do  # round 0 warms the caches and i
 done
 rm -rf "$work/out"
 python3 bench/wall/summary.py "$runs"
+if want lo || want large; then  # the physical floor of the large workbook
+  echo "the large workbook's physical floor (best of 5):"
+  "$root/$build/bench/wall/bench_physical" inflate "$large" 5
+  "$root/$build/bench/wall/bench_physical" load "$large" 5
+fi
