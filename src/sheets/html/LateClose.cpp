@@ -6,6 +6,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace sheets::html {
 
@@ -30,20 +31,27 @@ public:
             started_ = true;
         }
         waiting_.push_back(fd);
+        // Woken only when asleep: a closer that is busy finds the descriptor
+        // on its next look, and a page costs no wake-up of its own.
+        const bool wake = asleep_;
         lock.unlock();
-        wake_.notify_one();
+        if (wake) wake_.notify_one();
         return true;
     }
 
 private:
     [[noreturn]] void Run() {
+        std::vector<int> closing;
         for (;;) {
-            std::unique_lock<std::mutex> lock(mutex_);
-            wake_.wait(lock, [this] { return !waiting_.empty(); });
-            const int fd = waiting_.front();
-            waiting_.pop_front();
-            lock.unlock();
-            ::close(fd);
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                asleep_ = true;
+                wake_.wait(lock, [this] { return !waiting_.empty(); });
+                asleep_ = false;
+                closing.assign(waiting_.begin(), waiting_.end());
+                waiting_.clear();
+            }
+            for (const int fd : closing) ::close(fd);
         }
     }
 
@@ -51,6 +59,7 @@ private:
     std::condition_variable wake_;
     std::deque<int> waiting_;  // guarded by mutex_
     bool started_ = false;  // guarded by mutex_
+    bool asleep_ = false;  // guarded by mutex_: the closer waits for descriptors
 };
 
 }  // namespace
