@@ -235,6 +235,14 @@ void ZipPackage::CountInflated(uint64_t n) const {
                     "names them, inflate beyond a sane size)");
 }
 
+uint64_t ZipPackage::StatedSize(std::string_view name) const {
+    const int64_t idx = Find(name);
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (idx < 0 || zip_stat_index(archive_, uint64_t(idx), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) return 0;
+    return st.size;
+}
+
 std::vector<std::string> ZipPackage::Names() const {
     std::vector<std::string> out;
     for (const LocalEntry& e : local_) out.emplace_back(e.name);

@@ -38,6 +38,10 @@ public:
 
     // Part names are matched without regard to case or a leading '/'.
     bool Has(std::string_view name) const;
+    // The uncompressed size the archive states for an entry (0 when it has
+    // none, or no such entry): a hint for choosing how to read it, never a
+    // limit.
+    uint64_t StatedSize(std::string_view name) const;
     // The whole entry; throws sheets::Error when missing, damaged or over
     // the limits.
     std::string Read(std::string_view name) const;
@@ -79,7 +83,7 @@ private:
     std::vector<LocalEntry> local_;  // without a readable central directory
     std::string damage_;
     uint64_t packageBytes_ = 0;
-    mutable uint64_t inflated_ = 0;  // every part read so far; one thread reads a package
+    mutable uint64_t inflated_ = 0;  // every part read so far; one thread at a time reads a package
     std::unordered_map<std::string, uint64_t> index_;  // normalized name -> entry (the first one wins)
 };
 

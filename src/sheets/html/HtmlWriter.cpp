@@ -1,23 +1,22 @@
 #include "sheets/html/HtmlWriter.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <memory>
+#include <optional>
 #include <system_error>
 
 #include "sheets/Errors.h"
 #include "sheets/html/HtmlText.h"
+#include "sheets/html/PageFile.h"
 #include "sheets/html/SheetTable.h"
+#include "sheets/html/WriteBehind.h"
 
 namespace sheets {
 namespace {
@@ -134,54 +133,6 @@ void WriteAll(int fd, std::string_view first, std::string_view second = {}) {
     }
 }
 
-// A file made beside the target, removed again unless it was kept.
-class TempFile {
-public:
-    // The name is unique to this process and this file; one left behind by
-    // a process that died with the same id is passed over. Created with the
-    // mode of any new file (the kernel applies the umask), so no random draw
-    // and no mode change per page.
-    explicit TempFile(const std::string& target) {
-        static std::atomic<uint64_t> serial{0};
-        for (int attempt = 0; fd_ < 0; ++attempt) {
-            path_ = target + "." + std::to_string(::getpid()) + "-" + std::to_string(serial++) + ".tmp";
-            fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd_ < 0 && (errno != EEXIST || attempt == 100)) throw std::system_error(errno, std::generic_category());
-        }
-    }
-    ~TempFile() {
-        if (fd_ >= 0) ::close(fd_);
-        if (!kept_) ::unlink(path_.c_str());
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-
-    int Fd() const { return fd_; }
-    // Closes the file and renames it over `target`, unless the target is a
-    // read-only file. A new target (the usual case) costs no look-up of its
-    // own: the rename refuses to replace, and only a refusal looks further.
-    void MoveTo(const std::string& target) {
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0) throw std::system_error(errno, std::generic_category());
-        if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
-            if (errno != EEXIST && errno != EINVAL && errno != ENOSYS)
-                throw std::system_error(errno, std::generic_category());
-            struct stat st {};
-            if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0)
-                throw ReadOnlyTargetError(std::filesystem::path(target).filename().string());
-            if (std::rename(path_.c_str(), target.c_str()) != 0)
-                throw std::system_error(errno, std::generic_category());
-        }
-        kept_ = true;
-    }
-
-private:
-    std::string path_;
-    int fd_ = -1;
-    bool kept_ = false;
-};
-
 void CopyRest(int from, int to) {
     if (::lseek(from, 0, SEEK_SET) != 0) throw std::system_error(errno, std::generic_category());
     for (;;) {
@@ -214,28 +165,38 @@ std::string RenderHtml(const Workbook& wb, const HtmlOptions& options) {
 void WriteHtml(const Workbook& wb, const std::string& path, const HtmlOptions& options) {
     HtmlOptions opts = options;
     if (opts.title.empty()) opts.title = std::filesystem::path(path).stem().string();
-    // Temporary files sit in the target's folder, so that the rename stays on
-    // one file system and a crash midway never leaves a half-written page. No
-    // fsync: it would cost more than the conversion of a small workbook.
+    // The page is written where it goes and named only once it is whole, so
+    // that a crash midway never leaves a half-written page. No fsync: it
+    // would cost more than the conversion of a small workbook.
     try {
         // A large body goes to a file of its own while the style sheet, which
         // precedes it, is still growing; the page is then put together on disk.
-        std::unique_ptr<TempFile> bodyFile;
+        int bodyFile = -1;
+        struct Closer {
+            int& fd;
+            ~Closer() {
+                if (fd >= 0) ::close(fd);
+            }
+        } closeBody{bodyFile};
+        std::optional<html::WriteBehind> bodyWriter;
         std::string head, body;
         RenderParts(wb, opts, head, body, [&](std::string& part) {
-            if (!bodyFile) bodyFile = std::make_unique<TempFile>(path);
-            WriteAll(bodyFile->Fd(), part);
-            part.clear();
+            if (bodyFile < 0) {
+                bodyFile = html::ScratchFile(path);
+                bodyWriter.emplace(bodyFile);
+            }
+            bodyWriter->Put(part);
         });
-        TempFile page(path);
-        if (bodyFile) {
+        html::PageFile page(path);
+        if (bodyFile >= 0) {
+            bodyWriter->Put(body);
+            bodyWriter->Finish();
             WriteAll(page.Fd(), head);
-            WriteAll(bodyFile->Fd(), body);
-            CopyRest(bodyFile->Fd(), page.Fd());
+            CopyRest(bodyFile, page.Fd());
         } else {
             WriteAll(page.Fd(), head, body);
         }
-        page.MoveTo(path);
+        page.Publish();
     } catch (const std::system_error& e) {
         throw Error(ErrorKind::FileAccess, "Cannot write " + path + ": " + std::strerror(e.code().value()));
     }

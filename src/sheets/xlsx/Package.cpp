@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "sheets/xlsx/ReadAhead.h"
 #include "sheets/xlsx/RecordStream.h"
 #include "sheets/xlsx/Xml.h"
 
@@ -142,16 +143,24 @@ std::string Package::ContentType(std::string_view part) const {
 }
 
 void Package::Parse(std::string_view part, SaxHandler& handler) const {
+    // Parts that are parsed whole never pay for a second thread.
+    if (zip_.StatedSize(part) > kWholeDocumentBytes) return ParseAhead(zip_, part, handler);
+    StreamPart(zip_, part, handler);
+}
+
+void StreamPart(const ZipPackage& zip, std::string_view part, SaxHandler& handler, size_t batchBytes) {
     // Held whole while it is small; streamed once it is not.
     std::string head;
     std::optional<RecordStream> stream;
-    zip_.Stream(part, [&](const char* p, size_t n) {
+    zip.Stream(part, [&](const char* p, size_t n) {
         if (!stream) {
             if (head.size() + n <= kWholeDocumentBytes) {
                 head.append(p, n);
                 return true;
             }
-            stream.emplace(handler, std::string(part), handler.recordName);
+            RecordStream::Limits limits;
+            limits.batchBytes = batchBytes;
+            stream.emplace(handler, std::string(part), handler.recordName, limits);
             stream->Feed(head.data(), head.size());
             std::string().swap(head);
         }

@@ -24,7 +24,10 @@ public:
     const ZipPackage& Zip() const { return zip_; }
     bool Has(std::string_view part) const { return zip_.Has(part); }
     std::string Read(std::string_view part) const { return zip_.Read(part); }
-    // Streams a part through an XML handler without holding it whole.
+    // Streams a part through an XML handler without holding it whole. A
+    // large part is inflated and parsed on a second thread while this one
+    // runs the handler (see ReadAhead.h): the handler must not use the
+    // package meanwhile.
     void Parse(std::string_view part, SaxHandler& handler) const;
 
     // The relationships of a part ("" for the package itself); empty when
@@ -44,6 +47,10 @@ private:
     mutable std::vector<std::pair<std::string, std::string>> defaults_;  // lower-case extension, type
     mutable std::unordered_map<std::string, std::string> overrideIndex_;  // the first override of a part
 };
+
+// What Package::Parse does on one thread: small parts are parsed whole,
+// large ones streamed in batches of records of about `batchBytes`.
+void StreamPart(const ZipPackage& zip, std::string_view part, SaxHandler& handler, size_t batchBytes = size_t(1) << 20);
 
 // Resolves a relationship target against the part that holds it.
 std::string ResolvePartName(std::string_view sourcePart, std::string_view target);

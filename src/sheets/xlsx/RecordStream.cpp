@@ -126,7 +126,9 @@ void RecordStream::FeedRecords(bool last) {
             return;
         }
         std::string_view batch(held_.data() + start_, end - start_);
-        if (HasHiddenMarkup(batch) || !ParseFragment(batch, handler_)) return StreamFrom(true);
+        if (HasHiddenMarkup(batch)) return StreamFrom(true);
+        if (!(handler_.takesRecords ? handler_.Records(batch) : ParseFragment(batch, handler_)))
+            return StreamFrom(true);
         ++batches_;
         Consume(batch.size());
     }

@@ -213,6 +213,14 @@ void Walk(const pugi::xml_node document, SaxHandler& handler) {
     }
 }
 
+bool LoadFragment(std::string_view xml, pugi::xml_document& doc) {
+    // Without a terminating zero, trailing text would lose its last
+    // character: a fragment ends with markup.
+    if (xml.empty() || xml.back() != '>') return false;
+    constexpr unsigned kOptions = pugi::parse_default | pugi::parse_fragment | pugi::parse_ws_pcdata_single;
+    return bool(doc.load_buffer(xml.data(), xml.size(), kOptions, pugi::encoding_utf8));
+}
+
 void ParseWhole(std::string_view xml, SaxHandler& handler, const std::string& part) {
     // Comments and processing instructions are dropped; a text that is
     // nothing but spaces is kept when it is an element's only content
@@ -232,13 +240,79 @@ void ParseWhole(std::string_view xml, SaxHandler& handler, const std::string& pa
 
 }  // namespace
 
+ParsedFragment::ParsedFragment() : doc_(std::make_unique<pugi::xml_document>()) {}
+ParsedFragment::~ParsedFragment() = default;
+
+bool ParsedFragment::Load(std::string_view xml, bool layOut) {
+    Clear();
+    if (!LoadFragment(xml, *doc_)) return false;
+    if (layOut) LayOut();
+    return true;
+}
+
+void ParsedFragment::Clear() {
+    doc_->reset();
+    laidOut_ = false;
+    events_.clear();
+    attrs_.clear();
+}
+
+// The walk of Walk, with every event kept (texts too: whether the handler
+// wants one is known only when it gets there).
+void ParsedFragment::LayOut() {
+    laidOut_ = true;
+    const auto named = [&](Kind kind, const pugi::xml_node n) {
+        const std::string_view name = LocalName(n.name());
+        events_.push_back(Event{kind, uint32_t(name.size()), name.data(), attrs_.size()});
+    };
+    const pugi::xml_node document = *doc_;
+    pugi::xml_node n = document.first_child();
+    while (n) {
+        bool descend = false;
+        if (n.type() == pugi::node_element) {
+            named(Kind::Start, n);
+            for (const pugi::xml_attribute a : n.attributes()) {
+                attrs_.push_back(a.name());
+                attrs_.push_back(a.value());
+            }
+            attrs_.push_back(nullptr);
+            descend = bool(n.first_child());
+            if (!descend) named(Kind::End, n);
+        } else if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) {
+            const std::string_view text = n.value();
+            events_.push_back(Event{Kind::Text, uint32_t(text.size()), text.data(), 0});
+        }
+        if (descend) {
+            n = n.first_child();
+            continue;
+        }
+        while (!n.next_sibling()) {
+            n = n.parent();
+            if (n == document) return;
+            named(Kind::End, n);
+        }
+        n = n.next_sibling();
+    }
+}
+
+void ParsedFragment::Deliver(SaxHandler& handler) const {
+    if (!laidOut_) return Walk(*doc_, handler);
+    for (const Event& e : events_) {
+        if (handler.finished) return;
+        const std::string_view text(e.text, e.size);
+        switch (e.kind) {
+        case Kind::Start: handler.Start(text, const_cast<Attrs>(attrs_.data() + e.attrs)); break;
+        case Kind::End: handler.End(text); break;
+        case Kind::Text:
+            if (handler.wantText) handler.Text(text);
+            break;
+        }
+    }
+}
+
 bool ParseFragment(std::string_view xml, SaxHandler& handler) {
-    // Without a terminating zero, trailing text would lose its last
-    // character: a fragment ends with markup.
-    if (xml.empty() || xml.back() != '>') return false;
-    constexpr unsigned kOptions = pugi::parse_default | pugi::parse_fragment | pugi::parse_ws_pcdata_single;
     pugi::xml_document doc;
-    if (!doc.load_buffer(xml.data(), xml.size(), kOptions, pugi::encoding_utf8)) return false;
+    if (!LoadFragment(xml, doc)) return false;
     Walk(doc, handler);
     return true;
 }

@@ -7,16 +7,55 @@
 // it was written.
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 struct XML_ParserStruct;
+namespace pugi {
+class xml_document;
+}
 
 namespace sheets::xlsx {
 
 // Expat's attribute list: name, value, name, value, ..., null.
 using Attrs = const char**;
+
+class SaxHandler;
+
+// A run of complete elements from the middle of a document, parsed to be
+// handed to a handler later, possibly on another thread. Reused from run to
+// run, it keeps its memory.
+class ParsedFragment {
+public:
+    ParsedFragment();
+    ~ParsedFragment();
+    ParsedFragment(const ParsedFragment&) = delete;
+    ParsedFragment& operator=(const ParsedFragment&) = delete;
+
+    // False when the run is not well-formed on its own (see ParseFragment).
+    // `layOut` also lays out its events at once, so that delivering them
+    // later costs little.
+    bool Load(std::string_view xml, bool layOut);
+    // The events ParseFragment would have given.
+    void Deliver(SaxHandler& handler) const;
+    void Clear();
+
+private:
+    void LayOut();
+    enum class Kind : uint8_t { Start, End, Text };
+    struct Event {
+        Kind kind;
+        uint32_t size;  // of the name or text
+        const char* text;  // the name or text, in the parsed document
+        size_t attrs;  // Start: where its attributes begin in attrs_
+    };
+    std::unique_ptr<pugi::xml_document> doc_;
+    bool laidOut_ = false;
+    std::vector<Event> events_;
+    std::vector<const char*> attrs_;  // each element's names and values, then a null
+};
 
 class SaxHandler {
 public:
@@ -32,6 +71,11 @@ public:
     // The local name of the elements that make up the bulk of a large
     // document (a worksheet's rows); runs of them are parsed whole.
     std::string_view recordName;
+    // A handler that takes such runs as they stand (to parse them elsewhere)
+    // says so here; Records then gets each run in place of its events, and
+    // answers false when it is not well-formed on its own.
+    bool takesRecords = false;
+    virtual bool Records(std::string_view xml) { return false; }
 };
 
 class SaxParser {

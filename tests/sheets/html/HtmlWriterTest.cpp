@@ -217,9 +217,12 @@ TEST(HtmlWriter, WritesInPlaceOrLeavesTheOldFile) {
 
     // Temporary names left by a process that died with this one's id are passed over.
     for (int n = 0; n < 50; ++n)
-        dir.Write("out.htm." + std::to_string(getpid()) + "-" + std::to_string(n) + ".tmp", "");
+        dir.Write(".quindle-" + std::to_string(getpid()) + "-" + std::to_string(n) + ".tmp", "");
     WriteHtml(wb, target, {});
     EXPECT_EQ(ReadFileText(target), text);
+    for (int n = 0; n < 50; ++n)
+        std::filesystem::remove(dir / (".quindle-" + std::to_string(getpid()) + "-" + std::to_string(n) + ".tmp"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
     struct stat st {};
     ASSERT_EQ(stat(target.c_str(), &st), 0);
     const mode_t mask = umask(0);

@@ -21,7 +21,7 @@ namespace {
 
 // Writes down every event, as a worksheet handler would see them: text only
 // inside the elements that carry values.
-class Recorder final : public SaxHandler {
+class Recorder : public SaxHandler {
 public:
     explicit Recorder(std::string_view record) { recordName = record; }
     std::string log;
@@ -38,6 +38,23 @@ public:
     void Text(std::string_view text) override { log += text; }
 };
 
+// Takes the runs of records as text and parses them itself, as a handler
+// that passes them to another thread does: laid out at once, or walked when
+// they are delivered.
+class RunTaker final : public Recorder {
+public:
+    RunTaker(std::string_view record, bool layOut) : Recorder(record), layOut_(layOut) { takesRecords = true; }
+    bool Records(std::string_view xml) override {
+        if (!run_.Load(xml, layOut_)) return false;
+        run_.Deliver(*this);
+        return true;
+    }
+
+private:
+    ParsedFragment run_;  // reused from run to run
+    bool layOut_;
+};
+
 std::string Streamed(const std::string& xml) {
     Recorder r("row");
     SaxParser p(r, "sheet.xml");
@@ -47,8 +64,11 @@ std::string Streamed(const std::string& xml) {
 }
 
 // Through a record stream with small batches, fed in pieces of `piece` bytes.
-std::string Batched(const std::string& xml, size_t piece, std::string_view record = "row", size_t* batches = nullptr) {
-    Recorder r(record);
+std::string Batched(const std::string& xml, size_t piece, std::string_view record = "row", size_t* batches = nullptr,
+                    int takes = 0) {
+    Recorder plain(record);
+    RunTaker walked(record, false), laidOut(record, true);
+    Recorder& r = takes == 0 ? plain : takes == 1 ? walked : laidOut;
     RecordStream s(r, "sheet.xml", record, RecordStream::Limits{64, 4096});
     for (size_t at = 0; at < xml.size(); at += piece) s.Feed(xml.data() + at, std::min(piece, xml.size() - at));
     s.Finish();
@@ -101,6 +121,9 @@ TEST(RecordStream, GivesTheEventsOfAPlainStreamingParse) {
         const std::string expected = Streamed(xml);
         for (size_t piece : {size_t(1), size_t(7), size_t(100), size_t(4096), xml.size()})
             EXPECT_EQ(Batched(xml, piece), expected) << "piece " << piece << "\n" << xml.substr(0, 200);
+        for (int takes : {1, 2})
+            EXPECT_EQ(Batched(xml, 100, "row", nullptr, takes), expected) << "taken " << takes << "\n"
+                                                                          << xml.substr(0, 200);
     }
     // The plain ones really go in batches; hidden markup in the head sends
     // the whole document to the streaming parser.
@@ -139,6 +162,7 @@ TEST(RecordStream, DamagedDocumentsFailAsTheyDoWhenStreamed) {
         ASSERT_THAT(streamed, Not(Succeeds()));
         for (size_t piece : {size_t(13), size_t(4096)})
             EXPECT_THAT(failure::Of([&] { Batched(xml, piece); }), FailsWith(*streamed.kind)) << xml.substr(0, 120);
+        EXPECT_THAT(failure::Of([&] { Batched(xml, 13, "row", nullptr, 2); }), FailsWith(*streamed.kind));
     }
     // The line of the fault is counted from the start of the document,
     // whichever parser finds it.
