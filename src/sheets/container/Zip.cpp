@@ -237,10 +237,9 @@ void ZipPackage::CountInflated(uint64_t n) const {
 
 uint64_t ZipPackage::StatedSize(std::string_view name) const {
     const int64_t idx = Find(name);
-    zip_stat_t st;
-    zip_stat_init(&st);
-    if (idx < 0 || zip_stat_index(archive_, uint64_t(idx), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) return 0;
-    return st.size;
+    if (idx < 0) return 0;
+    const Entry e = Stat(idx, std::string(name));
+    return e.sized ? e.size : 0;
 }
 
 std::vector<std::string> ZipPackage::Names() const {
