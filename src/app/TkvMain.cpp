@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "automation/HttpFetch.h"
+#include "batch/Shard.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "project/TkvProject.h"
@@ -40,6 +41,8 @@ void TkvMain::Run() {
         log_.Clear();
     }
     project::TkvProject& p = *project::kvProject;
+    // An invalid share ends the run before even the target folder is made.
+    batch::TShard::Parse(p.GetOption("Shard"));
     Batch = std::make_unique<batch::TkvBatch>();
     bool subdir = p.Subdir();
     // A web address is no folder to write to; made as one it would leave a
