@@ -1,0 +1,42 @@
+# cmake --install: the program and its companions under the prefix, in the
+# layout the program looks for them (platform/InstallLayout.h), so the
+# folder names are fixed here rather than taken from GNUInstallDirs.
+#
+# Components: "program" is everything an unattended run needs (also what a
+# server package holds); "window" adds the window module and what the
+# desktop needs to offer the program (menu entry, file types, icon,
+# software-centre entry).
+
+install(TARGETS quindle RUNTIME DESTINATION bin COMPONENT program)
+install(FILES ${PROJECT_SOURCE_DIR}/examples/sales.xlsx ${PROJECT_SOURCE_DIR}/examples/schedule.xlsx
+              ${PROJECT_SOURCE_DIR}/examples/inventory.xls ${PROJECT_SOURCE_DIR}/examples/contacts.xls
+        DESTINATION share/quindle/examples COMPONENT program)
+install(FILES ${PROJECT_SOURCE_DIR}/data/copyright DESTINATION share/doc/quindle COMPONENT program)
+if(QUINDLE_DOCS)
+  install(FILES ${QUINDLE_MANUAL_HTML} DESTINATION share/doc/quindle/manual COMPONENT program)
+  install(FILES ${QUINDLE_MAN_PAGE} DESTINATION share/man/man1 COMPONENT program)
+endif()
+
+# The Debian changelog, compressed the same way on every build.
+set(_changelog ${CMAKE_BINARY_DIR}/changelog.gz)
+add_custom_command(
+  OUTPUT ${_changelog}
+  COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/data/changelog > ${_changelog}
+  DEPENDS ${PROJECT_SOURCE_DIR}/data/changelog)
+add_custom_target(quindle_changelog ALL DEPENDS ${_changelog})
+install(FILES ${_changelog} DESTINATION share/doc/quindle COMPONENT program)
+
+if(QUINDLE_GUI)
+  install(TARGETS quindle_window LIBRARY DESTINATION lib/quindle COMPONENT window)
+  install(FILES ${PROJECT_SOURCE_DIR}/data/quindle.desktop DESTINATION share/applications COMPONENT window)
+  install(FILES ${PROJECT_SOURCE_DIR}/data/quindle-mime.xml DESTINATION share/mime/packages RENAME quindle.xml
+          COMPONENT window)
+  install(FILES ${PROJECT_SOURCE_DIR}/data/example.quindle.Converter.metainfo.xml DESTINATION share/metainfo
+          COMPONENT window)
+  install(FILES ${PROJECT_SOURCE_DIR}/data/icons/quindle.svg DESTINATION share/icons/hicolor/scalable/apps
+          COMPONENT window)
+  foreach(size 16 22 24 32 48 64 128 256)
+    install(FILES ${PROJECT_SOURCE_DIR}/data/icons/quindle-${size}.png
+            DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME quindle.png COMPONENT window)
+  endforeach()
+endif()
