@@ -7,8 +7,9 @@
 namespace app {
 
 // The window run, loaded from the window module (beside the program, or in
-// the installation's lib/quindle/) when it is first needed: an unattended run never loads the GUI toolkit, whose
-// libraries take longer to load than a small batch takes to convert.
+// the installation's lib/quindle/modules/) when it is first needed: an
+// unattended run never loads the GUI toolkit, whose libraries take longer to
+// load than a small batch takes to convert.
 class TkvWindowModule : public IWindowRun {
 public:
     // The name of the module's file.

@@ -27,7 +27,8 @@ std::string WindowModuleFile(const std::string& exePath, const std::string& file
     const std::string beside = FolderPart(exePath) + fileName;
     if (FileExists(beside)) return beside;
     const std::string prefix = PrefixOf(exePath);
-    if (!prefix.empty() && FileExists(prefix + "lib/quindle/" + fileName)) return prefix + "lib/quindle/" + fileName;
+    const std::string installed = prefix.empty() ? std::string() : prefix + "lib/quindle/modules/" + fileName;
+    if (!installed.empty() && FileExists(installed)) return installed;
     return beside;
 }
 

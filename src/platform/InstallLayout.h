@@ -7,10 +7,10 @@ namespace platform {
 // build folder (everything side by side) and an installation under a prefix
 // (/usr, /usr/local, ~/.local, a package's staging folder):
 //
-//   PREFIX/bin/quindle                        the program
-//   PREFIX/lib/quindle/quindle-window.so      the window module
-//   PREFIX/share/quindle/                     the program's own data
-//   PREFIX/share/doc/quindle/manual/          the manual
+//   PREFIX/bin/quindle                            the program
+//   PREFIX/lib/quindle/modules/quindle-window.so  the window module
+//   PREFIX/share/quindle/                         the program's own data
+//   PREFIX/share/doc/quindle/manual/              the manual
 //
 // All paths are found from the program's own path, so an installation can
 // be moved or staged (DESTDIR) as a whole.
@@ -22,8 +22,10 @@ namespace platform {
 bool IsInstalled(const std::string& exePath);
 
 // The window module: beside the program (a build folder), else in the
-// installation's lib/quindle/. The one beside the program when neither
-// exists, so that the message about it names a place.
+// installation's lib/quindle/modules/ (a folder of its own: packaging tools
+// take a library directly in a lib/ sub-folder for a system library that
+// needs ldconfig). The one beside the program when neither exists, so that
+// the message about it names a place.
 std::string WindowModuleFile(const std::string& exePath, const std::string& fileName);
 
 // The manual's first page: manual/index.html beside the program (a build

@@ -53,9 +53,9 @@ TEST_F(InstalledProgram, FilesLandWhereTheDesktopAndTheProgramLookForThem) {
         EXPECT_FALSE(fs::exists(prefix + "share/applications")) << "no menu entry without a window";
         return;
     }
-    for (const char* f :
-         {"lib/quindle/quindle-window.so", "share/applications/quindle.desktop", "share/mime/packages/quindle.xml",
-          "share/metainfo/example.quindle.Converter.metainfo.xml", "share/icons/hicolor/scalable/apps/quindle.svg"})
+    for (const char* f : {"lib/quindle/modules/quindle-window.so", "share/applications/quindle.desktop",
+                          "share/mime/packages/quindle.xml", "share/metainfo/example.quindle.Converter.metainfo.xml",
+                          "share/icons/hicolor/scalable/apps/quindle.svg"})
         EXPECT_TRUE(fs::is_regular_file(prefix + f)) << f;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         const std::string png =

@@ -50,9 +50,9 @@ TEST(InstallLayout, TheWindowModuleAndTheManualAreFoundBesideTheBuildOrInTheInst
     EXPECT_EQ(ManualFile(exe), "");
     EXPECT_EQ(InstalledManualFile(exe), dir / "prefix/share/doc/quindle/manual/index.html");
 
-    dir.Write("prefix/lib/quindle/quindle-window.so", "");
+    dir.Write("prefix/lib/quindle/modules/quindle-window.so", "");
     dir.Write("prefix/share/doc/quindle/manual/index.html", "");
-    EXPECT_EQ(WindowModuleFile(exe, "quindle-window.so"), dir / "prefix/lib/quindle/quindle-window.so");
+    EXPECT_EQ(WindowModuleFile(exe, "quindle-window.so"), dir / "prefix/lib/quindle/modules/quindle-window.so");
     EXPECT_EQ(ManualFile(exe), dir / "prefix/share/doc/quindle/manual/index.html");
 
     dir.Write("prefix/bin/quindle-window.so", "");
