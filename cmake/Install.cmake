@@ -3,7 +3,7 @@
 # folder names are fixed here rather than taken from GNUInstallDirs.
 #
 # Components: "program" is everything an unattended run needs (also what a
-# server package holds); "window" adds the window module and what the
+# server package holds), "doc" the copyright and changelog; "window" adds the window module and what the
 # desktop needs to offer the program (menu entry, file types, icon,
 # software-centre entry).
 
@@ -11,7 +11,6 @@ install(TARGETS quindle RUNTIME DESTINATION bin COMPONENT program)
 install(FILES ${PROJECT_SOURCE_DIR}/examples/sales.xlsx ${PROJECT_SOURCE_DIR}/examples/schedule.xlsx
               ${PROJECT_SOURCE_DIR}/examples/inventory.xls ${PROJECT_SOURCE_DIR}/examples/contacts.xls
         DESTINATION share/quindle/examples COMPONENT program)
-install(FILES ${PROJECT_SOURCE_DIR}/data/copyright DESTINATION share/doc/quindle COMPONENT program)
 if(QUINDLE_DOCS)
   install(FILES ${QUINDLE_MANUAL_HTML} DESTINATION share/doc/quindle/manual COMPONENT program)
   install(FILES ${QUINDLE_MAN_PAGE} DESTINATION share/man/man1 COMPONENT program)
@@ -24,10 +23,17 @@ add_custom_command(
   COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/data/changelog > ${_changelog}
   DEPENDS ${PROJECT_SOURCE_DIR}/data/changelog)
 add_custom_target(quindle_changelog ALL DEPENDS ${_changelog})
-install(FILES ${_changelog} DESTINATION share/doc/quindle COMPONENT program)
+# A Debian package keeps these in /usr/share/doc/ under its own name: the
+# server package's copy is installed only when that package is made.
+install(FILES ${PROJECT_SOURCE_DIR}/data/copyright ${_changelog} DESTINATION share/doc/quindle COMPONENT doc)
+install(FILES ${PROJECT_SOURCE_DIR}/data/copyright ${_changelog} DESTINATION share/doc/quindle-server
+        COMPONENT serverdoc EXCLUDE_FROM_ALL)
 
 if(QUINDLE_GUI)
-  install(TARGETS quindle_window LIBRARY DESTINATION lib/quindle COMPONENT window)
+  # A folder of its own below lib/quindle/: CPack takes a library directly in
+  # a lib/ sub-folder for a system library and adds ldconfig scripts, which
+  # would keep the package known to dpkg after its removal.
+  install(TARGETS quindle_window LIBRARY DESTINATION lib/quindle/modules COMPONENT window)
   install(FILES ${PROJECT_SOURCE_DIR}/data/quindle.desktop DESTINATION share/applications COMPONENT window)
   install(FILES ${PROJECT_SOURCE_DIR}/data/quindle-mime.xml DESTINATION share/mime/packages RENAME quindle.xml
           COMPONENT window)
