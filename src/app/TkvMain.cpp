@@ -76,7 +76,12 @@ void TkvMain::Summarise() {
     // A run that found nothing at all says so: the log alone (empty) would
     // not tell a typo from an empty folder.
     if (Batch->Count() == 0) {
-        const std::string line = "quindle: the source \"" + source_ + "\" matches no file\n";
+        // A share can be empty while the others are not: it names itself.
+        const batch::TShard shard = batch::TShard::Parse(project::kvProject->GetOption("Shard"));
+        const std::string share =
+            shard.IsWhole() ? std::string()
+                            : " of share " + std::to_string(shard.Index()) + "/" + std::to_string(shard.Count());
+        const std::string line = "quindle: the source \"" + source_ + "\" matches no file" + share + "\n";
         std::fwrite(line.data(), 1, line.size(), stderr);
     }
     if (run_) run_->Finish(*Batch);

@@ -92,6 +92,12 @@ void TkvBatch::Search() {
                 }
             },
             [&](const std::string& path, const std::string& reason) {
+                // One share reports a folder it cannot read, so that the
+                // shares' logs together name it once.
+                const std::string_view rel = std::string_view(path).starts_with(folder)
+                                                 ? std::string_view(path).substr(folder.size())
+                                                 : std::string_view(path);
+                if (!shard.Owns(rel)) return;
                 try {
                     AppendFailure(path, "The folder cannot be read (" + reason + ")");
                 } catch (...) {}

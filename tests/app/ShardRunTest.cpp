@@ -98,6 +98,13 @@ TEST(ShardRun, AnInvalidShareFailsTheRunAtOnceWithItsReason) {
     // The same variable counted from 0 names share 1 of 1: the one file.
     EXPECT_EQ(run("$JOB_COMPLETION_INDEX+1/1", "JOB_COMPLETION_INDEX=0"), 0) << ReadFileText(dir / "err");
     EXPECT_TRUE(fs::exists(dir / "out/sales.htm"));
+
+    // The share without the one file finds nothing, and says which share.
+    const int other = 3 - batch::TShard::ShardOf("sales.xlsx", 2);
+    EXPECT_EQ(run(std::to_string(other) + "/2", ""), 0);
+    EXPECT_NE(ReadFileText(dir / "err").find("matches no file of share " + std::to_string(other) + "/2"),
+              std::string::npos)
+        << ReadFileText(dir / "err");
 }
 
 }  // namespace
