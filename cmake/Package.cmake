@@ -30,7 +30,7 @@ if(QUINDLE_GUI)
   set(CPACK_PACKAGE_NAME quindle)
   set(CPACK_DEBIAN_PACKAGE_CONFLICTS quindle-server)
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-      "Quindle Converter turns spreadsheet workbooks (.xlsx, .xlsm, .xls) into
+      "Quindle Converter turns spreadsheet workbooks (.xlsx, .xlsm, .xlsb, .xls) into
 self-contained HTML pages that any browser opens, in batches of any size,
 with its own spreadsheet engine: no office suite is needed.
 
@@ -49,7 +49,7 @@ endif()
 # package: cmake/PackageVariant.cmake, read by cpack, switches over.
 set(CPACK_QUINDLE_SERVER_SUMMARY "convert spreadsheet workbooks to HTML pages in batches, no window")
 set(CPACK_QUINDLE_SERVER_DESCRIPTION
-    "Quindle Converter turns spreadsheet workbooks (.xlsx, .xlsm, .xls) into
+    "Quindle Converter turns spreadsheet workbooks (.xlsx, .xlsm, .xlsb, .xls) into
 self-contained HTML pages that any browser opens, in batches of any size,
 with its own spreadsheet engine: no office suite is needed.
 
