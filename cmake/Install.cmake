@@ -39,10 +39,7 @@ if(QUINDLE_GUI)
           COMPONENT window)
   install(FILES ${PROJECT_SOURCE_DIR}/data/example.quindle.Converter.metainfo.xml DESTINATION share/metainfo
           COMPONENT window)
-  install(FILES ${PROJECT_SOURCE_DIR}/data/icons/quindle.svg DESTINATION share/icons/hicolor/scalable/apps
-          COMPONENT window)
-  foreach(size 16 22 24 32 48 64 128 256)
-    install(FILES ${PROJECT_SOURCE_DIR}/data/icons/quindle-${size}.png
-            DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME quindle.png COMPONENT window)
-  endforeach()
+  # The icon the window uses too: the scalable SVG and the PNG sizes made from it.
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/icons/hicolor DESTINATION share/icons COMPONENT window
+          FILES_MATCHING PATTERN "quindle.*")
 endif()
