@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <typeinfo>
 
+#include "app/Documentation.h"
 #include "app/NoDisplay.h"
 #include "app/TkvMain.h"
 #include "app/Usage.h"
@@ -100,7 +101,8 @@ int QuindleMain(int argc, char** argv, IWindowRun* window) {
 int QuindleMain(std::unique_ptr<platform::TkvApp> app, IWindowRun* window) {
     // Answered before anything else exists: no store, no project, no display.
     if (const TInfoRequest ask = InfoRequestOf(app->FirstArg()); ask != TInfoRequest::None) {
-        const std::string text = ask == TInfoRequest::Help ? UsageText() : VersionText();
+        const std::string text =
+            ask == TInfoRequest::Help ? UsageText() + "\n" + DocumentationPointers(app->ExePath()) : VersionText();
         std::fwrite(text.data(), 1, text.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : kExitUnattendedError;
     }

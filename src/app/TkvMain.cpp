@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "automation/HttpFetch.h"
+#include "batch/Shard.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "project/TkvProject.h"
@@ -40,6 +41,8 @@ void TkvMain::Run() {
         log_.Clear();
     }
     project::TkvProject& p = *project::kvProject;
+    // An invalid share ends the run before even the target folder is made.
+    batch::TShard::Parse(p.GetOption("Shard"));
     Batch = std::make_unique<batch::TkvBatch>();
     bool subdir = p.Subdir();
     // A web address is no folder to write to; made as one it would leave a
@@ -73,7 +76,12 @@ void TkvMain::Summarise() {
     // A run that found nothing at all says so: the log alone (empty) would
     // not tell a typo from an empty folder.
     if (Batch->Count() == 0) {
-        const std::string line = "quindle: the source \"" + source_ + "\" matches no file\n";
+        // A share can be empty while the others are not: it names itself.
+        const batch::TShard shard = batch::TShard::Parse(project::kvProject->GetOption("Shard"));
+        const std::string share =
+            shard.IsWhole() ? std::string()
+                            : " of share " + std::to_string(shard.Index()) + "/" + std::to_string(shard.Count());
+        const std::string line = "quindle: the source \"" + source_ + "\" matches no file" + share + "\n";
         std::fwrite(line.data(), 1, line.size(), stderr);
     }
     if (run_) run_->Finish(*Batch);

@@ -8,6 +8,7 @@
 
 #include "app/NoDisplay.h"
 #include "app/Startup.h"
+#include "platform/InstallLayout.h"
 #include "platform/TkvApp.h"
 
 namespace app {
@@ -20,7 +21,7 @@ TkvWindowModule::~TkvWindowModule() { DestroyWindows(); }
 
 int TkvWindowModule::Run() {
     std::filesystem::path file =
-        std::filesystem::path(platform::kvApp ? platform::kvApp->ExePath() : "").parent_path() / kFileName;
+        platform::WindowModuleFile(platform::kvApp ? platform::kvApp->ExePath() : std::string(), kFileName);
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) return NoWindowRun();
     // Without a display the toolkit aborts the process with a message about

@@ -6,12 +6,13 @@
 
 namespace app {
 
-// The window run, loaded from the window module beside the program when it
-// is first needed: an unattended run never loads the GUI toolkit, whose
-// libraries take longer to load than a small batch takes to convert.
+// The window run, loaded from the window module (beside the program, or in
+// the installation's lib/quindle/modules/) when it is first needed: an
+// unattended run never loads the GUI toolkit, whose libraries take longer to
+// load than a small batch takes to convert.
 class TkvWindowModule : public IWindowRun {
 public:
-    // The name of the module, in the program's folder.
+    // The name of the module's file.
     static constexpr const char* kFileName = "quindle-window.so";
     // The module's one entry point: creates the window run.
     static constexpr const char* kEntryName = "QuindleCreateWindowRun";

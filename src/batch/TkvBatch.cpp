@@ -6,6 +6,7 @@
 
 #include "batch/Match.h"
 #include "batch/Search.h"
+#include "batch/Shard.h"
 #include "platform/Text.h"
 #include "project/TkvProject.h"
 
@@ -36,6 +37,8 @@ TkvBatch::~TkvBatch() {
 }
 
 void TkvBatch::Start(const std::string& source, const std::string& target, bool recurse) {
+    // An invalid share fails the run before anything is created or touched.
+    const TShard shard = TShard::Parse(project::kvProject ? project::kvProject->GetOption("Shard") : std::string());
     std::string sourcePath = NormalizePath(source);
     std::string targetDir = NormalizePath(target);
     if (targetDir.empty()) throw std::runtime_error("Unable to create directory");
@@ -51,11 +54,13 @@ void TkvBatch::Start(const std::string& source, const std::string& target, bool 
     mask_ = cut == std::string::npos ? sourcePath : sourcePath.substr(cut + 1);
     recurse_ = recurse;
     searched_ = true;
+    shard_ = shard;
     if (!searchDone_ && !thread_.joinable()) thread_ = std::thread([this] { Search(); });
 }
 
 void TkvBatch::Search() {
     std::string folder, mask, extra;
+    TShard shard;
     bool recurse = false, skipHidden = false;
     try {
         if (project::kvProject) {
@@ -71,11 +76,15 @@ void TkvBatch::Search() {
         folder = sourceDir_;
         mask = mask_;
         recurse = recurse_;
+        shard = shard_;
     }
     try {
         SearchFolder(
             folder, mask, recurse, skipHidden, [this] { return terminated_.load(std::memory_order_relaxed); },
             [&](const std::string& path) {
+                // Another run's file is not this run's entry at all: it is
+                // neither listed, counted nor logged here.
+                if (!shard.Owns(std::string_view(path).substr(folder.size()))) return;
                 try {
                     AppendEntry(path, mask, extra);
                 } catch (...) {
@@ -83,6 +92,12 @@ void TkvBatch::Search() {
                 }
             },
             [&](const std::string& path, const std::string& reason) {
+                // One share reports a folder it cannot read, so that the
+                // shares' logs together name it once.
+                const std::string_view rel = std::string_view(path).starts_with(folder)
+                                                 ? std::string_view(path).substr(folder.size())
+                                                 : std::string_view(path);
+                if (!shard.Owns(rel)) return;
                 try {
                     AppendFailure(path, "The folder cannot be read (" + reason + ")");
                 } catch (...) {}

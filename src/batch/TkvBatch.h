@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "batch/NodeState.h"
+#include "batch/Shard.h"
 #include "batch/TargetClaims.h"
 
 namespace batch {
@@ -37,6 +38,7 @@ public:
     TkvBatch();
     ~TkvBatch();  // stops and joins the search, frees the entries
 
+    // Throws when the target is empty or the project's Shard is invalid.
     void Start(const std::string& source, const std::string& target, bool recurse);
     void AddFile(const std::string& path);
     TkvNode* NextNode();  // waits while the search may still add entries
@@ -98,6 +100,7 @@ private:
     bool recurse_ = false;  // lock_
     bool searched_ = false;  // lock_
     TkvTargetClaims targets_;  // its own lock
+    TShard shard_;  // lock_; this run's share of what the search finds
     std::atomic<bool> exhausted_{false};  // set under lock_, read anywhere
     std::atomic<bool> terminated_{false};  // the search's stop request
     std::thread thread_;  // lock_ to start; joined by the destructor

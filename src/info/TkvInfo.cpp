@@ -11,6 +11,7 @@
 #include "info/Counters.h"
 #include "platform/Files.h"
 #include "platform/FolderLock.h"
+#include "platform/InstallLayout.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
 #include "text/Utf8.h"
@@ -255,8 +256,11 @@ std::string TkvInfo::LinkText(const std::string& page, const std::string& action
                " - " + std::to_string(installStamp_);
     }
     if (page == "h") {
-        const std::string chm = platform::ChangeFileExt(exePath_, ".chm");
-        return platform::FileExists(chm) ? chm : platform::ChangeFileExt(exePath_, ".pdf");
+        // The manual is HTML, shipped beside the build and with the
+        // installation; a system that left it out (a minimal image drops
+        // /usr/share/doc) still gets the same manual from the web.
+        const std::string manual = platform::ManualFile(exePath_);
+        return manual.empty() ? std::string(kVendorUrl) + "/en/" + shortName_ + "/manual.htm" : manual;
     }
     std::string address = kVendorUrl;
     if (!page.empty()) {

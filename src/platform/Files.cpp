@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "platform/InstallLayout.h"
 #include "platform/Text.h"
 
 namespace platform {
@@ -138,7 +139,7 @@ std::string ConfigFolder() { return XdgFolder("XDG_CONFIG_HOME", "/.config"); }
 
 std::string WritableBeside(const std::string& exePath, const std::string& fileName) {
     const std::string folder = FolderPart(exePath);
-    if (FolderWritable(folder)) return folder + fileName;
+    if (!IsInstalled(exePath) && FolderWritable(folder)) return folder + fileName;
     return StateFolder() + fileName;
 }
 

@@ -34,7 +34,8 @@ std::string StateFolder();
 std::string ConfigFolder();
 
 // Where a file that lives beside the program is written: beside it when the
-// program's folder is writable, else in StateFolder().
+// program's folder is writable and not an installation's bin/, else in
+// StateFolder().
 std::string WritableBeside(const std::string& exePath, const std::string& fileName);
 
 // Reads a whole file; throws std::runtime_error when it cannot be read or is

@@ -4,6 +4,7 @@
 #include "platform/Choosers.h"
 #include "platform/Files.h"
 #include "platform/FolderLock.h"
+#include "platform/InstallLayout.h"
 #include "platform/Text.h"
 #include "platform/TkvApp.h"
 #include "project/PropertyHost.h"
@@ -176,6 +177,12 @@ void TkvProject::StoreOptions(bool toFile) {
         std::lock_guard lock(optionsMutex_);
         snapshot = options_;
     }
+    // The folder of the default project is ours to make (the user's config
+    // folder on a fresh account); any other missing folder is the user's
+    // mistake and fails the save.
+    const std::string folder = platform::FolderPart(FileName);
+    if (!folder.empty() && !platform::DirectoryExists(folder) && FileName == DefaultProjectFile())
+        platform::ForceDirectories(folder);
     snapshot.SaveToFile(FileName);
     AddRecent();
 }
@@ -249,6 +256,13 @@ void TkvProject::AddRecent() {
 std::string TkvProject::DefaultProjectFile() const {
     const std::string exe = ExePath();
     const std::string name = platform::ChangeFileExt(platform::NamePart(exe), ProjectExt);
+    // An installed program's default project is the user's configuration;
+    // nothing of it belongs beside a program that every user shares.
+    if (platform::IsInstalled(exe)) {
+        for (const std::string& candidate : {platform::ConfigFolder() + name, platform::StateFolder() + name})
+            if (platform::FileExists(candidate)) return candidate;
+        return platform::ConfigFolder() + name;
+    }
     const std::string beside = platform::FolderPart(exe) + name;
     for (const std::string& candidate : {beside, platform::StateFolder() + name, platform::ConfigFolder() + name})
         if (platform::FileExists(candidate)) return candidate;

@@ -55,7 +55,8 @@ public:
     void AddRecent();
     // The default project: beside the program, else where it is saved when
     // the program's folder is read-only, else the user's config folder; when
-    // none exists, the place where saving will put it.
+    // none exists, the place where saving will put it. An installed program
+    // uses the user's config folder (or an older copy in the state folder).
     std::string DefaultProjectFile() const;
     std::string RecentFileName() const;
     std::vector<std::string> Recent() const;

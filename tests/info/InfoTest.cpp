@@ -132,12 +132,18 @@ TEST_F(InfoTest, LinkTexts) {
     EXPECT_NE(info->LinkText("Supports", "", "").rfind("http://", 0), std::string::npos) << "page names are exact";
 }
 
-TEST_F(InfoTest, HelpPrefersTheChmBesideTheProgram) {
+// Help opens the HTML manual: the build's beside the program, else the
+// installation's, else the same manual on the web (never a missing file).
+TEST_F(InfoTest, HelpOpensTheManualBesideTheBuildOrInstalledOrOnTheWeb) {
     auto info = Make();
     info->OpenLink("h", "", "");
-    dir.Write("bin/quindle.chm", "");
+    dir.Write("share/doc/quindle/manual/index.html", "<html>");
     info->OpenLink("h", "", "");
-    EXPECT_EQ(opened, (std::vector<std::string>{dir / "bin/quindle.pdf", dir / "bin/quindle.chm"}));
+    dir.Write("bin/manual/index.html", "<html>");
+    info->OpenLink("h", "", "");
+    EXPECT_EQ(opened,
+              (std::vector<std::string>{"http://www.quindle.example/en/quindle/manual.htm",
+                                        dir / "share/doc/quindle/manual/index.html", dir / "bin/manual/index.html"}));
 }
 
 TEST_F(InfoTest, QuietKeepsReportsAndNoticesClosedButNotPages) {

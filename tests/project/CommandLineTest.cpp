@@ -117,3 +117,19 @@ TEST_F(ProjectTest, DefaultProjectLocations) {
     q.ParseCommandLine();
     EXPECT_EQ(q.Source(), "/state");
 }
+
+// An installed program (bin/ beside share/quindle/) keeps its default
+// project in the user's config folder, and saving it makes that folder.
+TEST_F(ProjectTest, AnInstalledProgramKeepsItsDefaultProjectInTheConfigFolder) {
+    std::filesystem::create_directories(dir / "share/quindle");
+    dir.Write("bin/quindle.batch-quindle", "Source=/beside\r\n");
+    TkvProject& p = Start();
+    EXPECT_EQ(p.DefaultProjectFile(), dir / "config/quindle/quindle.batch-quindle");
+    EXPECT_EQ(p.RecentFileName(), dir / "state/quindle/quindle.log");
+    p.ParseCommandLine();
+    EXPECT_EQ(p.Source(), "") << "nothing beside an installed program is read";
+    p.SetOption("Source", "/data/*.xlsx");
+    p.StoreOptions(true);
+    EXPECT_EQ(ReadFileText(dir / "config/quindle/quindle.batch-quindle"), "Source=/data/*.xlsx\r\n");
+    EXPECT_EQ(p.Recent(), std::vector<std::string>{dir / "config/quindle/quindle.batch-quindle"});
+}
