@@ -42,6 +42,10 @@ std::vector<double> DashArray(LineDash d) {
     return {};
 }
 
+bool SameLook(const TextStyle& a, const TextStyle& b) {
+    return a.px == b.px && a.bold == b.bold && a.italic == b.italic && a.color == b.color;
+}
+
 }  // namespace
 
 double TextWidth(std::string_view s, const TextStyle& style) {
@@ -205,8 +209,15 @@ void Canvas::Open(double x, double y, double px, HAnchor h, VAnchor v, double ro
     else if (h == HAnchor::End) out_ += " text-anchor=\"end\"";
 }
 
-void Canvas::Runs(double x, double y, const std::vector<std::pair<std::string, TextStyle>>& runs, HAnchor h, VAnchor v,
+void Canvas::Runs(double x, double y, const std::vector<std::pair<std::string, TextStyle>>& given, HAnchor h, VAnchor v,
                   double rotate) {
+    // Neighbouring runs that look alike are one piece of text: a reader that
+    // copies or searches the chart sees no seam where a writer split a run.
+    std::vector<std::pair<std::string, TextStyle>> runs;
+    for (const auto& [t, st] : given) {
+        if (!runs.empty() && SameLook(runs.back().second, st)) runs.back().first += t;
+        else runs.emplace_back(t, st);
+    }
     if (runs.empty()) return;
     double px = 0;
     for (const auto& r : runs) px = std::max(px, r.second.px);

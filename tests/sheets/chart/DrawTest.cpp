@@ -101,6 +101,19 @@ TEST(ChartDraw, TitlesAsThePartSaysOrAsTheSpreadsheetMakesThem) {
     EXPECT_NE(Draw(one + one, "<c:title/>").find(R"(aria-label="Chart Title")"), std::string::npos);
 }
 
+TEST(ChartDraw, TitleRunsThatLookAlikeAreOneText) {
+    const std::string plot = "<c:pieChart><c:ser><c:idx val=\"0\"/>" + Values({"1", "2"}) + "</c:ser></c:pieChart>";
+    const std::string alike =
+        Draw(plot, R"(<c:title><c:tx><c:rich><a:p><a:r><a:t>Sales</a:t></a:r>)"
+                   R"(<a:r><a:t>(</a:t></a:r><a:r><a:t>2024)</a:t></a:r></a:p></c:rich></c:tx></c:title>)");
+    EXPECT_NE(alike.find(">Sales(2024)</text>"), std::string::npos) << alike;
+    EXPECT_EQ(Count(alike, "<tspan"), 0u);
+    const std::string mixed =
+        Draw(plot, R"(<c:title><c:tx><c:rich><a:p><a:r><a:t>Sales</a:t></a:r>)"
+                   R"(<a:r><a:rPr b="0"/><a:t> 2024</a:t></a:r></a:p></c:rich></c:tx></c:title>)");
+    EXPECT_EQ(Count(mixed, "<tspan"), 2u) << mixed;
+}
+
 TEST(ChartDraw, ChartAreaLookAndLegendPlace) {
     const std::string look =
         R"(<c:barChart><c:ser><c:idx val="0"/><c:tx><c:v>Only</c:v></c:tx>)" + Values({"1"}) + "</c:ser></c:barChart>";
