@@ -24,7 +24,9 @@ TEST_F(ProgramRun, WithoutADisplayAWindowRunEndsWithExitTwoAndSaysWhy) {
     for (const auto& [arg, what] : asks) {
         EXPECT_EQ(Run(arg, kNoDisplay), 2) << arg << "\n" << Stderr();
         const std::string err = Stderr();
-        if (hasWindow) EXPECT_NE(err.find("no display"), std::string::npos) << err;
+        if (hasWindow) {
+            EXPECT_NE(err.find("no display"), std::string::npos) << err;
+        }
         EXPECT_NE(err.find(what), std::string::npos) << err;
         EXPECT_NE(err.find("PureConsole=1"), std::string::npos) << "how to run unattended: " << err;
     }
@@ -59,7 +61,7 @@ TEST_F(ProgramRun, AWebSourceWithPureConsoleRunsInTheConsole) {
 // A Source that names a folder is that folder with the product's mask, as
 // the window's Folder button builds it; one that matches nothing says so.
 TEST_F(ProgramRun, AFolderAsSourceIsReadWithTheProductsMask) {
-    for (const std::string source : {in.substr(0, in.size() - 1), in}) {
+    for (const std::string& source : {in.substr(0, in.size() - 1), in}) {
         ASSERT_EQ(Run("-P:Source=" + source + ",Target=" + out + ",PureConsole=1,LogFile=" + dir / "run.log"), 0)
             << Stderr();
         EXPECT_EQ(LogLines(dir / "run.log").size(), 4u) << source;

@@ -78,17 +78,19 @@ TEST_F(InstalledProgram, FilesLandWhereTheDesktopAndTheProgramLookForThem) {
 TEST_F(InstalledProgram, TheDesktopFilesPassTheirValidators) {
     if (!HasWindow()) GTEST_SKIP() << "a build without the window installs no desktop files";
     const std::string log = ShellQuote(dir / "check.txt");
-    if (HaveProgram("desktop-file-validate"))
+    if (HaveProgram("desktop-file-validate")) {
         EXPECT_EQ(RunShell("desktop-file-validate " + ShellQuote(prefix + "share/applications/quindle.desktop") + " >" +
                            log + " 2>&1"),
                   0)
             << ReadFileText(dir / "check.txt");
-    if (HaveProgram("appstreamcli"))
+    }
+    if (HaveProgram("appstreamcli")) {
         EXPECT_EQ(RunShell("appstreamcli validate --no-net --pedantic " +
                            ShellQuote(prefix + "share/metainfo/example.quindle.Converter.metainfo.xml") + " >" + log +
                            " 2>&1"),
                   0)
             << ReadFileText(dir / "check.txt");
+    }
     if (HaveProgram("update-mime-database")) {
         // The type database built from our XML alone (plus the base types it
         // names) knows projects by their extension.
@@ -101,10 +103,11 @@ TEST_F(InstalledProgram, TheDesktopFilesPassTheirValidators) {
         EXPECT_NE(ReadFileText(dir / "mime/globs2").find(":application/x-batch-quindle:*.batch-quindle"),
                   std::string::npos);
     }
-    if (HasManual() && HaveProgram("man"))
+    if (HasManual() && HaveProgram("man")) {
         EXPECT_EQ(RunShell("LC_ALL=C.UTF-8 MANROFFSEQ= MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z " +
                            ShellQuote(prefix + "share/man/man1/quindle.1.gz") + " 2>" + log + " >/dev/null"),
                   0);
+    }
     EXPECT_EQ(ReadFileText(dir / "check.txt").find("warning"), std::string::npos) << ReadFileText(dir / "check.txt");
 }
 

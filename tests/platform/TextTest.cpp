@@ -83,7 +83,9 @@ TEST(Text, Booleans) {
     for (const auto& c : cases) {
         bool v = false;
         EXPECT_EQ(TryParseBool(c.text, v), c.ok) << c.text;
-        if (c.ok) EXPECT_EQ(v, c.value) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(v, c.value) << c.text;
+        }
     }
 }
 
