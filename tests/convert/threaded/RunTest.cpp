@@ -111,6 +111,9 @@ TEST_F(Run, ALogThatCannotBeWrittenStopsTheRun) {
     TkvRun run(TRunStyle::Console);
     run.OpenLog("/dev/full");
     auto chain = Start(run, {"a.xlsx", "b.xlsx", "c.xlsx", "d.xlsx"}, 1);
+    // The run stops at the first line it cannot write; the search must have
+    // found every file by then for the count below to be known.
+    ASSERT_TRUE(WaitUntil([&] { return !batch->IsSearching(); }));
     for (const char* n : {"a.xlsx", "b.xlsx", "c.xlsx", "d.xlsx"}) g.Let(n);
     WaitEnd(chain);
     {
