@@ -1,26 +1,11 @@
 #include "sheets/xls/Book.h"
 
+#include <string>
 #include <vector>
 
+#include "sheets/model/BinaryCodes.h"
+
 namespace sheets::xls {
-
-namespace {
-
-const char* ErrorText(uint8_t code) {
-    switch (code) {
-    case 0x00: return "#NULL!";
-    case 0x07: return "#DIV/0!";
-    case 0x0F: return "#VALUE!";
-    case 0x17: return "#REF!";
-    case 0x1D: return "#NAME?";
-    case 0x24: return "#NUM!";
-    case 0x2A: return "#N/A";
-    case 0x2B: return "#GETTING_DATA";
-    default: return "#N/A";
-    }
-}
-
-}  // namespace
 
 void DropBadRuns(RichString& s, size_t fontCount) {
     std::erase_if(s.runs, [&](const TextRun& run) { return run.font >= fontCount; });
@@ -34,7 +19,7 @@ uint32_t Book::AddString(RichString s) {
 uint32_t Book::ErrorString(uint8_t code) {
     auto it = errorStrings.find(code);
     if (it != errorStrings.end()) return it->second;
-    uint32_t i = AddString({ErrorText(code), {}});
+    uint32_t i = AddString({ErrorCodeText(code).empty() ? std::string("#N/A") : std::string(ErrorCodeText(code)), {}});
     errorStrings[code] = i;
     return i;
 }

@@ -1,4 +1,5 @@
 #include "sheets/xls/XlsStyles.h"
+#include "sheets/model/BinaryCodes.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -9,24 +10,6 @@
 
 namespace sheets::xls {
 namespace {
-
-BorderStyle BorderOf(uint8_t code) {
-    static constexpr BorderStyle kMap[14] = {BorderStyle::None,
-                                             BorderStyle::Thin,
-                                             BorderStyle::Medium,
-                                             BorderStyle::Dashed,
-                                             BorderStyle::Dotted,
-                                             BorderStyle::Thick,
-                                             BorderStyle::Double,
-                                             BorderStyle::Hair,
-                                             BorderStyle::MediumDashed,
-                                             BorderStyle::DashDot,
-                                             BorderStyle::MediumDashDot,
-                                             BorderStyle::DashDotDot,
-                                             BorderStyle::MediumDashDotDot,
-                                             BorderStyle::SlantDashDot};
-    return code < 14 ? kMap[code] : BorderStyle::Thin;
-}
 
 void Key(std::string& k, const Color& c) {
     k += char(c.set);
@@ -326,7 +309,7 @@ uint32_t StyleTable::Resolve(Styles& styles, bool replace) const {
         Border border;
         BorderSide* sides[4] = {&border.left, &border.right, &border.top, &border.bottom};
         for (int i = 0; i < 4; ++i) {
-            sides[i]->style = BorderOf(bd.borderStyle[i]);
+            sides[i]->style = BorderStyleOfCode(bd.borderStyle[i], BorderStyle::Thin);
             if (sides[i]->style != BorderStyle::None) sides[i]->color = Indexed(bd.borderColor[i]);
         }
         cf.border = borders(border);

@@ -253,18 +253,4 @@ double RkValue(uint32_t rk) {
     return rk & 1 ? v / 100 : v;
 }
 
-std::string_view ErrorText(uint8_t code) {
-    switch (code) {
-    case 0x00: return "#NULL!";
-    case 0x07: return "#DIV/0!";
-    case 0x0F: return "#VALUE!";
-    case 0x17: return "#REF!";
-    case 0x1D: return "#NAME?";
-    case 0x24: return "#NUM!";
-    case 0x2A: return "#N/A";
-    case 0x2B: return "#GETTING_DATA";
-    default: return {};
-    }
-}
-
 }  // namespace sheets::xlsb

@@ -129,7 +129,4 @@ private:
 // divided by 100.
 double RkValue(uint32_t rk);
 
-// A cell's error code as the spreadsheet shows it; "" for codes it does not know.
-std::string_view ErrorText(uint8_t code);
-
 }  // namespace sheets::xlsb

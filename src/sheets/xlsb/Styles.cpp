@@ -1,4 +1,5 @@
 #include "sheets/xlsb/Styles.h"
+#include "sheets/model/BinaryCodes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,26 +23,6 @@ Fill::Pattern PatternOf(uint32_t fls) {
     case 18: return Fill::Pattern::Gray;
     default: return Fill::Pattern::Other;  // stripes, grids, trellises, gradients
     }
-}
-
-BorderStyle BorderStyleOf(uint8_t dg) {
-    static constexpr BorderStyle kStyles[] = {
-        BorderStyle::None,
-        BorderStyle::Thin,
-        BorderStyle::Medium,
-        BorderStyle::Dashed,
-        BorderStyle::Dotted,
-        BorderStyle::Thick,
-        BorderStyle::Double,
-        BorderStyle::Hair,
-        BorderStyle::MediumDashed,
-        BorderStyle::DashDot,
-        BorderStyle::MediumDashDot,
-        BorderStyle::DashDotDot,
-        BorderStyle::MediumDashDotDot,
-        BorderStyle::SlantDashDot,
-    };
-    return dg < std::size(kStyles) ? kStyles[dg] : BorderStyle::None;
 }
 
 Underline UnderlineOf(uint8_t uls) {
@@ -136,7 +117,7 @@ void StylesReader::AddBorder(Payload& in) {
     // Stored top, bottom, left, right (then the diagonal, not shown).
     static constexpr int kSide[] = {2, 3, 0, 1};
     for (int side : kSide) {
-        b.style[side] = BorderStyleOf(in.U8());
+        b.style[side] = BorderStyleOfCode(in.U8(), BorderStyle::None);
         in.U8();
         b.color[side] = ReadColor(in);
     }

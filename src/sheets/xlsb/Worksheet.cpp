@@ -1,4 +1,5 @@
 #include "sheets/xlsb/Worksheet.h"
+#include "sheets/model/BinaryCodes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -163,9 +164,9 @@ void WorksheetReader::AddCell(uint32_t type, uint32_t col, Payload& in) {
     case rt::CellError:
     case rt::FmlaError: {
         const uint8_t code = in.U8();
-        if (!in.Ok() || ErrorText(code).empty()) return;
+        if (!in.Ok() || ErrorCodeText(code).empty()) return;
         c.type = CellType::Error;
-        c.string = Intern(ErrorText(code));
+        c.string = Intern(ErrorCodeText(code));
         break;
     }
     case rt::CellIsst: {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "XlsbBuilder.h"
+#include "sheets/model/BinaryCodes.h"
 #include "sheets/xlsb/Records.h"
 
 using namespace sheets::xlsb;
@@ -185,7 +186,7 @@ TEST(XlsbRecords, RkNumbers) {
     EXPECT_EQ(RkValue(0x3FF00001), 0.01);  // ... divided by 100
     EXPECT_EQ(RkValue(uint32_t(-5) << 2 | 2), -5.0);  // a 30-bit integer
     EXPECT_EQ(RkValue(12345u << 2 | 3), 123.45);
-    EXPECT_EQ(ErrorText(0x07), "#DIV/0!");
-    EXPECT_EQ(ErrorText(0x2A), "#N/A");
-    EXPECT_EQ(ErrorText(0x99), "");
+    EXPECT_EQ(sheets::ErrorCodeText(0x07), "#DIV/0!");
+    EXPECT_EQ(sheets::ErrorCodeText(0x2A), "#N/A");
+    EXPECT_EQ(sheets::ErrorCodeText(0x99), "");
 }

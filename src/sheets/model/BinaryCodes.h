@@ -1,0 +1,18 @@
+// Codes that the two binary formats (.xls and .xlsb) share: cell error
+// values and border line styles are numbered the same way in both.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "sheets/model/Workbook.h"
+
+namespace sheets {
+
+// The text of an error value ("#DIV/0!"), empty for a code no format defines.
+std::string_view ErrorCodeText(uint8_t code);
+
+// The line style of a border code, `unknown` for a code past the table.
+BorderStyle BorderStyleOfCode(uint8_t code, BorderStyle unknown);
+
+}  // namespace sheets
