@@ -20,10 +20,20 @@ std::string_view ErrorCodeText(uint8_t code) {
 
 BorderStyle BorderStyleOfCode(uint8_t code, BorderStyle unknown) {
     static constexpr BorderStyle kStyles[] = {
-        BorderStyle::None,         BorderStyle::Thin,         BorderStyle::Medium,        BorderStyle::Dashed,
-        BorderStyle::Dotted,       BorderStyle::Thick,        BorderStyle::Double,        BorderStyle::Hair,
-        BorderStyle::MediumDashed, BorderStyle::DashDot,      BorderStyle::MediumDashDot, BorderStyle::DashDotDot,
-        BorderStyle::MediumDashDotDot, BorderStyle::SlantDashDot,
+        BorderStyle::None,
+        BorderStyle::Thin,
+        BorderStyle::Medium,
+        BorderStyle::Dashed,
+        BorderStyle::Dotted,
+        BorderStyle::Thick,
+        BorderStyle::Double,
+        BorderStyle::Hair,
+        BorderStyle::MediumDashed,
+        BorderStyle::DashDot,
+        BorderStyle::MediumDashDot,
+        BorderStyle::DashDotDot,
+        BorderStyle::MediumDashDotDot,
+        BorderStyle::SlantDashDot,
     };
     return code < std::size(kStyles) ? kStyles[code] : unknown;
 }
