@@ -37,9 +37,11 @@ CellTexts::CellTexts(const Workbook& wb) : wb_(wb) {
     }
 }
 
-const NumberFormat& CellTexts::FormatOf(uint32_t format) { return *byFormat_[format < byFormat_.size() ? format : 0]; }
+const NumberFormat& CellTexts::FormatOf(uint32_t format) const {
+    return *byFormat_[format < byFormat_.size() ? format : 0];
+}
 
-void CellTexts::Show(const Cell& cell, Shown& shown) {
+void CellTexts::Show(const Cell& cell, Shown& shown) const {
     shown.rich = nullptr;
     shown.color = -1;
     shown.text.clear();

@@ -22,10 +22,11 @@ struct Shown {
 class CellTexts {
 public:
     explicit CellTexts(const Workbook& wb);
-    void Show(const Cell& cell, Shown& shown);
+    // Safe to call from several threads at once: the compiled formats are immutable.
+    void Show(const Cell& cell, Shown& shown) const;
 
 private:
-    const NumberFormat& FormatOf(uint32_t format);
+    const NumberFormat& FormatOf(uint32_t format) const;
 
     const Workbook& wb_;
     // Compiled once per cell format; formats sharing a code share the compiled one.
