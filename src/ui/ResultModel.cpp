@@ -4,6 +4,7 @@
 
 #include "app/TkvMain.h"
 #include "batch/NodeState.h"
+#include "text/Escape.h"
 #include "ui/Icons.h"
 
 namespace ui {
@@ -52,8 +53,10 @@ int TkvResultModel::rowCount(const QModelIndex& parent) const { return parent.is
 int TkvResultModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
 
 std::string ExportLine(const TkvRow& row) {
-    return std::string("[") + app::TkvMain::StateWord(row.state) + "] => " + row.fileName.toStdString() + " => " +
-           row.result.toStdString();
+    // Escaped as in the log, so that a file name with a line break in it
+    // still makes one line of the exported or copied list.
+    return std::string("[") + app::TkvMain::StateWord(row.state) + "] => " +
+           text::EscapeForLine(row.fileName.toStdString()) + " => " + text::EscapeForLine(row.result.toStdString());
 }
 
 TkvRowStatus TkvResultModel::Status(int i) const {

@@ -484,3 +484,11 @@ TEST_F(UiTest, AltKeysRunActionsAndNeverTypeIntoTheBoxes) {
         EXPECT_TRUE(reachable) << a->objectName().toStdString();
     }
 }
+
+TEST(ExportLine, ALineBreakOrControlInANameOrResultStaysOnOneLineAsInTheLog) {
+    TkvRow row;
+    row.state = batch::TNodeState::Failure;
+    row.fileName = QString::fromUtf8("/s/two\nlines\t.xlsx");
+    row.result = QString::fromUtf8("Bad\rthing \\ here");
+    EXPECT_EQ(ExportLine(row), "[Failure] => /s/two\\nlines\\t.xlsx => Bad\\rthing \\\\ here");
+}
