@@ -37,11 +37,9 @@ CellTexts::CellTexts(const Workbook& wb) : wb_(wb) {
     }
 }
 
-const NumberFormat& CellTexts::FormatOf(uint32_t format) const {
-    return *byFormat_[format < byFormat_.size() ? format : 0];
-}
+const NumberFormat& CellTexts::FormatOf(uint32_t format) { return *byFormat_[format < byFormat_.size() ? format : 0]; }
 
-void CellTexts::Show(const Cell& cell, Shown& shown) const {
+void CellTexts::Show(const Cell& cell, Shown& shown) {
     shown.rich = nullptr;
     shown.color = -1;
     shown.text.clear();

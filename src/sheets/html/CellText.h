@@ -22,11 +22,10 @@ struct Shown {
 class CellTexts {
 public:
     explicit CellTexts(const Workbook& wb);
-    // Safe to call from several threads at once: the compiled formats are immutable.
-    void Show(const Cell& cell, Shown& shown) const;
+    void Show(const Cell& cell, Shown& shown);
 
 private:
-    const NumberFormat& FormatOf(uint32_t format) const;
+    const NumberFormat& FormatOf(uint32_t format);
 
     const Workbook& wb_;
     // Compiled once per cell format; formats sharing a code share the compiled one.

@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <map>
-#include <optional>
 #include <string_view>
 
 #include "sheets/html/HtmlText.h"
 #include "sheets/html/SheetCharts.h"
 #include "sheets/html/SheetGeometry.h"
-#include "sheets/html/ShownAhead.h"
 
 namespace sheets::html {
 namespace {
@@ -86,8 +84,6 @@ private:
     std::multimap<uint32_t, uint32_t> expiry_;  // last row -> col1 of each entry of active_
     std::vector<Item> items_;
     Shown shown_;
-    std::optional<ShownAhead> ahead_;  // a large sheet's texts, from a second thread
-    const Row* row_ = nullptr;  // the row being written, when the sheet has it
     size_t mergeNext_ = 0, commentNext_ = 0;
     size_t fillerBudget_ = kFillerBudget;
 };
@@ -331,8 +327,7 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
     uint32_t format = 0;
     if (item.cell) {
         format = item.cell->format;
-        if (ahead_ && row_) ahead_->Take(*row_, size_t(item.cell - row_->cells.data()), shown_);
-        else doc_.texts.Show(*item.cell, shown_);
+        doc_.texts.Show(*item.cell, shown_);
     } else {
         shown_ = Shown{};
         if (item.filler >= 0) format = static_cast<uint32_t>(item.filler);
@@ -423,7 +418,6 @@ void SheetWriter::WriteRow(uint32_t unit, const Axis& rows, const Axis& cols) {
     }
     const uint32_t r = u.first;
     const Row* row = geo_.FindRow(r);
-    row_ = row;
     if (row ? row->hidden : sheet_.defaultRowsHidden) {
         out_ += "<tr style=\"display:none\">"sv;
     } else {
@@ -515,10 +509,8 @@ void SheetWriter::Write(bool hidden) {
         }
         const int64_t width = cols.Units().empty() ? 0 : geo_.X(cols.Units().back().last + 1);
         out_ += "<table style=\"width:" + std::to_string(width) + "px\">";
-        ahead_.emplace(doc_.texts, geo_.Rows());
         WriteColumns(cols);
         for (uint32_t u = 0; u < rows.Units().size(); ++u) WriteRow(u, rows, cols);
-        ahead_.reset();
         out_ += "</table>\n"sv;
         WritePictures();
         const int64_t height = rows.Units().empty() ? 0 : geo_.Y(rows.Units().back().last + 1);
