@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "sheets/html/FontStack.h"
 #include "sheets/html/HtmlText.h"
 
 namespace sheets::html {
@@ -98,8 +99,8 @@ uint32_t StyleSheet::Intern(std::string css) {
 
 void StyleSheet::AppendFontCss(std::string& css, const Font& f, bool full) const {
     if (full || f.name != base_.name) {
-        const std::string name = CssFontName(f.name);
-        if (!name.empty()) css += "font-family:\"" + name + "\",sans-serif;";
+        const std::string stack = FontStack(f.name);
+        if (!stack.empty()) css += "font-family:" + stack + ";";
     }
     if ((full || f.size != base_.size) && std::isfinite(f.size) && f.size > 0 && f.size < 1000)
         css += "font-size:" + Number(f.size) + "pt;";
@@ -239,10 +240,10 @@ uint32_t StyleSheet::RotationClass(uint32_t format) {
 }
 
 void StyleSheet::AppendRules(std::string& out) const {
-    std::string family = CssFontName(base_.name);
+    const std::string stack = FontStack(base_.name);
     out += "table{border-collapse:collapse;table-layout:fixed;font-family:";
-    if (!family.empty()) out += "\"" + family + "\",";
-    out += "sans-serif;font-size:";
+    out += stack.empty() ? "sans-serif" : stack;
+    out += ";font-size:";
     out += std::isfinite(base_.size) && base_.size > 0 && base_.size < 1000 ? Number(base_.size) : "11";
     out += "pt;";
     if (base_.bold) out += "font-weight:bold;";
