@@ -4,6 +4,8 @@
 #include <map>
 #include <string_view>
 
+#include "sheets/cond/Engine.h"
+#include "sheets/html/CondStyle.h"
 #include "sheets/html/HtmlText.h"
 #include "sheets/html/SheetCharts.h"
 #include "sheets/html/SheetGeometry.h"
@@ -86,6 +88,7 @@ private:
     Shown shown_;
     size_t mergeNext_ = 0, commentNext_ = 0;
     size_t fillerBudget_ = kFillerBudget;
+    cond::SheetLooks looks_;  // what conditional formats make of cells
 };
 
 void SheetWriter::CollectMerges() {
@@ -333,11 +336,13 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
         if (item.filler >= 0) format = static_cast<uint32_t>(item.filler);
     }
     const bool wrap = doc_.styles.Wraps(format);
+    const cond::CellLook* look = looks_.Empty() ? nullptr : looks_.Find(r, item.col);
     const uint32_t cls = colspan > 1 || rowspan > 1
                              ? doc_.styles.MergedCellClass(format, shown_.kind, shown_.color, FormatAt(r, lastCol),
-                                                           FormatAt(lastRow, item.col))
-                             : doc_.styles.CellClass(format, shown_.kind, shown_.color);
-    const bool empty = shown_.Empty();
+                                                           FormatAt(lastRow, item.col), look)
+                         : look ? doc_.styles.LookClass(format, shown_.kind, shown_.color, *look)
+                                : doc_.styles.CellClass(format, shown_.kind, shown_.color);
+    const bool empty = shown_.Empty() || (look && look->hideValue);
     // Text runs on into an empty neighbour, as in the spreadsheet; elsewhere the cell clips it.
     bool spill = !empty && !wrap && shown_.kind == ValueKind::Text;
     if (spill && i + 1 < items_.size() && items_[i + 1].col == lastCol + 1 && items_[i + 1].cell &&
@@ -371,6 +376,7 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
         out_ += '"';
     }
     out_ += '>';
+    if (look) AppendIcon(out_, *look);
     if (empty) {
         out_ += "</td>"sv;
         return;
@@ -499,6 +505,8 @@ void SheetWriter::Write(bool hidden) {
     if (sheet_.kind == SheetKind::Worksheet || sheet_.kind == SheetKind::Macro) {
         CollectMerges();
         CollectLinks();
+        if (!sheet_.condFormats.empty())
+            looks_ = cond::Evaluate(doc_.wb, sheet_, cond::EngineOptions{cond::TodaySerial(doc_.wb.date1904)});
         const Axis rows = KeptRows();
         Axis cols = KeptCols();
         cols.Index();

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "sheets/html/CondStyle.h"
 #include "sheets/html/FontStack.h"
 #include "sheets/html/HtmlText.h"
 
@@ -23,8 +24,9 @@ const char* HAlignCss(HAlign a, ValueKind kind) {
     return "left";
 }
 
-// Width and line style of a border as a spreadsheet draws it.
-const char* BorderCss(BorderStyle s) {
+}  // namespace
+
+const char* BorderLineCss(BorderStyle s) {
     switch (s) {
     case BorderStyle::None: return nullptr;
     case BorderStyle::Thin: return "1px solid";
@@ -43,6 +45,8 @@ const char* BorderCss(BorderStyle s) {
     }
     return nullptr;
 }
+
+namespace {
 
 uint32_t Blend(uint32_t fg, uint32_t bg, double share) {
     uint32_t out = 0;
@@ -151,7 +155,7 @@ std::string StyleSheet::CellCss(uint32_t format, ValueKind kind, int32_t color, 
         const std::pair<const char*, const BorderSide*> sides[] = {
             {"left", &b.left}, {"right", &b.right}, {"top", &b.top}, {"bottom", &b.bottom}};
         const auto line = [](const BorderSide& side) {
-            const char* l = BorderCss(side.style);
+            const char* l = BorderLineCss(side.style);
             return l ? std::string(l) + " " + CssColor(side.color.set ? side.color.rgb : 0) : std::string();
         };
         const std::string left = line(b.left);
@@ -200,12 +204,19 @@ uint32_t StyleSheet::CellClass(uint32_t format, ValueKind kind, int32_t color) {
 }
 
 uint32_t StyleSheet::MergedCellClass(uint32_t format, ValueKind kind, int32_t color, uint32_t rightFormat,
-                                     uint32_t bottomFormat) {
+                                     uint32_t bottomFormat, const cond::CellLook* look) {
     Border edge = BorderOf(format);
     edge.right = BorderOf(rightFormat).right;
     edge.bottom = BorderOf(bottomFormat).bottom;
-    if (edge == BorderOf(format)) return CellClass(format, kind, color);
+    if (edge == BorderOf(format)) return look ? LookClass(format, kind, color, *look) : CellClass(format, kind, color);
+    if (look) return LookClass(format, kind, color, *look, &edge);
     return Intern(CellCss(format < styles_.formats.size() ? format : 0, kind, color, &edge));
+}
+
+uint32_t StyleSheet::LookClass(uint32_t format, ValueKind kind, int32_t color, const cond::CellLook& look,
+                               const Border* border) {
+    if (format >= styles_.formats.size()) format = 0;
+    return Intern(CellCss(format, kind, color, border) + LookCss(look, FontAt(Format(format).font)));
 }
 
 uint32_t StyleSheet::RunClass(uint32_t font) {

@@ -9,7 +9,14 @@
 
 #include "sheets/model/Workbook.h"
 
+namespace sheets::cond {
+struct CellLook;
+}
+
 namespace sheets::html {
+
+// Width and line style of a border as a spreadsheet draws it; null for none.
+const char* BorderLineCss(BorderStyle s);
 
 // How a value sits in a General-aligned cell.
 enum class ValueKind : uint8_t { Text, Number, Centred };
@@ -25,7 +32,10 @@ public:
     // The class of a merged cell: the spreadsheet draws the merged area's right
     // edge from the cell at its top right, the bottom edge from its bottom left.
     uint32_t MergedCellClass(uint32_t format, ValueKind kind, int32_t color, uint32_t rightFormat,
-                             uint32_t bottomFormat);
+                             uint32_t bottomFormat, const cond::CellLook* look = nullptr);
+    // The class of a cell whose conditional formats change its look.
+    uint32_t LookClass(uint32_t format, ValueKind kind, int32_t color, const cond::CellLook& look,
+                       const Border* border = nullptr);
     // The class of a rich-text run in `font`.
     uint32_t RunClass(uint32_t font);
     // The class of the inner span that turns text by the format's rotation; 0 for none.

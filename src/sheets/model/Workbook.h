@@ -10,6 +10,8 @@
 namespace sheets {
 
 struct Chart;  // sheets/model/Chart.h
+struct DiffFormat;  // sheets/model/CondFormat.h, included at the end
+struct CondFormat;
 
 // An RGB colour, or "automatic" (the writer's default).
 struct Color {
@@ -95,6 +97,7 @@ struct Styles {
     std::vector<Fill> fills{Fill{}};
     std::vector<Border> borders{Border{}};
     std::vector<CellFormat> formats{CellFormat{}};  // index 0 = the default
+    std::vector<DiffFormat> diffs;  // the differential formats of conditional formats
 };
 
 // A run of rich text: bytes [start, start+length) of the string's text.
@@ -185,6 +188,7 @@ struct Sheet {
     std::vector<Picture> pictures;
     std::vector<std::shared_ptr<const Chart>> charts;  // drawing order
     std::vector<Comment> comments;
+    std::vector<CondFormat> condFormats;  // in the order stored; rules carry their priorities
     bool showGridLines = true;
     bool rightToLeft = false;
 };
@@ -199,3 +203,6 @@ struct Workbook {
 };
 
 }  // namespace sheets
+
+// The conditional formats' types complete the ones held above.
+#include "sheets/model/CondFormat.h"

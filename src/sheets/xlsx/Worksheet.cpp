@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "sheets/Errors.h"
+#include "sheets/xlsx/CondFormats.h"
 #include "sheets/xlsx/ValueText.h"
 
 namespace sheets::xlsx {
@@ -32,7 +33,7 @@ ValueType TypeOf(const char* t) {
 class SheetHandler final : public SaxHandler {
 public:
     SheetHandler(SheetContext& ctx, Sheet& sheet)
-        : ctx_(ctx), sheet_(sheet), inline_(ctx.colors, ctx.fonts, ctx.baseFont) {
+        : ctx_(ctx), sheet_(sheet), inline_(ctx.colors, ctx.fonts, ctx.baseFont), cf_(ctx.colors, sheet) {
         recordName = "row";
     }
 
@@ -58,6 +59,12 @@ public:
         if (inData_) {
             if (n == "c") StartCell(a);
             else if (n == "row") StartRow(a);
+            return;
+        }
+        if (inCf_ || (depth_ == 2 && n == "conditionalFormatting")) {
+            inCf_ = true;
+            cf_.Start(n, a, depth_);
+            wantText = cf_.WantsText();
             return;
         }
         if (depth_ == 2) {
@@ -93,6 +100,13 @@ public:
             --depth_;
             return;
         }
+        if (inCf_) {
+            cf_.End(n, depth_);
+            wantText = false;
+            inCf_ = depth_ > 2;
+            --depth_;
+            return;
+        }
         if (inCell_) {
             if (n == "v" && inV_) {
                 inV_ = false;
@@ -113,6 +127,7 @@ public:
 
     void Text(std::string_view t) override {
         if (inV_) value_.append(t);
+        else if (inCf_) cf_.Text(t);
         else inline_.Text(t);
     }
 
@@ -348,6 +363,8 @@ private:
     SheetContext& ctx_;
     Sheet& sheet_;
     RichTextReader inline_;
+    CondFormatReader cf_;
+    bool inCf_ = false;  // inside <conditionalFormatting>
     std::unordered_map<std::string, uint32_t> errors_;
     std::string value_;
     int depth_ = 0, skip_ = 0;
