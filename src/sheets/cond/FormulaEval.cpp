@@ -3,6 +3,8 @@
 
 #include "sheets/cond/Formula.h"
 #include "sheets/cond/Functions.h"
+#include "text/Ascii.h"
+#include "text/Utf8.h"
 
 namespace sheets::cond {
 namespace {
@@ -265,13 +267,13 @@ std::optional<Value> Evaluator::CountIf(const Node& n) {
         want = TextNumber(t, d) ? Value::Num(d) : Value::Str(std::string(t));
     }
     const bool wild = want.type == Value::Type::Text && (op == Node::Op::Eq || op == Node::Op::Ne);
-    const std::string pattern = wild ? Fold(want.text) : std::string();
+    const std::string pattern = wild ? text::AsciiLowerCase(want.text) : std::string();
     const Area a = AreaOf(range);
     if (!a.valid) return Value::Err("#REF!");
     double count = 0;
     const auto test = [&](const Value& v) {
         if (wild) {
-            const bool hit = v.type == Value::Type::Text && Wild(pattern, Fold(v.text));
+            const bool hit = v.type == Value::Type::Text && Wild(pattern, text::AsciiLowerCase(v.text));
             return op == Node::Op::Eq ? hit : !hit;
         }
         if (v.type == Value::Type::Blank || v.type != want.type) return op == Node::Op::Ne;
@@ -302,11 +304,7 @@ std::optional<Value> Evaluator::TextFn(const Node& n, Fn fn) {
         if (count < 0) return Value::Err("#VALUE!");
     }
     // Lengths count characters, not bytes.
-    const auto chars = [](std::string_view s) {
-        size_t k = 0;
-        for (char c : s) k += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-        return k;
-    };
+    const auto chars = [](std::string_view s) { return text::CharCount(s); };
     const auto bytesOf = [](std::string_view s, size_t nChars) {
         size_t i = 0;
         for (size_t k = 0; i < s.size(); ++i) {
@@ -332,7 +330,7 @@ std::optional<Value> Evaluator::TextFn(const Node& n, Fn fn) {
         for (char& c : text)
             if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         return Value::Str(text);
-    case Fn::Lower: return Value::Str(Fold(text));
+    case Fn::Lower: return Value::Str(text::AsciiLowerCase(text));
     default: break;
     }
     // SEARCH(find, within, [start]): where `find` begins, without case, from 1.
@@ -346,7 +344,7 @@ std::optional<Value> Evaluator::TextFn(const Node& n, Fn fn) {
         if (!s) return std::nullopt;
         if (!ToNumber(*s, start, err)) return err;
     }
-    const std::string hay = Fold(ValueText(*within)), needle = Fold(text);
+    const std::string hay = text::AsciiLowerCase(ValueText(*within)), needle = text::AsciiLowerCase(text);
     if (start < 1 || start > double(chars(hay)) + 1) return Value::Err("#VALUE!");
     const size_t from = bytesOf(hay, size_t(start) - 1);
     if (!ctx_.budget.Spend(hay.size() / 64 + 1)) return std::nullopt;

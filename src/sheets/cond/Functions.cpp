@@ -1,5 +1,7 @@
 #include "sheets/cond/Functions.h"
 
+#include "text/Ascii.h"
+
 namespace sheets::cond {
 namespace {
 
@@ -21,15 +23,7 @@ const FnInfo* FindFunction(std::string_view name, uint8_t& index) {
     // Newer functions are stored with a prefix that says so.
     if (name.size() > 6 && (name.substr(0, 6) == "_xlfn." || name.substr(0, 6) == "_XLFN.")) name.remove_prefix(6);
     for (uint8_t i = 0; i < static_cast<uint8_t>(Fn::Count_); ++i) {
-        const std::string_view n = kFunctions[i].name;
-        if (n.size() != name.size()) continue;
-        bool same = true;
-        for (size_t k = 0; k < n.size() && same; ++k) {
-            char c = name[k];
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-            same = c == n[k];
-        }
-        if (same) {
+        if (text::EqualsAsciiNoCase(kFunctions[i].name, name)) {
             index = i;
             return &kFunctions[i];
         }

@@ -7,6 +7,7 @@
 
 #include "sheets/cond/Dates.h"
 #include "sheets/cond/Rules.h"
+#include "text/Ascii.h"
 
 namespace sheets::cond {
 namespace {
@@ -30,7 +31,7 @@ bool IsBlankText(const Value& v) {
 
 bool TextRule(CfKind kind, const std::string& needle, const Value& v) {
     if (v.IsError()) return kind == CfKind::NotContainsText;  // SEARCH fails on an error
-    const std::string hay = Fold(ValueText(v)), n = Fold(needle);
+    const std::string hay = text::AsciiLowerCase(ValueText(v)), n = text::AsciiLowerCase(needle);
     switch (kind) {
     case CfKind::ContainsText: return hay.find(n) != std::string::npos;
     case CfKind::NotContainsText: return hay.find(n) == std::string::npos;
@@ -131,7 +132,7 @@ void Average(const RuleInput& in, std::vector<RuleHit>& hits) {
 std::string DuplicateKey(const Value& v) {
     switch (v.type) {
     case Value::Type::Number: return "n" + NumberText(v.number);
-    case Value::Type::Text: return "t" + Fold(v.text);
+    case Value::Type::Text: return "t" + text::AsciiLowerCase(v.text);
     case Value::Type::Bool: return v.number != 0 ? "b1" : "b0";
     default: return {};
     }

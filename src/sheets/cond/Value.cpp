@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "text/Ascii.h"
+
 namespace sheets::cond {
 
 std::string NumberText(double v) {
@@ -51,13 +53,6 @@ bool TextNumber(std::string_view s, double& out) {
     return true;
 }
 
-std::string Fold(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 namespace {
 int Rank(Value::Type t) {
     switch (t) {
@@ -82,7 +77,7 @@ int Compare(const Value& a0, const Value& b0) {
     asPartner(b, a);
     if (a.type != b.type) return Rank(a.type) < Rank(b.type) ? -1 : 1;
     if (a.type == Value::Type::Text || a.type == Value::Type::Error) {
-        const int c = Fold(a.text).compare(Fold(b.text));
+        const int c = text::AsciiLowerCase(a.text).compare(text::AsciiLowerCase(b.text));
         return Sign(c);
     }
     return Sign(a.number - b.number);

@@ -39,8 +39,6 @@ std::string NumberText(double v);
 std::string ValueText(const Value& v);
 // Text that reads as a number (spaces around, a sign, a percent sign).
 bool TextNumber(std::string_view s, double& out);
-// ASCII letters folded to lower case.
-std::string Fold(std::string_view s);
 // The spreadsheet's order: numbers < text < booleans, text without case;
 // a blank compares as 0, "" or FALSE to what it meets. -1, 0 or 1.
 int Compare(const Value& a, const Value& b);
