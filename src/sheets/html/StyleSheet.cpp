@@ -5,6 +5,7 @@
 
 #include "sheets/html/CondStyle.h"
 #include "sheets/html/FontStack.h"
+#include "sheets/html/Hatch.h"
 #include "sheets/html/HtmlText.h"
 
 namespace sheets::html {
@@ -145,9 +146,12 @@ std::string StyleSheet::CellCss(uint32_t format, ValueKind kind, int32_t color, 
             if (fill.fg.set || fill.bg.set)
                 css += "background:" + CssColor(fill.fg.set ? fill.fg.rgb : fill.bg.rgb) + ";";
             break;
-        // Patterns cannot be drawn in CSS without images; their average tone stands in.
-        case Fill::Pattern::Gray: css += "background:" + CssColor(Blend(fg, bg, 0.25)) + ";"; break;
-        case Fill::Pattern::Other: css += "background:" + CssColor(Blend(fg, bg, 0.5)) + ";"; break;
+        // Hatches are drawn as a tiny tiled image; what has none shows its average tone.
+        case Fill::Pattern::Gray:
+        case Fill::Pattern::Other:
+            if (fill.hatch != Hatch::None) css += HatchCss(fill.hatch, fg, bg);
+            else css += "background:" + CssColor(Blend(fg, bg, fill.pattern == Fill::Pattern::Gray ? 0.25 : 0.5)) + ";";
+            break;
         }
     }
     {
@@ -250,6 +254,12 @@ uint32_t StyleSheet::RotationClass(uint32_t format) {
     return static_cast<uint32_t>(slot);
 }
 
+void StyleSheet::AddRule(std::string_view rule) {
+    for (const std::string& r : extra_)
+        if (r == rule) return;
+    extra_.emplace_back(rule);
+}
+
 void StyleSheet::AppendRules(std::string& out) const {
     const std::string stack = FontStack(base_.name);
     out += "table{border-collapse:collapse;table-layout:fixed;font-family:";
@@ -270,6 +280,7 @@ void StyleSheet::AppendRules(std::string& out) const {
         if (out.back() == ';') out.pop_back();
         out += "}\n";
     }
+    for (const std::string& r : extra_) out += r + "\n";
 }
 
 }  // namespace sheets::html

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -46,6 +47,9 @@ public:
     bool Wraps(uint32_t format) const { return Format(format).align.wrap; }
     const CellFormat& Format(uint32_t format) const;
 
+    // A rule the page needs beyond the classes (added once, kept in order).
+    void AddRule(std::string_view rule);
+
     // The rules of the table cells' defaults and of every class handed out.
     void AppendRules(std::string& out) const;
 
@@ -63,6 +67,7 @@ private:
     std::vector<std::array<int32_t, 3>> cellCache_;  // by format, kind; -1 unknown
     std::unordered_map<uint64_t, uint32_t> colorCache_;  // (format, kind, colour)
     std::vector<int32_t> runCache_, rotationCache_;
+    std::vector<std::string> extra_;  // AddRule's
 };
 
 }  // namespace sheets::html

@@ -34,11 +34,35 @@ struct Font {
     bool operator==(const Font&) const = default;
 };
 
+// The hatch and dot patterns of pattern fills, in the order the formats list them.
+enum class Hatch : uint8_t {
+    None,
+    DarkGray,
+    MediumGray,
+    LightGray,
+    Gray125,
+    Gray0625,
+    DarkHorizontal,
+    DarkVertical,
+    DarkDown,
+    DarkUp,
+    DarkGrid,
+    DarkTrellis,
+    LightHorizontal,
+    LightVertical,
+    LightDown,
+    LightUp,
+    LightGrid,
+    LightTrellis
+};
+
 struct Fill {
-    // Pattern fills other than solid are shown as their foreground colour
-    // blended by the writer; None means no background.
+    // Pattern fills other than solid are drawn by `hatch` when it is known,
+    // else shown as their foreground colour blended by the writer; None
+    // means no background.
     enum class Pattern : uint8_t { None, Solid, Gray, Other } pattern = Pattern::None;
     Color fg, bg;
+    Hatch hatch = Hatch::None;
     bool operator==(const Fill&) const = default;
 };
 
@@ -191,6 +215,9 @@ struct Sheet {
     std::vector<CondFormat> condFormats;  // in the order stored; rules carry their priorities
     bool showGridLines = true;
     bool rightToLeft = false;
+    // Frozen panes: this many rows from the top and columns from the left
+    // stay in view while the rest scrolls.
+    uint32_t frozenRows = 0, frozenCols = 0;
 };
 
 struct Workbook {

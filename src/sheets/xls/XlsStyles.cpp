@@ -25,6 +25,7 @@ std::string KeyOf(const Border& b) {
 }
 std::string KeyOf(const Fill& f) {
     std::string k(1, char(f.pattern));
+    k += char(f.hatch);
     Key(k, f.fg);
     Key(k, f.bg);
     return k;
@@ -323,6 +324,15 @@ uint32_t StyleTable::Resolve(Styles& styles, bool replace) const {
         } else if (fl.pattern != 0) {
             fill.pattern = Fill::Pattern::Other;
         }
+        // The pattern numbers 2 to 18 name the hatches in their order, but for
+        // the two finest, which came last.
+        if (fl.pattern >= 2 && fl.pattern <= 16)
+            fill.hatch = static_cast<Hatch>(fl.pattern == 2   ? 2
+                                            : fl.pattern == 3 ? 1
+                                            : fl.pattern == 4 ? 3
+                                                              : fl.pattern + 1);
+        else if (fl.pattern == 17) fill.hatch = Hatch::Gray125;
+        else if (fl.pattern == 18) fill.hatch = Hatch::Gray0625;
         if (fill.pattern != Fill::Pattern::None) {
             // Solid fills with an automatic colour are the window text colour.
             fill.fg = fl.fg == 64 ? Color::Rgb(0) : Indexed(fl.fg);

@@ -13,6 +13,7 @@ namespace {
 
 struct FillSpec {
     Fill::Pattern pattern = Fill::Pattern::None;
+    Hatch hatch = Hatch::None;
     ColorSpec fg, bg;
 };
 struct SideSpec {
@@ -41,6 +42,17 @@ Fill::Pattern PatternOf(const char* v) {
     if (s == "gray125" || s == "gray0625" || s == "darkGray" || s == "mediumGray" || s == "lightGray")
         return Fill::Pattern::Gray;
     return Fill::Pattern::Other;
+}
+
+Hatch HatchOf(const char* v) {
+    static constexpr std::string_view kNames[] = {
+        "none",         "darkGray", "mediumGray", "lightGray",   "gray125",     "gray0625",        "darkHorizontal",
+        "darkVertical", "darkDown", "darkUp",     "darkGrid",    "darkTrellis", "lightHorizontal", "lightVertical",
+        "lightDown",    "lightUp",  "lightGrid",  "lightTrellis"};
+    if (!v) return Hatch::None;
+    for (size_t i = 0; i < std::size(kNames); ++i)
+        if (kNames[i] == v) return static_cast<Hatch>(i);
+    return Hatch::None;
 }
 
 BorderStyle BorderStyleOf(const char* v) {
@@ -126,8 +138,10 @@ public:
         } else if (section_ == "fills") {
             if (depth_ == 3) fills.emplace_back();
             else if (fills.empty()) return;
-            else if (n == "patternFill") fills.back().pattern = PatternOf(Attr(a, "patternType"));
-            else if (n == "fgColor") fills.back().fg = ReadColorSpec(a);
+            else if (n == "patternFill") {
+                fills.back().pattern = PatternOf(Attr(a, "patternType"));
+                fills.back().hatch = HatchOf(Attr(a, "patternType"));
+            } else if (n == "fgColor") fills.back().fg = ReadColorSpec(a);
             else if (n == "bgColor") fills.back().bg = ReadColorSpec(a);
             else if (n == "gradientFill") fills.back().pattern = Fill::Pattern::Other;
             else if (n == "color") {
@@ -241,7 +255,7 @@ void ParseStyles(std::string_view xml, const std::string& part, ColorResolver& c
     if (st.fonts.empty()) st.fonts.push_back(Font{});
 
     st.fills.clear();
-    for (auto& f : h.fills) st.fills.push_back(Fill{f.pattern, colors.Resolve(f.fg), colors.Resolve(f.bg)});
+    for (auto& f : h.fills) st.fills.push_back(Fill{f.pattern, colors.Resolve(f.fg), colors.Resolve(f.bg), f.hatch});
     if (st.fills.empty()) st.fills.push_back(Fill{});
 
     st.borders.clear();

@@ -75,6 +75,7 @@ public:
             else if (n == "extLst") skip_ = depth_;
             return;
         }
+        if (n == "sheetView") ++views_;
         if (n == "col") Column(a);
         else if (n == "mergeCell") {
             Range r;
@@ -87,6 +88,8 @@ public:
             l.location = AttrString(a, "location");
             l.tooltip = AttrString(a, "tooltip");
             refs.links.push_back(std::move(l));
+        } else if (n == "pane" && depth_ == 4 && views_ == 1) {
+            Pane(a);
         } else if (n == "sheetView" && !sawView_) {
             sawView_ = true;
             sheet_.showGridLines = AttrBool(a, "showGridLines", true);
@@ -132,6 +135,15 @@ public:
     }
 
 private:
+    // Frozen panes keep their rows and columns in view; a split that merely
+    // divides the window does not.
+    void Pane(Attrs a) {
+        const std::string state = AttrString(a, "state");
+        if (state != "frozen" && state != "frozenSplit") return;
+        sheet_.frozenCols = uint32_t(std::clamp<double>(AttrDouble(a, "xSplit", 0), 0, kMaxCols));
+        sheet_.frozenRows = uint32_t(std::clamp<double>(AttrDouble(a, "ySplit", 0), 0, kMaxRows));
+    }
+
     void Spend() {
         if (ctx_.cellBudget == 0)
             throw Error(ErrorKind::TooLarge, "The workbook is too large to read (too many cells)");
@@ -365,6 +377,7 @@ private:
     RichTextReader inline_;
     CondFormatReader cf_;
     bool inCf_ = false;  // inside <conditionalFormatting>
+    int views_ = 0;  // sheet views seen; the first one is the sheet's
     std::unordered_map<std::string, uint32_t> errors_;
     std::string value_;
     int depth_ = 0, skip_ = 0;
