@@ -324,15 +324,7 @@ uint32_t StyleTable::Resolve(Styles& styles, bool replace) const {
         } else if (fl.pattern != 0) {
             fill.pattern = Fill::Pattern::Other;
         }
-        // The pattern numbers 2 to 18 name the hatches in their order, but for
-        // the two finest, which came last.
-        if (fl.pattern >= 2 && fl.pattern <= 16)
-            fill.hatch = static_cast<Hatch>(fl.pattern == 2   ? 2
-                                            : fl.pattern == 3 ? 1
-                                            : fl.pattern == 4 ? 3
-                                                              : fl.pattern + 1);
-        else if (fl.pattern == 17) fill.hatch = Hatch::Gray125;
-        else if (fl.pattern == 18) fill.hatch = Hatch::Gray0625;
+        fill.hatch = HatchOfCode(fl.pattern);
         if (fill.pattern != Fill::Pattern::None) {
             // Solid fills with an automatic colour are the window text colour.
             fill.fg = fl.fg == 64 ? Color::Rgb(0) : Indexed(fl.fg);

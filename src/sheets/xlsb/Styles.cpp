@@ -12,18 +12,6 @@ namespace sheets::xlsb {
 
 namespace {
 
-// The pattern numbers 2 to 18 name the hatches in their order, but for the
-// two finest, which came last.
-Hatch HatchOf(uint32_t fls) {
-    if (fls == 2) return Hatch::MediumGray;
-    if (fls == 3) return Hatch::DarkGray;
-    if (fls == 4) return Hatch::LightGray;
-    if (fls >= 5 && fls <= 16) return static_cast<Hatch>(fls + 1);
-    if (fls == 17) return Hatch::Gray125;
-    if (fls == 18) return Hatch::Gray0625;
-    return Hatch::None;
-}
-
 Fill::Pattern PatternOf(uint32_t fls) {
     switch (fls) {
     case 0: return Fill::Pattern::None;
@@ -106,7 +94,7 @@ void StylesReader::AddFill(Payload& in) {
     FillSpec f;
     const uint32_t fls = in.U32();
     f.pattern = PatternOf(fls);
-    f.hatch = HatchOf(fls);
+    f.hatch = HatchOfCode(fls);
     f.fg = ReadColor(in);
     f.bg = ReadColor(in);
     if (fls == kGradientFill) {
@@ -120,7 +108,7 @@ void StylesReader::AddFill(Payload& in) {
             (i == 0 ? f.fg : f.bg) = c;
         }
     }
-    if (!in.Ok()) f = FillSpec{PatternOf(fls), {}, {}, HatchOf(fls)};
+    if (!in.Ok()) f = FillSpec{PatternOf(fls), {}, {}, HatchOfCode(fls)};
     fills_.push_back(f);
 }
 
