@@ -61,7 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     sheets::CfPoint point;
     point.kind = sheets::CfPoint::Kind::Formula;
     point.formula = std::string(text);
-    rule.points = {point, sheets::CfPoint{sheets::CfPoint::Kind::Max}};
+    sheets::CfPoint last;
+    last.kind = sheets::CfPoint::Kind::Max;
+    rule.points = {point, last};
     rule.colors = {sheets::Color::Rgb(0), sheets::Color::Rgb(0xFFFFFF)};
     wb.sheets[0].condFormats.push_back(sheets::CondFormat{{sheets::Range{0, 0, 5, 2}}, {rule}});
     (void)sheets::cond::Evaluate(wb, wb.sheets[0], {45000, 1u << 20});
