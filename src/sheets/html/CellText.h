@@ -23,6 +23,8 @@ class CellTexts {
 public:
     explicit CellTexts(const Workbook& wb);
     void Show(const Cell& cell, Shown& shown);
+    // The format shows numbers as General (General itself, or the text format "@").
+    bool IsGeneral(uint32_t format) const { return passesText_[format < passesText_.size() ? format : 0]; }
 
 private:
     const NumberFormat& FormatOf(uint32_t format);

@@ -1,9 +1,13 @@
 #include "sheets/html/SheetTable.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <string_view>
 
+#include "sheets/cond/Engine.h"
+#include "sheets/html/CellFit.h"
+#include "sheets/html/CondStyle.h"
 #include "sheets/html/HtmlText.h"
 #include "sheets/html/SheetCharts.h"
 #include "sheets/html/SheetGeometry.h"
@@ -22,6 +26,12 @@ constexpr size_t kDrainAt = size_t(1) << 20;
 constexpr size_t kFillerBudget = size_t(1) << 22;
 
 uint64_t Key(uint32_t row, uint32_t col) { return uint64_t(row) << 14 | col; }
+
+std::string FitSize(double pt) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", pt);
+    return buf;
+}
 
 Range Clamp(Range r) {
     r.row1 = std::min(r.row1, kMaxRows - 1);
@@ -44,6 +54,14 @@ struct ActiveMerge {
     uint32_t col2;
 };
 
+// The frozen panes' rows and columns that stay in view: those before these indices.
+struct Frozen {
+    uint32_t rows = 0, cols = 0;
+};
+
+// So many sticky rows and columns at most: more would cover the window.
+constexpr uint32_t kMaxFrozenRows = 100, kMaxFrozenCols = 50;
+
 class SheetWriter {
 public:
     SheetWriter(Document& doc, uint32_t sheetIndex, std::string& out)
@@ -65,7 +83,14 @@ private:
                   bool hiddenCol);
     uint32_t FormatAt(uint32_t row, uint32_t col) const;
     void EmitText(const Shown& shown, bool wrap);
+    // A number too wide for its cell, or text that shrinks to fit it.
+    struct Fit {
+        std::string shown;  // what the cell shows in the value's place; empty: the value
+        double size = 0;  // points; 0: the format's own
+    };
+    Fit FitOf(const Item& item, uint32_t format, uint32_t lastCol);
     void WritePictures();
+    void Freeze(const Axis& rows, const Axis& cols);
     const std::string& Href(uint32_t link);
 
     Document& doc_;
@@ -86,6 +111,8 @@ private:
     Shown shown_;
     size_t mergeNext_ = 0, commentNext_ = 0;
     size_t fillerBudget_ = kFillerBudget;
+    cond::SheetLooks looks_;  // what conditional formats make of cells
+    Frozen frozen_;
 };
 
 void SheetWriter::CollectMerges() {
@@ -321,6 +348,25 @@ uint32_t SheetWriter::FormatAt(uint32_t row, uint32_t col) const {
     return f >= 0 ? static_cast<uint32_t>(f) : 0;
 }
 
+SheetWriter::Fit SheetWriter::FitOf(const Item& item, uint32_t format, uint32_t lastCol) {
+    const CellFormat& f = doc_.styles.Format(format);
+    if (f.align.rotation != 0 || geo_.ColHidden(item.col)) return {};
+    const auto& fonts = doc_.wb.styles.fonts;
+    const Font font = f.font < fonts.size() ? fonts[f.font] : Font{};
+    const int64_t px = geo_.X(lastCol + 1) - geo_.X(item.col);
+    Fit fit;
+    const std::string_view text = shown_.rich ? std::string_view(shown_.rich->text) : std::string_view(shown_.text);
+    if (f.align.shrink && !f.align.wrap) {
+        fit.size = ShrunkSize(text, font, px);
+        return fit;
+    }
+    if (item.cell && item.cell->type == CellType::Number && shown_.kind == ValueKind::Number) {
+        fit.shown = FitNumber(text, item.cell->number, doc_.texts.IsGeneral(format), font, px);
+        if (!fit.shown.empty()) doc_.styles.AddRule(".h span{display:none}\n.h::before{content:attr(data-h)}");
+    }
+    return fit;
+}
+
 void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rowspan, uint32_t lastCol, uint32_t lastRow,
                            bool hiddenCol) {
     const Item& item = items_[i];
@@ -333,18 +379,24 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
         if (item.filler >= 0) format = static_cast<uint32_t>(item.filler);
     }
     const bool wrap = doc_.styles.Wraps(format);
+    const cond::CellLook* look = looks_.Empty() ? nullptr : looks_.Find(r, item.col);
     const uint32_t cls = colspan > 1 || rowspan > 1
                              ? doc_.styles.MergedCellClass(format, shown_.kind, shown_.color, FormatAt(r, lastCol),
-                                                           FormatAt(lastRow, item.col))
-                             : doc_.styles.CellClass(format, shown_.kind, shown_.color);
+                                                           FormatAt(lastRow, item.col), look)
+                         : look ? doc_.styles.LookClass(format, shown_.kind, shown_.color, *look)
+                                : doc_.styles.CellClass(format, shown_.kind, shown_.color);
     const bool empty = shown_.Empty();
+    // A bar or icon shown alone: the page keeps the value, out of sight.
+    const bool hidden = !empty && look && look->hideValue;
+    const Fit fit = empty || hidden ? Fit{} : FitOf(item, format, lastCol);
+    if (hidden) doc_.styles.AddRule(".hv span{display:none}");
     // Text runs on into an empty neighbour, as in the spreadsheet; elsewhere the cell clips it.
     bool spill = !empty && !wrap && shown_.kind == ValueKind::Text;
     if (spill && i + 1 < items_.size() && items_[i + 1].col == lastCol + 1 && items_[i + 1].cell &&
         items_[i + 1].cell->type != CellType::Blank)
         spill = false;
     out_ += "<td"sv;
-    if (cls || spill || hiddenCol) {
+    if (cls || spill || hiddenCol || !fit.shown.empty() || hidden || item.col < frozen_.cols) {
         out_ += " class=\""sv;
         size_t mark = out_.size();
         if (cls) {
@@ -353,7 +405,24 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
         }
         if (spill) out_ += out_.size() > mark ? " o" : "o";
         if (hiddenCol) out_ += out_.size() > mark ? " x" : "x";
+        if (item.col < frozen_.cols) {
+            out_ += out_.size() > mark ? " fc fc" : "fc fc";
+            out_ += std::to_string(item.col);
+        }
+        if (!fit.shown.empty()) out_ += out_.size() > mark ? " h" : "h";
+        if (hidden) out_ += out_.size() > mark ? " hv" : "hv";
         out_ += '"';
+    }
+    if (!fit.shown.empty()) {
+        // The page keeps the value; the cell shows what fits in its place.
+        out_ += " data-h=\""sv;
+        AppendEscaped(out_, fit.shown, true);
+        out_ += '"';
+    }
+    if (fit.size > 0) {
+        out_ += " style=\"font-size:"sv;
+        out_ += FitSize(fit.size);
+        out_ += "pt\""sv;
     }
     if (colspan > 1) {
         out_ += " colspan=\""sv;
@@ -371,6 +440,7 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
         out_ += '"';
     }
     out_ += '>';
+    if (look) AppendIcon(out_, *look);
     if (empty) {
         out_ += "</td>"sv;
         return;
@@ -402,7 +472,9 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
         out_ += std::to_string(rot);
         out_ += "\">"sv;
     }
+    if (!fit.shown.empty() || hidden) out_ += "<span>"sv;
     EmitText(shown_, wrap);
+    if (!fit.shown.empty() || hidden) out_ += "</span>"sv;
     if (rot) out_ += "</span>"sv;
     if (href) out_ += "</a>"sv;
     out_ += "</td>"sv;
@@ -421,7 +493,13 @@ void SheetWriter::WriteRow(uint32_t unit, const Axis& rows, const Axis& cols) {
     if (row ? row->hidden : sheet_.defaultRowsHidden) {
         out_ += "<tr style=\"display:none\">"sv;
     } else {
-        out_ += "<tr style=\"height:"sv;
+        out_ += "<tr"sv;
+        if (r < frozen_.rows) {
+            out_ += " class=\"fr fr"sv;
+            out_ += std::to_string(r);
+            out_ += '"';
+        }
+        out_ += " style=\"height:"sv;
         out_ += std::to_string(geo_.RowPx(row));
         out_ += "px\">"sv;
     }
@@ -491,6 +569,25 @@ void SheetWriter::WritePictures() {
     }
 }
 
+// Frozen rows and columns become sticky cells, still without script. The
+// rules carry no weight (:where), so a cell's own fill shows over the white
+// that keeps scrolled cells from showing through.
+void SheetWriter::Freeze(const Axis& rows, const Axis& cols) {
+    if (sheet_.frozenRows <= kMaxFrozenRows) frozen_.rows = sheet_.frozenRows;
+    if (sheet_.frozenCols <= kMaxFrozenCols) frozen_.cols = sheet_.frozenCols;
+    if (!frozen_.rows && !frozen_.cols) return;
+    const std::string scope = ":where(#" + SheetAnchor(sheetIndex_) + " ";
+    for (const Axis::Unit& u : cols.Units())
+        if (!u.spacer && u.first < frozen_.cols)
+            doc_.styles.AddRule(scope + "td.fc" + std::to_string(u.first) + "){position:sticky;left:" +
+                                std::to_string(geo_.X(u.first)) + "px;z-index:2;background-color:#fff}");
+    for (const Axis::Unit& u : rows.Units())
+        if (!u.spacer && u.first < frozen_.rows)
+            doc_.styles.AddRule(scope + "tr.fr" + std::to_string(u.first) + ">td){position:sticky;top:" +
+                                std::to_string(geo_.Y(u.first)) + "px;z-index:3;background-color:#fff}");
+    if (frozen_.rows && frozen_.cols) doc_.styles.AddRule(scope + "tr.fr>td.fc){z-index:4}");
+}
+
 void SheetWriter::Write(bool hidden) {
     out_ += "<section id=\"" + SheetAnchor(sheetIndex_) + "\"";
     if (hidden) out_ += " hidden"sv;
@@ -499,6 +596,8 @@ void SheetWriter::Write(bool hidden) {
     if (sheet_.kind == SheetKind::Worksheet || sheet_.kind == SheetKind::Macro) {
         CollectMerges();
         CollectLinks();
+        if (!sheet_.condFormats.empty())
+            looks_ = cond::Evaluate(doc_.wb, sheet_, cond::EngineOptions{cond::TodaySerial(doc_.wb.date1904)});
         const Axis rows = KeptRows();
         Axis cols = KeptCols();
         cols.Index();
@@ -507,6 +606,7 @@ void SheetWriter::Write(bool hidden) {
             if (!u.spacer && f >= 0 && doc_.styles.ShowsWhenBlank(static_cast<uint32_t>(f)))
                 styledCols_.push_back(u.first);
         }
+        Freeze(rows, cols);
         const int64_t width = cols.Units().empty() ? 0 : geo_.X(cols.Units().back().last + 1);
         out_ += "<table style=\"width:" + std::to_string(width) + "px\">";
         WriteColumns(cols);

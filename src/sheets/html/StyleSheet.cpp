@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "sheets/html/CondStyle.h"
+#include "sheets/html/FontStack.h"
+#include "sheets/html/Hatch.h"
 #include "sheets/html/HtmlText.h"
 
 namespace sheets::html {
@@ -22,8 +25,9 @@ const char* HAlignCss(HAlign a, ValueKind kind) {
     return "left";
 }
 
-// Width and line style of a border as a spreadsheet draws it.
-const char* BorderCss(BorderStyle s) {
+}  // namespace
+
+const char* BorderLineCss(BorderStyle s) {
     switch (s) {
     case BorderStyle::None: return nullptr;
     case BorderStyle::Thin: return "1px solid";
@@ -42,6 +46,8 @@ const char* BorderCss(BorderStyle s) {
     }
     return nullptr;
 }
+
+namespace {
 
 uint32_t Blend(uint32_t fg, uint32_t bg, double share) {
     uint32_t out = 0;
@@ -98,8 +104,8 @@ uint32_t StyleSheet::Intern(std::string css) {
 
 void StyleSheet::AppendFontCss(std::string& css, const Font& f, bool full) const {
     if (full || f.name != base_.name) {
-        const std::string name = CssFontName(f.name);
-        if (!name.empty()) css += "font-family:\"" + name + "\",sans-serif;";
+        const std::string stack = FontStack(f.name);
+        if (!stack.empty()) css += "font-family:" + stack + ";";
     }
     if ((full || f.size != base_.size) && std::isfinite(f.size) && f.size > 0 && f.size < 1000)
         css += "font-size:" + Number(f.size) + "pt;";
@@ -140,9 +146,12 @@ std::string StyleSheet::CellCss(uint32_t format, ValueKind kind, int32_t color, 
             if (fill.fg.set || fill.bg.set)
                 css += "background:" + CssColor(fill.fg.set ? fill.fg.rgb : fill.bg.rgb) + ";";
             break;
-        // Patterns cannot be drawn in CSS without images; their average tone stands in.
-        case Fill::Pattern::Gray: css += "background:" + CssColor(Blend(fg, bg, 0.25)) + ";"; break;
-        case Fill::Pattern::Other: css += "background:" + CssColor(Blend(fg, bg, 0.5)) + ";"; break;
+        // Hatches are drawn as a tiny tiled image; what has none shows its average tone.
+        case Fill::Pattern::Gray:
+        case Fill::Pattern::Other:
+            if (fill.hatch != Hatch::None) css += HatchCss(fill.hatch, fg, bg);
+            else css += "background:" + CssColor(Blend(fg, bg, fill.pattern == Fill::Pattern::Gray ? 0.25 : 0.5)) + ";";
+            break;
         }
     }
     {
@@ -150,7 +159,7 @@ std::string StyleSheet::CellCss(uint32_t format, ValueKind kind, int32_t color, 
         const std::pair<const char*, const BorderSide*> sides[] = {
             {"left", &b.left}, {"right", &b.right}, {"top", &b.top}, {"bottom", &b.bottom}};
         const auto line = [](const BorderSide& side) {
-            const char* l = BorderCss(side.style);
+            const char* l = BorderLineCss(side.style);
             return l ? std::string(l) + " " + CssColor(side.color.set ? side.color.rgb : 0) : std::string();
         };
         const std::string left = line(b.left);
@@ -199,12 +208,19 @@ uint32_t StyleSheet::CellClass(uint32_t format, ValueKind kind, int32_t color) {
 }
 
 uint32_t StyleSheet::MergedCellClass(uint32_t format, ValueKind kind, int32_t color, uint32_t rightFormat,
-                                     uint32_t bottomFormat) {
+                                     uint32_t bottomFormat, const cond::CellLook* look) {
     Border edge = BorderOf(format);
     edge.right = BorderOf(rightFormat).right;
     edge.bottom = BorderOf(bottomFormat).bottom;
-    if (edge == BorderOf(format)) return CellClass(format, kind, color);
+    if (edge == BorderOf(format)) return look ? LookClass(format, kind, color, *look) : CellClass(format, kind, color);
+    if (look) return LookClass(format, kind, color, *look, &edge);
     return Intern(CellCss(format < styles_.formats.size() ? format : 0, kind, color, &edge));
+}
+
+uint32_t StyleSheet::LookClass(uint32_t format, ValueKind kind, int32_t color, const cond::CellLook& look,
+                               const Border* border) {
+    if (format >= styles_.formats.size()) format = 0;
+    return Intern(CellCss(format, kind, color, border) + LookCss(look, FontAt(Format(format).font)));
 }
 
 uint32_t StyleSheet::RunClass(uint32_t font) {
@@ -238,11 +254,17 @@ uint32_t StyleSheet::RotationClass(uint32_t format) {
     return static_cast<uint32_t>(slot);
 }
 
+void StyleSheet::AddRule(std::string_view rule) {
+    for (const std::string& r : extra_)
+        if (r == rule) return;
+    extra_.emplace_back(rule);
+}
+
 void StyleSheet::AppendRules(std::string& out) const {
-    std::string family = CssFontName(base_.name);
+    const std::string stack = FontStack(base_.name);
     out += "table{border-collapse:collapse;table-layout:fixed;font-family:";
-    if (!family.empty()) out += "\"" + family + "\",";
-    out += "sans-serif;font-size:";
+    out += stack.empty() ? "sans-serif" : stack;
+    out += ";font-size:";
     out += std::isfinite(base_.size) && base_.size > 0 && base_.size < 1000 ? Number(base_.size) : "11";
     out += "pt;";
     if (base_.bold) out += "font-weight:bold;";
@@ -258,6 +280,7 @@ void StyleSheet::AppendRules(std::string& out) const {
         if (out.back() == ';') out.pop_back();
         out += "}\n";
     }
+    for (const std::string& r : extra_) out += r + "\n";
 }
 
 }  // namespace sheets::html

@@ -4,12 +4,20 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "sheets/model/Workbook.h"
 
+namespace sheets::cond {
+struct CellLook;
+}
+
 namespace sheets::html {
+
+// Width and line style of a border as a spreadsheet draws it; null for none.
+const char* BorderLineCss(BorderStyle s);
 
 // How a value sits in a General-aligned cell.
 enum class ValueKind : uint8_t { Text, Number, Centred };
@@ -25,7 +33,10 @@ public:
     // The class of a merged cell: the spreadsheet draws the merged area's right
     // edge from the cell at its top right, the bottom edge from its bottom left.
     uint32_t MergedCellClass(uint32_t format, ValueKind kind, int32_t color, uint32_t rightFormat,
-                             uint32_t bottomFormat);
+                             uint32_t bottomFormat, const cond::CellLook* look = nullptr);
+    // The class of a cell whose conditional formats change its look.
+    uint32_t LookClass(uint32_t format, ValueKind kind, int32_t color, const cond::CellLook& look,
+                       const Border* border = nullptr);
     // The class of a rich-text run in `font`.
     uint32_t RunClass(uint32_t font);
     // The class of the inner span that turns text by the format's rotation; 0 for none.
@@ -35,6 +46,9 @@ public:
     bool ShowsWhenBlank(uint32_t format) const;
     bool Wraps(uint32_t format) const { return Format(format).align.wrap; }
     const CellFormat& Format(uint32_t format) const;
+
+    // A rule the page needs beyond the classes (added once, kept in order).
+    void AddRule(std::string_view rule);
 
     // The rules of the table cells' defaults and of every class handed out.
     void AppendRules(std::string& out) const;
@@ -53,6 +67,7 @@ private:
     std::vector<std::array<int32_t, 3>> cellCache_;  // by format, kind; -1 unknown
     std::unordered_map<uint64_t, uint32_t> colorCache_;  // (format, kind, colour)
     std::vector<int32_t> runCache_, rotationCache_;
+    std::vector<std::string> extra_;  // AddRule's
 };
 
 }  // namespace sheets::html

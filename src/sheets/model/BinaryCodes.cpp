@@ -38,4 +38,16 @@ BorderStyle BorderStyleOfCode(uint8_t code, BorderStyle unknown) {
     return code < std::size(kStyles) ? kStyles[code] : unknown;
 }
 
+// The pattern numbers 2 to 18 name the hatches in their order, but for the
+// two finest, which came last.
+Hatch HatchOfCode(uint32_t code) {
+    if (code == 2) return Hatch::MediumGray;
+    if (code == 3) return Hatch::DarkGray;
+    if (code == 4) return Hatch::LightGray;
+    if (code >= 5 && code <= 16) return static_cast<Hatch>(code + 1);
+    if (code == 17) return Hatch::Gray125;
+    if (code == 18) return Hatch::Gray0625;
+    return Hatch::None;
+}
+
 }  // namespace sheets

@@ -1,5 +1,6 @@
 // Codes that the two binary formats (.xls and .xlsb) share: cell error
-// values and border line styles are numbered the same way in both.
+// values, border line styles and fill patterns are numbered the same way in
+// both.
 #pragma once
 
 #include <cstdint>
@@ -14,5 +15,8 @@ std::string_view ErrorCodeText(uint8_t code);
 
 // The line style of a border code, `unknown` for a code past the table.
 BorderStyle BorderStyleOfCode(uint8_t code, BorderStyle unknown);
+
+// The hatch of a fill pattern code, None for solid, none and unknown codes.
+Hatch HatchOfCode(uint32_t code);
 
 }  // namespace sheets

@@ -10,6 +10,8 @@
 namespace sheets {
 
 struct Chart;  // sheets/model/Chart.h
+struct DiffFormat;  // sheets/model/CondFormat.h, included at the end
+struct CondFormat;
 
 // An RGB colour, or "automatic" (the writer's default).
 struct Color {
@@ -32,11 +34,35 @@ struct Font {
     bool operator==(const Font&) const = default;
 };
 
+// The hatch and dot patterns of pattern fills, in the order the formats list them.
+enum class Hatch : uint8_t {
+    None,
+    DarkGray,
+    MediumGray,
+    LightGray,
+    Gray125,
+    Gray0625,
+    DarkHorizontal,
+    DarkVertical,
+    DarkDown,
+    DarkUp,
+    DarkGrid,
+    DarkTrellis,
+    LightHorizontal,
+    LightVertical,
+    LightDown,
+    LightUp,
+    LightGrid,
+    LightTrellis
+};
+
 struct Fill {
-    // Pattern fills other than solid are shown as their foreground colour
-    // blended by the writer; None means no background.
+    // Pattern fills other than solid are drawn by `hatch` when it is known,
+    // else shown as their foreground colour blended by the writer; None
+    // means no background.
     enum class Pattern : uint8_t { None, Solid, Gray, Other } pattern = Pattern::None;
     Color fg, bg;
+    Hatch hatch = Hatch::None;
     bool operator==(const Fill&) const = default;
 };
 
@@ -95,6 +121,7 @@ struct Styles {
     std::vector<Fill> fills{Fill{}};
     std::vector<Border> borders{Border{}};
     std::vector<CellFormat> formats{CellFormat{}};  // index 0 = the default
+    std::vector<DiffFormat> diffs;  // the differential formats of conditional formats
 };
 
 // A run of rich text: bytes [start, start+length) of the string's text.
@@ -185,8 +212,12 @@ struct Sheet {
     std::vector<Picture> pictures;
     std::vector<std::shared_ptr<const Chart>> charts;  // drawing order
     std::vector<Comment> comments;
+    std::vector<CondFormat> condFormats;  // in the order stored; rules carry their priorities
     bool showGridLines = true;
     bool rightToLeft = false;
+    // Frozen panes: this many rows from the top and columns from the left
+    // stay in view while the rest scrolls.
+    uint32_t frozenRows = 0, frozenCols = 0;
 };
 
 struct Workbook {
@@ -199,3 +230,6 @@ struct Workbook {
 };
 
 }  // namespace sheets
+
+// The conditional formats' types complete the ones held above.
+#include "sheets/model/CondFormat.h"

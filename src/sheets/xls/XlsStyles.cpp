@@ -25,6 +25,7 @@ std::string KeyOf(const Border& b) {
 }
 std::string KeyOf(const Fill& f) {
     std::string k(1, char(f.pattern));
+    k += char(f.hatch);
     Key(k, f.fg);
     Key(k, f.bg);
     return k;
@@ -323,6 +324,7 @@ uint32_t StyleTable::Resolve(Styles& styles, bool replace) const {
         } else if (fl.pattern != 0) {
             fill.pattern = Fill::Pattern::Other;
         }
+        fill.hatch = HatchOfCode(fl.pattern);
         if (fill.pattern != Fill::Pattern::None) {
             // Solid fills with an automatic colour are the window text colour.
             fill.fg = fl.fg == 64 ? Color::Rgb(0) : Indexed(fl.fg);

@@ -63,6 +63,7 @@ constexpr uint32_t EndSheetData = 146;
 constexpr uint32_t WsProp = 147;
 constexpr uint32_t WsDim = 148;
 constexpr uint32_t BeginWsView = 137;
+constexpr uint32_t Pane = 151;
 constexpr uint32_t MergeCell = 176;
 constexpr uint32_t WsFmtInfo = 485;
 constexpr uint32_t HLink = 494;

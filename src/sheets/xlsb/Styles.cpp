@@ -94,6 +94,7 @@ void StylesReader::AddFill(Payload& in) {
     FillSpec f;
     const uint32_t fls = in.U32();
     f.pattern = PatternOf(fls);
+    f.hatch = HatchOfCode(fls);
     f.fg = ReadColor(in);
     f.bg = ReadColor(in);
     if (fls == kGradientFill) {
@@ -107,7 +108,7 @@ void StylesReader::AddFill(Payload& in) {
             (i == 0 ? f.fg : f.bg) = c;
         }
     }
-    if (!in.Ok()) f = FillSpec{PatternOf(fls), {}, {}};
+    if (!in.Ok()) f = FillSpec{PatternOf(fls), {}, {}, HatchOfCode(fls)};
     fills_.push_back(f);
 }
 
@@ -189,7 +190,8 @@ void StylesReader::Resolve(xlsx::ColorResolver& colors, Styles& out) const {
     if (st.fonts.empty()) st.fonts.push_back(Font{});
 
     st.fills.clear();
-    for (const FillSpec& f : fills_) st.fills.push_back(Fill{f.pattern, colors.Resolve(f.fg), colors.Resolve(f.bg)});
+    for (const FillSpec& f : fills_)
+        st.fills.push_back(Fill{f.pattern, colors.Resolve(f.fg), colors.Resolve(f.bg), f.hatch});
     if (st.fills.empty()) st.fills.push_back(Fill{});
 
     st.borders.clear();

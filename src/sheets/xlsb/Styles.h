@@ -28,6 +28,7 @@ private:
     struct FillSpec {
         Fill::Pattern pattern = Fill::Pattern::None;
         xlsx::ColorSpec fg, bg;
+        Hatch hatch = Hatch::None;
     };
     struct BorderSpec {
         BorderStyle style[4] = {};  // left, right, top, bottom

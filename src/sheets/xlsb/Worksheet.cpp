@@ -79,6 +79,7 @@ bool WorksheetReader::OnRecord(const Record& r) {
     case rt::WsFmtInfo: FormatInfo(in); break;
     case rt::ColInfo: ColumnInfo(in); break;
     case rt::BeginWsView: View(in); break;
+    case rt::Pane: Pane(in); break;
     case rt::MergeCell: Merge(in); break;
     case rt::HLink: Link(in); break;
     case rt::Drawing: {
@@ -232,11 +233,23 @@ void WorksheetReader::ColumnInfo(Payload& in) {
 }
 
 void WorksheetReader::View(Payload& in) {
+    ++views_;
     const uint16_t flags = in.U16();
     if (!in.Ok() || sawView_) return;
     sawView_ = true;
     sheet_.showGridLines = flags & 0x04;
     sheet_.rightToLeft = flags & 0x20;
+}
+
+// Frozen panes keep their rows and columns in view; a split that merely
+// divides the window does not.
+void WorksheetReader::Pane(Payload& in) {
+    const double cols = in.F64(), rows = in.F64();
+    in.Skip(12);  // the first row and column shown, the active pane
+    const uint8_t flags = in.U8();
+    if (!in.Ok() || views_ != 1 || !(flags & 0x01)) return;
+    sheet_.frozenCols = uint32_t(std::clamp(std::isfinite(cols) ? cols : 0.0, 0.0, double(kMaxCols)));
+    sheet_.frozenRows = uint32_t(std::clamp(std::isfinite(rows) ? rows : 0.0, 0.0, double(kMaxRows)));
 }
 
 void WorksheetReader::Merge(Payload& in) {

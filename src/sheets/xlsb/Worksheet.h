@@ -44,6 +44,7 @@ private:
     void FormatInfo(Payload& in);
     void ColumnInfo(Payload& in);
     void View(Payload& in);
+    void Pane(Payload& in);
     void Merge(Payload& in);
     void Link(Payload& in);
     uint32_t Intern(std::string_view text);
@@ -61,6 +62,7 @@ private:
     uint32_t nextCol_ = 0;  // where a cell record without a column goes
     uint32_t defaultRowTwips_ = 300;
     bool sawView_ = false;
+    uint32_t views_ = 0;  // sheet views seen; the first one is the sheet's
 };
 
 // A chart sheet part: all it holds that is shown is its drawing.

@@ -13,6 +13,7 @@ namespace {
 
 struct FillSpec {
     Fill::Pattern pattern = Fill::Pattern::None;
+    Hatch hatch = Hatch::None;
     ColorSpec fg, bg;
 };
 struct SideSpec {
@@ -20,6 +21,13 @@ struct SideSpec {
     ColorSpec color;
 };
 struct BorderSpec {
+    SideSpec left, right, top, bottom;
+};
+// A differential format as stated: only what it names changes a cell.
+struct DxfSpec {
+    ColorSpec fontColor;
+    int8_t bold = -1, italic = -1, strike = -1, underline = -1;
+    ColorSpec fillFg, fillBg;
     SideSpec left, right, top, bottom;
 };
 struct XfSpec {
@@ -34,6 +42,17 @@ Fill::Pattern PatternOf(const char* v) {
     if (s == "gray125" || s == "gray0625" || s == "darkGray" || s == "mediumGray" || s == "lightGray")
         return Fill::Pattern::Gray;
     return Fill::Pattern::Other;
+}
+
+Hatch HatchOf(const char* v) {
+    static constexpr std::string_view kNames[] = {
+        "none",         "darkGray", "mediumGray", "lightGray",   "gray125",     "gray0625",        "darkHorizontal",
+        "darkVertical", "darkDown", "darkUp",     "darkGrid",    "darkTrellis", "lightHorizontal", "lightVertical",
+        "lightDown",    "lightUp",  "lightGrid",  "lightTrellis"};
+    if (!v) return Hatch::None;
+    for (size_t i = 0; i < std::size(kNames); ++i)
+        if (kNames[i] == v) return static_cast<Hatch>(i);
+    return Hatch::None;
 }
 
 BorderStyle BorderStyleOf(const char* v) {
@@ -94,6 +113,7 @@ public:
     std::vector<FillSpec> fills;
     std::vector<BorderSpec> borders;
     std::vector<XfSpec> styleXfs, cellXfs;
+    std::vector<DxfSpec> dxfs;
     std::vector<uint32_t> indexed;
     bool hasIndexed = false;
 
@@ -103,8 +123,8 @@ public:
         if (depth_ == 2) {
             section_ = n;
             if (n != "numFmts" && n != "fonts" && n != "fills" && n != "borders" && n != "cellStyleXfs" &&
-                n != "cellXfs" && n != "colors")
-                skipDepth_ = depth_;  // dxfs, cellStyles, extLst ...
+                n != "cellXfs" && n != "colors" && n != "dxfs")
+                skipDepth_ = depth_;  // cellStyles, extLst ...
             return;
         }
         if (section_ == "numFmts") {
@@ -118,8 +138,10 @@ public:
         } else if (section_ == "fills") {
             if (depth_ == 3) fills.emplace_back();
             else if (fills.empty()) return;
-            else if (n == "patternFill") fills.back().pattern = PatternOf(Attr(a, "patternType"));
-            else if (n == "fgColor") fills.back().fg = ReadColorSpec(a);
+            else if (n == "patternFill") {
+                fills.back().pattern = PatternOf(Attr(a, "patternType"));
+                fills.back().hatch = HatchOf(Attr(a, "patternType"));
+            } else if (n == "fgColor") fills.back().fg = ReadColorSpec(a);
             else if (n == "bgColor") fills.back().bg = ReadColorSpec(a);
             else if (n == "gradientFill") fills.back().pattern = Fill::Pattern::Other;
             else if (n == "color") {
@@ -156,6 +178,8 @@ public:
             } else if (depth_ == 4 && n == "alignment" && !list.empty()) {
                 list.back().align = ReadAlignment(a);
             }
+        } else if (section_ == "dxfs") {
+            Dxf(n, a);
         } else if (section_ == "colors") {
             if (n == "indexedColors") hasIndexed = true;
             else if (n == "rgbColor" && depth_ == 4) {
@@ -174,6 +198,42 @@ public:
     }
 
 private:
+    void Dxf(std::string_view n, Attrs a) {
+        if (depth_ == 3) {
+            dxfs.emplace_back();
+            part_ = {};
+            side_ = nullptr;
+            return;
+        }
+        if (dxfs.empty()) return;
+        DxfSpec& d = dxfs.back();
+        if (depth_ == 4) {
+            part_ = n;
+            side_ = nullptr;
+        } else if (part_ == "font" && depth_ == 5) {
+            const auto flag = [&](int8_t& f) { f = AttrBool(a, "val", true) ? 1 : 0; };
+            if (n == "b") flag(d.bold);
+            else if (n == "i") flag(d.italic);
+            else if (n == "strike") flag(d.strike);
+            else if (n == "u") d.underline = AttrString(a, "val") == "none" ? 0 : 1;
+            else if (n == "color") d.fontColor = ReadColorSpec(a);
+        } else if (part_ == "fill" && n == "fgColor") {
+            d.fillFg = ReadColorSpec(a);
+        } else if (part_ == "fill" && n == "bgColor") {
+            d.fillBg = ReadColorSpec(a);
+        } else if (part_ == "border" && depth_ == 5) {
+            side_ = n == "left" || n == "start"  ? &d.left
+                    : n == "right" || n == "end" ? &d.right
+                    : n == "top"                 ? &d.top
+                    : n == "bottom"              ? &d.bottom
+                                                 : nullptr;
+            if (side_) side_->style = BorderStyleOf(Attr(a, "style"));
+        } else if (part_ == "border" && depth_ == 6 && side_ && n == "color") {
+            side_->color = ReadColorSpec(a);
+        }
+    }
+
+    std::string part_;
     int depth_ = 0, skipDepth_ = 0, gradientStops_ = 0;
     std::string section_;
     SideSpec* side_ = nullptr;
@@ -195,7 +255,7 @@ void ParseStyles(std::string_view xml, const std::string& part, ColorResolver& c
     if (st.fonts.empty()) st.fonts.push_back(Font{});
 
     st.fills.clear();
-    for (auto& f : h.fills) st.fills.push_back(Fill{f.pattern, colors.Resolve(f.fg), colors.Resolve(f.bg)});
+    for (auto& f : h.fills) st.fills.push_back(Fill{f.pattern, colors.Resolve(f.fg), colors.Resolve(f.bg), f.hatch});
     if (st.fills.empty()) st.fills.push_back(Fill{});
 
     st.borders.clear();
@@ -230,6 +290,23 @@ void ParseStyles(std::string_view xml, const std::string& part, ColorResolver& c
         st.formats.push_back(std::move(cf));
     }
     if (st.formats.empty()) st.formats.push_back(CellFormat{});
+
+    for (const DxfSpec& d : h.dxfs) {
+        DiffFormat df;
+        df.fontColor = colors.Resolve(d.fontColor);
+        df.bold = d.bold;
+        df.italic = d.italic;
+        df.strike = d.strike;
+        df.underline = d.underline;
+        // A differential fill names its solid colour as the background.
+        df.fill = colors.Resolve(d.fillBg.kind != ColorSpec::Kind::None ? d.fillBg : d.fillFg);
+        auto side = [&](const SideSpec& s) { return BorderSide{s.style, colors.Resolve(s.color)}; };
+        df.left = side(d.left);
+        df.right = side(d.right);
+        df.top = side(d.top);
+        df.bottom = side(d.bottom);
+        st.diffs.push_back(df);
+    }
     out = std::move(st);
 }
 

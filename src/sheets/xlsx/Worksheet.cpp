@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "sheets/Errors.h"
+#include "sheets/xlsx/CondFormats.h"
 #include "sheets/xlsx/ValueText.h"
 
 namespace sheets::xlsx {
@@ -32,7 +33,7 @@ ValueType TypeOf(const char* t) {
 class SheetHandler final : public SaxHandler {
 public:
     SheetHandler(SheetContext& ctx, Sheet& sheet)
-        : ctx_(ctx), sheet_(sheet), inline_(ctx.colors, ctx.fonts, ctx.baseFont) {
+        : ctx_(ctx), sheet_(sheet), inline_(ctx.colors, ctx.fonts, ctx.baseFont), cf_(ctx.colors, sheet) {
         recordName = "row";
     }
 
@@ -60,6 +61,12 @@ public:
             else if (n == "row") StartRow(a);
             return;
         }
+        if (inCf_ || (depth_ == 2 && n == "conditionalFormatting")) {
+            inCf_ = true;
+            cf_.Start(n, a, depth_);
+            wantText = cf_.WantsText();
+            return;
+        }
         if (depth_ == 2) {
             if (n == "sheetData") inData_ = true;
             else if (n == "sheetFormatPr") FormatPr(a);
@@ -68,6 +75,7 @@ public:
             else if (n == "extLst") skip_ = depth_;
             return;
         }
+        if (n == "sheetView") ++views_;
         if (n == "col") Column(a);
         else if (n == "mergeCell") {
             Range r;
@@ -80,6 +88,8 @@ public:
             l.location = AttrString(a, "location");
             l.tooltip = AttrString(a, "tooltip");
             refs.links.push_back(std::move(l));
+        } else if (n == "pane" && depth_ == 4 && views_ == 1) {
+            Pane(a);
         } else if (n == "sheetView" && !sawView_) {
             sawView_ = true;
             sheet_.showGridLines = AttrBool(a, "showGridLines", true);
@@ -90,6 +100,13 @@ public:
     void End(std::string_view n) override {
         if (skip_) {
             if (skip_ == depth_) skip_ = 0;
+            --depth_;
+            return;
+        }
+        if (inCf_) {
+            cf_.End(n, depth_);
+            wantText = false;
+            inCf_ = depth_ > 2;
             --depth_;
             return;
         }
@@ -113,10 +130,20 @@ public:
 
     void Text(std::string_view t) override {
         if (inV_) value_.append(t);
+        else if (inCf_) cf_.Text(t);
         else inline_.Text(t);
     }
 
 private:
+    // Frozen panes keep their rows and columns in view; a split that merely
+    // divides the window does not.
+    void Pane(Attrs a) {
+        const std::string state = AttrString(a, "state");
+        if (state != "frozen" && state != "frozenSplit") return;
+        sheet_.frozenCols = uint32_t(std::clamp<double>(AttrDouble(a, "xSplit", 0), 0, kMaxCols));
+        sheet_.frozenRows = uint32_t(std::clamp<double>(AttrDouble(a, "ySplit", 0), 0, kMaxRows));
+    }
+
     void Spend() {
         if (ctx_.cellBudget == 0)
             throw Error(ErrorKind::TooLarge, "The workbook is too large to read (too many cells)");
@@ -348,6 +375,9 @@ private:
     SheetContext& ctx_;
     Sheet& sheet_;
     RichTextReader inline_;
+    CondFormatReader cf_;
+    bool inCf_ = false;  // inside <conditionalFormatting>
+    int views_ = 0;  // sheet views seen; the first one is the sheet's
     std::unordered_map<std::string, uint32_t> errors_;
     std::string value_;
     int depth_ = 0, skip_ = 0;

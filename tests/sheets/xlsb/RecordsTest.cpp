@@ -189,4 +189,10 @@ TEST(XlsbRecords, RkNumbers) {
     EXPECT_EQ(sheets::ErrorCodeText(0x07), "#DIV/0!");
     EXPECT_EQ(sheets::ErrorCodeText(0x2A), "#N/A");
     EXPECT_EQ(sheets::ErrorCodeText(0x99), "");
+    EXPECT_EQ(sheets::HatchOfCode(1), sheets::Hatch::None);  // solid
+    EXPECT_EQ(sheets::HatchOfCode(3), sheets::Hatch::DarkGray);
+    EXPECT_EQ(sheets::HatchOfCode(5), sheets::Hatch::DarkHorizontal);
+    EXPECT_EQ(sheets::HatchOfCode(16), sheets::Hatch::LightTrellis);
+    EXPECT_EQ(sheets::HatchOfCode(18), sheets::Hatch::Gray0625);
+    EXPECT_EQ(sheets::HatchOfCode(19), sheets::Hatch::None);
 }

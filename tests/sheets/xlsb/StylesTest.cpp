@@ -78,10 +78,13 @@ TEST(XlsbStyles, FillsSolidPatternedAndGradient) {
     EXPECT_EQ(fills[0].pattern, Fill::Pattern::None);
     EXPECT_FALSE(fills[0].fg.set);  // the system colours are automatic
     EXPECT_EQ(fills[1].pattern, Fill::Pattern::Gray);
+    EXPECT_EQ(fills[1].hatch, Hatch::Gray125);
     EXPECT_EQ(fills[2].pattern, Fill::Pattern::Solid);
+    EXPECT_EQ(fills[2].hatch, Hatch::None);
     EXPECT_EQ(fills[2].fg, Color::Rgb(xlsx::ApplyTint(0x4F81BD, -8191 / 32767.0)));
     EXPECT_EQ(fills[3].pattern, Fill::Pattern::Other);
     EXPECT_EQ(fills[3].bg, Color::Rgb(0x00FF00));
+    EXPECT_EQ(fills[3].hatch, Hatch::DarkGrid);
     // A gradient shows its first stop over its last.
     EXPECT_EQ(fills[4].pattern, Fill::Pattern::Other);
     EXPECT_EQ(fills[4].fg, Color::Rgb(0x111111));

@@ -159,8 +159,11 @@ TEST(XlsbWorksheet, StatedDefaultWidthAndHiddenRows) {
 }
 
 TEST(XlsbWorksheet, MergesLinksAndView) {
-    const std::string view = Rec(133) + Rec(rt::BeginWsView, Bytes().U16((0x39C & ~0x04) | 0x20).U32(0)) + Rec(138) +
-                             Rec(rt::BeginWsView, Bytes().U16(0x39C).U32(0)) + Rec(134);
+    // A frozen pane of two columns and one row in the first view; the second view's pane is another window's.
+    const std::string pane = Rec(rt::Pane, Bytes().F64(2).F64(1).U32(1).U32(2).U32(0).U8(0x01));
+    const std::string other = Rec(rt::Pane, Bytes().F64(5).F64(5).U32(5).U32(5).U32(0).U8(0x01));
+    const std::string view = Rec(133) + Rec(rt::BeginWsView, Bytes().U16((0x39C & ~0x04) | 0x20).U32(0)) + pane +
+                             Rec(138) + Rec(rt::BeginWsView, Bytes().U16(0x39C).U32(0)) + other + Rec(134);
     const std::string merges = Rec(177) + Rec(rt::MergeCell, Bytes().Range(0, 1, 0, 2)) +
                                Rec(rt::MergeCell, Bytes().Range(5, 3, 4, 4)) + Rec(178);
     const std::string links = Rec(rt::HLink, Bytes().Range(0, 0, 0, 0).Str(u"rId1").Str(u"").Str(u"tip").Str(u"")) +
@@ -177,6 +180,8 @@ TEST(XlsbWorksheet, MergesLinksAndView) {
     const Sheet& s = wb.sheets.at(0);
     EXPECT_FALSE(s.showGridLines);  // the first view counts
     EXPECT_TRUE(s.rightToLeft);
+    EXPECT_EQ(s.frozenCols, 2u);
+    EXPECT_EQ(s.frozenRows, 1u);
     ASSERT_EQ(s.merges.size(), 2u);
     EXPECT_EQ(s.merges[0].row2, 1u);
     EXPECT_EQ(s.merges[0].col2, 2u);

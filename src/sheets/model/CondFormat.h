@@ -1,0 +1,120 @@
+#pragma once
+// Conditional formats as the readers find them: rules over ranges, evaluated
+// by sheets/cond on the cells' cached values and drawn by the HTML writer.
+// Included at the end of Workbook.h, which holds them in Styles and Sheet.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sheets/model/Workbook.h"
+
+namespace sheets {
+
+// A differential format: only what it sets changes a matching cell's look.
+struct DiffFormat {
+    Color fontColor;  // set: replaces the font colour
+    int8_t bold = -1, italic = -1, strike = -1, underline = -1;  // 0 or 1; -1: as the cell has it
+    Color fill;  // set: the background
+    BorderSide left, right, top, bottom;  // None: as the cell has it
+    bool operator==(const DiffFormat&) const = default;
+};
+
+enum class CfKind : uint8_t {
+    CellIs,
+    Expression,
+    ColorScale,
+    DataBar,
+    IconSet,
+    Top10,
+    AboveAverage,
+    Duplicate,
+    Unique,
+    ContainsText,
+    NotContainsText,
+    BeginsWith,
+    EndsWith,
+    Blanks,
+    NoBlanks,
+    Errors,
+    NoErrors,
+    TimePeriod,
+    Unknown,  // read but not understood: never applied
+};
+
+enum class CfOperator : uint8_t { Between, NotBetween, Equal, NotEqual, Greater, Less, GreaterEqual, LessEqual };
+
+enum class CfPeriod : uint8_t {
+    Today,
+    Yesterday,
+    Tomorrow,
+    Last7Days,
+    ThisWeek,
+    LastWeek,
+    NextWeek,
+    ThisMonth,
+    LastMonth,
+    NextMonth
+};
+
+// A point of a colour scale, a data bar or an icon set.
+struct CfPoint {
+    enum class Kind : uint8_t { Min, Max, Number, Percent, Percentile, Formula } kind = Kind::Min;
+    double value = 0;  // Number, Percent, Percentile
+    std::string formula;  // Formula (also a Number stored as a formula)
+    bool gte = true;  // icon sets: the icon starts at >= the point (else >)
+};
+
+enum class IconSetKind : uint8_t {
+    Arrows3,
+    ArrowsGray3,
+    Flags3,
+    TrafficLights3,
+    TrafficLightsRimmed3,
+    Signs3,
+    Symbols3,
+    SymbolsCircled3,
+    Stars3,
+    Triangles3,
+    Arrows4,
+    ArrowsGray4,
+    RedToBlack4,
+    Rating4,
+    TrafficLights4,
+    Arrows5,
+    ArrowsGray5,
+    Rating5,
+    Quarters5,
+    Boxes5
+};
+
+struct CondRule {
+    CfKind kind = CfKind::Unknown;
+    uint32_t priority = 0;  // lower numbers first
+    bool stopIfTrue = false;
+    int32_t diff = -1;  // index into Styles::diffs; -1 none
+    CfOperator op = CfOperator::Equal;  // CellIs
+    // Formulas as stored, without '=': CellIs operands, the Expression, the
+    // text of text rules. Relative references are relative to the top-left
+    // cell of the format's first range.
+    std::vector<std::string> formulas;
+    std::string text;  // ContainsText, NotContainsText, BeginsWith, EndsWith
+    double rank = 10;  // Top10
+    bool percent = false, bottom = false;  // Top10
+    bool below = false, equalAverage = false;  // AboveAverage
+    int32_t stdDev = 0;  // AboveAverage: 0 the mean itself, else that many standard deviations away
+    CfPeriod period = CfPeriod::Today;
+    std::vector<CfPoint> points;  // ColorScale, DataBar (2), IconSet (one per icon)
+    std::vector<Color> colors;  // ColorScale: one per point; DataBar: the bar
+    bool showValue = true;  // DataBar, IconSet
+    uint8_t barMinLength = 10, barMaxLength = 90;  // DataBar: percent of the cell's width
+    bool barGradient = true;  // DataBar: fades to white (else solid)
+    IconSetKind iconSet = IconSetKind::TrafficLights3;
+    bool reverse = false;  // IconSet
+};
+
+struct CondFormat {
+    std::vector<Range> ranges;
+    std::vector<CondRule> rules;
+};
+
+}  // namespace sheets

@@ -1,0 +1,36 @@
+#pragma once
+// The <conditionalFormatting> elements of a worksheet part.
+#include <string>
+#include <string_view>
+
+#include "sheets/model/Workbook.h"
+#include "sheets/xlsx/Colors.h"
+#include "sheets/xlsx/Xml.h"
+
+namespace sheets::xlsx {
+
+// Fed the elements from <conditionalFormatting> (at `depth` 2) to its end.
+class CondFormatReader {
+public:
+    CondFormatReader(const ColorResolver& colors, Sheet& sheet) : colors_(colors), sheet_(sheet) {}
+
+    void Start(std::string_view name, Attrs a, int depth);
+    void End(std::string_view name, int depth);
+    void Text(std::string_view t);
+    // Inside a <formula>, whose text is the rule's.
+    bool WantsText() const { return inFormula_; }
+
+private:
+    void StartRule(Attrs a);
+    void StartPoint(Attrs a);
+
+    const ColorResolver& colors_;
+    Sheet& sheet_;
+    bool inFormula_ = false;
+    std::string formula_;
+};
+
+// The icon set of an iconSet attribute ("3TrafficLights1" ...); false for unknown names.
+bool IconSetOf(std::string_view name, IconSetKind& out);
+
+}  // namespace sheets::xlsx
