@@ -1,30 +1,12 @@
 // Rules together: priorities, "stop if true", and rules built to exhaust the converter.
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 #include "CondSupport.h"
 
 using namespace sheets;
 using namespace sheets::cond;
 
 namespace {
-
-// The budget counts steps, not seconds: an unoptimised build with sanitizers
-// takes some fifty times as long for the same steps.
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define QUINDLE_TEST_SANITIZED 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define QUINDLE_TEST_SANITIZED 1
-#endif
-#if defined(NDEBUG) && !defined(QUINDLE_TEST_SANITIZED)
-constexpr double kBoundedSeconds = 20.0;
-#else
-constexpr double kBoundedSeconds = 300.0;
-#endif
 
 DiffFormat FillOf(uint32_t rgb) {
     DiffFormat d;
@@ -62,8 +44,7 @@ TEST(CondEngine, HigherPrioritiesWinAndStopIfTrueEndsTheList) {
     EXPECT_EQ(looks.Find(2, 0)->diff.bold, -1);
 }
 
-TEST(CondEngine, HostileRulesCostBoundedTimeAndTheRestStillApplies) {
-    const auto start = std::chrono::steady_clock::now();
+TEST(CondEngine, HostileRulesCostBoundedWorkAndTheRestStillApplies) {
     Workbook wb = condtest::Column(std::vector<double>(50000, 1));
     condtest::RedFill(wb);
     Sheet& s = wb.sheets[0];
@@ -77,9 +58,12 @@ TEST(CondEngine, HostileRulesCostBoundedTimeAndTheRestStillApplies) {
     first.op = CfOperator::Equal;
     first.formulas = {"1"};
     first.priority = 1;
-    const SheetLooks looks = Evaluate(wb, s, {});
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_LT(seconds, kBoundedSeconds);
+    // The work is bounded by counted steps, not by time: a budget a
+    // hundredth of the default shows the same, and keeps the test quick in
+    // sanitizer builds.
+    EngineOptions options;
+    options.budget = EngineOptions{}.budget / 100;
+    const SheetLooks looks = Evaluate(wb, s, options);
     ASSERT_TRUE(looks.Find(0, 0));  // the rule before the budget ran out still applies
     EXPECT_TRUE(looks.Find(0, 0)->diff.fill.set);
     EXPECT_FALSE(looks.Find(1, 0));  // the quadratic ones are left unapplied, not half applied
