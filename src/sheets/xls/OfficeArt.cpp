@@ -9,12 +9,12 @@ namespace sheets::xls {
 
 namespace {
 
+// Metafile pictures (0xF01A to 0xF01C) have no record type here: they are not shown.
 namespace art {
 constexpr uint16_t DggContainer = 0xF000, BStoreContainer = 0xF001, DgContainer = 0xF002, SpgrContainer = 0xF003,
                    SpContainer = 0xF004, Fbse = 0xF007, Fspgr = 0xF009, Fsp = 0xF00A, Fopt = 0xF00B,
                    ClientTextbox = 0xF00D, ChildAnchor = 0xF00F, ClientAnchor = 0xF010, ClientData = 0xF011,
-                   BlipEmf = 0xF01A, BlipWmf = 0xF01B, BlipPict = 0xF01C, BlipJpeg = 0xF01D, BlipPng = 0xF01E,
-                   BlipDib = 0xF01F, BlipTiff = 0xF029, BlipJpegCmyk = 0xF02A;
+                   BlipJpeg = 0xF01D, BlipPng = 0xF01E, BlipDib = 0xF01F, BlipTiff = 0xF029, BlipJpegCmyk = 0xF02A;
 }  // namespace art
 
 uint16_t U16(std::string_view d, size_t at) {

@@ -15,9 +15,9 @@ uint16_t U16At(std::string_view d, size_t at) {
 }
 
 namespace obj {
-constexpr uint16_t Group = 0x00, Line = 0x01, Oval = 0x03, Arc = 0x04, Chart = 0x05, Text = 0x06, Button = 0x07,
-                   Picture = 0x08, CheckBox = 0x0B, OptionButton = 0x0C, EditBox = 0x0D, Label = 0x0E, GroupBox = 0x13,
-                   ListBox = 0x12, Spinner = 0x10, ScrollBar = 0x11, DropDown = 0x14, Note = 0x19;
+constexpr uint16_t Line = 0x01, Oval = 0x03, Chart = 0x05, Button = 0x07, Picture = 0x08, CheckBox = 0x0B,
+                   OptionButton = 0x0C, EditBox = 0x0D, Label = 0x0E, GroupBox = 0x13, ListBox = 0x12, Spinner = 0x10,
+                   ScrollBar = 0x11, DropDown = 0x14, Note = 0x19;
 }  // namespace obj
 
 // The preset drawn for an OfficeArt shape type.
