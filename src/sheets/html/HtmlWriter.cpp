@@ -32,7 +32,11 @@ constexpr const char* kBaseCss =
     "td{padding:0 2px;white-space:pre;vertical-align:bottom;text-align:left;overflow:hidden}\n"
     "td a{color:inherit;text-decoration:inherit}\n"
     ".o{overflow:visible}\n"
-    ".x{visibility:hidden}\n";
+    ".x{visibility:hidden}\n"
+    // A commented cell: the spreadsheet's red triangle in its top-right corner.
+    ".n{position:relative}\n"
+    ".n::after{content:\"\";position:absolute;top:0;right:0;border-top:6px solid #f00;"
+    "border-left:6px solid transparent}\n";
 
 std::vector<uint32_t> SheetsToShow(const Workbook& wb, const HtmlOptions& options) {
     std::vector<uint32_t> shown;

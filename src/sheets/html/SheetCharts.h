@@ -11,11 +11,11 @@ namespace sheets::html {
 
 using Drain = std::function<void(std::string&)>;
 
-// Charts of a worksheet, placed absolutely over its table (`tableHeight`
-// px high), with a spacer below the table as far as they reach. `drain`,
-// when set, takes the output whenever it has grown large.
-void AppendWorksheetCharts(const Sheet& sheet, const SheetGeometry& geo, bool date1904, int64_t tableHeight,
-                           std::string& out, const Drain& drain);
+// Charts of a worksheet, placed absolutely over its table. Returns the
+// lowest edge they reach (0 for none). `drain`, when set, takes the output
+// whenever it has grown large.
+int64_t AppendWorksheetCharts(const Sheet& sheet, const SheetGeometry& geo, bool date1904, std::string& out,
+                              const Drain& drain);
 // A chart sheet: its charts in the flow of the page.
 void AppendChartSheet(const Sheet& sheet, bool date1904, std::string& out, const Drain& drain);
 

@@ -1,6 +1,7 @@
 #include "sheets/html/SheetTable.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <string_view>
@@ -9,8 +10,10 @@
 #include "sheets/html/CellFit.h"
 #include "sheets/html/CondStyle.h"
 #include "sheets/html/HtmlText.h"
+#include "sheets/html/Placement.h"
 #include "sheets/html/SheetCharts.h"
 #include "sheets/html/SheetGeometry.h"
+#include "sheets/html/SheetShapes.h"
 
 namespace sheets::html {
 namespace {
@@ -89,7 +92,7 @@ private:
         double size = 0;  // points; 0: the format's own
     };
     Fit FitOf(const Item& item, uint32_t format, uint32_t lastCol);
-    void WritePictures();
+    int64_t WritePictures();  // the lowest edge they reach
     void Freeze(const Axis& rows, const Axis& cols);
     const std::string& Href(uint32_t link);
 
@@ -395,8 +398,9 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
     if (spill && i + 1 < items_.size() && items_[i + 1].col == lastCol + 1 && items_[i + 1].cell &&
         items_[i + 1].cell->type != CellType::Blank)
         spill = false;
+    const bool note = item.comment >= 0;
     out_ += "<td"sv;
-    if (cls || spill || hiddenCol || !fit.shown.empty() || hidden || item.col < frozen_.cols) {
+    if (cls || spill || hiddenCol || !fit.shown.empty() || hidden || item.col < frozen_.cols || note) {
         out_ += " class=\""sv;
         size_t mark = out_.size();
         if (cls) {
@@ -411,6 +415,7 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
         }
         if (!fit.shown.empty()) out_ += out_.size() > mark ? " h" : "h";
         if (hidden) out_ += out_.size() > mark ? " hv" : "hv";
+        if (note) out_ += out_.size() > mark ? " n" : "n";
         out_ += '"';
     }
     if (!fit.shown.empty()) {
@@ -546,27 +551,39 @@ void SheetWriter::WriteRow(uint32_t unit, const Axis& rows, const Axis& cols) {
     if (doc_.drain && out_.size() >= kDrainAt) doc_.drain(out_);
 }
 
-void SheetWriter::WritePictures() {
+int64_t SheetWriter::WritePictures() {
+    int64_t bottom = 0;
     for (const Picture& p : sheet_.pictures) {
         static constexpr std::string_view kShown[] = {"image/png", "image/jpeg", "image/gif", "image/bmp",
                                                       "image/webp"};
         const std::string type = FoldAscii(p.contentType);
         if (p.data.empty() || std::find(std::begin(kShown), std::end(kShown), type) == std::end(kShown)) continue;
-        constexpr int64_t kEmuPerPx = 9525;
-        const auto clampOffset = [](int64_t emu) { return std::clamp<int64_t>(emu, 0, int64_t(1) << 40) / kEmuPerPx; };
-        const int64_t x = geo_.X(p.from.col) + clampOffset(p.from.colOffset);
-        const int64_t y = geo_.Y(p.from.row) + clampOffset(p.from.rowOffset);
-        int64_t w = p.widthEmu > 0 ? clampOffset(p.widthEmu) : geo_.X(p.to.col) + clampOffset(p.to.colOffset) - x;
-        int64_t h = p.heightEmu > 0 ? clampOffset(p.heightEmu) : geo_.Y(p.to.row) + clampOffset(p.to.rowOffset) - y;
-        if (w <= 0 || h <= 0) continue;
-        out_ += "<img style=\"position:absolute;left:" + std::to_string(x) + "px;top:" + std::to_string(y) +
-                "px;width:" + std::to_string(w) + "px;height:" + std::to_string(h) + "px\" alt=\"";
+        const Box b = PlaceAnchored(p.from, p.to, p.widthEmu, p.heightEmu, geo_);
+        if (b.w <= 0 || b.h <= 0) continue;
+        const double keptW = 1 - p.crop[0] - p.crop[2], keptH = 1 - p.crop[1] - p.crop[3];
+        const bool cropped = (p.crop[0] != 0 || p.crop[1] != 0 || p.crop[2] != 0 || p.crop[3] != 0) && keptW > 0.01 &&
+                             keptH > 0.01 && keptW <= 100 && keptH <= 100;
+        const std::string box = "left:" + std::to_string(b.x) + "px;top:" + std::to_string(b.y) +
+                                "px;width:" + std::to_string(b.w) + "px;height:" + std::to_string(b.h) + "px";
+        if (cropped) {
+            // The frame shows the kept part of the image, scaled to fill it.
+            const double fullW = double(b.w) / keptW, fullH = double(b.h) / keptH;
+            out_ += "<div style=\"position:absolute;overflow:hidden;" + box + "\">";
+            out_ += "<img style=\"position:absolute;left:" + std::to_string(std::lround(-p.crop[0] * fullW)) +
+                    "px;top:" + std::to_string(std::lround(-p.crop[1] * fullH)) +
+                    "px;width:" + std::to_string(std::lround(fullW)) +
+                    "px;height:" + std::to_string(std::lround(fullH)) + "px\" alt=\"";
+        } else {
+            out_ += "<img style=\"position:absolute;" + box + "\" alt=\"";
+        }
         AppendEscaped(out_, p.description, true);
         out_ += "\" src=\"data:" + type + ";base64,";
         AppendBase64(out_, p.data);
-        out_ += "\">\n"sv;
+        out_ += cropped ? "\"></div>\n"sv : "\">\n"sv;
+        bottom = std::max(bottom, b.y + b.h);
         if (doc_.drain && out_.size() >= kDrainAt) doc_.drain(out_);
     }
+    return bottom;
 }
 
 // Frozen rows and columns become sticky cells, still without script. The
@@ -612,9 +629,15 @@ void SheetWriter::Write(bool hidden) {
         WriteColumns(cols);
         for (uint32_t u = 0; u < rows.Units().size(); ++u) WriteRow(u, rows, cols);
         out_ += "</table>\n"sv;
-        WritePictures();
+        // Pictures, shapes and charts lie over the table; a spacer below it
+        // keeps the next sheet clear of any that reach further down.
+        int64_t bottom = WritePictures();
+        bottom = std::max(bottom, AppendWorksheetShapes(sheet_, geo_, out_, doc_.drain));
+        bottom = std::max(bottom, AppendWorksheetCharts(sheet_, geo_, doc_.wb.date1904, out_, doc_.drain));
         const int64_t height = rows.Units().empty() ? 0 : geo_.Y(rows.Units().back().last + 1);
-        AppendWorksheetCharts(sheet_, geo_, doc_.wb.date1904, height, out_, doc_.drain);
+        if (bottom > height)
+            out_ += "<div style=\"height:" + std::to_string(std::min<int64_t>(bottom - height, int64_t(1) << 30)) +
+                    "px\"></div>\n";
     } else if (sheet_.kind == SheetKind::Chart) {
         AppendChartSheet(sheet_, doc_.wb.date1904, out_, doc_.drain);
     }

@@ -12,6 +12,7 @@ namespace sheets {
 struct Chart;  // sheets/model/Chart.h
 struct DiffFormat;  // sheets/model/CondFormat.h, included at the end
 struct CondFormat;
+struct Shape;  // sheets/model/Shape.h
 
 // An RGB colour, or "automatic" (the writer's default).
 struct Color {
@@ -179,6 +180,8 @@ struct Hyperlink {
 struct Anchor {
     uint32_t col = 0, row = 0;
     int64_t colOffset = 0, rowOffset = 0;  // EMU
+    // Binary workbooks state offsets as parts of the cell's width and height (0..1).
+    double colPart = 0, rowPart = 0;
 };
 
 struct Picture {
@@ -187,6 +190,7 @@ struct Picture {
     std::string contentType;  // image/png, image/jpeg, image/gif ...
     std::string data;  // the image bytes
     std::string description;
+    double crop[4] = {};  // left, top, right, bottom: parts of the image cut off (negative: space added)
 };
 
 struct Comment {
@@ -211,6 +215,7 @@ struct Sheet {
     std::vector<Hyperlink> links;
     std::vector<Picture> pictures;
     std::vector<std::shared_ptr<const Chart>> charts;  // drawing order
+    std::vector<std::shared_ptr<const Shape>> shapes;  // drawing order, group members flattened
     std::vector<Comment> comments;
     std::vector<CondFormat> condFormats;  // in the order stored; rules carry their priorities
     bool showGridLines = true;

@@ -8,6 +8,7 @@
 
 #include "sheets/model/Workbook.h"
 #include "sheets/xls/CodePage.h"
+#include "sheets/xls/OfficeArt.h"
 #include "sheets/xls/Strings.h"
 #include "sheets/xls/XlsStyles.h"
 
@@ -27,6 +28,9 @@ struct Book {
     size_t scanned = 0;  // bytes of sheet records read so far
     size_t cellCount = 0;
     std::unordered_map<uint8_t, uint32_t> errorStrings;
+    std::vector<Blip> blips;  // the drawing group's picture store
+    // Image bytes the workbook may still hold: each use of a picture counts.
+    uint64_t pictureBudget = 256ull << 20;
 
     // Appends to the workbook's string table; returns the index.
     uint32_t AddString(RichString s);

@@ -19,7 +19,8 @@ constexpr uint16_t Formula = 0x0006, Eof = 0x000A, Continue = 0x003C, FilePass =
                    Table = 0x0236, Biff4Bof = 0x0409, Biff3Bof = 0x0209, Biff2Bof = 0x0009, Obj = 0x005D, Txo = 0x01B6,
                    Note = 0x001C, Formula3 = 0x0206, Font3 = 0x0231, Xf2 = 0x0043, Xf3 = 0x0243, FontColor = 0x0045,
                    Format2 = 0x001E, BundleHeader = 0x008F, ColWidth2 = 0x0024, DefaultRowHeight2 = 0x0025,
-                   Window2Old = 0x003E, Ixfe2 = 0x0044, Dimensions = 0x0200, Dimensions2 = 0x0000;
+                   Window2Old = 0x003E, Ixfe2 = 0x0044, Dimensions = 0x0200, Dimensions2 = 0x0000,
+                   MsoDrawingGroup = 0x00EB, MsoDrawing = 0x00EC;
 }  // namespace rt
 
 // The cell records of the oldest files, with three bytes of cell attributes

@@ -10,6 +10,7 @@
 #include "sheets/Errors.h"
 #include "sheets/xls/Records.h"
 #include "sheets/xls/SheetBuilder.h"
+#include "sheets/xls/SheetDrawing.h"
 #include "sheets/xls/Strings.h"
 #include "text/Utf16.h"
 
@@ -49,6 +50,11 @@ struct SheetState {
     std::vector<Note> notes;
     std::unordered_map<uint16_t, std::string> noteTexts;
     uint16_t lastObject = 0;
+    // The drawing's records joined, and the objects and texts that belong
+    // to its shapes, in the order they come.
+    std::string drawing;
+    std::vector<SheetObject> objects;
+    std::vector<BoxText> texts;
 };
 
 // Records that may come between a formula and its string result.
@@ -129,6 +135,7 @@ void SheetReader::Read() {
     }
     FlushPending();
     AddComments();
+    if (!state_.drawing.empty()) AddSheetDrawing(book_, state_.drawing, state_.objects, state_.texts, sheet_);
     cells_.Finish();
 }
 
@@ -482,22 +489,35 @@ bool SheetReader::NotesAndObjects(const Record& r) {
             b.U16();
             state_.lastObject = b.U16();
         }
+        if (book_.biff8) state_.objects.push_back(ReadObject(r.data));
+        return true;
+    case rt::MsoDrawing:
+        if (book_.biff8)
+            for (std::string_view piece : WithContinues(rr_, r.data)) state_.drawing.append(piece);
         return true;
     case rt::Txo:
         if (book_.biff8 && r.data.size() >= 12) {
-            b.Skip(10);
+            BoxText box;
+            const uint16_t flags = b.U16();
+            box.hAlign = (flags >> 1) & 7;
+            box.vAlign = (flags >> 4) & 7;
+            b.Skip(8);
             const uint16_t count = b.U16();
             std::vector<std::string_view> pieces;
             Record cont;
             while (rr_.PeekType() == rt::Continue && rr_.Next(cont)) pieces.push_back(cont.data);
+            // The formatting runs come last: the first names the text's font.
+            if (pieces.size() >= 2 && pieces.back().size() >= 4) box.font = Bytes(pieces.back().substr(2)).U16();
             if (count > 0 && !pieces.empty()) {
                 // The text starts the first CONTINUE with a flag byte.
                 Continued in(std::move(pieces));
                 const bool wide = in.U8() & 1;
                 std::u16string units;
                 in.Chars(count, wide, units);
-                state_.noteTexts[state_.lastObject] = text::Utf16ToUtf8(units);
+                box.text = text::Utf16ToUtf8(units);
+                state_.noteTexts[state_.lastObject] = box.text;
             }
+            state_.texts.push_back(std::move(box));
         }
         return true;
     case rt::Note:

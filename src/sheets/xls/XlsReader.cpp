@@ -298,6 +298,16 @@ void Reader::ReadGlobal(RecordReader& rr, const Record& r) {
         entries_.push_back(std::move(e));
         break;
     }
+    case rt::MsoDrawingGroup: {
+        // The group runs on in CONTINUE records and further group records.
+        std::string group;
+        for (std::string_view piece : WithContinues(rr, r.data)) group.append(piece);
+        Record more;
+        while (rr.PeekType() == rt::MsoDrawingGroup && rr.Next(more))
+            for (std::string_view piece : WithContinues(rr, more.data)) group.append(piece);
+        if (book_.biff8) book_.blips = ReadBlipStore(group, book_.pictureBudget);
+        break;
+    }
     case rt::Sst: {
         auto pieces = WithContinues(rr, r.data);
         book_.wb.strings = ReadSst(std::move(pieces), book_.ctx);

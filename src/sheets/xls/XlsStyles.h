@@ -41,6 +41,8 @@ public:
     const std::map<uint32_t, uint32_t>& AttributeXfs() const { return attributeXfs_; }
     size_t FontCount() const { return fonts_.size(); }
     size_t XfCount() const { return xfs_.size(); }
+    // A colour of the workbook's palette (drawings name theirs by index too).
+    Color PaletteColor(uint32_t icv) const { return Indexed(icv); }
 
     // Adds the fonts and cell formats to `styles` (in place of what it holds
     // when `replace`) and returns the index there of the first cell format.

@@ -17,6 +17,7 @@
 #include "sheets/xlsx/Drawing.h"
 #include "sheets/xlsx/Package.h"
 #include "sheets/xlsx/Theme.h"
+#include "sheets/xlsx/VmlControls.h"
 
 namespace sheets {
 
@@ -72,7 +73,9 @@ void ReadSheetExtras(const Package& pkg, const std::string& part, const xlsx::Sh
     }
     ReadDrawing(pkg, rels, refs.drawingRelId, sheet, drawings);
     for (const Relationship& r : rels) {
-        if (r.type != "comments" || r.external || !pkg.Has(r.target)) continue;
+        if (r.external || !pkg.Has(r.target)) continue;
+        if (r.type == "vmlDrawing") xlsx::ReadVmlControls(pkg, r.target, sheet.shapes);  // the same part as .xlsx
+        if (r.type != "comments") continue;
         xlsb::CommentsReader comments(sheet.comments);
         xlsb::ReadPart(pkg, r.target, comments);
     }

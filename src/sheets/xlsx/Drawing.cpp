@@ -5,6 +5,7 @@
 #include "sheets/Errors.h"
 #include "sheets/model/Chart.h"
 #include "sheets/xlsx/ChartPart.h"
+#include "sheets/xlsx/DrawingShapes.h"
 #include "sheets/xlsx/ValueText.h"
 
 namespace sheets::xlsx {
@@ -25,6 +26,7 @@ constexpr size_t kMaxChartsPerDrawing = 1024;
 class DrawingHandler final : public SaxHandler {
 public:
     std::vector<PendingPicture> pictures, charts;
+    bool hasShapes = false;
 
     void Start(std::string_view n, Attrs a) override {
         ++depth_;
@@ -45,6 +47,7 @@ public:
             return;
         }
         if (!anchor_) return;
+        if (n == "sp" || n == "cxnSp" || n == "grpSp") hasShapes = true;
         if (n == "from") where_ = &cur_.pic.from;
         else if (n == "to") where_ = &cur_.pic.to;
         else if (where_ && (n == "col" || n == "row" || n == "colOff" || n == "rowOff")) {
@@ -74,6 +77,10 @@ public:
             cur_.pic.description = AttrString(a, "descr");
         } else if (inPic_ && n == "blip") {
             cur_.embed = AttrString(a, "embed");
+        } else if (inPic_ && n == "srcRect") {
+            const char* sides[4] = {"l", "t", "r", "b"};  // thousandths of a percent
+            for (int i = 0; i < 4; ++i)
+                cur_.pic.crop[i] = double(std::clamp<int64_t>(AttrInt(a, sides[i], 0), -10000000, 100000)) / 100000;
         }
     }
 
@@ -172,6 +179,18 @@ void ParseDrawing(const Package& pkg, const std::string& part, Sheet& sheet, uin
                   const std::vector<uint32_t>& scheme) {
     DrawingHandler h;
     pkg.Parse(part, h);
+    if (h.hasShapes) {
+        // The tree is bounded in size: a drawing too large for it keeps its
+        // pictures and charts and loses only its shapes.
+        XmlTree tree;
+        bool read = true;
+        try {
+            tree.Read(pkg, part);
+        } catch (const Error&) {
+            read = false;
+        }
+        if (read) ReadDrawingShapes(tree, scheme, sheet.shapes);
+    }
     if (h.pictures.empty() && h.charts.empty()) return;
     const auto rels = pkg.Rels(part);
     AddPictures(pkg, h.pictures, sheet.pictures, budget, rels);

@@ -7,7 +7,7 @@
 
 namespace sheets::xlsx {
 
-// Adds the pictures and the charts anchored in a drawing part to the sheet.
+// Adds the pictures, the charts and the shapes anchored in a drawing part to the sheet.
 // `scheme` is the theme's colour scheme in document order (see ReadChartPart).
 // Charts count against `budget` too; past it they become placeholders.
 void ParseDrawing(const Package& pkg, const std::string& part, Sheet& sheet, uint64_t& budget,

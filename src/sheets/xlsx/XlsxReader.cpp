@@ -12,6 +12,7 @@
 #include "sheets/xlsx/SharedStrings.h"
 #include "sheets/xlsx/Styles.h"
 #include "sheets/xlsx/Theme.h"
+#include "sheets/xlsx/VmlControls.h"
 #include "sheets/xlsx/WorkbookPart.h"
 #include "sheets/xlsx/Worksheet.h"
 
@@ -46,8 +47,10 @@ void ReadSheetExtras(const Package& pkg, const std::string& part, const SheetRef
         const Relationship* r = byId.Find(refs.drawingRelId);
         if (r && !r->external && pkg.Has(r->target)) ParseDrawing(pkg, r->target, sheet, pictureBudget, scheme);
     }
-    for (auto& r : rels)
+    for (auto& r : rels) {
         if (r.type == "comments" && !r.external && pkg.Has(r.target)) ParseComments(pkg, r.target, sheet.comments);
+        if (r.type == "vmlDrawing" && !r.external && pkg.Has(r.target)) ReadVmlControls(pkg, r.target, sheet.shapes);
+    }
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "HtmlSupport.h"
+#include "sheets/model/Shape.h"
 
 using namespace htmltest;
 using namespace sheets;
@@ -134,6 +136,80 @@ Workbook Sparse() {
     return wb;
 }
 
+// A navigation sheet: a banner, an arrow, a grouped pair, a button, a check
+// box, a cropped picture and a commented cell.
+Workbook Drawings() {
+    Workbook wb = OneSheet("Start");
+    Sheet& s = wb.sheets[0];
+    PutText(wb, s, 0, 0, "Menu");
+    s.comments.push_back(Comment{0, 0, "Ann", "Start here"});
+    auto add = [&](Shape shape) { s.shapes.push_back(std::make_shared<const Shape>(std::move(shape))); };
+    auto text = [](Shape& shape, const char* t, HAlign align = HAlign::Center) {
+        ShapeParagraph p;
+        p.align = align;
+        ShapeRun r;
+        r.text = t;
+        p.runs.push_back(r);
+        shape.text.push_back(p);
+    };
+    Shape banner;
+    banner.from = Anchor{1, 1};
+    banner.to = Anchor{5, 4};
+    banner.geometry = "roundRect";
+    banner.look.fill = ChartShape::Fill::Solid;
+    banner.look.color = Color::Rgb(0x4472C4);
+    banner.font.color = Color::Rgb(0xFFFFFF);
+    banner.anchor = VAlign::Center;
+    text(banner, "Sales overview");
+    banner.text[0].runs[0].font.size = 18;
+    banner.text[0].runs[0].font.bold = 1;
+    add(banner);
+    Shape arrow;
+    arrow.from = Anchor{5, 2, 0, 0};
+    arrow.to = Anchor{7, 3};
+    arrow.geometry = "straightConnector1";
+    arrow.look.line.color = Color::Rgb(0xC00000);
+    arrow.look.line.width = 2;
+    arrow.tailArrow = true;
+    add(arrow);
+    for (int i = 0; i < 2; ++i) {
+        Shape member;
+        member.from = Anchor{1, 5};
+        member.to = Anchor{5, 8};
+        member.x = i * 0.5;
+        member.w = 0.5;
+        member.geometry = i ? "ellipse" : "diamond";
+        member.look.fill = ChartShape::Fill::Solid;
+        member.look.color = Color::Rgb(i ? 0x70AD47 : 0xFFC000);
+        member.rotation = i ? 0 : 15;
+        add(member);
+    }
+    Shape button;
+    button.from = Anchor{7, 5};
+    button.to = Anchor{9, 6};
+    button.control = ControlKind::Button;
+    text(button, "Refresh");
+    DressControl(button);
+    add(button);
+    Shape check;
+    check.from = Anchor{7, 7};
+    check.to = Anchor{9, 8};
+    check.control = ControlKind::CheckBox;
+    check.checked = true;
+    text(check, "Include VAT", HAlign::Left);
+    DressControl(check);
+    add(check);
+    Picture p;
+    p.from = Anchor{0, 9};
+    p.from.colPart = 0.5;
+    p.to = Anchor{2, 12};
+    p.contentType = "image/gif";
+    p.data = std::string("GIF89a\x01\x00\x01\x00\x00\xff\x00,", 14);
+    p.crop[1] = 0.25;
+    s.pictures.push_back(p);
+    return wb;
+}
+
 }  // namespace
 
 TEST(HtmlGolden, Pages) {
@@ -142,4 +218,5 @@ TEST(HtmlGolden, Pages) {
     ExpectGolden("report", RenderHtml(Report(), o));
     ExpectGolden("three_sheets", RenderHtml(ThreeSheets(), {}));
     ExpectGolden("sparse", RenderHtml(Sparse(), {}));
+    ExpectGolden("drawings", RenderHtml(Drawings(), {}));
 }

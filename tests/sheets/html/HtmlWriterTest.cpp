@@ -179,7 +179,7 @@ TEST(HtmlWriter, PicturesAndCommentsSitAtTheirCells) {
               std::string::npos)
         << body;
     EXPECT_EQ(Count(body, "<img"), 1u);  // a browser cannot show EMF
-    EXPECT_NE(body.find("<td title=\"note&#10;here\"></td>"), std::string::npos) << body;
+    EXPECT_NE(body.find("<td class=\"n\" title=\"note&#10;here\"></td>"), std::string::npos) << body;
 }
 
 TEST(HtmlWriter, SameWorkbookSamePage) {
