@@ -45,8 +45,6 @@ private:
 
 SheetLooks Evaluate(const Workbook& wb, const Sheet& sheet, const EngineOptions& options);
 
-// The serial number of a calendar date in the workbook's date system.
-double DateSerial(int year, unsigned month, unsigned day, bool date1904);
 // Today's local date as such a serial number.
 double TodaySerial(bool date1904);
 

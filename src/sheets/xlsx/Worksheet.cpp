@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "sheets/Errors.h"
+#include "sheets/model/Calendar.h"
 #include "sheets/xlsx/CondFormats.h"
 #include "sheets/xlsx/ValueText.h"
 
@@ -430,15 +431,6 @@ void NormalizeColumns(Sheet& sheet) {
     cols = std::move(out);
 }
 
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = unsigned(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + int64_t(doe) - 719468;
-}
-
 }  // namespace
 
 bool ParseRange(std::string_view ref, Range& out) {
@@ -478,14 +470,7 @@ bool IsoToSerial(std::string_view s, bool date1904, double& out) {
         if (datePart.size() != 10 || datePart[4] != '-' || datePart[7] != '-' || !num(0, 4, y) || !num(5, 2, m) ||
             !num(8, 2, d) || m < 1 || m > 12 || d < 1 || d > 31)
             return false;
-        int64_t n = DaysFromCivil(y, unsigned(m), unsigned(d));
-        if (date1904) {
-            days = double(n - DaysFromCivil(1904, 1, 1));
-        } else {
-            days = double(n - DaysFromCivil(1899, 12, 30));
-            // The 1900 system counts a 29 February 1900 that never was.
-            if (days < 61) days -= 1;
-        }
+        days = DateSerial(y, unsigned(m), unsigned(d), date1904);
     }
     if (!timePart.empty()) {
         size_t base = size_t(timePart.data() - s.data());
