@@ -14,20 +14,12 @@
 #include "sheets/model/Chart.h"
 #include "sheets/xlsx/ChartPart.h"
 #include "sheets/xlsx/XlsxFixtures.h"
+#include "support/Golden.h"
 
 namespace {
 
 void ExpectGolden(const std::string& name, const std::string& svg) {
-    const auto path = std::filesystem::path(__FILE__).parent_path() / "golden" / (name + ".svg");
-    if (std::getenv("QUINDLE_UPDATE_GOLDEN")) {
-        std::ofstream(path, std::ios::binary) << svg << "\n";
-        return;
-    }
-    std::ifstream in(path, std::ios::binary);
-    ASSERT_TRUE(in) << "missing " << path;
-    std::stringstream want;
-    want << in.rdbuf();
-    EXPECT_EQ(svg + "\n", want.str()) << "differs from " << path;
+    ExpectGoldenFile(std::filesystem::path(__FILE__).parent_path() / "golden" / (name + ".svg"), svg + "\n");
 }
 
 // A sheet of data: categories in A, three series in B..D, a chart of the

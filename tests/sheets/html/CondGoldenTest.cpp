@@ -10,6 +10,7 @@
 
 #include "sheets/Loader.h"
 #include "sheets/html/HtmlWriter.h"
+#include "support/Golden.h"
 
 namespace {
 
@@ -19,17 +20,7 @@ void Check(const std::string& name) {
     const sheets::Workbook wb = sheets::LoadWorkbook((kHere / "fixtures" / "cond" / (name + ".xlsx")).string());
     sheets::HtmlOptions o;
     o.title = name;
-    const std::string page = sheets::RenderHtml(wb, o);
-    const auto path = kHere / "golden" / (name + ".htm");
-    if (std::getenv("QUINDLE_UPDATE_GOLDEN")) {
-        std::ofstream(path, std::ios::binary) << page;
-        return;
-    }
-    std::ifstream in(path, std::ios::binary);
-    ASSERT_TRUE(in) << "missing " << path;
-    std::stringstream want;
-    want << in.rdbuf();
-    EXPECT_EQ(page, want.str()) << "differs from " << path;
+    ExpectGoldenFile(kHere / "golden" / (name + ".htm"), sheets::RenderHtml(wb, o));
 }
 
 }  // namespace

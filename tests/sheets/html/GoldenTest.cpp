@@ -10,6 +10,7 @@
 
 #include "HtmlSupport.h"
 #include "sheets/model/Shape.h"
+#include "support/Golden.h"
 
 using namespace htmltest;
 using namespace sheets;
@@ -17,16 +18,7 @@ using namespace sheets;
 namespace {
 
 void ExpectGolden(const std::string& name, const std::string& page) {
-    const auto path = std::filesystem::path(__FILE__).parent_path() / "golden" / (name + ".htm");
-    if (std::getenv("QUINDLE_UPDATE_GOLDEN")) {
-        std::ofstream(path, std::ios::binary) << page;
-        return;
-    }
-    std::ifstream in(path, std::ios::binary);
-    ASSERT_TRUE(in) << "missing " << path;
-    std::stringstream want;
-    want << in.rdbuf();
-    EXPECT_EQ(page, want.str()) << "differs from " << path;
+    ExpectGoldenFile(std::filesystem::path(__FILE__).parent_path() / "golden" / (name + ".htm"), page);
 }
 
 // A report: header styles, a merged title, numbers, a hidden row and column,

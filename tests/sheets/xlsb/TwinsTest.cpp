@@ -16,6 +16,7 @@
 #include "sheets/container/Zip.h"
 #include "sheets/html/HtmlWriter.h"
 #include "sheets/xlsb/RecordTypes.h"
+#include "support/Golden.h"
 
 using namespace sheets;
 using namespace xlsbtest;
@@ -39,12 +40,7 @@ std::string Page(const std::string& bytes) {
 }
 
 void ExpectGolden(const std::string& name, const std::string& page) {
-    const auto path = kHere / "golden" / (name + ".htm");
-    if (std::getenv("QUINDLE_UPDATE_GOLDEN")) {
-        std::ofstream(path, std::ios::binary) << page;
-        return;
-    }
-    EXPECT_EQ(page, ReadFile(path)) << "differs from " << path;
+    ExpectGoldenFile(kHere / "golden" / (name + ".htm"), page);
 }
 
 // The styled workbook: fonts, fills, borders, number formats, alignment, a
