@@ -95,6 +95,7 @@ int NoWindowRun() { return NoWindowFor("this project needs the window run, which
 
 int QuindleMain(int argc, char** argv, IWindowRun* window) {
     platform::PinLocalTimeZone();
+    platform::KeepFreedMemory();
     return QuindleMain(std::make_unique<platform::TkvApp>(argc, argv), window);
 }
 

@@ -58,6 +58,7 @@ void Collect(const fs::path& input, const fs::path& out, std::vector<Job>& jobs)
 
 int main(int argc, char** argv) {
     platform::PinLocalTimeZone();
+    platform::KeepFreedMemory();
     unsigned threads = 1;
     fs::path out = ".";
     sheets::HtmlOptions options;
