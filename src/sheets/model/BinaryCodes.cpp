@@ -50,4 +50,29 @@ Hatch HatchOfCode(uint32_t code) {
     return Hatch::None;
 }
 
+bool IconSetOfCode(uint32_t code, IconSetKind& out) {
+    static constexpr IconSetKind kSets[] = {
+        IconSetKind::Arrows3,
+        IconSetKind::ArrowsGray3,
+        IconSetKind::Flags3,
+        IconSetKind::TrafficLights3,
+        IconSetKind::TrafficLightsRimmed3,
+        IconSetKind::Signs3,
+        IconSetKind::SymbolsCircled3,
+        IconSetKind::Symbols3,
+        IconSetKind::Arrows4,
+        IconSetKind::ArrowsGray4,
+        IconSetKind::RedToBlack4,
+        IconSetKind::Rating4,
+        IconSetKind::TrafficLights4,
+        IconSetKind::Arrows5,
+        IconSetKind::ArrowsGray5,
+        IconSetKind::Rating5,
+        IconSetKind::Quarters5,
+    };
+    if (code >= std::size(kSets)) return false;
+    out = kSets[code];
+    return true;
+}
+
 }  // namespace sheets

@@ -19,4 +19,7 @@ BorderStyle BorderStyleOfCode(uint8_t code, BorderStyle unknown);
 // The hatch of a fill pattern code, None for solid, none and unknown codes.
 Hatch HatchOfCode(uint32_t code);
 
+// The icon set of its number in both formats; false for numbers past them.
+bool IconSetOfCode(uint32_t code, IconSetKind& out);
+
 }  // namespace sheets

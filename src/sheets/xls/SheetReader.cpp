@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sheets/Errors.h"
+#include "sheets/xls/CondFormats.h"
 #include "sheets/xls/Records.h"
 #include "sheets/xls/SheetBuilder.h"
 #include "sheets/xls/SheetDrawing.h"
@@ -94,6 +95,7 @@ private:
     const size_t fontCount_;
     const SheetFormats& formats_;
     SheetState state_;
+    CondFormatRecords condFormats_;
 };
 
 SheetReader::SheetReader(Book& book, size_t offset, Sheet& sheet, const SheetFormats& formats)
@@ -102,7 +104,8 @@ SheetReader::SheetReader(Book& book, size_t offset, Sheet& sheet, const SheetFor
       rr_(book.stream, offset),
       cells_(sheet, book.cellCount),
       fontCount_(book.wb.styles.fonts.size()),
-      formats_(formats) {}
+      formats_(formats),
+      condFormats_(book, sheet) {}
 
 void SheetReader::Read() {
     Record r;
@@ -141,6 +144,7 @@ void SheetReader::Read() {
 
 void SheetReader::Dispatch(const Record& r) {
     if (book_.biff == 2 && (OldCells(r) || OldLayout(r))) return;
+    if (book_.biff8 && condFormats_.Read(r)) return;
     if (!TextCells(r) && !ValueCells(r) && !Formulas(r) && !Layout(r) && !NotesAndObjects(r)) Links(r);
 }
 

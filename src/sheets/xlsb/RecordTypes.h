@@ -50,6 +50,7 @@ constexpr uint32_t BeginCellXFs = 617;
 constexpr uint32_t EndCellXFs = 618;
 constexpr uint32_t BeginIndexedColors = 565;
 constexpr uint32_t EndIndexedColors = 566;
+constexpr uint32_t DXF = 507;
 
 // Workbook.
 constexpr uint32_t WbProp = 153;

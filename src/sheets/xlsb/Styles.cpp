@@ -170,6 +170,7 @@ bool StylesReader::OnRecord(const Record& r) {
     case rt::XF:
         if (section_ == Section::StyleXfs || section_ == Section::CellXfs) AddXf(in);
         break;
+    case rt::DXF: diffs_.push_back(ReadDiffSpec(in)); break;
     case rt::IndexedColor:
         if (section_ == Section::Indexed && r.data.size() >= 3)
             indexed_.push_back(uint32_t(uint8_t(r.data[0])) << 16 | uint32_t(uint8_t(r.data[1])) << 8 |
@@ -223,6 +224,7 @@ void StylesReader::Resolve(xlsx::ColorResolver& colors, Styles& out) const {
         st.formats.push_back(std::move(cf));
     }
     if (st.formats.empty()) st.formats.push_back(CellFormat{});
+    for (const DiffSpec& d : diffs_) st.diffs.push_back(ResolveDiff(d, colors));
     out = std::move(st);
 }
 

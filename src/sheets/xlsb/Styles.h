@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sheets/model/Workbook.h"
+#include "sheets/xlsb/DiffFormats.h"
 #include "sheets/xlsb/Records.h"
 #include "sheets/xlsx/Colors.h"
 #include "sheets/xlsx/Fonts.h"
@@ -49,6 +50,7 @@ private:
     std::vector<BorderSpec> borders_;
     std::vector<XfSpec> styleXfs_, cellXfs_;
     std::vector<uint32_t> indexed_;
+    std::vector<DiffSpec> diffs_;
     enum class Section : uint8_t { None, StyleXfs, CellXfs, Indexed } section_ = Section::None;
 };
 

@@ -36,7 +36,15 @@ bool ReadRange(Payload& in, Range& out) {
     return true;
 }
 
-WorksheetReader::WorksheetReader(SheetContext& ctx, Sheet& sheet) : ctx_(ctx), sheet_(sheet), rows_(sheet, ctx.cells) {}
+namespace {
+const xlsx::ColorResolver& ColorsOf(const SheetContext& ctx) {
+    static const xlsx::ColorResolver kDefault;
+    return ctx.colors ? *ctx.colors : kDefault;
+}
+}  // namespace
+
+WorksheetReader::WorksheetReader(SheetContext& ctx, Sheet& sheet)
+    : ctx_(ctx), sheet_(sheet), rows_(sheet, ctx.cells), condFormats_(ColorsOf(ctx), sheet) {}
 
 bool WorksheetReader::OnRecord(const Record& r) {
     Payload in(r.data);
@@ -87,7 +95,7 @@ bool WorksheetReader::OnRecord(const Record& r) {
         if (in.Ok()) refs_.drawingRelId = std::move(id);
         break;
     }
-    default: break;
+    default: condFormats_.OnRecord(r); break;
     }
     return true;
 }

@@ -8,6 +8,7 @@
 
 #include "sheets/model/Workbook.h"
 #include "sheets/xls/SheetBuilder.h"
+#include "sheets/xlsb/CondFormats.h"
 #include "sheets/xlsb/Records.h"
 #include "sheets/xlsb/Strings.h"
 #include "sheets/xlsx/Worksheet.h"
@@ -24,6 +25,7 @@ struct SheetContext {
     // bytes of text outside the shared strings (counted down).
     size_t cells = 0;
     uint64_t textBudget = 0;
+    const xlsx::ColorResolver* colors = nullptr;  // the workbook's, for conditional formats
 };
 
 // Records that cannot be what they claim (a row or column beyond the
@@ -55,6 +57,7 @@ private:
     Sheet& sheet_;
     xls::SheetBuilder rows_;
     xlsx::SheetRefs refs_;
+    CondFormatReader condFormats_;
     // The row the cells that follow belong to; none before the first row
     // header and after a bad one.
     bool inData_ = false, inRow_ = false;

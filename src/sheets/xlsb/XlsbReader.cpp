@@ -137,6 +137,7 @@ Workbook ReadXlsb(std::string_view bytes) {
     ctx.sharedCount = uint32_t(wb.strings.size());
     ctx.formatCount = wb.styles.formats.size();
     ctx.textBudget = kTextBudget;
+    ctx.colors = &colors;
 
     const xlsx::RelIndex wbRelsById(wbRels);
     std::unordered_set<std::string> partsRead;

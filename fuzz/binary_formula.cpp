@@ -1,0 +1,21 @@
+// Rule formulas of the binary workbooks come as tokens straight from the
+// file: turn arbitrary bytes into formula text in both layouts, from a base
+// cell the first bytes choose, and give the text to the rule evaluator's
+// parser as the readers do.
+#include <cstdint>
+#include <string_view>
+
+#include "sheets/cond/Formula.h"
+#include "sheets/model/BinaryFormula.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 3) return 0;
+    const sheets::FormulaBase base{uint32_t(data[0]) << 12 | data[1], uint32_t(data[2]) * 64};
+    const std::string_view tokens(reinterpret_cast<const char*>(data + 3), size - 3);
+    for (auto layout : {sheets::TokenLayout::Biff8, sheets::TokenLayout::Biff12}) {
+        const auto text = sheets::FormulaText(tokens, layout, base);
+        if (text && text->size() > sheets::kMaxFormulaText) __builtin_trap();
+        if (text) (void)sheets::cond::Formula::Parse(*text);
+    }
+    return 0;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The conditional formats of a worksheet part: a format's ranges, its rules
+// (with their formulas as tokens), and the points and colours of colour
+// scales, data bars and icon sets.
+#include <cstdint>
+
+#include "sheets/model/Workbook.h"
+#include "sheets/xlsb/Records.h"
+#include "sheets/xlsx/Colors.h"
+
+namespace sheets::xlsb {
+
+class CondFormatReader {
+public:
+    CondFormatReader(const xlsx::ColorResolver& colors, Sheet& sheet) : colors_(colors), sheet_(sheet) {}
+    // False for a record of another kind. A record that cannot be what it
+    // claims leaves its rule unapplied.
+    bool OnRecord(const Record& r);
+
+private:
+    void Begin(Payload& in);
+    void BeginRule(Payload& in);
+    void Point(Payload& in);
+    CondRule* Current();
+
+    const xlsx::ColorResolver& colors_;
+    Sheet& sheet_;
+    bool inFormat_ = false, inRule_ = false;
+    size_t ranges_ = 0, rules_ = 0;  // of the sheet so far
+};
+
+}  // namespace sheets::xlsb

@@ -1,0 +1,221 @@
+// Conditional formats of .xls files, built record by record: the rules and
+// their formats as the model holds them, what a page shows of them, and
+// records that lie.
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "XlsTestStream.h"
+#include "sheets/cond/Engine.h"
+#include "sheets/html/HtmlWriter.h"
+#include "sheets/xls/XlsReader.h"
+
+using namespace xlstest;
+using namespace sheets;
+
+namespace {
+
+constexpr uint16_t kRel = 0xC000;  // both parts of a reference relative
+
+std::string Numbers() {
+    std::string cells;
+    for (uint16_t r = 0; r < 4; ++r) cells += Rec(0x0203, CellAt(r, 0, 15) + F64(r * 10));
+    return cells;
+}
+
+std::string CondFmt(uint16_t rules, const std::vector<std::array<uint16_t, 4>>& ranges) {
+    std::string body = U16(rules) + U16(1) + U16(0) + U16(3) + U16(0) + U16(0) + U16(uint16_t(ranges.size()));
+    for (const auto& g : ranges) body += U16(g[0]) + U16(g[1]) + U16(g[2]) + U16(g[3]);
+    return Rec(0x01B0, body);
+}
+
+// A DXFN with a fill (palette index `fill`), or with a font block and borders as well.
+std::string FillFormat(uint8_t fill) {
+    const uint32_t flags = 0x003FFFFF & ~(1u << 16 | 1u << 18);  // all "not changed" but pattern and background
+    return U32(flags | 1u << 29) + U16(0) + U16(1 << 10) + U16(uint16_t(fill << 7));
+}
+std::string FontAndBorderFormat() {
+    const uint32_t flags = (0x003FFFFF & ~(1u << 10 | 1u << 13)) | 1u << 26 | 1u << 28;
+    std::string font(118, '\0');
+    auto put32 = [&](size_t at, uint32_t v) { font.replace(at, 4, U32(v)); };
+    put32(68, 0x02);  // italic
+    font.replace(72, 2, U16(700));  // bold
+    put32(80, 10);  // red
+    put32(88, 0x80);  // strike-through not changed
+    put32(92, 1);
+    put32(96, 1);  // underline not changed
+    put32(100, 0);
+    const uint32_t border = 2u | 5u << 12 | 12u << 16;  // left medium, bottom thick; left in blue
+    return U32(flags) + U16(0) + font + U32(border) + U32(10u << 7);
+}
+
+std::string Cf(uint8_t type, uint8_t op, const std::string& format, const std::string& f1, const std::string& f2 = "") {
+    return Rec(0x01B1, U8(type) + U8(op) + U16(uint16_t(f1.size())) + U16(uint16_t(f2.size())) + format + f1 + f2);
+}
+std::string Int(uint16_t v) { return "\x1E" + U16(v); }
+
+Workbook Read(const std::string& records) { return ReadXls(Cfb(Stream(BasicGlobals(), {{"S", Numbers() + records}}))); }
+
+}  // namespace
+
+TEST(XlsCondFormats, CellValueAndFormulaRules) {
+    const std::string refN = "\x4C" + U16(0) + U16(kRel);  // the cell itself
+    const Workbook wb =
+        Read(CondFmt(3, {{0, 3, 0, 0}, {6, 7, 2, 3}}) +
+             Cf(1, 1, FillFormat(13), Int(5), Int(25)) +  // between 5 and 25, yellow
+             Cf(1, 5, FontAndBorderFormat(), Int(20)) + Cf(2, 0, FillFormat(11), refN + Int(0) + "\x0B"));
+    const Sheet& s = wb.sheets[0];
+    ASSERT_EQ(s.condFormats.size(), 1u);
+    const CondFormat& f = s.condFormats[0];
+    ASSERT_EQ(f.ranges.size(), 2u);
+    EXPECT_EQ(f.ranges[1].row1, 6u);
+    EXPECT_EQ(f.ranges[1].col2, 3u);
+    ASSERT_EQ(f.rules.size(), 3u);
+    EXPECT_EQ(f.rules[0].kind, CfKind::CellIs);
+    EXPECT_EQ(f.rules[0].op, CfOperator::Between);
+    EXPECT_EQ(f.rules[0].formulas, (std::vector<std::string>{"5", "25"}));
+    EXPECT_EQ(f.rules[1].op, CfOperator::Greater);
+    EXPECT_EQ(f.rules[2].kind, CfKind::Expression);
+    EXPECT_EQ(f.rules[2].formulas, std::vector<std::string>{"A1=0"});
+    EXPECT_LT(f.rules[0].priority, f.rules[1].priority);
+
+    const DiffFormat& yellow = wb.styles.diffs[size_t(f.rules[0].diff)];
+    EXPECT_EQ(yellow.fill, Color::Rgb(0xFFFF00));
+    EXPECT_FALSE(yellow.fontColor.set);
+    EXPECT_EQ(yellow.bold, -1);
+    const DiffFormat& font = wb.styles.diffs[size_t(f.rules[1].diff)];
+    EXPECT_EQ(font.fontColor, Color::Rgb(0xFF0000));
+    EXPECT_EQ(font.bold, 1);
+    EXPECT_EQ(font.italic, 1);
+    EXPECT_EQ(font.strike, -1);
+    EXPECT_EQ(font.underline, -1);
+    EXPECT_EQ(font.left.style, BorderStyle::Medium);
+    EXPECT_EQ(font.left.color, Color::Rgb(0x0000FF));
+    EXPECT_EQ(font.bottom.style, BorderStyle::Thick);
+    EXPECT_EQ(font.right.style, BorderStyle::None);
+    EXPECT_FALSE(font.fill.set);
+
+    // Applied on the cached values: 10 and 20 lie between 5 and 25, 30 is
+    // over 20, 0 matches the formula.
+    const cond::SheetLooks looks = cond::Evaluate(wb, s, {});
+    ASSERT_NE(looks.Find(1, 0), nullptr);
+    EXPECT_EQ(looks.Find(1, 0)->diff.fill, Color::Rgb(0xFFFF00));
+    EXPECT_EQ(looks.Find(3, 0)->diff.fontColor, Color::Rgb(0xFF0000));
+    EXPECT_EQ(looks.Find(0, 0)->diff.fill, Color::Rgb(0x00FF00));
+    const std::string page = RenderHtml(wb, HtmlOptions{});
+    EXPECT_NE(page.find("background-color:#ffff00"), std::string::npos);
+}
+
+TEST(XlsCondFormats, RulesThatCannotBeReadAreNeverApplied) {
+    const std::string name = "\x23" + U32(1);  // a defined name
+    const Workbook wb = Read(CondFmt(3, {{0, 3, 0, 0}}) + Cf(2, 0, FillFormat(13), name) +
+                             Cf(1, 0, FillFormat(13), Int(1)) +  // no operator
+                             Cf(3, 0, FillFormat(13), Int(1)));  // no such type
+    const CondFormat& f = wb.sheets[0].condFormats.at(0);
+    ASSERT_EQ(f.rules.size(), 3u);
+    for (const CondRule& r : f.rules) EXPECT_EQ(r.kind, CfKind::Unknown);
+    EXPECT_TRUE(cond::Evaluate(wb, wb.sheets[0], {}).Empty());
+}
+
+TEST(XlsCondFormats, DamagedRecords) {
+    const std::string good = Cf(1, 3, FillFormat(13), Int(10));
+    // A rule record cut short costs that rule; the next one is read.
+    const std::string cut = Rec(0x01B1, U8(1) + U8(3) + U16(3) + U16(0) + FillFormat(13).substr(0, 5));
+    // Formula sizes past the record.
+    const std::string lying = Rec(0x01B1, U8(1) + U8(3) + U16(4000) + U16(0) + FillFormat(13) + Int(10));
+    // Rules with no format before them, more rules than the format said,
+    // a format whose ranges all lie outside the sheet.
+    const std::string stray = Cf(1, 3, FillFormat(13), Int(10));
+    const Workbook wb = Read(stray + CondFmt(3, {{0, 3, 0, 0}}) + cut + lying + good + good +
+                             CondFmt(1, {{5, 2, 0, 0}, {0, 1, 0, 20000}}) + good);
+    const Sheet& s = wb.sheets[0];
+    ASSERT_EQ(s.condFormats.size(), 1u);
+    ASSERT_EQ(s.condFormats[0].rules.size(), 1u);
+    EXPECT_EQ(s.condFormats[0].rules[0].formulas, std::vector<std::string>{"10"});
+    EXPECT_EQ(cond::Evaluate(wb, s, {}).Size(), 1u);
+    EXPECT_FALSE(wb.sheets[0].rows.empty());  // the cells are all there
+}
+
+TEST(XlsCondFormats, HugeTokenStreamsStayBounded) {
+    // The longest formula a record holds, of operators that each add a
+    // parenthesis pair: refused, and the sheet still read.
+    std::string tokens = Int(1);
+    while (tokens.size() < 8000) tokens += "\x15";
+    const Workbook wb = Read(CondFmt(1, {{0, 3, 0, 0}}) + Cf(2, 0, FillFormat(13), tokens));
+    ASSERT_EQ(wb.sheets[0].condFormats.at(0).rules.size(), 1u);
+    EXPECT_EQ(wb.sheets[0].condFormats[0].rules[0].kind, CfKind::Unknown);
+}
+
+namespace {
+
+std::string CondFmt12(uint16_t rules) {
+    return Rec(0x0879, std::string(12, '\0') + U16(rules) + U16(1) + U16(0) + U16(3) + U16(0) + U16(0) + U16(1) +
+                           U16(0) + U16(3) + U16(0) + U16(0));
+}
+// A point: its kind, then its formula or number; icon-set points also say
+// whether the icon starts at the point itself.
+std::string Cfvo(uint8_t type, double value, bool icon = false) {
+    return U8(type) + U16(0) + F64(value) + (icon ? U8(1) + U32(0) : "");
+}
+std::string RgbColour(uint32_t rgb) { return U32(2) + U8(rgb >> 16) + U8(rgb >> 8) + U8(rgb) + U8(0xFF) + F64(0); }
+std::string Cf12(uint8_t type, uint8_t op, const std::string& format, const std::string& f1, uint16_t templ,
+                 const std::string& params, const std::string& rest) {
+    return Rec(0x087A, std::string(12, '\0') + U8(type) + U8(op) + U16(uint16_t(f1.size())) + U16(0) +
+                           U32(uint32_t(format.size())) + format + f1 + U16(0) + U8(0) + U16(1) + U16(templ) + U8(16) +
+                           params + rest);
+}
+
+}  // namespace
+
+TEST(XlsCondFormats, NewerRules) {
+    const std::string none(16, '\0');
+    const std::string scale = Cf12(3, 0, "", "", 2, none,
+                                   U16(0) + U8(0) + U8(2) + U8(2) + U8(0) + Cfvo(2, 0) + F64(0) + Cfvo(3, 0) + F64(1) +
+                                       F64(0) + RgbColour(0xFFFFFF) + F64(1) + RgbColour(0x63BE7B));
+    const std::string bar =
+        Cf12(4, 0, "", "", 3, none,
+             U16(0) + U8(0) + U8(0x02) + U8(10) + U8(90) + RgbColour(0x638EC6) + Cfvo(2, 0) + Cfvo(3, 0));
+    const std::string icons =
+        Cf12(6, 0, "", "", 4, none,
+             U16(0) + U8(0) + U8(3) + U8(4) + U8(0x04) + Cfvo(4, 0, true) + Cfvo(4, 33, true) + Cfvo(4, 67, true));
+    const std::string above = Cf12(2, 0, FillFormat(13), Int(1), 0x1A, U16(1) + std::string(14, '\0'), "");
+    const std::string today = Cf12(2, 0, FillFormat(13), Int(1), 0x0F, none, "");
+    const Workbook wb = Read(CondFmt12(5) + scale + bar + icons + above + today);
+    const auto& rules = wb.sheets[0].condFormats.at(0).rules;
+    ASSERT_EQ(rules.size(), 5u);
+    EXPECT_EQ(rules[0].kind, CfKind::ColorScale);
+    EXPECT_EQ(rules[0].colors.back(), Color::Rgb(0x63BE7B));
+    EXPECT_EQ(rules[1].kind, CfKind::DataBar);
+    EXPECT_EQ(rules[1].colors.at(0), Color::Rgb(0x638EC6));
+    EXPECT_EQ(rules[1].barMinLength, 10);
+    EXPECT_EQ(rules[2].kind, CfKind::IconSet);
+    EXPECT_EQ(rules[2].iconSet, IconSetKind::TrafficLightsRimmed3);
+    EXPECT_TRUE(rules[2].reverse);
+    EXPECT_EQ(rules[3].kind, CfKind::AboveAverage);
+    EXPECT_TRUE(rules[3].below);
+    EXPECT_EQ(rules[3].stdDev, 1);
+    EXPECT_EQ(rules[4].kind, CfKind::TimePeriod);
+    EXPECT_EQ(rules[4].diff, rules[3].diff + 1);
+
+    const cond::SheetLooks looks = cond::Evaluate(wb, wb.sheets[0], {});
+    ASSERT_NE(looks.Find(3, 0), nullptr);
+    EXPECT_EQ(looks.Find(3, 0)->diff.fill, Color::Rgb(0x63BE7B));
+    EXPECT_TRUE(looks.Find(3, 0)->bar);
+    EXPECT_EQ(looks.Find(3, 0)->icon, 0);  // reversed: the highest value gets the first icon
+}
+
+TEST(XlsCondFormats, NewerRulesThatLie) {
+    const std::string none(16, '\0');
+    // Four colours for two points, an icon set of 40 icons, a theme colour,
+    // and a record cut inside its points: none applied, the cells kept.
+    const std::string scale = Cf12(3, 0, "", "", 2, none, U16(0) + U8(0) + U8(2) + U8(4) + U8(0) + Cfvo(2, 0));
+    const std::string icons = Cf12(6, 0, "", "", 4, none, U16(0) + U8(0) + U8(40) + U8(4) + U8(0) + Cfvo(4, 0, true));
+    const std::string theme =
+        Cf12(4, 0, "", "", 3, none,
+             U16(0) + U8(0) + U8(0x02) + U8(10) + U8(90) + U32(3) + U32(4) + F64(0) + Cfvo(2, 0) + Cfvo(3, 0));
+    const std::string cut = Cf12(6, 0, "", "", 4, none, U16(0) + U8(0) + U8(3) + U8(4) + U8(0) + Cfvo(4, 0, true));
+    const Workbook wb = Read(CondFmt12(4) + scale + icons + theme + cut);
+    for (const CondRule& r : wb.sheets[0].condFormats.at(0).rules) EXPECT_EQ(r.kind, CfKind::Unknown);
+    EXPECT_TRUE(cond::Evaluate(wb, wb.sheets[0], {}).Empty());
+    EXPECT_EQ(wb.sheets[0].rows.size(), 4u);
+}
