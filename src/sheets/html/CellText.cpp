@@ -43,6 +43,7 @@ void CellTexts::Show(const Cell& cell, Shown& shown) {
     shown.rich = nullptr;
     shown.color = -1;
     shown.text.clear();
+    shown.fill.clear();
     const uint32_t format = cell.format < byFormat_.size() ? cell.format : 0;
     switch (cell.type) {
     case CellType::Blank: shown.kind = ValueKind::Text; return;
@@ -56,6 +57,8 @@ void CellTexts::Show(const Cell& cell, Shown& shown) {
         Formatted f = FormatOf(format).Format(cell.number, wb_.date1904);
         shown.text = std::move(f.text);
         shown.color = f.color;
+        shown.fill = std::move(f.fill);
+        shown.fillAt = f.fillAt;
         return;
     }
     case CellType::String: {
@@ -68,7 +71,9 @@ void CellTexts::Show(const Cell& cell, Shown& shown) {
         }
         Formatted f = FormatOf(format).FormatText(s.text);
         shown.color = f.color;
-        if (f.text == s.text) shown.rich = &s;
+        shown.fill = std::move(f.fill);
+        shown.fillAt = f.fillAt;
+        if (f.text == s.text && shown.fill.empty()) shown.rich = &s;
         else shown.text = std::move(f.text);
         return;
     }

@@ -15,6 +15,8 @@ struct Shown {
     const RichString* rich = nullptr;  // a shared string shown as it stands, runs and all
     ValueKind kind = ValueKind::Text;
     int32_t color = -1;  // from the number format; -1 none
+    std::string fill;  // the format's `*x` fill at byte `fillAt` of `text`; empty for none
+    size_t fillAt = 0;
 
     bool Empty() const { return rich ? rich->text.empty() : text.empty(); }
 };

@@ -9,6 +9,7 @@
 #include "sheets/cond/Engine.h"
 #include "sheets/html/CellFit.h"
 #include "sheets/html/CondStyle.h"
+#include "sheets/html/FillText.h"
 #include "sheets/html/HtmlText.h"
 #include "sheets/html/Placement.h"
 #include "sheets/html/SheetCharts.h"
@@ -308,6 +309,10 @@ void SheetWriter::EmitGap(uint32_t fromCol, uint32_t toCol, uint32_t& pos, const
 }
 
 void SheetWriter::EmitText(const Shown& shown, bool wrap) {
+    if (!shown.rich && !shown.fill.empty()) {
+        AppendFilled(out_, shown.text, shown.fillAt, shown.fill, wrap, doc_.styles);
+        return;
+    }
     if (!shown.rich) {
         AppendEscaped(out_, shown.text, false, wrap);
         return;
@@ -394,7 +399,7 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
     const Fit fit = empty || hidden ? Fit{} : FitOf(item, format, lastCol);
     if (hidden) doc_.styles.AddRule(".hv span{display:none}");
     // Text runs on into an empty neighbour, as in the spreadsheet; elsewhere the cell clips it.
-    bool spill = !empty && !wrap && shown_.kind == ValueKind::Text;
+    bool spill = !empty && !wrap && shown_.kind == ValueKind::Text && shown_.fill.empty();
     if (spill && i + 1 < items_.size() && items_[i + 1].col == lastCol + 1 && items_[i + 1].cell &&
         items_[i + 1].cell->type != CellType::Blank)
         spill = false;

@@ -52,7 +52,7 @@ void Num(std::string& out, int64_t v, int width) {
 
 }  // namespace
 
-bool RenderDate(const Section& s, double serial, bool date1904, std::string& out) {
+bool RenderDate(const Section& s, double serial, bool date1904, std::string& out, size_t* fillAt) {
     if (!(serial >= 0)) return false;
     int64_t maxSerial = date1904 ? kMaxSerial1904 : kMaxSerial1900;
     if (serial >= double(maxSerial + 1)) return false;
@@ -91,6 +91,7 @@ bool RenderDate(const Section& s, double serial, bool date1904, std::string& out
     for (const Token& t : s.tokens) {
         switch (t.kind) {
         case Tok::Literal: out += t.text; break;
+        case Tok::Fill: MarkFill(out, fillAt); break;
         case Tok::Year2: Num(out, c.y % 100, 2); break;
         case Tok::Year4: Num(out, c.y, 4); break;
         case Tok::Month: Num(out, c.m, 1); break;

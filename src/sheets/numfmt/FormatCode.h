@@ -84,6 +84,9 @@ struct Section {
     int nInt = 0, nDec = 0, nExp = 0, nNum = 0, nDen = 0;
     uint32_t fixedDen = 0;
 
+    // The character of the section's first `*x` fill; empty for none.
+    std::string_view FillChar() const;
+
     bool Matches(double v) const;
     // A conditioned section that admits only negative values stands in for
     // the negative section and, like it, shows no sign.
@@ -94,15 +97,22 @@ struct Section {
 // index after its ';' (or the end of the code).
 size_t TokenizeSection(std::string_view code, size_t i, Section& s);
 
+// Notes where the first fill of a section lands in `out`.
+inline void MarkFill(const std::string& out, size_t* fillAt) {
+    if (fillAt && *fillAt == std::string::npos) *fillAt = out.size();
+}
+
 // Splits and parses a code into at most four sections. Never fails: what it
 // cannot understand it keeps as literal text.
 std::vector<Section> ParseCode(std::string_view code);
 
 // Renderers append to `out`. `v` is the magnitude (>= 0) unless stated.
-void RenderNumber(const Section& s, double v, std::string& out);
+// `fillAt`, when given and still npos, receives where in `out` the section's
+// first `*x` fill stands.
+void RenderNumber(const Section& s, double v, std::string& out, size_t* fillAt = nullptr);
 // Returns false when the serial cannot be shown as a date (negative or past
 // 9999-12-31); the caller shows a row of '#'.
-bool RenderDate(const Section& s, double serial, bool date1904, std::string& out);
+bool RenderDate(const Section& s, double serial, bool date1904, std::string& out, size_t* fillAt = nullptr);
 // The General format: at most 11 characters for the number itself (sign aside).
 void RenderGeneral(double v, std::string& out);
 

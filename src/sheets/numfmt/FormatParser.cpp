@@ -246,6 +246,12 @@ bool Section::Matches(double v) const {
     return true;
 }
 
+std::string_view Section::FillChar() const {
+    for (const Token& t : tokens)
+        if (t.kind == Tok::Fill) return t.text;
+    return {};
+}
+
 bool Section::NegativeOnly() const { return (cmp == Cmp::Lt && rhs <= 0) || (cmp == Cmp::Le && rhs < 0); }
 
 std::vector<Section> ParseCode(std::string_view code) {

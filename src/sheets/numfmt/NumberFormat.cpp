@@ -22,7 +22,11 @@ public:
         numfmt::RenderGeneral(v, r.text);
         return r;
     }
-    Formatted FormatText(std::string_view t) const override { return {std::string(t)}; }
+    Formatted FormatText(std::string_view t) const override {
+        Formatted r;
+        r.text = t;
+        return r;
+    }
     bool IsDate() const override { return false; }
 };
 
@@ -56,7 +60,7 @@ public:
             if (text_ >= 0 && numeric_.empty()) {
                 // Only a text section: numbers keep their General look, in its colour.
                 r.color = sections_[size_t(text_)].color;
-                RenderTextSection(sections_[size_t(text_)], nullptr, v, r.text);
+                RenderTextSection(sections_[size_t(text_)], nullptr, v, r);
             } else {
                 numfmt::RenderGeneral(v, r.text);
             }
@@ -64,6 +68,7 @@ public:
         }
         r.color = s->color;
         r.isDateOrTime = s->date;
+        size_t fillAt = std::string::npos;
         double mag = std::fabs(v);
         if (s->date) {
             double serial = (showSign || v >= 0) ? v : mag;
@@ -73,11 +78,16 @@ public:
                 r.text += '-';
                 serial = -serial;
             }
-            if (!numfmt::RenderDate(*s, serial, date1904, r.text)) r.text = kNoDate;
+            if (!numfmt::RenderDate(*s, serial, date1904, r.text, &fillAt)) {
+                r.text = kNoDate;
+                return r;
+            }
+            SetFill(*s, fillAt, r);
             return r;
         }
         if (showSign && v < 0) r.text += '-';
-        numfmt::RenderNumber(*s, mag, r.text);
+        numfmt::RenderNumber(*s, mag, r.text, &fillAt);
+        SetFill(*s, fillAt, r);
         return r;
     }
 
@@ -89,7 +99,7 @@ public:
         }
         const Section& s = sections_[size_t(text_)];
         r.color = s.color;
-        RenderTextSection(s, &text, 0, r.text);
+        RenderTextSection(s, &text, 0, r);
         return r;
     }
 
@@ -119,15 +129,25 @@ private:
         return nullptr;
     }
 
-    static void RenderTextSection(const Section& s, const std::string_view* text, double v, std::string& out) {
+    static void RenderTextSection(const Section& s, const std::string_view* text, double v, Formatted& r) {
+        size_t fillAt = std::string::npos;
         for (const auto& t : s.tokens) {
             if (t.kind == Tok::Text) {
-                if (text) out += *text;
-                else numfmt::RenderGeneral(v, out);
-            } else if (t.kind != Tok::Fill) {
-                out += t.text;
+                if (text) r.text += *text;
+                else numfmt::RenderGeneral(v, r.text);
+            } else if (t.kind == Tok::Fill) {
+                numfmt::MarkFill(r.text, &fillAt);
+            } else {
+                r.text += t.text;
             }
         }
+        SetFill(s, fillAt, r);
+    }
+
+    static void SetFill(const Section& s, size_t fillAt, Formatted& r) {
+        if (fillAt == std::string::npos) return;
+        r.fill = s.FillChar();
+        r.fillAt = fillAt;
     }
 
     std::vector<Section> sections_;

@@ -11,14 +11,18 @@ struct Formatted {
     std::string text;  // UTF-8, as the spreadsheet shows it
     int32_t color = -1;  // 0xRRGGBB from a [Red]-style section; -1 none
     bool isDateOrTime = false;
+    // A `*x` fill: `fill` (one character) repeats across the room the cell
+    // leaves, at byte `fillAt` of `text`, which does not hold it. Empty: none.
+    std::string fill;
+    size_t fillAt = 0;
 };
 
 // A compiled format code (up to four sections). Compile once, use often;
 // immutable and safe to share between threads.
 //
 // What the text looks like where a cell's width would decide on screen:
-// `_x` gives one space; `*x` fills nothing (an HTML cell has no fixed width
-// to fill); a date that cannot be shown (negative in the 1900 system, or
+// `_x` gives one space; `*x` is reported in Formatted::fill for the page to
+// draw (only the first of a section counts); a date that cannot be shown (negative in the 1900 system, or
 // past 9999-12-31) gives "########"; General shows at most 11 characters
 // for the number, not counting its sign; a number that no conditioned
 // section admits is shown as General.

@@ -84,7 +84,7 @@ int KeptDecimals(const Section& s, const Fixed& f) {
     return keep;
 }
 
-void RenderFraction(const Section& s, double v, std::string& out) {
+void RenderFraction(const Section& s, double v, std::string& out, size_t* fillAt) {
     if (s.scale10) v *= std::pow(10.0, s.scale10);
     double whole = s.fracWhole ? std::floor(v) : 0;
     double part = v - whole;
@@ -153,13 +153,14 @@ void RenderFraction(const Section& s, double v, std::string& out) {
             break;
         case Tok::Literal: out += t.text; break;
         case Tok::Percent: out += '%'; break;
+        case Tok::Fill: MarkFill(out, fillAt); break;
         case Tok::General: RenderGeneral(v, out); break;
         default: break;
         }
     }
 }
 
-void RenderScientific(const Section& s, const Decimal& dv, std::string& out) {
+void RenderScientific(const Section& s, const Decimal& dv, std::string& out, size_t* fillAt) {
     int nInt = s.nInt > 0 ? s.nInt : 1;
     int exp = 0;
     Fixed f;
@@ -206,6 +207,7 @@ void RenderScientific(const Section& s, const Decimal& dv, std::string& out) {
             break;
         case Tok::Literal: out += t.text; break;
         case Tok::Percent: out += '%'; break;
+        case Tok::Fill: MarkFill(out, fillAt); break;
         default: break;
         }
     }
@@ -213,15 +215,15 @@ void RenderScientific(const Section& s, const Decimal& dv, std::string& out) {
 
 }  // namespace
 
-void RenderNumber(const Section& s, double v, std::string& out) {
+void RenderNumber(const Section& s, double v, std::string& out, size_t* fillAt) {
     if (s.fraction) {
-        RenderFraction(s, v, out);
+        RenderFraction(s, v, out, fillAt);
         return;
     }
     Decimal dv = Decimal::Of(v);
     if (dv.n) dv.point += s.scale10;
     if (s.sci) {
-        RenderScientific(s, dv, out);
+        RenderScientific(s, dv, out, fillAt);
         return;
     }
     Fixed f;
@@ -244,6 +246,7 @@ void RenderNumber(const Section& s, double v, std::string& out) {
             out += '.';
             break;
         case Tok::Percent: out += '%'; break;
+        case Tok::Fill: MarkFill(out, fillAt); break;
         case Tok::Literal: out += t.text; break;
         case Tok::General:
         case Tok::Text: RenderGeneral(v, out); break;

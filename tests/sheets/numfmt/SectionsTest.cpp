@@ -102,15 +102,6 @@ TEST(NumfmtSections, Text) {
     ExpectShown({{"0;-0;0;General", 2.5, "3"}, {"General;-General;0;General", -2.5, "-2.5"}});
 }
 
-TEST(NumfmtSections, AccountingFormatsDropTheFill) {
-    auto acc = NumberFormat::Compile(BuiltinFormatCode(44));
-    EXPECT_EQ(acc->Format(1234.5, false).text, " $1,234.50 ");
-    EXPECT_EQ(acc->Format(-1234.5, false).text, " $(1,234.50)");
-    EXPECT_EQ(acc->Format(0, false).text, " $-   ");
-    EXPECT_EQ(acc->FormatText("abc").text, " abc ");
-    EXPECT_EQ(NumberFormat::Compile(BuiltinFormatCode(41))->Format(-5, false).text, " (5)");
-}
-
 TEST(NumfmtBuiltin, IdsAndCodes) {
     EXPECT_EQ(BuiltinFormatCode(0), "General");
     EXPECT_EQ(BuiltinFormatCode(14), "m/d/yyyy");
