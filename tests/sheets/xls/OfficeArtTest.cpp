@@ -6,6 +6,7 @@
 #include "XlsTestStream.h"
 #include "sheets/model/Shape.h"
 #include "sheets/xls/OfficeArt.h"
+#include "sheets/xls/SheetDrawing.h"
 #include "sheets/xls/XlsReader.h"
 
 using namespace xlstest;
@@ -222,4 +223,54 @@ TEST(XlsOfficeArt, WorkbookShowsPicturesTextBoxesAndControls) {
     EXPECT_EQ(control.text[0].runs[1].text, "Paid");
     ASSERT_EQ(s.comments.size(), 1u);
     EXPECT_EQ(s.comments[0].text, "a note");
+}
+
+namespace {
+
+// The list subrecord: the range's formula, the counts, and what follows.
+std::string Lbs(const std::string& rgce, uint16_t lines, uint16_t sel, uint16_t flags, const std::string& rest) {
+    std::string fmla = rgce.empty() ? "" : U16(uint16_t(rgce.size())) + U32(0) + rgce;
+    if (fmla.size() & 1) fmla += '\0';
+    return U16(0x13) + U16(0x1FEE) + U16(uint16_t(fmla.size())) + fmla + U16(lines) + U16(sel) + U16(flags) + U16(0) +
+           rest;
+}
+
+}  // namespace
+
+TEST(XlsOfficeArt, ListsShowTheirItemsAndSelection) {
+    // The drop-down's items are cells of the second sheet, named through EXTERNSHEET.
+    const std::string globals =
+        BasicGlobals(Rec(0x01AE, U16(2) + U16(0x0401)) + Rec(0x0017, U16(1) + U16(0) + U16(1) + U16(1)));
+    const std::string area3d = U8(0x3B) + U16(0) + U16(0) + U16(2) + U16(0) + U16(0);
+    const std::string drop = Lbs(area3d, 3, 2, 0, U16(0) + U16(8) + U16(0) + Str16("Blue") + U8(0));
+    const std::string own = Lbs("", 3, 3, 0x2, Str16("One") + Str16("Two") + Wide16(u"Thr\u00e9e"));
+    const std::string lying = Lbs("", 60000, 5, 0x2, Str16("Ok") + U16(200) + U8(0) + "abc");
+    const std::string name = Lbs(U8(0x23) + U32(1) + U16(0), 3, 1, 0, "");
+    std::string shapes;
+    for (int i = 0; i < 4; ++i)
+        shapes += Sp(201, kHaveAnchor, ClientAnchor(1, 0, uint16_t(2 * i), 0, 3, uint16_t(2 * i + 1)) + ClientData());
+    const std::string d = Drawing(shapes);
+    const std::string form = MsoDrawing(d) + Obj(0x14, drop) + Obj(0x12, own) + Obj(0x12, lying) + Obj(0x14, name);
+    std::string data;
+    for (uint16_t r = 0; r < 3; ++r) data += Rec(0x0203, CellAt(r, 0, 15) + F64(10.0 * (r + 1)));
+    const Workbook wb = ReadXls(Cfb(Stream(globals, {{"Form", form}, {"Data", data}})));
+    const auto& s = wb.sheets[0].shapes;
+    ASSERT_EQ(s.size(), 4u);
+    EXPECT_EQ(s[0]->control, ControlKind::DropDown);
+    EXPECT_EQ(s[0]->listRange, "'Data'!A1:A3");
+    EXPECT_EQ(s[0]->items, (std::vector<std::string>{"10", "20", "30"}));
+    ASSERT_EQ(s[0]->text.size(), 1u);
+    EXPECT_EQ(s[0]->text[0].runs[0].text, "20");
+    EXPECT_EQ(s[1]->items, (std::vector<std::string>{"One", "Two",
+                                                     "Thr\xC3\xA9"
+                                                     "e"}));
+    ASSERT_EQ(s[1]->text.size(), 3u);
+    EXPECT_TRUE(s[1]->text[2].fill.set);
+    EXPECT_EQ(s[2]->items, (std::vector<std::string>{"Ok"}));  // the string cut short ends the list
+    EXPECT_EQ(s[2]->selected, 0u);
+    EXPECT_TRUE(s[3]->items.empty());  // a defined name: not resolved
+    EXPECT_TRUE(s[3]->text.empty());
+    // Every cut of the record is read without harm.
+    const std::string whole = Obj(0x14, drop).substr(4);
+    for (size_t cut = 0; cut <= whole.size(); ++cut) ReadObject(whole.substr(0, cut));
 }
