@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             s.rotation = a.rotation;
             s.look.fill = sheets::ChartShape::Fill::Solid;
             s.look.color = sheets::Color::Rgb(a.fill.value);
-            s.geometry = a.type == 3 ? "ellipse" : "rect";
+            s.geometry = a.type == sheets::xls::kFreeformType ? "path" : a.type == 3 ? "ellipse" : "rect";
+            s.path = a.path;
             wb.sheets[0].shapes.push_back(std::make_shared<const sheets::Shape>(std::move(s)));
         }
         sheets::RenderHtml(wb, {});

@@ -50,6 +50,7 @@ const char* Geometry(uint16_t type) {
     case 66: return "leftArrow";
     case 67: return "downArrow";
     case 68: return "upArrow";
+    case kFreeformType: return "path";
     default: return "rect";
     }
 }
@@ -119,6 +120,7 @@ void AddShape(const Book& book, const ArtShape& a, const SheetObject* o, const B
     s.w = a.w;
     s.h = a.h;
     s.geometry = o && o->kind == obj::Oval ? "ellipse" : o && o->kind == obj::Line ? "line" : Geometry(a.type);
+    if (s.geometry == "path") s.path = a.path;
     s.rotation = a.rotation;
     s.flipH = a.flipH;
     s.flipV = a.flipV;

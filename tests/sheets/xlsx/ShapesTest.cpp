@@ -194,6 +194,28 @@ TEST(XlsxShapes, FormControlsOfTheLegacyDrawingAreDrawnStatic) {
     EXPECT_EQ(box.text[0].runs[1].text, "Paid");
 }
 
+TEST(XlsxShapes, FreeformArcsBecomeCurves) {
+    // A half disc: from the left end of the diameter over the top to the right end, then back.
+    const std::string geom =
+        R"(<a:custGeom><a:pathLst><a:path w="200" h="100"><a:moveTo><a:pt x="0" y="100"/></a:moveTo>)"
+        R"(<a:arcTo wR="100" hR="100" stAng="10800000" swAng="10800000"/><a:close/>)"
+        R"(<a:arcTo wR="0" hR="5" stAng="0" swAng="5400000"/><a:arcTo wR="9" hR="9" stAng="0" swAng="2147483647"/>)"
+        R"(</a:path></a:pathLst></a:custGeom>)";
+    const Workbook wb = WithDrawing(TwoCell(Sp(Xfrm(0, 0, 200, 100) + geom)));
+    const auto& path = wb.sheets[0].shapes.at(0)->path;
+    ASSERT_GE(path.size(), 4u);
+    EXPECT_EQ(path[1].op, PathStep::Op::Cubic);
+    EXPECT_EQ(path[2].op, PathStep::Op::Cubic);
+    // Over the top (y 0) of a circle of radius 0.5 x 1 centred at (0.5, 1), ending at (1, 1).
+    EXPECT_NEAR(path[1].pt[4], 0.5, 1e-5);
+    EXPECT_NEAR(path[1].pt[5], 0.0, 1e-5);
+    EXPECT_NEAR(path[2].pt[4], 1.0, 1e-5);
+    EXPECT_NEAR(path[2].pt[5], 1.0, 1e-5);
+    EXPECT_EQ(path[3].op, PathStep::Op::Close);
+    // A flat radius draws nothing; an absurd sweep at most one turn.
+    EXPECT_LE(path.size(), 4u + 4u);
+}
+
 TEST(XlsxShapes, ListControlsTakeTheirPropertiesPart) {
     const std::string vml =
         R"(<xml xmlns:v="urn:schemas-microsoft-com:vml" xmlns:o="urn:schemas-microsoft-com:office:office" )"
