@@ -139,6 +139,13 @@ std::string ShapeOutline(const Shape& s, double w, double h) {
         // A path must start with a move.
         if (!d.empty() && d[0] != 'M') d = "M0 0" + d;
         return d;
+    } else if (g == "dropDown") {
+        // The box, its arrow button at the right and the arrow in the button.
+        const double b = std::min(w / 2, double(EmuToPx(kDropButtonEmu))), cx = w - b / 2, cy = h / 2,
+                     r = std::min(b, h) / 5;
+        p.Poly({{0, 0}, {w, 0}, {w, h}, {0, h}});
+        p.M(w - b, 0).L(w - b, h);
+        p.M(cx - r, cy - r / 2).L(cx, cy + r / 2).L(cx + r, cy - r / 2);
     } else if (g == "ellipse" || g == "flowChartConnector") {
         p.Ellipse(w / 2, h / 2, w / 2, h / 2);
     } else if (g == "roundRect" || g == "flowChartAlternateProcess") {
@@ -213,8 +220,9 @@ void AppendFont(std::string& out, const ChartFont& f, const std::string& face, b
     if (underline) out += "text-decoration:underline;"sv;
 }
 
-void AppendText(std::string& out, const Shape& s) {
-    if (s.text.empty()) return;
+// `first`: the first paragraph shown (a list box scrolled to its selected item).
+void AppendText(std::string& out, const Shape& s, size_t first) {
+    if (s.text.size() <= first) return;
     out +=
         "<div style=\"position:absolute;left:0;top:0;right:0;bottom:0;display:flex;flex-direction:column;"
         "white-space:pre-wrap;overflow-wrap:break-word;line-height:1.2;font-family:Calibri,sans-serif;"
@@ -225,10 +233,14 @@ void AppendText(std::string& out, const Shape& s) {
     out += "padding:" + Num(EmuToPx(s.inset[1])) + "px " + Num(EmuToPx(s.inset[2])) + "px " + Num(EmuToPx(s.inset[3])) +
            "px " + Num(EmuToPx(s.inset[0])) + "px;";
     if (s.vertical) out += "writing-mode:vertical-rl;"sv;
+    if (s.control == ControlKind::ListBox) out += "overflow:hidden;"sv;
     AppendFont(out, s.font, {}, false);
     out += "\">"sv;
-    for (const ShapeParagraph& p : s.text) {
-        out += "<p style=\"margin:0;text-align:"sv;
+    for (size_t i = first; i < s.text.size(); ++i) {
+        const ShapeParagraph& p = s.text[i];
+        out += "<p style=\"margin:0;"sv;
+        if (p.fill.set) out += "background:" + CssColor(p.fill.rgb) + ";";
+        out += "text-align:"sv;
         out += p.align == HAlign::Center    ? "center"sv
                : p.align == HAlign::Right   ? "right"sv
                : p.align == HAlign::Justify ? "justify"sv
@@ -288,6 +300,16 @@ void AppendOutline(std::string& out, const Shape& s, double w, double h) {
     out += "</svg>"sv;
 }
 
+// A list box shows as many items as its height holds, scrolled so that the
+// selected one is the last of them when it would fall below.
+size_t FirstShown(const Shape& s, double h) {
+    if (s.control != ControlKind::ListBox || s.selected == 0) return 0;
+    const double linePx = 1.2 * (s.font.size > 0 ? s.font.size : 11) * 96 / 72;
+    const double room = h - EmuToPx(s.inset[1]) - EmuToPx(s.inset[3]);
+    const size_t rows = size_t(std::clamp(std::floor(room / linePx), 1.0, double(kControlMaxItems)));
+    return s.selected > rows ? s.selected - rows : 0;
+}
+
 }  // namespace
 
 int64_t AppendWorksheetShapes(const Sheet& sheet, const SheetGeometry& geo, std::string& out, const Drain& drain) {
@@ -306,7 +328,7 @@ int64_t AppendWorksheetShapes(const Sheet& sheet, const SheetGeometry& geo, std:
         if (s.rotation != 0 && std::isfinite(s.rotation)) out += ";transform:rotate(" + Num(s.rotation) + "deg)";
         out += "\">"sv;
         AppendOutline(out, s, w, h);
-        AppendText(out, s);
+        AppendText(out, s, FirstShown(s, h));
         out += "</div>\n"sv;
         bottom = std::max(bottom, int64_t(y + h));
         if (drain && out.size() >= kDrainAt) drain(out);

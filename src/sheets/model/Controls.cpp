@@ -4,6 +4,8 @@ namespace sheets {
 
 namespace {
 
+constexpr int64_t kEmuPerPx = 9525;
+
 void Box(Shape& s, uint32_t fill, uint32_t line) {
     s.geometry = "rect";
     s.look.fill = ChartShape::Fill::Solid;
@@ -42,6 +44,34 @@ void Only(Shape& s, const char* glyph, HAlign align) {
 
 }  // namespace
 
+void DressList(Shape& s) {
+    if (s.control != ControlKind::DropDown && s.control != ControlKind::ListBox) return;
+    const bool picked = s.selected > 0 && s.selected <= s.items.size();
+    s.text.clear();
+    // Lists show their items in the small dialog font.
+    s.font.size = 8;
+    if (s.control == ControlKind::DropDown) {
+        if (!picked) return;
+        ShapeParagraph p;
+        p.runs.emplace_back().text = s.items[s.selected - 1];
+        s.text.push_back(std::move(p));
+        return;
+    }
+    s.anchor = VAlign::Top;
+    s.inset[0] = s.inset[2] = 2 * kEmuPerPx;
+    s.inset[1] = s.inset[3] = kEmuPerPx;
+    for (size_t i = 0; i < s.items.size(); ++i) {
+        ShapeParagraph p;
+        ShapeRun& r = p.runs.emplace_back();
+        r.text = s.items[i];
+        if (picked && i + 1 == s.selected) {
+            p.fill = Color::Rgb(0x0078D7);
+            r.font.color = Color::Rgb(0xFFFFFF);
+        }
+        s.text.push_back(std::move(p));
+    }
+}
+
 void DressControl(Shape& s) {
     switch (s.control) {
     case ControlKind::None: return;
@@ -61,8 +91,11 @@ void DressControl(Shape& s) {
         s.anchor = VAlign::Center;
         return;
     case ControlKind::DropDown:
+        // The arrow's button is part of the outline; the selected item keeps clear of it.
         Box(s, 0xFFFFFF, 0xA0A0A0);
-        Only(s, "\xE2\x96\xBE", HAlign::Right);  // the list's arrow
+        s.geometry = "dropDown";
+        s.text.clear();
+        s.inset[2] = kDropButtonEmu + 2 * kEmuPerPx;
         s.anchor = VAlign::Center;
         return;
     case ControlKind::ListBox:

@@ -17,6 +17,8 @@ constexpr size_t kShapeMaxPerSheet = 4096;
 constexpr size_t kShapeMaxPathPoints = 4096;  // per shape
 constexpr size_t kShapeMaxTextBytes = 32768;  // per shape
 constexpr int kShapeMaxGroupDepth = 16;
+constexpr size_t kControlMaxItems = 1024;  // per drop-down or list box
+constexpr int64_t kDropButtonEmu = 16 * 9525;  // the width of a drop-down's arrow button
 
 struct ShapeRun {
     std::string text;  // "\n" breaks the line
@@ -27,6 +29,7 @@ struct ShapeRun {
 
 struct ShapeParagraph {
     HAlign align = HAlign::Left;  // Left, Center, Right or Justify
+    Color fill;  // the line's background (a list's selected item); unset: none
     std::vector<ShapeRun> runs;
 };
 
@@ -74,6 +77,12 @@ struct Shape {
 
     ControlKind control = ControlKind::None;
     bool checked = false;  // check boxes and option buttons
+    // Drop-downs and list boxes: the cells their items come from ("$A$1:$A$8",
+    // "'Other sheet'!A1:A8"; without a sheet, the control's own), the cell
+    // whose number is the selected item, and the items once read.
+    std::string listRange, linkCell;
+    std::vector<std::string> items;
+    uint32_t selected = 0;  // 1-based; 0: none
     std::string name;
 };
 
@@ -85,5 +94,9 @@ namespace sheets {
 // shows: the box it is drawn in, the mark of a check box or option button as
 // `checked` says, and its caption (the shape's text).
 void DressControl(Shape& s);
+
+// Shows a drop-down's selected item in its box, or a list box's items with
+// the selected one highlighted, from `items` and `selected`.
+void DressList(Shape& s);
 
 }  // namespace sheets

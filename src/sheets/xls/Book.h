@@ -31,12 +31,18 @@ struct Book {
     std::vector<Blip> blips;  // the drawing group's picture store
     // Image bytes the workbook may still hold: each use of a picture counts.
     uint64_t pictureBudget = 256ull << 20;
+    // References to other sheets: whether each SUPBOOK is this workbook, and
+    // the sheet each EXTERNSHEET entry names (-1: another workbook's).
+    std::vector<bool> ownBooks;
+    std::vector<int32_t> externSheets;
 
     // Appends to the workbook's string table; returns the index.
     uint32_t AddString(RichString s);
     // The string of an error value such as #DIV/0!, added once.
     uint32_t ErrorString(uint8_t code);
     void SetVersion(uint8_t version);
+    void AddSupBook(std::string_view body);
+    void ReadExternSheet(std::string_view body);
 };
 
 // How the cells of one sheet name their formats in the workbook's table: a

@@ -176,14 +176,101 @@ ArtColor ReadColor(uint32_t v) {
     return c;
 }
 
+// A freeform's geometry as its properties state it: the points, how the
+// segments use them and the coordinate box they lie in.
+struct Geometry {
+    std::string_view vertices, segments;
+    int32_t box[4] = {0, 0, 21600, 21600};  // left, top, right, bottom
+};
+
+// The elements of an array property: its count, then the size of each
+// (0xFFF0 stands for points of two 16-bit halves). Cut to the bytes at hand.
+std::string_view Elements(std::string_view d, size_t& count, size_t& size) {
+    count = size = 0;
+    if (d.size() < 6) return {};
+    size = U16(d, 4);
+    if (size == 0xFFF0) size = 4;
+    if (size == 0) return {};
+    count = std::min<size_t>(U16(d, 0), (d.size() - 6) / size);
+    return d.substr(6);
+}
+
+void ReadOutline(const Geometry& g, std::vector<PathStep>& out) {
+    size_t count = 0, size = 0;
+    const std::string_view pts = Elements(g.vertices, count, size);
+    if (size != 4 && size != 8) return;
+    const double w = double(g.box[2]) - g.box[0], h = double(g.box[3]) - g.box[1];
+    if (w <= 0 || h <= 0) return;
+    count = std::min(count, kShapeMaxPathPoints);
+    auto point = [&](size_t i, float* xy) {
+        const double x = size == 4 ? int16_t(U16(pts, 4 * i)) : I32(pts, 8 * i);
+        const double y = size == 4 ? int16_t(U16(pts, 4 * i + 2)) : I32(pts, 8 * i + 4);
+        xy[0] = float(std::clamp((x - g.box[0]) / w, -4.0, 5.0));
+        xy[1] = float(std::clamp((y - g.box[1]) / h, -4.0, 5.0));
+    };
+    size_t segCount = 0, segSize = 0;
+    const std::string_view segs = Elements(g.segments, segCount, segSize);
+    size_t next = 0;  // the next point to use
+    auto step = [&](PathStep::Op op, size_t points) {
+        if (next + points > count || out.size() >= kShapeMaxPathPoints) return false;
+        PathStep ps;
+        ps.op = op;
+        for (size_t i = 0; i < points; ++i) point(next + i, ps.pt + 2 * i);
+        next += points;
+        out.push_back(ps);
+        return true;
+    };
+    if (segSize != 2 || segCount == 0) {
+        // Without segments the points are joined by lines.
+        for (size_t i = 0; i < count; ++i)
+            if (!step(i ? PathStep::Op::Line : PathStep::Op::Move, 1)) return;
+        return;
+    }
+    // Segments that want more points than there are end the outline there.
+    for (size_t i = 0; i < segCount && out.size() < kShapeMaxPathPoints; ++i) {
+        const uint16_t info = U16(segs, 2 * i);
+        const size_t n = std::max<size_t>(info & 0x1FFF, 1);
+        switch (info >> 13) {
+        case 0:
+            for (size_t k = 0; k < n; ++k)
+                if (!step(PathStep::Op::Line, 1)) return;
+            break;
+        case 1:
+            for (size_t k = 0; k < n; ++k)
+                if (!step(PathStep::Op::Cubic, 3)) return;
+            break;
+        case 2:
+            if (!step(PathStep::Op::Move, 1)) return;
+            break;
+        case 3: out.push_back(PathStep{PathStep::Op::Close, {}}); break;
+        case 4: return;  // the end
+        default: next = std::min(count, next + (info & 0xFF)); break;  // escapes: their points are passed over
+        }
+    }
+}
+
 double Fixed(uint32_t v) { return double(int32_t(v)) / 65536; }
 
 void ReadProperties(const Rec& r, ArtShape& s) {
     const size_t count = std::min<size_t>(r.inst, r.body.size() / 6);
+    // Complex values follow the table, in the order of their properties.
+    size_t complexAt = count * 6;
+    Geometry geo;
     for (size_t i = 0; i < count; ++i) {
-        const uint16_t id = U16(r.body, 6 * i) & 0x3FFF;
+        const uint16_t opid = U16(r.body, 6 * i), id = opid & 0x3FFF;
         const uint32_t v = U32(r.body, 6 * i + 2);
+        if (opid & 0x8000) {
+            const std::string_view data = complexAt < r.body.size() ? r.body.substr(complexAt, v) : std::string_view();
+            complexAt += std::min<size_t>(v, r.body.size());
+            if (id == 0x0145) geo.vertices = data;
+            else if (id == 0x0146) geo.segments = data;
+            continue;
+        }
         switch (id) {
+        case 0x0140: geo.box[0] = int32_t(v); break;
+        case 0x0141: geo.box[1] = int32_t(v); break;
+        case 0x0142: geo.box[2] = int32_t(v); break;
+        case 0x0143: geo.box[3] = int32_t(v); break;
         case 0x0004: s.rotation = Fixed(v); break;
         case 0x0081: s.inset[0] = v; break;
         case 0x0082: s.inset[1] = v; break;
@@ -208,6 +295,7 @@ void ReadProperties(const Rec& r, ArtShape& s) {
         default: break;
         }
     }
+    if (!geo.vertices.empty()) ReadOutline(geo, s.path);
 }
 
 struct Rect {
@@ -290,6 +378,8 @@ private:
         }
         s.shape.flipH = s.flags & 0x40;
         s.shape.flipV = s.flags & 0x80;
+        if (s.shape.type == 0 && !s.shape.path.empty() && !(s.flags & 0xD)) s.shape.type = kFreeformType;
+        if (s.shape.type != kFreeformType) s.shape.path.clear();
         return s;
     }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "sheets/model/Shape.h"
 #include "sheets/model/Workbook.h"
 
 namespace sheets::xls {
@@ -34,10 +35,14 @@ struct ArtColor {
     uint32_t value = 0;  // 0xRRGGBB, or the palette index
 };
 
+// The type of a shape drawn by its own outline (a freeform), which its
+// record states as no type at all.
+constexpr uint16_t kFreeformType = 0x1000;
+
 struct ArtShape {
-    // The shape type (1 rectangle, 75 picture frame, 202 text box ...); 0 for
-    // a group or a deleted shape, which are not drawn but whose OBJ and TXO
-    // records still count.
+    // The shape type (1 rectangle, 75 picture frame, 202 text box ...,
+    // kFreeformType); 0 for a group or a deleted shape, which are not drawn
+    // but whose OBJ and TXO records still count.
     uint16_t type = 0;
     bool flipH = false, flipV = false;
     bool hasClientData = false;  // an OBJ record belongs to it
@@ -53,6 +58,7 @@ struct ArtShape {
     double rotation = 0;  // degrees
     bool headArrow = false, tailArrow = false;
     int64_t inset[4] = {91440, 45720, 91440, 45720};  // EMU
+    std::vector<PathStep> path;  // a freeform's outline, in fractions of its box
 };
 
 // The shapes of a sheet's drawing (the MSODRAWING records' bodies joined), in

@@ -21,6 +21,8 @@ constexpr uint16_t Formula = 0x0006, Eof = 0x000A, Continue = 0x003C, FilePass =
                    Format2 = 0x001E, BundleHeader = 0x008F, ColWidth2 = 0x0024, DefaultRowHeight2 = 0x0025,
                    Window2Old = 0x003E, Ixfe2 = 0x0044, Dimensions = 0x0200, Dimensions2 = 0x0000,
                    MsoDrawingGroup = 0x00EB, MsoDrawing = 0x00EC;
+// References to other sheets and workbooks.
+constexpr uint16_t SupBook = 0x01AE, ExternSheet = 0x0017;
 }  // namespace rt
 
 // The cell records of the oldest files, with three bytes of cell attributes

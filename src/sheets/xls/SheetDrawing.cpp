@@ -50,6 +50,7 @@ const char* Geometry(uint16_t type) {
     case 66: return "leftArrow";
     case 67: return "downArrow";
     case 68: return "upArrow";
+    case kFreeformType: return "path";
     default: return "rect";
     }
 }
@@ -93,6 +94,23 @@ void AddPicture(Book& book, const ArtShape& a, Sheet& sheet) {
     sheet.pictures.push_back(std::move(p));
 }
 
+// A list's own items and selection, and its range as a reference the
+// workbook's cells are looked up by once every sheet is read.
+void ListOf(const Book& book, const ListData& l, Shape& s) {
+    s.items = l.items;
+    s.selected = l.selected;
+    if (!l.hasRange) return;
+    std::string sheet;
+    if (l.externSheet >= 0) {
+        if (size_t(l.externSheet) >= book.externSheets.size()) return;
+        const int32_t tab = book.externSheets[size_t(l.externSheet)];
+        if (tab < 0 || size_t(tab) >= book.wb.sheets.size()) return;  // another workbook's cells
+        sheet = book.wb.sheets[size_t(tab)].name;
+        if (sheet.empty()) return;
+    }
+    s.listRange = AreaText(sheet, l.r1, l.c1, l.r2, l.c2);
+}
+
 void AddShape(const Book& book, const ArtShape& a, const SheetObject* o, const BoxText* t, Sheet& sheet) {
     Shape s;
     s.from = a.from;
@@ -102,6 +120,7 @@ void AddShape(const Book& book, const ArtShape& a, const SheetObject* o, const B
     s.w = a.w;
     s.h = a.h;
     s.geometry = o && o->kind == obj::Oval ? "ellipse" : o && o->kind == obj::Line ? "line" : Geometry(a.type);
+    if (s.geometry == "path") s.path = a.path;
     s.rotation = a.rotation;
     s.flipH = a.flipH;
     s.flipV = a.flipV;
@@ -154,6 +173,7 @@ void AddShape(const Book& book, const ArtShape& a, const SheetObject* o, const B
         s.control = Control(o->kind);
         s.checked = o->checked;
         if (s.control != ControlKind::None) DressControl(s);
+        if (s.control == ControlKind::DropDown || s.control == ControlKind::ListBox) ListOf(book, o->list, s);
     }
     sheet.shapes.push_back(std::make_shared<const Shape>(std::move(s)));
 }
@@ -171,6 +191,11 @@ SheetObject ReadObject(std::string_view d) {
             o.automatic = U16At(d, at + 8) & 0x100;
         }
         if (ft == 0x0A) o.checked = U16At(d, at + 4) == 1;  // the check box's state
+        if (ft == 0x13 && (o.kind == obj::ListBox || o.kind == obj::DropDown)) {
+            // The list's subrecord runs to the end of the record, whatever its size field says.
+            ReadListData(d.substr(at + 4), o.kind == obj::DropDown, o.list);
+            break;
+        }
         if (ft == 0x00) break;
         at += 4 + cb;
     }

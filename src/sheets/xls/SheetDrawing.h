@@ -8,6 +8,7 @@
 
 #include "sheets/model/Workbook.h"
 #include "sheets/xls/Book.h"
+#include "sheets/xls/ListObject.h"
 
 namespace sheets::xls {
 
@@ -16,6 +17,7 @@ struct SheetObject {
     uint16_t kind = 0;  // 0 group, 1 line, 2 rectangle, 5 chart, 7 button, 8 picture, 0x0B check box, 0x19 note ...
     bool checked = false;  // check boxes and option buttons
     bool automatic = false;  // made by the spreadsheet itself (filter and validation arrows)
+    ListData list;  // list boxes and drop-downs
 };
 
 // A TXO record's text and how it is aligned.

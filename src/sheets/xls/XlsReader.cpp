@@ -7,6 +7,7 @@
 
 #include "sheets/Errors.h"
 #include "sheets/container/Cfb.h"
+#include "sheets/model/ControlLists.h"
 #include "sheets/xls/Book.h"
 #include "sheets/xls/Decrypt.h"
 #include "sheets/xls/Records.h"
@@ -156,6 +157,7 @@ Workbook Reader::Read() {
     if (book_.wb.activeSheet >= book_.wb.sheets.size()) book_.wb.activeSheet = 0;
     if (book_.cellCount == 0 && HoldsCells(book_.stream))
         throw Error(ErrorKind::Damaged, "The workbook is damaged: none of its cells can be read");
+    FillControlLists(book_.wb);
     return std::move(book_.wb);
 }
 
@@ -225,6 +227,8 @@ void Reader::ReadSheets(const std::vector<size_t>& bofs, const SheetFormats& for
     };
     book_.wb.sheets.clear();
     book_.wb.sheets.resize(entries_.size());
+    // Named up front: a sheet's objects may refer to the cells of a later one.
+    for (size_t i = 0; i < entries_.size(); ++i) book_.wb.sheets[i].name = entries_[i].name;
     book_.scanned = 0;
     std::unordered_set<size_t> readOffsets;
     for (size_t i = 0; i < entries_.size(); ++i) {
@@ -308,6 +312,10 @@ void Reader::ReadGlobal(RecordReader& rr, const Record& r) {
         if (book_.biff8) book_.blips = ReadBlipStore(group, book_.pictureBudget);
         break;
     }
+    case rt::SupBook: book_.AddSupBook(r.data); break;
+    case rt::ExternSheet:
+        if (book_.biff8) book_.ReadExternSheet(r.data);
+        break;
     case rt::Sst: {
         auto pieces = WithContinues(rr, r.data);
         book_.wb.strings = ReadSst(std::move(pieces), book_.ctx);

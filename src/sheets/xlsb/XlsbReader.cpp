@@ -6,6 +6,7 @@
 #include "sheets/Errors.h"
 #include "sheets/container/ZipDirectory.h"
 #include "sheets/model/ChartCells.h"
+#include "sheets/model/ControlLists.h"
 #include "sheets/xlsb/Comments.h"
 #include "sheets/xlsb/RecordTypes.h"
 #include "sheets/xlsb/Records.h"
@@ -171,6 +172,7 @@ Workbook ReadXlsb(std::string_view bytes) {
     if (wb.sheets.empty()) throw Error(ErrorKind::Damaged, "The workbook is damaged (it has no sheets)");
     wb.activeSheet = std::min<uint32_t>(active, uint32_t(wb.sheets.size()) - 1);
     FillChartsFromCells(wb);
+    FillControlLists(wb);
     return wb;
 }
 

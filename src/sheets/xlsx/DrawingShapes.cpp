@@ -180,6 +180,7 @@ private:
         for (uint32_t p = t_.First(list); p; p = t_.Next(p)) {
             if (!t_.Is(p, "path")) continue;
             const double w = double(AttrEmu(t_, p, "w")), h = double(AttrEmu(t_, p, "h"));
+            double at[2] = {0, 0}, start[2] = {0, 0};  // the pen, and where its figure began
             for (uint32_t step = t_.First(p); step; step = t_.Next(step)) {
                 if (s.path.size() >= kShapeMaxPathPoints) return;
                 PathStep ps;
@@ -187,12 +188,17 @@ private:
                 if (op == "close") {
                     ps.op = PathStep::Op::Close;
                     s.path.push_back(ps);
+                    at[0] = start[0], at[1] = start[1];
+                    continue;
+                }
+                if (op == "arcTo") {
+                    if (w > 0 && h > 0) Arc(step, w, h, at, s.path);
                     continue;
                 }
                 if (op == "moveTo") ps.op = PathStep::Op::Move;
                 else if (op == "lnTo") ps.op = PathStep::Op::Line;
                 else if (op == "cubicBezTo" || op == "quadBezTo") ps.op = PathStep::Op::Cubic;
-                else continue;  // arcs are left out: a freeform keeps its corners
+                else continue;
                 int i = 0;
                 for (uint32_t pt = t_.First(step); pt && i < 3; pt = t_.Next(pt), ++i) {
                     ps.pt[2 * i] = float(w > 0 ? std::clamp(double(AttrEmu(t_, pt, "x")) / w, -4.0, 5.0) : 0);
@@ -206,8 +212,48 @@ private:
                 }
                 if (i == 0) continue;
                 if (ps.op == PathStep::Op::Cubic && i == 1) ps.op = PathStep::Op::Line;
+                const int last = ps.op == PathStep::Op::Cubic ? 4 : 0;
+                at[0] = ps.pt[last], at[1] = ps.pt[last + 1];
+                if (ps.op == PathStep::Op::Move) start[0] = at[0], start[1] = at[1];
                 s.path.push_back(ps);
             }
+        }
+    }
+
+    // An arc of an ellipse from the pen, as cubic curves of at most a
+    // quarter turn each. Its angles are where the ray from the centre
+    // points, which on a squashed ellipse is not the angle of the parameter.
+    void Arc(uint32_t arc, double w, double h, double at[2], std::vector<PathStep>& path) const {
+        const double rx = std::clamp(double(AttrEmu(t_, arc, "wR")) / w, 0.0, 8.0);
+        const double ry = std::clamp(double(AttrEmu(t_, arc, "hR")) / h, 0.0, 8.0);
+        const double start = double(AttrEmu(t_, arc, "stAng")) / 60000 * M_PI / 180;
+        const double sweep = std::clamp(double(AttrEmu(t_, arc, "swAng")) / 60000, -360.0, 360.0) * M_PI / 180;
+        if (rx <= 0 || ry <= 0 || sweep == 0 || !std::isfinite(start)) return;
+        auto param = [&](double a) { return std::atan2(std::sin(a) * rx, std::cos(a) * ry); };
+        const double t0 = param(start);
+        double dt = param(start + sweep) - t0;
+        // The parameter turns the same way and as far (within a turn) as the angle.
+        const double turns = std::trunc(sweep / (2 * M_PI));
+        while (sweep > 0 && dt < 0) dt += 2 * M_PI;
+        while (sweep < 0 && dt > 0) dt -= 2 * M_PI;
+        dt += turns * 2 * M_PI;
+        if (std::abs(dt) > 2 * M_PI) dt = std::copysign(2 * M_PI, dt);
+        const double cx = at[0] - rx * std::cos(t0), cy = at[1] - ry * std::sin(t0);
+        const int pieces = std::max(1, int(std::ceil(std::abs(dt) / (M_PI / 2) - 1e-9)));
+        const double piece = dt / pieces, k = 4.0 / 3 * std::tan(piece / 4);
+        for (int i = 0; i < pieces && path.size() < kShapeMaxPathPoints; ++i) {
+            const double a = t0 + piece * i, b = a + piece;
+            PathStep ps;
+            ps.op = PathStep::Op::Cubic;
+            const double pts[6] = {cx + rx * (std::cos(a) - k * std::sin(a)),
+                                   cy + ry * (std::sin(a) + k * std::cos(a)),
+                                   cx + rx * (std::cos(b) + k * std::sin(b)),
+                                   cy + ry * (std::sin(b) - k * std::cos(b)),
+                                   cx + rx * std::cos(b),
+                                   cy + ry * std::sin(b)};
+            for (int j = 0; j < 6; ++j) ps.pt[j] = float(std::clamp(pts[j], -4.0, 5.0));
+            at[0] = ps.pt[4], at[1] = ps.pt[5];
+            path.push_back(ps);
         }
     }
 

@@ -50,9 +50,38 @@ bool ReadAnchor(std::string_view text, Shape& s) {
     return true;
 }
 
+// "_x0000_s1025" -> 1025; 0 when the id does not end in a number.
+uint32_t ShapeId(const char* id) {
+    if (!id) return 0;
+    const std::string_view s(id);
+    size_t at = s.size();
+    while (at > 0 && s[at - 1] >= '0' && s[at - 1] <= '9') --at;
+    int64_t v = 0;
+    return at < s.size() && s.size() - at <= 9 && ParseInt(s.substr(at), v) ? uint32_t(v) : 0;
+}
+
+// A control's properties part: the list's range, its linked cell and the selected item.
+void ReadProps(const Package& pkg, const std::string& part, Shape& s) {
+    XmlTree t;
+    try {
+        t.Read(pkg, part);
+    } catch (const Error&) {
+        return;  // the drawing's own values stand
+    }
+    const uint32_t pr = t.Root();
+    if (!t.Is(pr, "formControlPr")) return;
+    if (const char* range = t.AttrOf(pr, "fmlaRange")) s.listRange = range;
+    if (const char* link = t.AttrOf(pr, "fmlaLink")) s.linkCell = link;
+    int64_t sel = 0;
+    if (const char* v = t.AttrOf(pr, "sel"); v && ParseInt(v, sel))
+        s.selected = sel > 0 && sel <= int64_t(kControlMaxItems) ? uint32_t(sel) : 0;
+}
+
 class ControlReader {
 public:
-    ControlReader(const XmlTree& t, std::vector<std::shared_ptr<const Shape>>& out) : t_(t), out_(out) {}
+    ControlReader(const Package& pkg, const XmlTree& t, std::vector<std::shared_ptr<const Shape>>& out,
+                  const ControlProps& props)
+        : pkg_(pkg), t_(t), out_(out), props_(props) {}
 
     // Walks the tree without recursion: a part can nest as deep as it likes.
     void Run() {
@@ -83,6 +112,16 @@ private:
         const char* style = t_.AttrOf(shape, "style");
         if (style && std::strstr(style, "visibility:hidden")) return;
         s.checked = t_.Text(t_.Child(data, "Checked")) == "1";
+        s.listRange = t_.Text(t_.Child(data, "FmlaRange"));
+        s.linkCell = t_.Text(t_.Child(data, "FmlaLink"));
+        int64_t sel = 0;
+        if (ParseInt(t_.Text(t_.Child(data, "Sel")), sel) && sel > 0 && sel <= int64_t(kControlMaxItems))
+            s.selected = uint32_t(sel);
+        if (s.control == ControlKind::DropDown || s.control == ControlKind::ListBox) {
+            const char* id = t_.AttrOf(shape, "spid");
+            const auto it = props_.find(ShapeId(id ? id : t_.AttrOf(shape, "id")));
+            if (it != props_.end() && pkg_.Has(it->second)) ReadProps(pkg_, it->second, s);
+        }
         Caption(t_.Child(shape, "textbox"), s);
         const std::string h = t_.Text(t_.Child(data, "TextHAlign")), v = t_.Text(t_.Child(data, "TextVAlign"));
         for (auto& p : s.text) p.align = h == "Center" ? HAlign::Center : h == "Right" ? HAlign::Right : p.align;
@@ -135,20 +174,23 @@ private:
         }
     }
 
+    const Package& pkg_;
     const XmlTree& t_;
     std::vector<std::shared_ptr<const Shape>>& out_;
+    const ControlProps& props_;
 };
 
 }  // namespace
 
-void ReadVmlControls(const Package& pkg, const std::string& part, std::vector<std::shared_ptr<const Shape>>& out) {
+void ReadVmlControls(const Package& pkg, const std::string& part, std::vector<std::shared_ptr<const Shape>>& out,
+                     const ControlProps& props) {
     XmlTree tree;
     try {
         tree.Read(pkg, part);
     } catch (const Error&) {
         return;  // older parts are not always XML; their controls are left out
     }
-    ControlReader(tree, out).Run();
+    ControlReader(pkg, tree, out, props).Run();
 }
 
 }  // namespace sheets::xlsx

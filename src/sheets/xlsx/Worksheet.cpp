@@ -6,6 +6,7 @@
 
 #include "sheets/Errors.h"
 #include "sheets/model/Calendar.h"
+#include "sheets/model/Shape.h"
 #include "sheets/xlsx/CondFormats.h"
 #include "sheets/xlsx/ValueText.h"
 
@@ -89,6 +90,8 @@ public:
             l.location = AttrString(a, "location");
             l.tooltip = AttrString(a, "tooltip");
             refs.links.push_back(std::move(l));
+        } else if (n == "control") {
+            Control(a);
         } else if (n == "pane" && depth_ == 4 && views_ == 1) {
             Pane(a);
         } else if (n == "sheetView" && !sawView_) {
@@ -138,6 +141,16 @@ public:
 private:
     // Frozen panes keep their rows and columns in view; a split that merely
     // divides the window does not.
+    // Alternate content repeats a control as its fallback: the first one counts.
+    void Control(Attrs a) {
+        const int64_t id = AttrInt(a, "shapeId", 0);
+        std::string rel = AttrString(a, "id");
+        if (id <= 0 || id > UINT32_MAX || rel.empty() || refs.controls.size() >= kShapeMaxPerSheet) return;
+        for (const auto& c : refs.controls)
+            if (c.first == uint32_t(id)) return;
+        refs.controls.emplace_back(uint32_t(id), std::move(rel));
+    }
+
     void Pane(Attrs a) {
         const std::string state = AttrString(a, "state");
         if (state != "frozen" && state != "frozenSplit") return;

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sheets/model/Workbook.h"
@@ -30,6 +31,8 @@ struct SheetRefs {
         std::string relId, location, tooltip;
     };
     std::vector<Link> links;
+    // Form controls: the legacy drawing's shape id, and the relationship of the control's properties.
+    std::vector<std::pair<uint32_t, std::string>> controls;
 };
 
 // Reads a worksheet (or dialog or macro sheet) part into `sheet`. Throws

@@ -5,6 +5,7 @@
 
 #include "sheets/Errors.h"
 #include "sheets/model/ChartCells.h"
+#include "sheets/model/ControlLists.h"
 #include "sheets/xlsx/Colors.h"
 #include "sheets/xlsx/Comments.h"
 #include "sheets/xlsx/Drawing.h"
@@ -47,9 +48,13 @@ void ReadSheetExtras(const Package& pkg, const std::string& part, const SheetRef
         const Relationship* r = byId.Find(refs.drawingRelId);
         if (r && !r->external && pkg.Has(r->target)) ParseDrawing(pkg, r->target, sheet, pictureBudget, scheme);
     }
+    ControlProps props;
+    for (const auto& [shapeId, relId] : refs.controls)
+        if (const Relationship* r = byId.Find(relId); r && !r->external) props.emplace(shapeId, r->target);
     for (auto& r : rels) {
         if (r.type == "comments" && !r.external && pkg.Has(r.target)) ParseComments(pkg, r.target, sheet.comments);
-        if (r.type == "vmlDrawing" && !r.external && pkg.Has(r.target)) ReadVmlControls(pkg, r.target, sheet.shapes);
+        if (r.type == "vmlDrawing" && !r.external && pkg.Has(r.target))
+            ReadVmlControls(pkg, r.target, sheet.shapes, props);
     }
 }
 
@@ -125,6 +130,7 @@ Workbook ReadXlsx(std::string_view bytes) {
                     "The workbook is damaged (the part of sheet \"" + missing->name.substr(0, 64) + "\" is missing)");
     wb.activeSheet = uint32_t(std::clamp<int64_t>(book.activeTab, 0, int64_t(wb.sheets.size()) - 1));
     FillChartsFromCells(wb);
+    FillControlLists(wb);
     return wb;
 }
 

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "HtmlSupport.h"
+#include "sheets/model/ControlLists.h"
 #include "sheets/model/Shape.h"
 #include "support/Golden.h"
 
@@ -202,6 +203,47 @@ Workbook Drawings() {
     return wb;
 }
 
+// An order form: a drop-down and a list box filled from the cells beside
+// them (the list scrolled to its selected item), and a freeform outline.
+Workbook Lists() {
+    Workbook wb = OneSheet("Order");
+    Sheet& s = wb.sheets[0];
+    const char* sizes[] = {"Small", "Medium", "Large", "Huge"};
+    for (uint32_t r = 0; r < 4; ++r) PutText(wb, s, r, 0, sizes[r]);
+    PutNumber(s, 0, 1, 4);
+    auto add = [&](Shape shape) { s.shapes.push_back(std::make_shared<const Shape>(std::move(shape))); };
+    Shape drop;
+    drop.from = Anchor{2, 1};
+    drop.to = Anchor{4, 2};
+    drop.control = ControlKind::DropDown;
+    drop.listRange = "$A$1:$A$4";
+    drop.selected = 2;
+    DressControl(drop);
+    add(drop);
+    Shape list = drop;
+    list.from = Anchor{2, 3};
+    list.to = Anchor{4, 5};
+    list.control = ControlKind::ListBox;
+    list.selected = 0;
+    list.linkCell = "B1";
+    DressControl(list);
+    add(list);
+    Shape star;
+    star.from = Anchor{5, 1};
+    star.to = Anchor{7, 5};
+    star.geometry = "path";
+    star.look.fill = ChartShape::Fill::Solid;
+    star.look.color = Color::Rgb(0xFFC000);
+    star.look.line.color = Color::Rgb(0x7F6000);
+    star.path = {{PathStep::Op::Move, {0.5f, 0}},
+                 {PathStep::Op::Line, {1, 1}},
+                 {PathStep::Op::Cubic, {0.75f, 0.5f, 0.25f, 0.5f, 0, 1}},
+                 {PathStep::Op::Close, {}}};
+    add(star);
+    FillControlLists(wb);
+    return wb;
+}
+
 }  // namespace
 
 TEST(HtmlGolden, Pages) {
@@ -211,4 +253,5 @@ TEST(HtmlGolden, Pages) {
     ExpectGolden("three_sheets", RenderHtml(ThreeSheets(), {}));
     ExpectGolden("sparse", RenderHtml(Sparse(), {}));
     ExpectGolden("drawings", RenderHtml(Drawings(), {}));
+    ExpectGolden("lists", RenderHtml(Lists(), {}));
 }

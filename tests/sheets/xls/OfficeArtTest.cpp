@@ -6,6 +6,7 @@
 #include "XlsTestStream.h"
 #include "sheets/model/Shape.h"
 #include "sheets/xls/OfficeArt.h"
+#include "sheets/xls/SheetDrawing.h"
 #include "sheets/xls/XlsReader.h"
 
 using namespace xlstest;
@@ -222,4 +223,133 @@ TEST(XlsOfficeArt, WorkbookShowsPicturesTextBoxesAndControls) {
     EXPECT_EQ(control.text[0].runs[1].text, "Paid");
     ASSERT_EQ(s.comments.size(), 1u);
     EXPECT_EQ(s.comments[0].text, "a note");
+}
+
+namespace {
+
+// A property table with complex values after it, in the order of their properties.
+std::string ComplexProperties(const std::vector<std::pair<uint16_t, uint32_t>>& props,
+                              const std::vector<std::pair<uint16_t, std::string>>& complex) {
+    std::string table, data;
+    for (const auto& [id, v] : props) table += U16(id) + U32(v);
+    for (const auto& [id, bytes] : complex) {
+        table += U16(uint16_t(id | 0x8000)) + U32(uint32_t(bytes.size()));
+        data += bytes;
+    }
+    return Art(3, uint16_t(props.size() + complex.size()), 0xF00B, table + data);
+}
+
+std::string Array(uint16_t count, uint16_t size, const std::string& elements) {
+    return U16(count) + U16(count) + U16(size) + elements;
+}
+
+std::string Points(const std::vector<std::pair<int32_t, int32_t>>& pts) {
+    std::string s;
+    for (const auto& [x, y] : pts) s += U32(uint32_t(x)) + U32(uint32_t(y));
+    return s;
+}
+
+std::string Freeform(const std::string& vertices, const std::string& segments) {
+    std::vector<std::pair<uint16_t, std::string>> complex{{0x0145, vertices}};
+    if (!segments.empty()) complex.emplace_back(0x0146, segments);
+    return Sp(0, kHaveAnchor,
+              ComplexProperties({{0x0142, 100}, {0x0143, 200}, {0x0181, 0x0000FF}}, complex) +
+                  ClientAnchor(1, 0, 1, 0, 3, 4) + ClientData());
+}
+
+// The list subrecord: the range's formula, the counts, and what follows.
+std::string Lbs(const std::string& rgce, uint16_t lines, uint16_t sel, uint16_t flags, const std::string& rest) {
+    std::string fmla = rgce.empty() ? "" : U16(uint16_t(rgce.size())) + U32(0) + rgce;
+    if (fmla.size() & 1) fmla += '\0';
+    return U16(0x13) + U16(0x1FEE) + U16(uint16_t(fmla.size())) + fmla + U16(lines) + U16(sel) + U16(flags) + U16(0) +
+           rest;
+}
+
+}  // namespace
+
+TEST(XlsOfficeArt, FreeformsFollowTheirPointsAndSegments) {
+    const std::string vertices = Array(6, 8, Points({{0, 0}, {100, 0}, {100, 100}, {50, 150}, {0, 150}, {0, 100}}));
+    // Move, two lines, one curve, close, end.
+    const std::string segments = Array(5, 2, U16(0x4001) + U16(0x0002) + U16(0x2001) + U16(0x6001) + U16(0x8000));
+    const auto shapes = ReadSheetDrawing(Drawing(Freeform(vertices, segments)));
+    ASSERT_EQ(shapes.size(), 1u);
+    EXPECT_EQ(shapes[0].type, kFreeformType);
+    const auto& p = shapes[0].path;
+    ASSERT_EQ(p.size(), 5u);
+    EXPECT_EQ(p[0].op, PathStep::Op::Move);
+    EXPECT_EQ(p[2].op, PathStep::Op::Line);
+    EXPECT_FLOAT_EQ(p[2].pt[1], 0.5f);
+    EXPECT_EQ(p[3].op, PathStep::Op::Cubic);
+    EXPECT_FLOAT_EQ(p[3].pt[1], 0.75f);
+    EXPECT_FLOAT_EQ(p[3].pt[5], 0.5f);
+    EXPECT_EQ(p[4].op, PathStep::Op::Close);
+
+    // Points of two 16-bit halves and no segments: joined by lines.
+    const auto halves =
+        ReadSheetDrawing(Drawing(Freeform(Array(3, 0xFFF0, U32(0) + U16(100) + U16(200) + U16(50) + U16(0)), "")));
+    ASSERT_EQ(halves.size(), 1u);
+    ASSERT_EQ(halves[0].path.size(), 3u);
+    EXPECT_FLOAT_EQ(halves[0].path[1].pt[0], 1.0f);
+    EXPECT_FLOAT_EQ(halves[0].path[1].pt[1], 1.0f);
+}
+
+TEST(XlsOfficeArt, FreeformsThatLieAreCutShort) {
+    const std::string three = Points({{0, 0}, {100, 0}, {100, 100}});
+    // Segments that run past the points: the outline ends where they do.
+    auto past = ReadSheetDrawing(Drawing(Freeform(Array(3, 8, three), Array(2, 2, U16(0x4001) + U16(0x0050)))));
+    ASSERT_EQ(past.size(), 1u);
+    EXPECT_EQ(past[0].path.size(), 3u);
+    // Counts far beyond the bytes, curves short of points, thousands of closes.
+    std::string closes;
+    for (int i = 0; i < 9000; ++i) closes += U16(0x6001);
+    auto lying = ReadSheetDrawing(Drawing(Freeform(Array(60000, 8, three), Array(60000, 2, U16(0x2005) + closes))));
+    ASSERT_EQ(lying.size(), 1u);
+    EXPECT_EQ(lying[0].path.size(), 1u);  // one curve; the next finds no points left
+    auto closing = ReadSheetDrawing(Drawing(Freeform(Array(3, 8, three), Array(9001, 2, U16(0x4001) + closes))));
+    EXPECT_EQ(closing[0].path.size(), kShapeMaxPathPoints);
+    // A complex value claiming more than the record holds, and an empty coordinate box.
+    std::string cut = Freeform(Array(3, 8, three), "");
+    ReadSheetDrawing(Drawing(cut.substr(0, cut.size() - 30)));
+    const std::string flat = Sp(0, kHaveAnchor,
+                                ComplexProperties({{0x0142, 0}}, {{0x0145, Array(3, 8, three)}}) +
+                                    ClientAnchor(1, 0, 1, 0, 3, 4) + ClientData());
+    EXPECT_EQ(ReadSheetDrawing(Drawing(flat))[0].type, 0);  // no outline: not drawn
+}
+
+TEST(XlsOfficeArt, ListsShowTheirItemsAndSelection) {
+    // The drop-down's items are cells of the second sheet, named through EXTERNSHEET.
+    const std::string globals =
+        BasicGlobals(Rec(0x01AE, U16(2) + U16(0x0401)) + Rec(0x0017, U16(1) + U16(0) + U16(1) + U16(1)));
+    const std::string area3d = U8(0x3B) + U16(0) + U16(0) + U16(2) + U16(0) + U16(0);
+    const std::string drop = Lbs(area3d, 3, 2, 0, U16(0) + U16(8) + U16(0) + Str16("Blue") + U8(0));
+    const std::string own = Lbs("", 3, 3, 0x2, Str16("One") + Str16("Two") + Wide16(u"Thr\u00e9e"));
+    const std::string lying = Lbs("", 60000, 5, 0x2, Str16("Ok") + U16(200) + U8(0) + "abc");
+    const std::string name = Lbs(U8(0x23) + U32(1) + U16(0), 3, 1, 0, "");
+    std::string shapes;
+    for (int i = 0; i < 4; ++i)
+        shapes += Sp(201, kHaveAnchor, ClientAnchor(1, 0, uint16_t(2 * i), 0, 3, uint16_t(2 * i + 1)) + ClientData());
+    const std::string d = Drawing(shapes);
+    const std::string form = MsoDrawing(d) + Obj(0x14, drop) + Obj(0x12, own) + Obj(0x12, lying) + Obj(0x14, name);
+    std::string data;
+    for (uint16_t r = 0; r < 3; ++r) data += Rec(0x0203, CellAt(r, 0, 15) + F64(10.0 * (r + 1)));
+    const Workbook wb = ReadXls(Cfb(Stream(globals, {{"Form", form}, {"Data", data}})));
+    const auto& s = wb.sheets[0].shapes;
+    ASSERT_EQ(s.size(), 4u);
+    EXPECT_EQ(s[0]->control, ControlKind::DropDown);
+    EXPECT_EQ(s[0]->listRange, "'Data'!A1:A3");
+    EXPECT_EQ(s[0]->items, (std::vector<std::string>{"10", "20", "30"}));
+    ASSERT_EQ(s[0]->text.size(), 1u);
+    EXPECT_EQ(s[0]->text[0].runs[0].text, "20");
+    EXPECT_EQ(s[1]->items, (std::vector<std::string>{"One", "Two",
+                                                     "Thr\xC3\xA9"
+                                                     "e"}));
+    ASSERT_EQ(s[1]->text.size(), 3u);
+    EXPECT_TRUE(s[1]->text[2].fill.set);
+    EXPECT_EQ(s[2]->items, (std::vector<std::string>{"Ok"}));  // the string cut short ends the list
+    EXPECT_EQ(s[2]->selected, 0u);
+    EXPECT_TRUE(s[3]->items.empty());  // a defined name: not resolved
+    EXPECT_TRUE(s[3]->text.empty());
+    // Every cut of the record is read without harm.
+    const std::string whole = Obj(0x14, drop).substr(4);
+    for (size_t cut = 0; cut <= whole.size(); ++cut) ReadObject(whole.substr(0, cut));
 }

@@ -193,3 +193,72 @@ TEST(XlsxShapes, FormControlsOfTheLegacyDrawingAreDrawnStatic) {
     EXPECT_EQ(box.text[0].runs[0].text, "\xE2\x98\x91 ");
     EXPECT_EQ(box.text[0].runs[1].text, "Paid");
 }
+
+TEST(XlsxShapes, FreeformArcsBecomeCurves) {
+    // A half disc: from the left end of the diameter over the top to the right end, then back.
+    const std::string geom =
+        R"(<a:custGeom><a:pathLst><a:path w="200" h="100"><a:moveTo><a:pt x="0" y="100"/></a:moveTo>)"
+        R"(<a:arcTo wR="100" hR="100" stAng="10800000" swAng="10800000"/><a:close/>)"
+        R"(<a:arcTo wR="0" hR="5" stAng="0" swAng="5400000"/><a:arcTo wR="9" hR="9" stAng="0" swAng="2147483647"/>)"
+        R"(</a:path></a:pathLst></a:custGeom>)";
+    const Workbook wb = WithDrawing(TwoCell(Sp(Xfrm(0, 0, 200, 100) + geom)));
+    const auto& path = wb.sheets[0].shapes.at(0)->path;
+    ASSERT_GE(path.size(), 4u);
+    EXPECT_EQ(path[1].op, PathStep::Op::Cubic);
+    EXPECT_EQ(path[2].op, PathStep::Op::Cubic);
+    // Over the top (y 0) of a circle of radius 0.5 x 1 centred at (0.5, 1), ending at (1, 1).
+    EXPECT_NEAR(path[1].pt[4], 0.5, 1e-5);
+    EXPECT_NEAR(path[1].pt[5], 0.0, 1e-5);
+    EXPECT_NEAR(path[2].pt[4], 1.0, 1e-5);
+    EXPECT_NEAR(path[2].pt[5], 1.0, 1e-5);
+    EXPECT_EQ(path[3].op, PathStep::Op::Close);
+    // A flat radius draws nothing; an absurd sweep at most one turn.
+    EXPECT_LE(path.size(), 4u + 4u);
+}
+
+TEST(XlsxShapes, ListControlsTakeTheirPropertiesPart) {
+    const std::string vml =
+        R"(<xml xmlns:v="urn:schemas-microsoft-com:vml" xmlns:o="urn:schemas-microsoft-com:office:office" )"
+        R"(xmlns:x="urn:schemas-microsoft-com:office:excel">)"
+        R"(<v:shape id="_x0000_s1025" o:spid="_x0000_s1025"><x:ClientData ObjectType="Drop">)"
+        R"(<x:Anchor>3, 0, 0, 0, 5, 0, 1, 0</x:Anchor><x:FmlaRange>$A$1:$A$2</x:FmlaRange><x:Sel>1</x:Sel></x:ClientData></v:shape>)"
+        R"(<v:shape id="_x0000_s1026"><x:ClientData ObjectType="List"><x:Anchor>3, 0, 2, 0, 5, 0, 6, 0</x:Anchor>)"
+        R"(<x:FmlaRange>$A$1:$A$3</x:FmlaRange><x:FmlaLink>$B$1</x:FmlaLink></x:ClientData></v:shape>)"
+        R"(<v:shape id="_x0000_s1027"><x:ClientData ObjectType="Drop"><x:Anchor>3, 0, 7, 0, 5, 0, 8, 0</x:Anchor>)"
+        R"(<x:FmlaRange>$A$1:$A$3</x:FmlaRange><x:Sel>2</x:Sel></x:ClientData></v:shape>)"
+        R"(</xml>)";
+    const std::string sheetRels =
+        R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+        R"(<Relationship Id="v" Type=")" +
+        kRel + R"(vmlDrawing" Target="/xl/drawings/vmlDrawing1.vml"/>)" + R"(<Relationship Id="c1" Type=")" + kRel +
+        R"(ctrlProp" Target="../ctrlProps/ctrlProp1.xml"/>)" + R"(<Relationship Id="c3" Type=")" + kRel +
+        R"(ctrlProp" Target="../ctrlProps/ctrlProp3.xml"/></Relationships>)";
+    const std::string ns = R"( xmlns="http://schemas.microsoft.com/office/spreadsheetml/2009/9/main")";
+    // The first drop-down's part says more than its drawing; the third's part is damaged.
+    const std::string prop1 =
+        "<formControlPr" + ns + R"( objectType="Drop" dropLines="8" fmlaRange="$A$1:$A$3" sel="3"/>)";
+    const std::string prop3 = "<formControlPr" + ns + " objectType=";
+    const std::string controls =
+        R"(<legacyDrawing r:id="v"/><mc:AlternateContent xmlns:mc="http://schemas.openxmlformats.org/markup-compatibility/2006">)"
+        R"(<mc:Choice Requires="x14"><controls><mc:AlternateContent><mc:Choice Requires="x14">)"
+        R"(<control shapeId="1025" r:id="c1" name="Drop Down 1"/></mc:Choice><mc:Fallback>)"
+        R"(<control shapeId="1025" r:id="c3"/></mc:Fallback></mc:AlternateContent>)"
+        R"(<control shapeId="1027" r:id="c3"/><control shapeId="1028" r:id="missing"/></controls></mc:Choice></mc:AlternateContent>)";
+    const std::string data =
+        R"(<row r="1"><c r="A1" t="inlineStr"><is><t>Apples</t></is></c><c r="B1"><v>2</v></c></row>)"
+        R"(<row r="2"><c r="A2" t="inlineStr"><is><t>Pears</t></is></c></row>)"
+        R"(<row r="3"><c r="A3"><v>0.5</v></c></row>)";
+    const Workbook wb = fixtures::Load(fixtures::Package(fixtures::SheetXml(data, "", controls), "", "",
+                                                         {{"xl/worksheets/_rels/sheet1.xml.rels", sheetRels},
+                                                          {"xl/drawings/vmlDrawing1.vml", vml},
+                                                          {"xl/ctrlProps/ctrlProp1.xml", prop1},
+                                                          {"xl/ctrlProps/ctrlProp3.xml", prop3}}));
+    const auto& shapes = wb.sheets[0].shapes;
+    ASSERT_EQ(shapes.size(), 3u);
+    EXPECT_EQ(shapes[0]->items, (std::vector<std::string>{"Apples", "Pears", "0.5"}));
+    ASSERT_EQ(shapes[0]->text.size(), 1u);
+    EXPECT_EQ(shapes[0]->text[0].runs[0].text, "0.5");
+    EXPECT_EQ(shapes[1]->selected, 2u);  // from the linked cell
+    EXPECT_TRUE(shapes[1]->text.at(1).fill.set);
+    EXPECT_EQ(shapes[2]->text.at(0).runs[0].text, "Pears");  // the drawing's own values stand
+}
