@@ -40,7 +40,7 @@ with=$(realpath "$build/tools/engine/quindle-engine")
 src=$work/src
 rm -rf "$src"
 mkdir -p "$src"
-git ls-files -z | xargs -0 cp --parents -t "$src"
+git ls-files -z | xargs -0 cp -p --parents -t "$src"
 drawing=$src/src/sheets/xlsx/Drawing.cpp
 grep -q '^    pkg.Parse(part, h);$' "$drawing" ||
   { echo "bench/charts: the drawing reader changed; update the patch in $0" >&2; exit 1; }

@@ -1,5 +1,6 @@
 #include "sheets/chart/Canvas.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "sheets/chart/Svg.h"
@@ -100,12 +101,18 @@ std::vector<std::string> WrapText(std::string_view text, const TextStyle& style,
     return lines;
 }
 
-void Canvas::Num(const char* name, double v) {
-    out_ += ' ';
-    out_ += name;
-    out_ += "=\"";
-    AppendNum(out_, v);
-    out_ += '"';
+void Canvas::Num(std::string_view name, double v) {
+    // One append per attribute: charts write thousands of them. The names
+    // are this file's own, all far shorter than the room kept for them.
+    char buf[40 + kMaxNumChars];
+    char* p = buf;
+    *p++ = ' ';
+    p = std::copy_n(name.data(), std::min<size_t>(name.size(), 32), p);
+    *p++ = '=';
+    *p++ = '"';
+    p += WriteNum(p, v);
+    *p++ = '"';
+    out_.append(buf, size_t(p - buf));
 }
 
 void Canvas::Attrs(const Paint& p, bool fillable) {

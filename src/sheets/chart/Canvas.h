@@ -79,7 +79,7 @@ public:
 
 private:
     void Attrs(const Paint& p, bool fillable = true);
-    void Num(const char* name, double v);
+    void Num(std::string_view name, double v);
     // "<text" with the place and anchor, attributes still open.
     void Open(double x, double y, double px, HAnchor h, VAnchor v, double rotate);
     void Font(const TextStyle& s);

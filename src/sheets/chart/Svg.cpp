@@ -4,16 +4,23 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace sheets::chart {
 
-void AppendNum(std::string& out, double v) {
+size_t WriteNum(char* buf, double v) {
     if (!std::isfinite(v)) v = 0;
     // Anything a drawing could mean lies well inside this.
     v = std::clamp(v, -1e7, 1e7);
-    long long h = std::llround(v * 100);
-    char buf[24];
-    char* end = buf + sizeof buf;
+    // Hundredths, halves away from zero; the difference from the truncated
+    // value is exact at this size, so this is llround without the call.
+    const double scaled = v * 100;
+    long long h = static_cast<long long>(scaled);
+    const double rest = scaled - double(h);
+    if (rest >= 0.5) ++h;
+    else if (rest <= -0.5) --h;
+    char digits[kMaxNumChars];
+    char* end = digits + sizeof digits;
     char* p = end;
     const bool negative = h < 0;
     if (negative) h = -h;
@@ -29,7 +36,14 @@ void AppendNum(std::string& out, double v) {
         whole /= 10;
     } while (whole);
     if (negative) *--p = '-';
-    out.append(p, size_t(end - p));
+    const size_t n = size_t(end - p);
+    std::memcpy(buf, p, n);
+    return n;
+}
+
+void AppendNum(std::string& out, double v) {
+    char buf[kMaxNumChars];
+    out.append(buf, WriteNum(buf, v));
 }
 
 std::string Num(double v) {

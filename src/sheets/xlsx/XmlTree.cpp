@@ -17,6 +17,14 @@ namespace {
 // A document type is skipped unread; no entity is expanded.
 constexpr unsigned kOptions = pugi::parse_default | pugi::parse_ws_pcdata_single;
 
+// LocalName(qualified) == local, for a local name without a colon, and
+// without looking for the colon first: lookups ask this of every attribute.
+bool HasLocalName(const char* qualified, std::string_view local) {
+    const std::string_view q(qualified);
+    if (!q.ends_with(local)) return false;
+    return q.size() == local.size() || q[q.size() - local.size() - 1] == ':';
+}
+
 pugi::xml_node NodeOf(const XmlTree::Node& n) {
     return pugi::xml_node(static_cast<pugi::xml_node_struct*>(const_cast<void*>(n.element)));
 }
@@ -62,12 +70,13 @@ void XmlTree::Build(size_t bytes) {
     // An element takes a dozen bytes or more of a chart part.
     nodes_.reserve(std::min(bytes / 12 + 16, kMaxNodes));
     nodes_.push_back(Node{{}, doc_->internal_object(), 0, 0, 0});
-    // Depth first without recursion: nesting depth is the document's to choose.
-    std::vector<uint32_t> last(1, 0);  // the last child added, by node
+    // Depth first without recursion: nesting depth is the document's to
+    // choose. Each pugixml call crosses into the shared library, so every
+    // node is asked for its neighbours once.
+    std::vector<uint32_t> lastOfOpen;  // the last child added, for each open ancestor
+    uint32_t parent = 0, last = 0;
     pugi::xml_node n = doc_->first_child();
-    uint32_t parent = 0;
     while (n) {
-        bool descend = false;
         if (n.type() == pugi::node_element) {
             if (nodes_.size() >= kMaxNodes) {
                 truncated = true;
@@ -75,25 +84,27 @@ void XmlTree::Build(size_t bytes) {
             }
             const uint32_t id = uint32_t(nodes_.size());
             nodes_.push_back(Node{LocalName(n.name()), n.internal_object(), parent, 0, 0});
-            last.push_back(0);
-            if (last[parent]) nodes_[last[parent]].next = id;
+            if (last) nodes_[last].next = id;
             else nodes_[parent].firstChild = id;
-            last[parent] = id;
-            if (n.first_child()) {
-                descend = true;
+            last = id;
+            if (const pugi::xml_node down = n.first_child()) {
+                lastOfOpen.push_back(last);
                 parent = id;
+                last = 0;
+                n = down;
+                continue;
             }
         }
-        if (descend) {
-            n = n.first_child();
-            continue;
-        }
-        while (!n.next_sibling()) {
+        pugi::xml_node next = n.next_sibling();
+        while (!next) {
             n = n.parent();
             if (!n || n == *doc_) return;
             parent = nodes_[parent].parent;
+            last = lastOfOpen.back();
+            lastOfOpen.pop_back();
+            next = n.next_sibling();
         }
-        n = n.next_sibling();
+        n = next;
     }
 }
 
@@ -127,8 +138,8 @@ uint32_t XmlTree::Path(uint32_t n, std::string_view path) const {
 
 const char* XmlTree::AttrOf(uint32_t n, std::string_view name) const {
     if (!n || n >= nodes_.size()) return nullptr;
-    for (const pugi::xml_attribute a : NodeOf(nodes_[n]).attributes())
-        if (LocalName(a.name()) == name) return a.value();
+    for (pugi::xml_attribute a = NodeOf(nodes_[n]).first_attribute(); a; a = a.next_attribute())
+        if (HasLocalName(a.name(), name)) return a.value();
     return nullptr;
 }
 

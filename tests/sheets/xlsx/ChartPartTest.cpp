@@ -151,4 +151,14 @@ TEST(ChartPart, AxesTitlesLegendAndLayout) {
     EXPECT_FALSE(c.blanksAsGap);
 }
 
+TEST(ChartPart, AttributesAreFoundByTheirLocalNameOnly) {
+    // A prefixed value is the same value; a name that merely ends alike is not.
+    const auto c = ReadChartXml(Space(R"(<c:plotArea><c:barChart><c:gapWidth c:val="40"/><c:overlap xval="50"/>
+        </c:barChart></c:plotArea>)"),
+                                {});
+    ASSERT_EQ(c.groups.size(), 1u);
+    EXPECT_EQ(c.groups[0].gapWidth, 40);
+    EXPECT_EQ(c.groups[0].overlap, 0);
+}
+
 }  // namespace
