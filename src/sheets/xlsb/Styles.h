@@ -49,6 +49,7 @@ private:
     std::vector<BorderSpec> borders_;
     std::vector<XfSpec> styleXfs_, cellXfs_;
     std::vector<uint32_t> indexed_;
+    std::string defaultTableStyle_;
     enum class Section : uint8_t { None, StyleXfs, CellXfs, Indexed } section_ = Section::None;
 };
 

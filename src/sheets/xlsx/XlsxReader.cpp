@@ -5,12 +5,14 @@
 
 #include "sheets/Errors.h"
 #include "sheets/model/ChartCells.h"
+#include "sheets/xlsx/BuiltinTableStyles.h"
 #include "sheets/xlsx/Colors.h"
 #include "sheets/xlsx/Comments.h"
 #include "sheets/xlsx/Drawing.h"
 #include "sheets/xlsx/Package.h"
 #include "sheets/xlsx/SharedStrings.h"
 #include "sheets/xlsx/Styles.h"
+#include "sheets/xlsx/Tables.h"
 #include "sheets/xlsx/Theme.h"
 #include "sheets/xlsx/VmlControls.h"
 #include "sheets/xlsx/WorkbookPart.h"
@@ -50,6 +52,8 @@ void ReadSheetExtras(const Package& pkg, const std::string& part, const SheetRef
     for (auto& r : rels) {
         if (r.type == "comments" && !r.external && pkg.Has(r.target)) ParseComments(pkg, r.target, sheet.comments);
         if (r.type == "vmlDrawing" && !r.external && pkg.Has(r.target)) ReadVmlControls(pkg, r.target, sheet.shapes);
+        if (r.type == "table" && !r.external && pkg.Has(r.target))
+            ParseTablePart(pkg.Read(r.target), r.target, sheet.tables);
     }
 }
 
@@ -125,6 +129,7 @@ Workbook ReadXlsx(std::string_view bytes) {
                     "The workbook is damaged (the part of sheet \"" + missing->name.substr(0, 64) + "\" is missing)");
     wb.activeSheet = uint32_t(std::clamp<int64_t>(book.activeTab, 0, int64_t(wb.sheets.size()) - 1));
     FillChartsFromCells(wb);
+    AddBuiltinTableStyles(colors, wb);
     return wb;
 }
 
