@@ -55,7 +55,8 @@ void KeepOwn(const Styles& st, uint32_t format, DiffFormat& d) {
     if (f.fill < st.fills.size() && st.fills[f.fill].pattern != Fill::Pattern::None) d.fill = Color{};
     if (f.font < st.fonts.size() && base.font < st.fonts.size()) {
         const Font &own = st.fonts[f.font], &normal = st.fonts[base.font];
-        if (own.color != normal.color) d.fontColor = Color{};
+        // An automatic colour is no choice of the cell's.
+        if (own.color.set && own.color != normal.color) d.fontColor = Color{};
         if (own.bold != normal.bold) d.bold = -1;
         if (own.italic != normal.italic) d.italic = -1;
         if (own.strike != normal.strike) d.strike = -1;

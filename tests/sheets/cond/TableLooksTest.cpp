@@ -208,10 +208,18 @@ TEST(TableLooks, TheCellsOwnFillFontColourAndBordersWin) {
     own.font = 1;
     own.border = 1;
     st.formats.push_back(own);
+    // Format 2: a font in the automatic colour where the normal one names black: no choice of the cell's.
+    st.fonts[0].color = Color::Rgb(0);
+    st.fonts.push_back(Font{});
+    CellFormat automatic;
+    automatic.font = 2;
+    st.formats.push_back(automatic);
     const TableLooks looks(f.wb, f.wb.sheets[0]);
-    DiffFormat plain, styled;
+    DiffFormat plain, styled, unset;
     ASSERT_TRUE(looks.At(0, 0, 0, plain));
     ASSERT_TRUE(looks.At(0, 1, 1, styled));
+    ASSERT_TRUE(looks.At(0, 2, 2, unset));
+    EXPECT_EQ(unset.fontColor, Color::Rgb(0xFFFFFF));
     EXPECT_EQ(plain.fill, Color::Rgb(0x123456));
     EXPECT_EQ(plain.fontColor, Color::Rgb(0xFFFFFF));
     EXPECT_FALSE(styled.fill.set);
