@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "sheets/cond/Engine.h"
+#include "sheets/cond/TableLooks.h"
 #include "sheets/html/CellFit.h"
 #include "sheets/html/CondStyle.h"
 #include "sheets/html/FillText.h"
@@ -52,6 +53,7 @@ struct Item {
     int32_t merge = -1;  // index into the sheet's valid merges, anchored here
     int32_t comment = -1;  // index into Sheet::comments
     int32_t filler = -1;  // the row's or column's format, for a cell the row lacks
+    bool table = false;  // inside a table whose empty cells show its style
 };
 
 struct ActiveMerge {
@@ -96,6 +98,8 @@ private:
     int64_t WritePictures();  // the lowest edge they reach
     void Freeze(const Axis& rows, const Axis& cols);
     const std::string& Href(uint32_t link);
+    const cond::CellLook* LookAt(uint32_t r, uint32_t col, uint32_t format, cond::CellLook& scratch) const;
+    void AddTableItems(uint32_t r);
 
     Document& doc_;
     const Sheet& sheet_;
@@ -116,6 +120,7 @@ private:
     size_t mergeNext_ = 0, commentNext_ = 0;
     size_t fillerBudget_ = kFillerBudget;
     cond::SheetLooks looks_;  // what conditional formats make of cells
+    cond::TableLooks tables_;  // what table styles make of them
     Frozen frozen_;
 };
 
@@ -173,6 +178,28 @@ const std::string& SheetWriter::Href(uint32_t link) {
     return hrefs_[link];
 }
 
+// Conditional formats over the table's style: a rule's format wins where both set something.
+const cond::CellLook* SheetWriter::LookAt(uint32_t r, uint32_t col, uint32_t format, cond::CellLook& scratch) const {
+    const cond::CellLook* look = looks_.Empty() ? nullptr : looks_.Find(r, col);
+    DiffFormat table;
+    if (tables_.Empty() || !tables_.At(r, col, format, table)) return look;
+    if (look) scratch = *look;
+    cond::PutUnder(table, scratch);
+    return &scratch;
+}
+
+// A table's empty cells show its stripes and lines like the others.
+void SheetWriter::AddTableItems(uint32_t r) {
+    for (const Range& t : tables_.Drawn()) {
+        if (r < t.row1 || r > t.row2) continue;
+        for (uint32_t c = t.col1; c <= t.col2 && fillerBudget_ > 0; ++c, --fillerBudget_) {
+            Item item{c};
+            item.table = true;
+            items_.push_back(item);
+        }
+    }
+}
+
 Axis SheetWriter::KeptRows() const {
     std::vector<uint32_t> kept;
     for (const Row* row : geo_.Rows()) {
@@ -189,6 +216,8 @@ Axis SheetWriter::KeptRows() const {
         kept.push_back(m.row2);
     }
     for (size_t i : comments_) kept.push_back(sheet_.comments[i].row);
+    for (const Range& t : tables_.Drawn())
+        for (uint32_t r = t.row1; r <= t.row2; ++r) kept.push_back(r);
     return Axis(std::move(kept));
 }
 
@@ -210,6 +239,8 @@ Axis SheetWriter::KeptCols() const {
         use(m.col2);
     }
     for (size_t i : comments_) use(sheet_.comments[i].col);
+    for (const Range& t : tables_.Drawn())
+        for (uint32_t c = t.col1; c <= t.col2; ++c) use(c);
     return Axis(std::move(kept));
 }
 
@@ -248,6 +279,10 @@ void SheetWriter::BuildItems(uint32_t r, const Row* row, const Axis& cols) {
         }
         ++commentNext_;
     }
+    if (!tables_.Drawn().empty()) {
+        AddTableItems(r);
+        sorted = false;
+    }
     // A row or column format fills the cells the row does not have, as far as the table reaches.
     const bool rowStyled = row && row->format >= 0 && doc_.styles.ShowsWhenBlank(static_cast<uint32_t>(row->format));
     if (rowStyled) {
@@ -278,6 +313,7 @@ void SheetWriter::BuildItems(uint32_t r, const Row* row, const Axis& cols) {
             if (into.merge < 0) into.merge = from.merge;
             if (into.comment < 0) into.comment = from.comment;
             if (into.filler < 0) into.filler = from.filler;
+            into.table = into.table || from.table;
         } else {
             items_[w++] = items_[i];
         }
@@ -387,7 +423,8 @@ void SheetWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rows
         if (item.filler >= 0) format = static_cast<uint32_t>(item.filler);
     }
     const bool wrap = doc_.styles.Wraps(format);
-    const cond::CellLook* look = looks_.Empty() ? nullptr : looks_.Find(r, item.col);
+    cond::CellLook withTable;
+    const cond::CellLook* look = LookAt(r, item.col, format, withTable);
     const uint32_t cls = colspan > 1 || rowspan > 1
                              ? doc_.styles.MergedCellClass(format, shown_.kind, shown_.color, FormatAt(r, lastCol),
                                                            FormatAt(lastRow, item.col), look)
@@ -528,7 +565,7 @@ void SheetWriter::WriteRow(uint32_t unit, const Axis& rows, const Axis& cols) {
         if (cover != active_.begin() && std::prev(cover)->second.col2 >= c) continue;
         const bool blank = !item.cell || item.cell->type == CellType::Blank;
         const uint32_t format = item.cell ? item.cell->format : item.filler >= 0 ? uint32_t(item.filler) : 0;
-        if (item.merge < 0 && item.comment < 0 && blank && !doc_.styles.ShowsWhenBlank(format)) continue;
+        if (item.merge < 0 && item.comment < 0 && !item.table && blank && !doc_.styles.ShowsWhenBlank(format)) continue;
 
         uint32_t lastCol = c, lastRow = r;
         if (item.merge >= 0) {
@@ -620,6 +657,7 @@ void SheetWriter::Write(bool hidden) {
         CollectLinks();
         if (!sheet_.condFormats.empty())
             looks_ = cond::Evaluate(doc_.wb, sheet_, cond::EngineOptions{cond::TodaySerial(doc_.wb.date1904)});
+        if (!sheet_.tables.empty()) tables_ = cond::TableLooks(doc_.wb, sheet_);
         const Axis rows = KeptRows();
         Axis cols = KeptCols();
         cols.Index();

@@ -16,6 +16,8 @@ struct DiffFormat {
     int8_t bold = -1, italic = -1, strike = -1, underline = -1;  // 0 or 1; -1: as the cell has it
     Color fill;  // set: the background
     BorderSide left, right, top, bottom;  // None: as the cell has it
+    // Table styles only: the lines between the cells of the area they format.
+    BorderSide vertical, horizontal;
     bool operator==(const DiffFormat&) const = default;
 };
 

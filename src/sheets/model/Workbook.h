@@ -13,6 +13,8 @@ struct Chart;  // sheets/model/Chart.h
 struct DiffFormat;  // sheets/model/CondFormat.h, included at the end
 struct CondFormat;
 struct Shape;  // sheets/model/Shape.h
+struct Table;  // sheets/model/Table.h, included at the end
+struct TableStyle;
 
 // An RGB colour, or "automatic" (the writer's default).
 struct Color {
@@ -122,7 +124,10 @@ struct Styles {
     std::vector<Fill> fills{Fill{}};
     std::vector<Border> borders{Border{}};
     std::vector<CellFormat> formats{CellFormat{}};  // index 0 = the default
-    std::vector<DiffFormat> diffs;  // the differential formats of conditional formats
+    std::vector<DiffFormat> diffs;  // the differential formats of conditional formats and table styles
+    // The workbook's own table styles, and the built-in ones its tables use.
+    std::vector<TableStyle> tableStyles;
+    std::string defaultTableStyle;  // for tables whose style the workbook does not hold
 };
 
 // A run of rich text: bytes [start, start+length) of the string's text.
@@ -218,6 +223,7 @@ struct Sheet {
     std::vector<std::shared_ptr<const Shape>> shapes;  // drawing order, group members flattened
     std::vector<Comment> comments;
     std::vector<CondFormat> condFormats;  // in the order stored; rules carry their priorities
+    std::vector<Table> tables;
     bool showGridLines = true;
     bool rightToLeft = false;
     // Frozen panes: this many rows from the top and columns from the left
@@ -238,3 +244,4 @@ struct Workbook {
 
 // The conditional formats' types complete the ones held above.
 #include "sheets/model/CondFormat.h"
+#include "sheets/model/Table.h"

@@ -51,6 +51,7 @@ constexpr uint32_t EndCellXFs = 618;
 constexpr uint32_t BeginIndexedColors = 565;
 constexpr uint32_t EndIndexedColors = 566;
 constexpr uint32_t DXF = 507;
+constexpr uint32_t BeginTableStyles = 508;
 
 // Workbook.
 constexpr uint32_t WbProp = 153;
@@ -69,6 +70,11 @@ constexpr uint32_t MergeCell = 176;
 constexpr uint32_t WsFmtInfo = 485;
 constexpr uint32_t HLink = 494;
 constexpr uint32_t Drawing = 550;
+
+// Tables.
+constexpr uint32_t BeginList = 343;
+constexpr uint32_t EndList = 344;
+constexpr uint32_t TableStyleClient = 513;
 
 // Comments.
 constexpr uint32_t CommentAuthor = 632;

@@ -164,6 +164,12 @@ bool StylesReader::OnRecord(const Record& r) {
     case rt::BeginCellStyleXFs: section_ = Section::StyleXfs; break;
     case rt::BeginCellXFs: section_ = Section::CellXfs; break;
     case rt::BeginIndexedColors: section_ = Section::Indexed; break;
+    case rt::BeginTableStyles: {
+        in.U32();  // the count of the workbook's own styles
+        std::string name = in.NullableWideString();
+        if (in.Ok()) defaultTableStyle_ = std::move(name);
+        break;
+    }
     case rt::EndCellStyleXFs:
     case rt::EndCellXFs:
     case rt::EndIndexedColors: section_ = Section::None; break;
@@ -225,6 +231,7 @@ void StylesReader::Resolve(xlsx::ColorResolver& colors, Styles& out) const {
     }
     if (st.formats.empty()) st.formats.push_back(CellFormat{});
     for (const DiffSpec& d : diffs_) st.diffs.push_back(ResolveDiff(d, colors));
+    st.defaultTableStyle = defaultTableStyle_;
     out = std::move(st);
 }
 

@@ -51,6 +51,7 @@ private:
     std::vector<XfSpec> styleXfs_, cellXfs_;
     std::vector<uint32_t> indexed_;
     std::vector<DiffSpec> diffs_;
+    std::string defaultTableStyle_;
     enum class Section : uint8_t { None, StyleXfs, CellXfs, Indexed } section_ = Section::None;
 };
 

@@ -12,8 +12,10 @@
 #include "sheets/xlsb/Records.h"
 #include "sheets/xlsb/Strings.h"
 #include "sheets/xlsb/Styles.h"
+#include "sheets/xlsb/Tables.h"
 #include "sheets/xlsb/WorkbookPart.h"
 #include "sheets/xlsb/Worksheet.h"
+#include "sheets/xlsx/BuiltinTableStyles.h"
 #include "sheets/xlsx/Colors.h"
 #include "sheets/xlsx/Drawing.h"
 #include "sheets/xlsx/Package.h"
@@ -76,6 +78,10 @@ void ReadSheetExtras(const Package& pkg, const std::string& part, const xlsx::Sh
     for (const Relationship& r : rels) {
         if (r.external || !pkg.Has(r.target)) continue;
         if (r.type == "vmlDrawing") xlsx::ReadVmlControls(pkg, r.target, sheet.shapes);  // the same part as .xlsx
+        if (r.type == "table") {
+            xlsb::TableReader table(sheet.tables);
+            xlsb::ReadPart(pkg, r.target, table);
+        }
         if (r.type != "comments") continue;
         xlsb::CommentsReader comments(sheet.comments);
         xlsb::ReadPart(pkg, r.target, comments);
@@ -173,6 +179,7 @@ Workbook ReadXlsb(std::string_view bytes) {
     wb.activeSheet = std::min<uint32_t>(active, uint32_t(wb.sheets.size()) - 1);
     FillChartsFromCells(wb);
     FillControlLists(wb);
+    xlsx::AddBuiltinTableStyles(colors, wb);
     return wb;
 }
 

@@ -1,6 +1,7 @@
 #include "sheets/xlsx/Styles.h"
 
 #include <algorithm>
+#include <climits>
 #include <optional>
 #include <unordered_map>
 
@@ -28,7 +29,7 @@ struct DxfSpec {
     ColorSpec fontColor;
     int8_t bold = -1, italic = -1, strike = -1, underline = -1;
     ColorSpec fillFg, fillBg;
-    SideSpec left, right, top, bottom;
+    SideSpec left, right, top, bottom, vertical, horizontal;
 };
 struct XfSpec {
     int64_t numFmt = -1, font = -1, fill = -1, border = -1, parent = -1;
@@ -116,14 +117,17 @@ public:
     std::vector<DxfSpec> dxfs;
     std::vector<uint32_t> indexed;
     bool hasIndexed = false;
+    std::vector<TableStyle> tableStyles;
+    std::string defaultTableStyle;
 
     void Start(std::string_view n, Attrs a) override {
         ++depth_;
         if (skipDepth_) return;
         if (depth_ == 2) {
             section_ = n;
+            if (n == "tableStyles") defaultTableStyle = AttrString(a, "defaultTableStyle");
             if (n != "numFmts" && n != "fonts" && n != "fills" && n != "borders" && n != "cellStyleXfs" &&
-                n != "cellXfs" && n != "colors" && n != "dxfs")
+                n != "cellXfs" && n != "colors" && n != "dxfs" && n != "tableStyles")
                 skipDepth_ = depth_;  // cellStyles, extLst ...
             return;
         }
@@ -180,6 +184,8 @@ public:
             }
         } else if (section_ == "dxfs") {
             Dxf(n, a);
+        } else if (section_ == "tableStyles") {
+            TableStyleEntry(n, a);
         } else if (section_ == "colors") {
             if (n == "indexedColors") hasIndexed = true;
             else if (n == "rgbColor" && depth_ == 4) {
@@ -198,6 +204,30 @@ public:
     }
 
 private:
+    void TableStyleEntry(std::string_view n, Attrs a) {
+        if (depth_ == 3 && n == "tableStyle") {
+            // Pivot-only styles never format a table.
+            inStyle_ = AttrBool(a, "table", true);
+            if (inStyle_) tableStyles.push_back(TableStyle{AttrString(a, "name"), {}});
+        } else if (depth_ == 4 && n == "tableStyleElement" && inStyle_) {
+            const std::optional<TableArea> area = AreaOf(AttrString(a, "type"));
+            if (!area) return;  // pivot table areas
+            const int64_t dxf = AttrInt(a, "dxfId", -1);
+            const int64_t size = std::clamp<int64_t>(AttrInt(a, "size", 1), 1, 1 << 20);
+            tableStyles.back().elements.push_back(
+                TableStyleElement{*area, dxf >= 0 && dxf <= INT32_MAX ? int32_t(dxf) : -1, uint32_t(size)});
+        }
+    }
+    static std::optional<TableArea> AreaOf(std::string_view type) {
+        static constexpr std::string_view kNames[] = {
+            "wholeTable",     "firstColumnStripe", "secondColumnStripe", "firstRowStripe", "secondRowStripe",
+            "lastColumn",     "firstColumn",       "headerRow",          "totalRow",       "firstHeaderCell",
+            "lastHeaderCell", "firstTotalCell",    "lastTotalCell"};
+        for (size_t i = 0; i < std::size(kNames); ++i)
+            if (kNames[i] == type) return TableArea(i);
+        return std::nullopt;
+    }
+
     void Dxf(std::string_view n, Attrs a) {
         if (depth_ == 3) {
             dxfs.emplace_back();
@@ -226,6 +256,8 @@ private:
                     : n == "right" || n == "end" ? &d.right
                     : n == "top"                 ? &d.top
                     : n == "bottom"              ? &d.bottom
+                    : n == "vertical"            ? &d.vertical
+                    : n == "horizontal"          ? &d.horizontal
                                                  : nullptr;
             if (side_) side_->style = BorderStyleOf(Attr(a, "style"));
         } else if (part_ == "border" && depth_ == 6 && side_ && n == "color") {
@@ -234,6 +266,7 @@ private:
     }
 
     std::string part_;
+    bool inStyle_ = false;
     int depth_ = 0, skipDepth_ = 0, gradientStops_ = 0;
     std::string section_;
     SideSpec* side_ = nullptr;
@@ -305,8 +338,12 @@ void ParseStyles(std::string_view xml, const std::string& part, ColorResolver& c
         df.right = side(d.right);
         df.top = side(d.top);
         df.bottom = side(d.bottom);
+        df.vertical = side(d.vertical);
+        df.horizontal = side(d.horizontal);
         st.diffs.push_back(df);
     }
+    st.tableStyles = std::move(h.tableStyles);
+    st.defaultTableStyle = std::move(h.defaultTableStyle);
     out = std::move(st);
 }
 

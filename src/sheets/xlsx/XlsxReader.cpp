@@ -6,12 +6,14 @@
 #include "sheets/Errors.h"
 #include "sheets/model/ChartCells.h"
 #include "sheets/model/ControlLists.h"
+#include "sheets/xlsx/BuiltinTableStyles.h"
 #include "sheets/xlsx/Colors.h"
 #include "sheets/xlsx/Comments.h"
 #include "sheets/xlsx/Drawing.h"
 #include "sheets/xlsx/Package.h"
 #include "sheets/xlsx/SharedStrings.h"
 #include "sheets/xlsx/Styles.h"
+#include "sheets/xlsx/Tables.h"
 #include "sheets/xlsx/Theme.h"
 #include "sheets/xlsx/VmlControls.h"
 #include "sheets/xlsx/WorkbookPart.h"
@@ -55,6 +57,8 @@ void ReadSheetExtras(const Package& pkg, const std::string& part, const SheetRef
         if (r.type == "comments" && !r.external && pkg.Has(r.target)) ParseComments(pkg, r.target, sheet.comments);
         if (r.type == "vmlDrawing" && !r.external && pkg.Has(r.target))
             ReadVmlControls(pkg, r.target, sheet.shapes, props);
+        if (r.type == "table" && !r.external && pkg.Has(r.target))
+            ParseTablePart(pkg.Read(r.target), r.target, sheet.tables);
     }
 }
 
@@ -131,6 +135,7 @@ Workbook ReadXlsx(std::string_view bytes) {
     wb.activeSheet = uint32_t(std::clamp<int64_t>(book.activeTab, 0, int64_t(wb.sheets.size()) - 1));
     FillChartsFromCells(wb);
     FillControlLists(wb);
+    AddBuiltinTableStyles(colors, wb);
     return wb;
 }
 

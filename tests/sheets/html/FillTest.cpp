@@ -38,8 +38,7 @@ TEST(HtmlFill, AccountingCellsAreARowWithAGrowingMiddle) {
     PutText(wb, s, 3, 0, "a<b", 1);
     const std::string page = Render(wb);
     const std::string body = Body(page);
-    EXPECT_NE(body.find("<span class=\"af\"> $<i></i>1,234.50 </span>"), std::string::npos)
-        << body;
+    EXPECT_NE(body.find("<span class=\"af\"> $<i></i>1,234.50 </span>"), std::string::npos) << body;
     EXPECT_NE(body.find(" $<i></i>(1,234.50)</span>"), std::string::npos) << body;
     EXPECT_NE(body.find("<span> </span><i></i>-   € </span>"), std::string::npos) << body;
     // The text section of the same code has no fill: plain escaped text.
@@ -80,13 +79,9 @@ TEST(HtmlFill, NumbersThatDoNotFitStillShowHashes) {
     const std::string body = Body(Render(wb));
     // The value stays in the page, hidden behind the row of '#'.
     EXPECT_NE(body.find("class=\"s1 h\" data-h=\"#"), std::string::npos) << body;
-    EXPECT_NE(body.find("<span><span class=\"af\"> $<i></i>123,456,789.50 </span></span>"),
-              std::string::npos)
-        << body;
+    EXPECT_NE(body.find("<span><span class=\"af\"> $<i></i>123,456,789.50 </span></span>"), std::string::npos) << body;
     // A small number fits: no '#'.
-    EXPECT_NE(body.find("<td class=\"s1\"><span class=\"af\"> $<i></i>1.00 </span></td>"),
-              std::string::npos)
-        << body;
+    EXPECT_NE(body.find("<td class=\"s1\"><span class=\"af\"> $<i></i>1.00 </span></td>"), std::string::npos) << body;
 }
 
 // A sheet of accounting columns of several widths, as a whole page.
