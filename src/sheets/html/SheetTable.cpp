@@ -8,6 +8,7 @@
 
 #include "sheets/cond/Engine.h"
 #include "sheets/html/CellFit.h"
+#include "sheets/html/CellPictures.h"
 #include "sheets/html/CondStyle.h"
 #include "sheets/html/HtmlText.h"
 #include "sheets/html/Placement.h"
@@ -625,13 +626,14 @@ void SheetWriter::Write(bool hidden) {
         }
         Freeze(rows, cols);
         const int64_t width = cols.Units().empty() ? 0 : geo_.X(cols.Units().back().last + 1);
-        out_ += "<table style=\"width:" + std::to_string(width) + "px\">";
+        out_ += "<table style=\"width:" + std::to_string(width) + "px" + BackgroundCss(sheet_) + "\">";
         WriteColumns(cols);
         for (uint32_t u = 0; u < rows.Units().size(); ++u) WriteRow(u, rows, cols);
         out_ += "</table>\n"sv;
         // Pictures, shapes and charts lie over the table; a spacer below it
         // keeps the next sheet clear of any that reach further down.
-        int64_t bottom = WritePictures();
+        int64_t bottom = AppendCellPictures(sheet_, doc_.wb.styles, geo_, out_, doc_.drain);
+        bottom = std::max(bottom, WritePictures());
         bottom = std::max(bottom, AppendWorksheetShapes(sheet_, geo_, out_, doc_.drain));
         bottom = std::max(bottom, AppendWorksheetCharts(sheet_, geo_, doc_.wb.date1904, out_, doc_.drain));
         const int64_t height = rows.Units().empty() ? 0 : geo_.Y(rows.Units().back().last + 1);

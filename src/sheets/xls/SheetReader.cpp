@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sheets/Errors.h"
+#include "sheets/xls/Background.h"
 #include "sheets/xls/Records.h"
 #include "sheets/xls/SheetBuilder.h"
 #include "sheets/xls/SheetDrawing.h"
@@ -141,6 +142,7 @@ void SheetReader::Read() {
 
 void SheetReader::Dispatch(const Record& r) {
     if (book_.biff == 2 && (OldCells(r) || OldLayout(r))) return;
+    if (r.type == kBitmapRecord && book_.biff >= 5) return ReadBackground(rr_, r.data, sheet_);
     if (!TextCells(r) && !ValueCells(r) && !Formulas(r) && !Layout(r) && !NotesAndObjects(r)) Links(r);
 }
 
