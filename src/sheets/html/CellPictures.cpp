@@ -19,22 +19,18 @@ constexpr size_t kDrainAt = size_t(1) << 20;
 std::string_view Position(const Alignment& a) {
     const bool left = a.horizontal == HAlign::Left, right = a.horizontal == HAlign::Right;
     switch (a.vertical) {
-    case VAlign::Top:
-        return left ? "left top"sv : right ? "right top"sv : "center top"sv;
-    case VAlign::Center:
-        return left ? "left center"sv : right ? "right center"sv : "center center"sv;
-    default:
-        return left ? "left bottom"sv : right ? "right bottom"sv : "center bottom"sv;
+    case VAlign::Top: return left ? "left top"sv : right ? "right top"sv : "center top"sv;
+    case VAlign::Center: return left ? "left center"sv : right ? "right center"sv : "center center"sv;
+    default: return left ? "left bottom"sv : right ? "right bottom"sv : "center bottom"sv;
     }
 }
 
-const Alignment& AlignmentAt(const Sheet& sheet, const Styles& styles, const SheetGeometry& geo, uint32_t r,
-                             uint32_t c) {
+const Alignment& AlignmentAt(const Styles& styles, const SheetGeometry& geo, uint32_t r, uint32_t c) {
     static const Alignment kDefault;
     const Row* row = geo.FindRow(r);
     if (!row) return kDefault;
-    auto cell = std::lower_bound(row->cells.begin(), row->cells.end(), c,
-                                 [](const Cell& x, uint32_t v) { return x.col < v; });
+    auto cell =
+        std::lower_bound(row->cells.begin(), row->cells.end(), c, [](const Cell& x, uint32_t v) { return x.col < v; });
     if (cell == row->cells.end() || cell->col != c || cell->format >= styles.formats.size()) return kDefault;
     return styles.formats[cell->format].align;
 }
@@ -68,8 +64,9 @@ int64_t AppendCellPictures(const Sheet& sheet, const Styles& styles, const Sheet
         const int64_t w = geo.X(lastCol + 1) - x, h = geo.Y(lastRow + 1) - y;
         if (w <= 0 || h <= 0 || geo.ColHidden(p.col) || geo.RowHidden(p.row)) continue;
         out += "<img style=\"position:absolute;left:" + std::to_string(x) + "px;top:" + std::to_string(y) +
-               "px;width:" + std::to_string(w) + "px;height:" + std::to_string(h) + "px;object-fit:contain;object-position:";
-        out += Position(AlignmentAt(sheet, styles, geo, p.row, p.col));
+               "px;width:" + std::to_string(w) + "px;height:" + std::to_string(h) +
+               "px;object-fit:contain;object-position:";
+        out += Position(AlignmentAt(styles, geo, p.row, p.col));
         out += "\" alt=\""sv;
         AppendEscaped(out, p.description, true);
         out += "\" src=\"data:" + type + ";base64,";

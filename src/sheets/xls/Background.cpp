@@ -11,7 +11,6 @@ namespace {
 
 constexpr uint16_t kBitmapFormat = 0x0009;  // the other format, "native", is not described anywhere public
 
-
 }  // namespace
 
 void ReadBackground(RecordReader& rr, std::string_view first, Sheet& sheet) {

@@ -258,7 +258,7 @@ const CellImage* CellImages::Find(uint32_t vm) const {
 }
 
 void CellImages::Place(const Package& pkg, const std::vector<SheetRefs::ValueMeta>& cells, Sheet& sheet,
-                       uint64_t& budget) {
+                       uint64_t& budget, std::vector<RichString>& strings) {
     if (Empty()) return;
     for (const SheetRefs::ValueMeta& m : cells) {
         const CellImage* image = Find(m.vm);
@@ -282,13 +282,18 @@ void CellImages::Place(const Package& pkg, const std::vector<SheetRefs::ValueMet
         }
         if (bytes->empty() || bytes->size() > budget) continue;
         budget -= bytes->size();
-        cell->type = CellType::Blank;
-        cell->number = 0;
-        sheet.cellPictures.push_back(CellPicture{m.row, m.col, ImagePartType(pkg, image->part), bytes, image->description});
+        if (noText_ < 0) {
+            noText_ = int64_t(strings.size());
+            strings.emplace_back();
+        }
+        cell->type = CellType::String;
+        cell->string = uint32_t(noText_);
+        sheet.cellPictures.push_back(
+            CellPicture{m.row, m.col, ImagePartType(pkg, image->part), bytes, image->description});
     }
-    std::stable_sort(sheet.cellPictures.begin(), sheet.cellPictures.end(), [](const CellPicture& a, const CellPicture& b) {
-        return a.row != b.row ? a.row < b.row : a.col < b.col;
-    });
+    std::stable_sort(
+        sheet.cellPictures.begin(), sheet.cellPictures.end(),
+        [](const CellPicture& a, const CellPicture& b) { return a.row != b.row ? a.row < b.row : a.col < b.col; });
 }
 
 std::string ImagePartType(const Package& pkg, const std::string& part) {

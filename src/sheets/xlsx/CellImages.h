@@ -36,15 +36,19 @@ public:
     const CellImage* Find(uint32_t vm) const;
 
     // Gives the cells listed in `cells` their pictures, in place of their
-    // cached error values. Every cell drawn costs its image's size from
+    // cached error values: such a cell holds no text (an empty string, kept
+    // in `strings`), yet is not empty, so a neighbour's text does not run on
+    // into it. Every cell drawn costs its image's size from
     // `budget`, as the page holds the image once per cell; past it the rest
     // keep their cached values.
-    void Place(const Package& pkg, const std::vector<SheetRefs::ValueMeta>& cells, Sheet& sheet, uint64_t& budget);
+    void Place(const Package& pkg, const std::vector<SheetRefs::ValueMeta>& cells, Sheet& sheet, uint64_t& budget,
+               std::vector<RichString>& strings);
 
 private:
     std::vector<CellImage> images_;
     std::vector<int32_t> byVm_;  // vm - 1 -> index into images_, or -1
     std::unordered_map<std::string, std::shared_ptr<const std::string>> read_;  // part -> bytes
+    int64_t noText_ = -1;  // the empty string in the workbook's strings, once needed
 };
 
 // The content type of an image part: the declared one, else by its extension.

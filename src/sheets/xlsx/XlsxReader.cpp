@@ -132,7 +132,7 @@ Workbook ReadXlsx(std::string_view bytes) {
         else if (rel->type == "xlMacrosheet" || rel->type == "xlIntlMacrosheet") sheet.kind = SheetKind::Macro;
         if (!readParts.insert(NormalizePartName(rel->target)).second) continue;  // the sheet stays empty
         SheetRefs refs = ParseWorksheet(pkg, rel->target, ctx, sheet);
-        cellImages.Place(pkg, refs.valueMeta, sheet, pictureBudget);
+        cellImages.Place(pkg, refs.valueMeta, sheet, pictureBudget, wb.strings);
         ReadSheetExtras(pkg, rel->target, refs, sheet, pictureBudget, scheme);
     }
     if (wb.sheets.empty()) throw Error(ErrorKind::Damaged, "The workbook is damaged (it has no sheets)");

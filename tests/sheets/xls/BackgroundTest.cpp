@@ -10,7 +10,9 @@ using namespace xlstest;
 namespace {
 
 // Three by two pixels of 24 bits under the old core header: rows of 12 bytes.
-const std::string kPixels = "abcdefghijkl" "mnopqrstuvwx";
+const std::string kPixels =
+    "abcdefghijkl"
+    "mnopqrstuvwx";
 const std::string kDib = U32(12) + U16(3) + U16(2) + U16(1) + U16(24) + kPixels;
 
 std::string Bitmap(const std::string& blob, uint16_t format = 9, uint32_t length = 0xFFFFFFFF) {
@@ -29,7 +31,8 @@ Sheet Read(const std::string& records) {
 
 TEST(XlsBackground, BitmapRunsOnAcrossContinueRecords) {
     const std::string body = Bitmap(kDib);
-    const Sheet s = Read(Rec(0x00E9, body.substr(0, 20)) + Rec(0x003C, body.substr(20, 5)) + Rec(0x003C, body.substr(25)));
+    const Sheet s =
+        Read(Rec(0x00E9, body.substr(0, 20)) + Rec(0x003C, body.substr(20, 5)) + Rec(0x003C, body.substr(25)));
     EXPECT_EQ(s.background.contentType, "image/bmp");
     ASSERT_GE(s.background.data.size(), 14u + kDib.size());
     EXPECT_EQ(s.background.data.substr(0, 2), "BM");

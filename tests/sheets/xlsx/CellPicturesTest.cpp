@@ -15,8 +15,9 @@ const std::string kPng = std::string("\x89PNG\r\n\x1a\n", 8) + "picture bytes";
 
 // The parts of the chain, each replaceable by a test.
 struct Chain {
-    std::string cells = R"(<row r="2"><c r="B2" t="e" vm="1"><v>#VALUE!</v></c><c r="C2" t="e" vm="2"><v>#VALUE!</v></c>)"
-                        R"(<c r="D2" t="e" vm="1"><v>#VALUE!</v></c><c r="E2" t="e"><v>#VALUE!</v></c></row>)";
+    std::string cells =
+        R"(<row r="2"><c r="B2" t="e" vm="1"><v>#VALUE!</v></c><c r="C2" t="e" vm="2"><v>#VALUE!</v></c>)"
+        R"(<c r="D2" t="e" vm="1"><v>#VALUE!</v></c><c r="E2" t="e"><v>#VALUE!</v></c></row>)";
     std::string metadata =
         R"(<metadata xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" )"
         R"(xmlns:xlrd="http://schemas.microsoft.com/office/spreadsheetml/2017/richdata"><metadataTypes count="2">)"
@@ -30,11 +31,13 @@ struct Chain {
         R"(<s t="_localImage"><k n="_rvRel:LocalImageIdentifier" t="i"/><k n="CalcOrigin" t="i"/></s>)"
         R"(<s t="_localImage"><k n="_rvRel:LocalImageIdentifier" t="i"/><k n="CalcOrigin" t="i"/><k n="Text" t="s"/></s>)"
         R"(</rvStructures>)";
-    std::string values = R"(<rvData xmlns="http://schemas.microsoft.com/office/spreadsheetml/2017/richdata" count="2">)"
-                         R"(<rv s="0"><v>0</v><v>5</v></rv><rv s="1"><v>1</v><v>5</v><v>A &lt;logo&gt;</v></rv></rvData>)";
-    std::string relList = R"(<richValueRels xmlns="http://schemas.microsoft.com/office/spreadsheetml/2022/richvaluerel" )"
-                          R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)"
-                          R"(<rel r:id="i1"/><rel r:id="i2"/></richValueRels>)";
+    std::string values =
+        R"(<rvData xmlns="http://schemas.microsoft.com/office/spreadsheetml/2017/richdata" count="2">)"
+        R"(<rv s="0"><v>0</v><v>5</v></rv><rv s="1"><v>1</v><v>5</v><v>A &lt;logo&gt;</v></rv></rvData>)";
+    std::string relList =
+        R"(<richValueRels xmlns="http://schemas.microsoft.com/office/spreadsheetml/2022/richvaluerel" )"
+        R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)"
+        R"(<rel r:id="i1"/><rel r:id="i2"/></richValueRels>)";
     std::string relListRels = kRels + R"(<Relationship Id="i1" Type=")" + kRel +
                               R"(image" Target="../media/image1.png"/><Relationship Id="i2" Type=")" + kRel +
                               R"(image" Target="../media/image2.png"/></Relationships>)";
@@ -47,9 +50,11 @@ struct Chain {
                                    R"(worksheet" Target="worksheets/sheet1.xml"/>)"
                                    R"(<Relationship Id="rId4" Type=")" +
                                    kRel + R"(sheetMetadata" Target="metadata.xml"/><Relationship Id="rId5" Type=")" +
-                                   ms + R"(2022/10/relationships/richValueRel" Target="richData/richValueRel.xml"/>)"
+                                   ms +
+                                   R"(2022/10/relationships/richValueRel" Target="richData/richValueRel.xml"/>)"
                                    R"(<Relationship Id="rId6" Type=")" +
-                                   ms + R"(2017/06/relationships/rdRichValue" Target="richData/rdrichvalue.xml"/>)"
+                                   ms +
+                                   R"(2017/06/relationships/rdRichValue" Target="richData/rdrichvalue.xml"/>)"
                                    R"(<Relationship Id="rId7" Type=")" +
                                    ms +
                                    R"(2017/06/relationships/rdRichValueStructure" )"
@@ -98,9 +103,11 @@ TEST(XlsxCellPictures, TheChainLeadsEachCellToItsImage) {
     EXPECT_EQ(s.cellPictures[1].description, "");
     // Two cells showing one image share its bytes.
     EXPECT_EQ(s.cellPictures[0].data.get(), s.cellPictures[2].data.get());
-    // The cell keeps its place and format, no longer its error; an error cell without metadata stays.
+    // The cell keeps its place and format, no longer its error (it shows no
+    // text); an error cell without metadata stays.
     ASSERT_NE(fixtures::CellAt(s, 1, 1), nullptr);
-    EXPECT_EQ(fixtures::CellAt(s, 1, 1)->type, CellType::Blank);
+    EXPECT_EQ(fixtures::CellAt(s, 1, 1)->type, CellType::String);
+    EXPECT_EQ(fixtures::TextOf(wb, *fixtures::CellAt(s, 1, 1)), "");
     EXPECT_EQ(fixtures::TextOf(wb, *fixtures::CellAt(s, 1, 4)), "#VALUE!");
 }
 
@@ -109,23 +116,24 @@ TEST(XlsxCellPictures, PicturesAFormulaFetchedComeFromTheWebImageList) {
     c.structures = R"(<rvStructures count="1"><s t="_webimage"><k n="_rvRel:WebImageIdentifier" t="i"/>)"
                    R"(<k n="Text" t="s"/></s></rvStructures>)";
     c.values = R"(<rvData count="2"><rv s="0"><v>1</v><v>chart</v></rv><rv s="0"><v>0</v><v>map</v></rv></rvData>)";
-    c.extra = {{"xl/_rels/workbook.xml.rels",
-                kRels + R"(<Relationship Id="rId1" Type=")" + kRel +
-                    R"(worksheet" Target="worksheets/sheet1.xml"/><Relationship Id="rId4" Type=")" + kRel +
-                    R"(sheetMetadata" Target="metadata.xml"/><Relationship Id="rId6" Type="x/rdRichValue" )"
-                    R"(Target="richData/rdrichvalue.xml"/><Relationship Id="rId7" Type="x/rdRichValueStructure" )"
-                    R"(Target="richData/rdrichvaluestructure.xml"/><Relationship Id="rId8" Type="x/rdRichValueWebImage" )"
-                    R"(Target="richData/rdRichValueWebImage.xml"/></Relationships>)"},
-               {"xl/richData/rdRichValueWebImage.xml",
-                R"(<webImagesSrd xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)"
-                R"(<webImageSrd><address r:id="a1"/><blip r:id="b1"/></webImageSrd>)"
-                R"(<webImageSrd><address r:id="a2"/><blip r:id="b2"/></webImageSrd></webImagesSrd>)"},
-               {"xl/richData/_rels/rdRichValueWebImage.xml.rels",
-                kRels + R"(<Relationship Id="a1" Type=")" + kRel +
-                    R"(hyperlink" Target="https://example.com/a.png" TargetMode="External"/>)"
-                    R"(<Relationship Id="b1" Type=")" +
-                    kRel + R"(image" Target="../media/image1.png"/><Relationship Id="b2" Type=")" + kRel +
-                    R"(image" Target="../media/image2.png"/></Relationships>)"}};
+    c.extra = {
+        {"xl/_rels/workbook.xml.rels",
+         kRels + R"(<Relationship Id="rId1" Type=")" + kRel +
+             R"(worksheet" Target="worksheets/sheet1.xml"/><Relationship Id="rId4" Type=")" + kRel +
+             R"(sheetMetadata" Target="metadata.xml"/><Relationship Id="rId6" Type="x/rdRichValue" )"
+             R"(Target="richData/rdrichvalue.xml"/><Relationship Id="rId7" Type="x/rdRichValueStructure" )"
+             R"(Target="richData/rdrichvaluestructure.xml"/><Relationship Id="rId8" Type="x/rdRichValueWebImage" )"
+             R"(Target="richData/rdRichValueWebImage.xml"/></Relationships>)"},
+        {"xl/richData/rdRichValueWebImage.xml",
+         R"(<webImagesSrd xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)"
+         R"(<webImageSrd><address r:id="a1"/><blip r:id="b1"/></webImageSrd>)"
+         R"(<webImageSrd><address r:id="a2"/><blip r:id="b2"/></webImageSrd></webImagesSrd>)"},
+        {"xl/richData/_rels/rdRichValueWebImage.xml.rels",
+         kRels + R"(<Relationship Id="a1" Type=")" + kRel +
+             R"(hyperlink" Target="https://example.com/a.png" TargetMode="External"/>)"
+             R"(<Relationship Id="b1" Type=")" +
+             kRel + R"(image" Target="../media/image1.png"/><Relationship Id="b2" Type=")" + kRel +
+             R"(image" Target="../media/image2.png"/></Relationships>)"}};
     const Workbook wb = fixtures::Load(c.Bytes());
     EXPECT_EQ(Shown(wb), "[s][2][s]");
     EXPECT_EQ(wb.sheets[0].cellPictures[0].description, "map");
@@ -157,12 +165,13 @@ TEST(XlsxCellPictures, IndicesOutOfRangeLeaveTheCachedValue) {
               "[2]#VALUE![2]");
     EXPECT_EQ(with([&](Chain& c) { replace(c.metadata, R"(<xlrd:rvb i="0"/>)", R"(<xlrd:rvb i="2"/>)"); }),
               "[2]#VALUE![2]");
-    EXPECT_EQ(with([&](Chain& c) { replace(c.metadata, R"(<xlrd:rvb i="0"/>)", R"(<xlrd:rvb/>)"); }),
-              "[2]#VALUE![2]");
+    EXPECT_EQ(with([&](Chain& c) { replace(c.metadata, R"(<xlrd:rvb i="0"/>)", R"(<xlrd:rvb/>)"); }), "[2]#VALUE![2]");
     // A rich value of a structure that is not there, or not a picture.
     EXPECT_EQ(with([&](Chain& c) { replace(c.values, R"(<rv s="0">)", R"(<rv s="5">)"); }), "[2]#VALUE![2]");
-    EXPECT_EQ(with([&](Chain& c) { replace(c.structures, R"(<s t="_localImage"><k n="_rvRel:LocalImageIdentifier")",
-                                           R"(<s t="_linkedEntity"><k n="_Display")"); }),
+    EXPECT_EQ(with([&](Chain& c) {
+                  replace(c.structures, R"(<s t="_localImage"><k n="_rvRel:LocalImageIdentifier")",
+                          R"(<s t="_linkedEntity"><k n="_Display")");
+              }),
               "[2]#VALUE![2]");
     // A relationship index past the list, a negative one, an id the relationships lack, a part not there.
     EXPECT_EQ(with([&](Chain& c) { replace(c.values, R"(<rv s="0"><v>0</v>)", R"(<rv s="0"><v>2</v>)"); }),
@@ -207,7 +216,9 @@ TEST(XlsxCellPictures, EachCellDrawnCostsItsImageFromTheBudget) {
     }
     // Room for two copies of the image, not three.
     uint64_t budget = 2 * (kPng.size() + 1) + 1;
-    images.Place(pkg, {{1, 1, 1}, {1, 3, 1}, {1, 2, 2}, {1, 2, 2}}, sheet, budget);
+    std::vector<RichString> strings;
+    images.Place(pkg, {{1, 1, 1}, {1, 3, 1}, {1, 2, 2}, {1, 2, 2}}, sheet, budget, strings);
+    EXPECT_EQ(strings.size(), 1u);  // one empty text for every cell that shows a picture
     ASSERT_EQ(sheet.cellPictures.size(), 2u);
     EXPECT_EQ(sheet.cellPictures[1].col, 3u);
     EXPECT_EQ(budget, 1u);
@@ -218,10 +229,10 @@ TEST(XlsxBackground, TheSheetPictureIsKeptWithinItsLimits) {
     auto load = [](const std::string& target, const std::string& image) {
         Chain c;
         c.sheetEnd = R"(<picture r:id="bg"/>)";
-        c.extra = {{"xl/worksheets/_rels/sheet1.xml.rels",
-                    kRels + R"(<Relationship Id="bg" Type=")" + kRel + R"(image" Target=")" + target +
-                        R"("/></Relationships>)"},
-                   {"xl/media/bg.png", image}};
+        c.extra = {
+            {"xl/worksheets/_rels/sheet1.xml.rels", kRels + R"(<Relationship Id="bg" Type=")" + kRel +
+                                                        R"(image" Target=")" + target + R"("/></Relationships>)"},
+            {"xl/media/bg.png", image}};
         return fixtures::Load(c.Bytes());
     };
     Workbook wb = load("../media/bg.png", kPng);
