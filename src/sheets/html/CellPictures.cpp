@@ -82,9 +82,9 @@ std::string BackgroundCss(const Sheet& sheet) {
     const Picture& bg = sheet.background;
     const std::string type = FoldAscii(bg.contentType);
     if (bg.data.empty() || bg.data.size() > kBackgroundMaxBytes || !BrowserShowsImage(type)) return {};
-    std::string css = ";background-image:url(data:" + type + ";base64,";
+    std::string css = " style=\"min-height:100vh;background-image:url(data:" + type + ";base64,";
     AppendBase64(css, bg.data);
-    css += ')';
+    css += ")\"";
     return css;
 }
 

@@ -20,9 +20,10 @@ bool BrowserShowsImage(std::string_view type);
 int64_t AppendCellPictures(const Sheet& sheet, const Styles& styles, const SheetGeometry& geo, std::string& out,
                            const Drain& drain);
 
-// The declarations that tile the sheet's background picture behind its cells
-// (each starting with ';', for a style attribute), or "" when it has none a
-// browser can show.
+// The style attribute that tiles the sheet's background picture behind its
+// cells, or "" when it has none a browser can show. The picture fills at
+// least the window, as it does in the spreadsheet, also for a sheet that
+// holds nothing else.
 std::string BackgroundCss(const Sheet& sheet);
 
 }  // namespace sheets::html

@@ -610,7 +610,9 @@ void SheetWriter::Write(bool hidden) {
     out_ += "<section id=\"" + SheetAnchor(sheetIndex_) + "\"";
     if (hidden) out_ += " hidden"sv;
     if (sheet_.rightToLeft) out_ += " dir=\"rtl\""sv;
-    out_ += "><div class=\"sheet\">\n"sv;
+    out_ += "><div class=\"sheet\""sv;
+    out_ += BackgroundCss(sheet_);
+    out_ += ">\n"sv;
     if (sheet_.kind == SheetKind::Worksheet || sheet_.kind == SheetKind::Macro) {
         CollectMerges();
         CollectLinks();
@@ -626,7 +628,7 @@ void SheetWriter::Write(bool hidden) {
         }
         Freeze(rows, cols);
         const int64_t width = cols.Units().empty() ? 0 : geo_.X(cols.Units().back().last + 1);
-        out_ += "<table style=\"width:" + std::to_string(width) + "px" + BackgroundCss(sheet_) + "\">";
+        out_ += "<table style=\"width:" + std::to_string(width) + "px\">";
         WriteColumns(cols);
         for (uint32_t u = 0; u < rows.Units().size(); ++u) WriteRow(u, rows, cols);
         out_ += "</table>\n"sv;
