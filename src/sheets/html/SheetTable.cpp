@@ -9,6 +9,7 @@
 #include "sheets/cond/Engine.h"
 #include "sheets/cond/TableLooks.h"
 #include "sheets/html/CellFit.h"
+#include "sheets/html/CellPictures.h"
 #include "sheets/html/CondStyle.h"
 #include "sheets/html/FillText.h"
 #include "sheets/html/HtmlText.h"
@@ -651,7 +652,9 @@ void SheetWriter::Write(bool hidden) {
     out_ += "<section id=\"" + SheetAnchor(sheetIndex_) + "\"";
     if (hidden) out_ += " hidden"sv;
     if (sheet_.rightToLeft) out_ += " dir=\"rtl\""sv;
-    out_ += "><div class=\"sheet\">\n"sv;
+    out_ += "><div class=\"sheet\""sv;
+    out_ += BackgroundCss(sheet_);
+    out_ += ">\n"sv;
     if (sheet_.kind == SheetKind::Worksheet || sheet_.kind == SheetKind::Macro) {
         CollectMerges();
         CollectLinks();
@@ -674,7 +677,8 @@ void SheetWriter::Write(bool hidden) {
         out_ += "</table>\n"sv;
         // Pictures, shapes and charts lie over the table; a spacer below it
         // keeps the next sheet clear of any that reach further down.
-        int64_t bottom = WritePictures();
+        int64_t bottom = AppendCellPictures(sheet_, doc_.wb.styles, geo_, out_, doc_.drain);
+        bottom = std::max(bottom, WritePictures());
         bottom = std::max(bottom, AppendWorksheetShapes(sheet_, geo_, out_, doc_.drain));
         bottom = std::max(bottom, AppendWorksheetCharts(sheet_, geo_, doc_.wb.date1904, out_, doc_.drain));
         const int64_t height = rows.Units().empty() ? 0 : geo_.Y(rows.Units().back().last + 1);

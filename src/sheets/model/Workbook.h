@@ -198,11 +198,23 @@ struct Picture {
     double crop[4] = {};  // left, top, right, bottom: parts of the image cut off (negative: space added)
 };
 
+// A picture that a cell holds as its value: drawn inside the cell, scaled to
+// fit it, in place of the error value the cell caches for readers that do not
+// know pictures.
+struct CellPicture {
+    uint32_t row = 0, col = 0;
+    std::string contentType;
+    std::shared_ptr<const std::string> data;  // one image may fill many cells
+    std::string description;
+};
+
 struct Comment {
     uint32_t row = 0, col = 0;
     std::string author;
     std::string text;
 };
+
+constexpr size_t kBackgroundMaxBytes = size_t(16) << 20;
 
 enum class SheetKind : uint8_t { Worksheet, Chart, Macro, Dialog };
 enum class Visibility : uint8_t { Visible, Hidden, VeryHidden };
@@ -219,6 +231,10 @@ struct Sheet {
     std::vector<Range> merges;
     std::vector<Hyperlink> links;
     std::vector<Picture> pictures;
+    std::vector<CellPicture> cellPictures;  // by row, then column
+    // Tiled behind the cells; only contentType and data are used, empty data:
+    // none. Readers leave out images past kBackgroundMaxBytes.
+    Picture background;
     std::vector<std::shared_ptr<const Chart>> charts;  // drawing order
     std::vector<std::shared_ptr<const Shape>> shapes;  // drawing order, group members flattened
     std::vector<Comment> comments;

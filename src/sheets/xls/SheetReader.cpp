@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sheets/Errors.h"
+#include "sheets/xls/Background.h"
 #include "sheets/xls/CondFormats.h"
 #include "sheets/xls/Records.h"
 #include "sheets/xls/SheetBuilder.h"
@@ -145,6 +146,7 @@ void SheetReader::Read() {
 void SheetReader::Dispatch(const Record& r) {
     if (book_.biff == 2 && (OldCells(r) || OldLayout(r))) return;
     if (book_.biff8 && condFormats_.Read(r)) return;
+    if (r.type == kBitmapRecord && book_.biff >= 5) return ReadBackground(rr_, r.data, sheet_);
     if (!TextCells(r) && !ValueCells(r) && !Formulas(r) && !Layout(r) && !NotesAndObjects(r)) Links(r);
 }
 

@@ -73,6 +73,7 @@ public:
             if (n == "sheetData") inData_ = true;
             else if (n == "sheetFormatPr") FormatPr(a);
             else if (n == "drawing") refs.drawingRelId = AttrString(a, "id");
+            else if (n == "picture") refs.backgroundRelId = AttrString(a, "id");
             else if (n == "dimension") Dimension(a);
             else if (n == "extLst") skip_ = depth_;
             return;
@@ -256,12 +257,14 @@ private:
         const char* ref = nullptr;
         const char* type = nullptr;
         const char* style = nullptr;
+        vm_ = 0;
         for (Attrs p = a; *p; p += 2) {
             // The hot path: unprefixed one-letter names, checked without strlen.
             const char* k = *p;
             char k0 = k[0];
             if (k[1] != '\0') {
                 std::string_view local = LocalName(k);
+                if (local == "vm") ParseValueMeta(p[1]);
                 if (local.size() != 1) continue;
                 k0 = local[0];
             }
@@ -294,6 +297,12 @@ private:
         }
         col_ = col;
         nextCol_ = col + 1;
+    }
+
+    // A value kept in the workbook's metadata (a picture in the cell); 0: none.
+    void ParseValueMeta(const char* v) {
+        int64_t i;
+        if (ParseInt(v, i) && i > 0 && i <= int64_t(UINT32_MAX)) vm_ = uint32_t(i);
     }
 
     uint32_t Intern(std::string text) {
@@ -349,6 +358,7 @@ private:
             if (empty) break;
             c.type = CellType::Error;
             c.string = ErrorString(value_);
+            if (vm_) refs.valueMeta.push_back(SheetRefs::ValueMeta{sheet_.rows.back().index, col_, vm_});
             break;
         case ValueType::Str:
             // A formula's text result; an empty one still shows as a string.
@@ -400,6 +410,7 @@ private:
     bool rowBeyond_ = false, cellBeyond_ = false;  // past the sheet's limits: not kept
     ValueType type_ = ValueType::Number;
     uint32_t format_ = 0, col_ = 0, nextCol_ = 0, nextRow_ = 0;
+    uint32_t vm_ = 0;
 };
 
 // Rows and cells in ascending order, each position once (the last one wins,

@@ -26,6 +26,12 @@ struct SheetContext {
 // What a worksheet part refers to elsewhere.
 struct SheetRefs {
     std::string drawingRelId;
+    std::string backgroundRelId;  // the picture tiled behind the cells
+    // Error cells whose value the workbook's metadata holds (1-based `vm`).
+    struct ValueMeta {
+        uint32_t row = 0, col = 0, vm = 0;
+    };
+    std::vector<ValueMeta> valueMeta;
     struct Link {
         Range range;
         std::string relId, location, tooltip;

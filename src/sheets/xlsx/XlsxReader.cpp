@@ -7,6 +7,7 @@
 #include "sheets/model/ChartCells.h"
 #include "sheets/model/ControlLists.h"
 #include "sheets/xlsx/BuiltinTableStyles.h"
+#include "sheets/xlsx/CellImages.h"
 #include "sheets/xlsx/Colors.h"
 #include "sheets/xlsx/Comments.h"
 #include "sheets/xlsx/Drawing.h"
@@ -53,6 +54,20 @@ void ReadSheetExtras(const Package& pkg, const std::string& part, const SheetRef
     ControlProps props;
     for (const auto& [shapeId, relId] : refs.controls)
         if (const Relationship* r = byId.Find(relId); r && !r->external) props.emplace(shapeId, r->target);
+    if (const Relationship* r = refs.backgroundRelId.empty() ? nullptr : byId.Find(refs.backgroundRelId);
+        r && !r->external && pkg.Has(r->target)) {
+        std::string data;
+        try {
+            data = pkg.Read(r->target);
+        } catch (const Error&) {
+            // An image the package cannot give safely costs the background only.
+        }
+        if (!data.empty() && data.size() <= kBackgroundMaxBytes && data.size() <= pictureBudget) {
+            pictureBudget -= data.size();
+            sheet.background.contentType = ImagePartType(pkg, r->target);
+            sheet.background.data = std::move(data);
+        }
+    }
     for (auto& r : rels) {
         if (r.type == "comments" && !r.external && pkg.Has(r.target)) ParseComments(pkg, r.target, sheet.comments);
         if (r.type == "vmlDrawing" && !r.external && pkg.Has(r.target))
@@ -97,6 +112,7 @@ Workbook ReadXlsx(std::string_view bytes) {
     ctx.textBudget = kTextBudget;
 
     uint64_t pictureBudget = kPictureBudget;
+    CellImages cellImages(pkg, wbRels);
     RelIndex wbRelsById(wbRels);
     // Two sheets never share their data; a package that says so would have
     // us read (and hold, and write) one part once per sheet that names it.
@@ -125,6 +141,7 @@ Workbook ReadXlsx(std::string_view bytes) {
         else if (rel->type == "xlMacrosheet" || rel->type == "xlIntlMacrosheet") sheet.kind = SheetKind::Macro;
         if (!readParts.insert(NormalizePartName(rel->target)).second) continue;  // the sheet stays empty
         SheetRefs refs = ParseWorksheet(pkg, rel->target, ctx, sheet);
+        cellImages.Place(pkg, refs.valueMeta, sheet, pictureBudget, wb.strings);
         ReadSheetExtras(pkg, rel->target, refs, sheet, pictureBudget, scheme);
     }
     if (wb.sheets.empty()) throw Error(ErrorKind::Damaged, "The workbook is damaged (it has no sheets)");
