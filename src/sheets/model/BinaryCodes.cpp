@@ -1,5 +1,7 @@
 #include "sheets/model/BinaryCodes.h"
 
+#include <algorithm>
+
 #include <iterator>
 
 namespace sheets {
@@ -73,6 +75,51 @@ bool IconSetOfCode(uint32_t code, IconSetKind& out) {
     if (code >= std::size(kSets)) return false;
     out = kSets[code];
     return true;
+}
+
+CfKind CfKindOfTemplate(uint32_t templ, uint32_t param, CondRule& rule) {
+    enum : uint32_t {
+        kUnique = 0x07,
+        kContainsText = 0x08,
+        kBlanks = 0x09,
+        kNoBlanks = 0x0A,
+        kErrors = 0x0B,
+        kNoErrors = 0x0C,
+        kToday = 0x0F,
+        kThisMonth = 0x18,
+        kAboveAverage = 0x19,
+        kBelowAverage = 0x1A,
+        kDuplicate = 0x1B,
+        kAboveOrEqualAverage = 0x1D,
+        kBelowOrEqualAverage = 0x1E,
+    };
+    static constexpr CfPeriod kPeriods[] = {
+        CfPeriod::Today,     CfPeriod::Tomorrow, CfPeriod::Yesterday, CfPeriod::Last7Days, CfPeriod::LastMonth,
+        CfPeriod::NextMonth, CfPeriod::ThisWeek, CfPeriod::NextWeek,  CfPeriod::LastWeek,  CfPeriod::ThisMonth};
+    static constexpr CfKind kTexts[] = {CfKind::ContainsText, CfKind::NotContainsText, CfKind::BeginsWith,
+                                        CfKind::EndsWith};
+    if (templ >= kToday && templ <= kThisMonth) {
+        rule.period = kPeriods[templ - kToday];
+        return CfKind::TimePeriod;
+    }
+    switch (templ) {
+    case kUnique: return CfKind::Unique;
+    case kDuplicate: return CfKind::Duplicate;
+    case kContainsText: return param < 4 ? kTexts[param] : CfKind::Unknown;
+    case kBlanks: return CfKind::Blanks;
+    case kNoBlanks: return CfKind::NoBlanks;
+    case kErrors: return CfKind::Errors;
+    case kNoErrors: return CfKind::NoErrors;
+    case kAboveAverage:
+    case kBelowAverage:
+    case kAboveOrEqualAverage:
+    case kBelowOrEqualAverage:
+        rule.below = templ == kBelowAverage || templ == kBelowOrEqualAverage;
+        rule.equalAverage = templ == kAboveOrEqualAverage || templ == kBelowOrEqualAverage;
+        rule.stdDev = int32_t(std::min<uint32_t>(param, 3));
+        return CfKind::AboveAverage;
+    default: return CfKind::Expression;
+    }
 }
 
 }  // namespace sheets

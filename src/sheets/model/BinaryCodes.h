@@ -22,4 +22,11 @@ Hatch HatchOfCode(uint32_t code);
 // The icon set of its number in both formats; false for numbers past them.
 bool IconSetOfCode(uint32_t code, IconSetKind& out);
 
+// What a formula rule made from a template (the highlight rules a user picks
+// from a menu) stands for: its kind, with the period or the average's
+// settings put into `rule`; Expression for a plain formula or a template
+// this engine does not evaluate. `param` is the template's parameter: which
+// text rule, or how many standard deviations from the average.
+CfKind CfKindOfTemplate(uint32_t templ, uint32_t param, CondRule& rule);
+
 }  // namespace sheets

@@ -6,71 +6,20 @@
 #include <string_view>
 
 #include "sheets/model/Chart.h"
+#include "sheets/model/SheetArea.h"
 
 namespace sheets {
 
 namespace {
 
-struct Ref {
-    const Sheet* sheet = nullptr;
-    uint32_t r1 = 0, c1 = 0, r2 = 0, c2 = 0;
-};
-
-bool Cell(std::string_view s, uint32_t& col, uint32_t& row) {
-    size_t i = 0;
-    if (i < s.size() && s[i] == '$') ++i;
-    uint64_t c = 0;
-    size_t letters = 0;
-    while (i < s.size() && std::isalpha(static_cast<unsigned char>(s[i])) && letters < 4) {
-        c = c * 26 + uint64_t(std::toupper(static_cast<unsigned char>(s[i])) - 'A' + 1);
-        ++i, ++letters;
-    }
-    if (i < s.size() && s[i] == '$') ++i;
-    uint64_t r = 0;
-    size_t digits = 0;
-    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])) && digits < 8) {
-        r = r * 10 + uint64_t(s[i] - '0');
-        ++i, ++digits;
-    }
-    if (i != s.size() || !letters || !digits || c == 0 || c > 16384 || r == 0 || r > 1048576) return false;
-    col = uint32_t(c - 1);
-    row = uint32_t(r - 1);
-    return true;
-}
-
-bool Parse(const Workbook& wb, std::string_view f, Ref& out) {
-    const size_t bang = f.rfind('!');
-    if (bang == std::string_view::npos) return false;
-    std::string name;
-    std::string_view sheet = f.substr(0, bang);
-    if (sheet.size() >= 2 && sheet.front() == '\'' && sheet.back() == '\'') {
-        sheet = sheet.substr(1, sheet.size() - 2);
-        for (size_t i = 0; i < sheet.size(); ++i) {
-            name += sheet[i];
-            if (sheet[i] == '\'' && i + 1 < sheet.size() && sheet[i + 1] == '\'') ++i;
-        }
-    } else {
-        name = std::string(sheet);
-    }
-    for (const auto& s : wb.sheets)
-        if (s.name == name) out.sheet = &s;
-    if (!out.sheet) return false;
-    std::string_view area = f.substr(bang + 1);
-    const size_t colon = area.find(':');
-    if (!Cell(area.substr(0, colon), out.c1, out.r1)) return false;
-    if (colon == std::string_view::npos) {
-        out.c2 = out.c1, out.r2 = out.r1;
-    } else if (!Cell(area.substr(colon + 1), out.c2, out.r2)) {
-        return false;
-    }
-    if (out.r1 > out.r2) std::swap(out.r1, out.r2);
-    if (out.c1 > out.c2) std::swap(out.c1, out.c2);
-    // A chart series is one row or one column.
-    return uint64_t(out.r2 - out.r1 + 1) * (out.c2 - out.c1 + 1) <= kChartMaxPoints;
+// A chart series is one row or one column.
+bool Parse(const Workbook& wb, std::string_view f, SheetArea& out) {
+    return ReadSheetArea(wb, nullptr, f, out) &&
+           uint64_t(out.r2 - out.r1 + 1) * (out.c2 - out.c1 + 1) <= kChartMaxPoints;
 }
 
 // The cells of a range in order (row by row), blank ones as null.
-std::vector<const sheets::Cell*> Cells(const Ref& r) {
+std::vector<const sheets::Cell*> Cells(const SheetArea& r) {
     std::vector<const sheets::Cell*> out(size_t(r.r2 - r.r1 + 1) * (r.c2 - r.c1 + 1), nullptr);
     const auto& rows = r.sheet->rows;
     auto it =
@@ -89,7 +38,7 @@ std::string Text(const Workbook& wb, const sheets::Cell* c) {
 }
 
 void FillSeries(const Workbook& wb, ChartSeries& s) {
-    Ref r;
+    SheetArea r;
     if (!s.nameRef.empty() && Parse(wb, s.nameRef, r)) {
         for (const auto* c : Cells(r)) {
             std::string t = Text(wb, c);
@@ -98,7 +47,7 @@ void FillSeries(const Workbook& wb, ChartSeries& s) {
         }
     }
     auto numbers = [&](const std::string& f, std::vector<double>& out, std::string* format) {
-        Ref ref;
+        SheetArea ref;
         if (f.empty() || !Parse(wb, f, ref)) return;
         const auto cells = Cells(ref);
         out.assign(cells.size(), kNoValue);

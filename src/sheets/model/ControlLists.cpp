@@ -8,73 +8,12 @@
 #include <unordered_map>
 
 #include "sheets/model/Shape.h"
+#include "sheets/model/SheetArea.h"
 #include "sheets/numfmt/NumberFormat.h"
 
 namespace sheets {
 
 namespace {
-
-struct Area {
-    const Sheet* sheet = nullptr;
-    uint32_t r1 = 0, c1 = 0, r2 = 0, c2 = 0;
-};
-
-bool ReadCell(std::string_view s, uint32_t& col, uint32_t& row) {
-    size_t i = 0;
-    if (i < s.size() && s[i] == '$') ++i;
-    uint64_t c = 0;
-    size_t letters = 0;
-    while (i < s.size() && std::isalpha(static_cast<unsigned char>(s[i])) && letters < 4) {
-        c = c * 26 + uint64_t(std::toupper(static_cast<unsigned char>(s[i])) - 'A' + 1);
-        ++i, ++letters;
-    }
-    if (i < s.size() && s[i] == '$') ++i;
-    uint64_t r = 0;
-    size_t digits = 0;
-    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])) && digits < 8) {
-        r = r * 10 + uint64_t(s[i] - '0');
-        ++i, ++digits;
-    }
-    if (i != s.size() || !letters || !digits || c == 0 || c > 16384 || r == 0 || r > 1048576) return false;
-    col = uint32_t(c - 1);
-    row = uint32_t(r - 1);
-    return true;
-}
-
-// "A1", "$A$1:$B$9", "Sheet2!A1:A9" or "'My sheet'!A1:A9"; without a sheet, `own`.
-bool ReadArea(const Workbook& wb, const Sheet& own, std::string_view f, Area& out) {
-    if (!f.empty() && f.front() == '=') f.remove_prefix(1);
-    const size_t bang = f.rfind('!');
-    out.sheet = &own;
-    if (bang != std::string_view::npos) {
-        std::string_view quoted = f.substr(0, bang);
-        std::string name;
-        if (quoted.size() >= 2 && quoted.front() == '\'' && quoted.back() == '\'') {
-            quoted = quoted.substr(1, quoted.size() - 2);
-            for (size_t i = 0; i < quoted.size(); ++i) {
-                name += quoted[i];
-                if (quoted[i] == '\'' && i + 1 < quoted.size() && quoted[i + 1] == '\'') ++i;
-            }
-        } else {
-            name = std::string(quoted);
-        }
-        out.sheet = nullptr;
-        for (const Sheet& s : wb.sheets)
-            if (s.name == name) out.sheet = &s;
-        if (!out.sheet) return false;
-        f = f.substr(bang + 1);
-    }
-    const size_t colon = f.find(':');
-    if (!ReadCell(f.substr(0, colon), out.c1, out.r1)) return false;
-    if (colon == std::string_view::npos) {
-        out.c2 = out.c1, out.r2 = out.r1;
-    } else if (!ReadCell(f.substr(colon + 1), out.c2, out.r2)) {
-        return false;
-    }
-    if (out.r1 > out.r2) std::swap(out.r1, out.r2);
-    if (out.c1 > out.c2) std::swap(out.c1, out.c2);
-    return true;
-}
 
 const Cell* Find(const Sheet& sheet, uint32_t row, uint32_t col) {
     const auto& rows = sheet.rows;
@@ -115,8 +54,8 @@ private:
 };
 
 void FillList(const Workbook& wb, const Sheet& own, ItemTexts& texts, Shape& s) {
-    Area a;
-    if (!s.listRange.empty() && ReadArea(wb, own, s.listRange, a)) {
+    SheetArea a;
+    if (!s.listRange.empty() && ReadSheetArea(wb, &own, s.listRange, a)) {
         s.items.clear();
         // A list runs down a column; a range of a single row runs across it.
         const bool across = a.r1 == a.r2 && a.c1 != a.c2;
@@ -131,7 +70,7 @@ void FillList(const Workbook& wb, const Sheet& own, ItemTexts& texts, Shape& s) 
             s.items.push_back(std::move(t));
         }
     }
-    if (s.selected == 0 && !s.linkCell.empty() && ReadArea(wb, own, s.linkCell, a)) {
+    if (s.selected == 0 && !s.linkCell.empty() && ReadSheetArea(wb, &own, s.linkCell, a)) {
         const Cell* c = Find(*a.sheet, a.r1, a.c1);
         if (c && c->type == CellType::Number && c->number >= 1 && c->number <= double(kControlMaxItems))
             s.selected = uint32_t(c->number);

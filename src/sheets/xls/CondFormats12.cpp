@@ -11,23 +11,6 @@ namespace {
 
 constexpr size_t kMaxPoints = 5;
 
-// Rule templates: what a formula rule stands for.
-enum Template : uint16_t {
-    kUnique = 0x07,
-    kContainsText = 0x08,
-    kBlanks = 0x09,
-    kNoBlanks = 0x0A,
-    kErrors = 0x0B,
-    kNoErrors = 0x0C,
-    kToday = 0x0F,
-    kThisMonth = 0x18,
-    kAboveAverage = 0x19,
-    kBelowAverage = 0x1A,
-    kDuplicate = 0x1B,
-    kAboveOrEqualAverage = 0x1D,
-    kBelowOrEqualAverage = 0x1E,
-};
-
 uint16_t U16At(std::string_view s, size_t at) { return uint16_t(uint8_t(s[at]) | uint8_t(s[at + 1]) << 8); }
 
 }  // namespace
@@ -87,34 +70,17 @@ void NewerRuleReader::Formulas(CondRule& r, uint8_t type, uint8_t op) {
 // Formula rules made from a template are evaluated as the template says,
 // which needs no formula the evaluator may not know.
 void NewerRuleReader::Template(CondRule& r, uint16_t t, std::string_view params) {
-    static constexpr CfPeriod kPeriods[] = {
-        CfPeriod::Today,     CfPeriod::Tomorrow, CfPeriod::Yesterday, CfPeriod::Last7Days, CfPeriod::LastMonth,
-        CfPeriod::NextMonth, CfPeriod::ThisWeek, CfPeriod::NextWeek,  CfPeriod::LastWeek,  CfPeriod::ThisMonth};
-    const uint16_t param = U16At(params, 0);
-    if (t >= kToday && t <= kThisMonth) {
-        r.kind = CfKind::TimePeriod;
-        r.period = kPeriods[t - kToday];
-        return;
+    const CfKind kind = CfKindOfTemplate(t, U16At(params, 0), r);
+    switch (kind) {
+    case CfKind::Expression:
+    case CfKind::Unknown:
+    case CfKind::ContainsText:
+    case CfKind::NotContainsText:
+    case CfKind::BeginsWith:
+    case CfKind::EndsWith: return;  // text rules keep their formula, which holds the text
+    case CfKind::TimePeriod: r.kind = kind; return;
+    default: r.kind = kind; r.formulas.clear();
     }
-    switch (t) {
-    case kUnique: r.kind = CfKind::Unique; break;
-    case kDuplicate: r.kind = CfKind::Duplicate; break;
-    case kBlanks: r.kind = CfKind::Blanks; break;
-    case kNoBlanks: r.kind = CfKind::NoBlanks; break;
-    case kErrors: r.kind = CfKind::Errors; break;
-    case kNoErrors: r.kind = CfKind::NoErrors; break;
-    case kAboveAverage:
-    case kBelowAverage:
-    case kAboveOrEqualAverage:
-    case kBelowOrEqualAverage:
-        r.kind = CfKind::AboveAverage;
-        r.below = t == kBelowAverage || t == kBelowOrEqualAverage;
-        r.equalAverage = t == kAboveOrEqualAverage || t == kBelowOrEqualAverage;
-        r.stdDev = std::min<int32_t>(param, 3);
-        break;
-    default: break;  // text rules keep their formula, which holds the text
-    }
-    if (r.kind != CfKind::Expression) r.formulas.clear();
 }
 
 bool NewerRuleReader::Point(CondRule& r, bool withEqual) {

@@ -20,23 +20,6 @@ constexpr uint32_t BeginConditionalFormatting = 461, EndConditionalFormatting = 
 // a hostile part could otherwise fill the memory with them.
 constexpr size_t kMaxRanges = 1u << 18, kMaxRules = 1u << 16;
 
-// Rule templates: what a formula rule stands for.
-enum Template : uint32_t {
-    kUnique = 0x07,
-    kContainsText = 0x08,
-    kBlanks = 0x09,
-    kNoBlanks = 0x0A,
-    kErrors = 0x0B,
-    kNoErrors = 0x0C,
-    kToday = 0x0F,
-    kThisMonth = 0x18,
-    kAboveAverage = 0x19,
-    kBelowAverage = 0x1A,
-    kDuplicate = 0x1B,
-    kAboveOrEqualAverage = 0x1D,
-    kBelowOrEqualAverage = 0x1E,
-};
-
 // The formula of a rule or a point: its token count, tokens, then extra
 // data the tokens may refer to (not needed by the tokens a rule may use).
 std::optional<std::string> ParsedFormula(Payload& in, FormulaBase base) {
@@ -59,37 +42,6 @@ bool OperatorOf(uint32_t op, CfOperator& out) {
     if (op < 1 || op > 8) return false;
     out = kOps[op - 1];
     return true;
-}
-
-// The kind a formula rule's template gives it; Expression for a plain formula.
-CfKind KindOfTemplate(uint32_t t, uint32_t param, CondRule& r) {
-    static constexpr CfPeriod kPeriods[] = {
-        CfPeriod::Today,     CfPeriod::Tomorrow, CfPeriod::Yesterday, CfPeriod::Last7Days, CfPeriod::LastMonth,
-        CfPeriod::NextMonth, CfPeriod::ThisWeek, CfPeriod::NextWeek,  CfPeriod::LastWeek,  CfPeriod::ThisMonth};
-    static constexpr CfKind kTexts[] = {CfKind::ContainsText, CfKind::NotContainsText, CfKind::BeginsWith,
-                                        CfKind::EndsWith};
-    if (t >= kToday && t <= kThisMonth) {
-        r.period = kPeriods[t - kToday];
-        return CfKind::TimePeriod;
-    }
-    switch (t) {
-    case kUnique: return CfKind::Unique;
-    case kDuplicate: return CfKind::Duplicate;
-    case kContainsText: return param < 4 ? kTexts[param] : CfKind::Unknown;
-    case kBlanks: return CfKind::Blanks;
-    case kNoBlanks: return CfKind::NoBlanks;
-    case kErrors: return CfKind::Errors;
-    case kNoErrors: return CfKind::NoErrors;
-    case kAboveAverage:
-    case kBelowAverage:
-    case kAboveOrEqualAverage:
-    case kBelowOrEqualAverage:
-        r.below = t == kBelowAverage || t == kBelowOrEqualAverage;
-        r.equalAverage = t == kAboveOrEqualAverage || t == kBelowOrEqualAverage;
-        r.stdDev = int32_t(std::min<uint32_t>(param, 3));
-        return CfKind::AboveAverage;
-    default: return CfKind::Expression;
-    }
 }
 
 }  // namespace
@@ -177,7 +129,7 @@ void CondFormatReader::BeginRule(Payload& in) {
     }
     switch (type) {
     case 1: r.kind = OperatorOf(param, r.op) && !r.formulas.empty() ? CfKind::CellIs : CfKind::Unknown; break;
-    case 2: r.kind = KindOfTemplate(templ, param, r); break;
+    case 2: r.kind = CfKindOfTemplate(templ, param, r); break;
     case 3: r.kind = CfKind::ColorScale; break;
     case 4: r.kind = CfKind::DataBar; break;
     case 5:

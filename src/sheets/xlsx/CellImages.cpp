@@ -288,23 +288,11 @@ void CellImages::Place(const Package& pkg, const std::vector<SheetRefs::ValueMet
         }
         cell->type = CellType::String;
         cell->string = uint32_t(noText_);
-        sheet.cellPictures.push_back(
-            CellPicture{m.row, m.col, ImagePartType(pkg, image->part), bytes, image->description});
+        sheet.cellPictures.push_back(CellPicture{m.row, m.col, pkg.ImageType(image->part), bytes, image->description});
     }
     std::stable_sort(
         sheet.cellPictures.begin(), sheet.cellPictures.end(),
         [](const CellPicture& a, const CellPicture& b) { return a.row != b.row ? a.row < b.row : a.col < b.col; });
-}
-
-std::string ImagePartType(const Package& pkg, const std::string& part) {
-    std::string t = pkg.ContentType(part);
-    if (!t.empty()) return t;
-    const std::string lower = NormalizePartName(part);
-    if (lower.ends_with(".png")) return "image/png";
-    if (lower.ends_with(".jpg") || lower.ends_with(".jpeg")) return "image/jpeg";
-    if (lower.ends_with(".gif")) return "image/gif";
-    if (lower.ends_with(".bmp")) return "image/bmp";
-    return "application/octet-stream";
 }
 
 }  // namespace sheets::xlsx

@@ -51,7 +51,4 @@ private:
     int64_t noText_ = -1;  // the empty string in the workbook's strings, once needed
 };
 
-// The content type of an image part: the declared one, else by its extension.
-std::string ImagePartType(const Package& pkg, const std::string& part);
-
 }  // namespace sheets::xlsx

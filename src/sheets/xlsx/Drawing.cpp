@@ -127,23 +127,6 @@ private:
     bool anchor_ = false, inPic_ = false, hasPic_ = false, inFrame_ = false;
 };
 
-std::string ImageType(const Package& pkg, const std::string& part) {
-    std::string t = pkg.ContentType(part);
-    if (!t.empty()) return t;
-    std::string lower = NormalizePartName(part);
-    auto ends = [&](std::string_view e) { return lower.size() >= e.size() && lower.ends_with(e); };
-    if (ends(".png")) return "image/png";
-    if (ends(".jpg") || ends(".jpeg")) return "image/jpeg";
-    if (ends(".gif")) return "image/gif";
-    if (ends(".bmp")) return "image/bmp";
-    if (ends(".svg")) return "image/svg+xml";
-    return "application/octet-stream";
-}
-
-}  // namespace
-
-namespace {
-
 uint64_t ChartBytes(const Chart& c) {
     uint64_t n = sizeof(Chart);
     for (const auto& g : c.groups)
@@ -168,7 +151,7 @@ void AddPictures(const Package& pkg, std::vector<PendingPicture>& found, std::ve
                         "The workbook is too large to read (its pictures exceed the memory limit)");
         budget -= data.size();
         p.pic.data = std::move(data);
-        p.pic.contentType = ImageType(pkg, rel->target);
+        p.pic.contentType = pkg.ImageType(rel->target);
         out.push_back(std::move(p.pic));
     }
 }

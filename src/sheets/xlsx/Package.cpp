@@ -142,6 +142,18 @@ std::string Package::ContentType(std::string_view part) const {
     return {};
 }
 
+std::string Package::ImageType(std::string_view part) const {
+    std::string t = ContentType(part);
+    if (!t.empty()) return t;
+    const std::string lower = NormalizePartName(part);
+    if (lower.ends_with(".png")) return "image/png";
+    if (lower.ends_with(".jpg") || lower.ends_with(".jpeg")) return "image/jpeg";
+    if (lower.ends_with(".gif")) return "image/gif";
+    if (lower.ends_with(".bmp")) return "image/bmp";
+    if (lower.ends_with(".svg")) return "image/svg+xml";
+    return "application/octet-stream";
+}
+
 void Package::Parse(std::string_view part, SaxHandler& handler) const {
     // Parts that are parsed whole never pay for a second thread.
     if (zip_.StatedSize(part) > kWholeDocumentBytes) return ParseAhead(zip_, part, handler);

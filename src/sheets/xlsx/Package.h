@@ -35,6 +35,9 @@ public:
     std::vector<Relationship> Rels(std::string_view part) const;
     // The content type declared for a part, or "" when none is.
     std::string ContentType(std::string_view part) const;
+    // The content type of an image part: the declared one, else the one its
+    // extension names, so that a page can always say what it embeds.
+    std::string ImageType(std::string_view part) const;
     // The parts (present in the archive) whose declared content type ends
     // with `suffix`, in the order they are declared.
     std::vector<std::string> PartsOfType(std::string_view suffix) const;

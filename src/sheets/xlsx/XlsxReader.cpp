@@ -64,7 +64,7 @@ void ReadSheetExtras(const Package& pkg, const std::string& part, const SheetRef
         }
         if (!data.empty() && data.size() <= kBackgroundMaxBytes && data.size() <= pictureBudget) {
             pictureBudget -= data.size();
-            sheet.background.contentType = ImagePartType(pkg, r->target);
+            sheet.background.contentType = pkg.ImageType(r->target);
             sheet.background.data = std::move(data);
         }
     }
