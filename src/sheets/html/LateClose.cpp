@@ -1,5 +1,6 @@
 #include "sheets/html/LateClose.h"
 
+#include <pthread.h>
 #include <unistd.h>
 
 #include <condition_variable>
@@ -62,13 +63,22 @@ private:
     bool asleep_ = false;  // guarded by mutex_: the closer waits for descriptors
 };
 
+// Never destroyed: the thread outlives every caller, and whatever is still
+// waiting at exit is closed by the kernel. A forked child has none of its
+// parent's threads, and the parent's closer may have held its lock at the
+// fork: the child gets a closer of its own, which starts its own thread.
+Closer*& Current() {
+    static Closer* closer = [] {
+        ::pthread_atfork(nullptr, nullptr, [] { Current() = new Closer; });
+        return new Closer;
+    }();
+    return closer;
+}
+
 }  // namespace
 
 void CloseLater(int fd) {
-    // Never destroyed: the thread outlives every caller, and whatever is
-    // still waiting at exit is closed by the kernel.
-    static Closer& closer = *new Closer;
-    if (!closer.Take(fd)) ::close(fd);
+    if (!Current()->Take(fd)) ::close(fd);
 }
 
 }  // namespace sheets::html

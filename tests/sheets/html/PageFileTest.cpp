@@ -174,11 +174,14 @@ TEST(PageFile, AKilledWriterLeavesWholePagesAndNoTemporary) {
         // Killed at different points: while the first pages are new, then
         // while they are replaced.
         const size_t written = size_t(round % 6);
-        ASSERT_TRUE(WaitUntil([&] { return Names(dir).size() >= written; }));
+        const bool began = WaitUntil([&] { return Names(dir).size() >= written; });
         std::this_thread::sleep_for(std::chrono::milliseconds(round * 3 % 11));
+        // Killed before any check, so that a writer that is stuck cannot
+        // outlive the test and hold its output open.
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
+        ASSERT_TRUE(began) << "the writer wrote no page";
         ASSERT_TRUE(WIFSIGNALED(status)) << "the writer failed instead";
         // Only the moment of a replacing rename has a name to leave: the
         // next run into the folder removes it.
