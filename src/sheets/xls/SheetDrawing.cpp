@@ -190,7 +190,9 @@ SheetObject ReadObject(std::string_view d) {
             o.kind = U16At(d, at + 4);
             o.automatic = U16At(d, at + 8) & 0x100;
         }
-        if (ft == 0x0A) o.checked = U16At(d, at + 4) == 1;  // the check box's state
+        // The state is in the check box data; the older check box link
+        // subrecord before it carries nothing that may be read.
+        if (ft == 0x12) o.checked = U16At(d, at + 4) == 1;
         if (ft == 0x13 && (o.kind == obj::ListBox || o.kind == obj::DropDown)) {
             // The list's subrecord runs to the end of the record, whatever its size field says.
             ReadListData(d.substr(at + 4), o.kind == obj::DropDown, o.list);

@@ -200,8 +200,9 @@ TEST(XlsOfficeArt, WorkbookShowsPicturesTextBoxesAndControls) {
     const std::string cells =
         Rec(0x0203, CellAt(0, 0, 15) + F64(1)) + MsoDrawing(d.substr(0, a)) + Obj(8) + MsoDrawing(d.substr(a, b - a)) +
         Obj(6) + Txo("Back to\nthe index", 2 << 1 | 2 << 4) + MsoDrawing(d.substr(b, c - b)) +
-        Obj(0x0B, U16(0x0A) + U16(12) + U16(1) + std::string(10, '\0')) + Txo("Paid", 0) + MsoDrawing(d.substr(c)) +
-        Obj(0x19) + Txo("a note", 0) + Rec(0x001C, U16(0) + U16(0) + U16(0) + U16(1) + Str16("Ann") + U8(0));
+        Obj(0x0B, U16(0x0A) + U16(12) + std::string(12, '\0') + U16(0x12) + U16(8) + U16(1) + std::string(6, '\0')) +
+        Txo("Paid", 0) + MsoDrawing(d.substr(c)) + Obj(0x19) + Txo("a note", 0) +
+        Rec(0x001C, U16(0) + U16(0) + U16(0) + U16(1) + Str16("Ann") + U8(0));
     const Workbook wb = ReadXls(Cfb(Stream(BasicGlobals() + group, {{"S", cells}})));
     const Sheet& s = wb.sheets[0];
     ASSERT_EQ(s.pictures.size(), 1u);
