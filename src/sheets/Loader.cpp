@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <string_view>
 
 #include "sheets/Errors.h"
 #include "sheets/container/Cfb.h"
@@ -80,17 +82,18 @@ Workbook LoadWorkbook(const std::string& path) {
     if (!S_ISREG(st.st_mode)) throw Error(ErrorKind::FileAccess, "The workbook cannot be read (not a file)");
     if (uint64_t(st.st_size) > kMaxFileBytes)
         throw Error(ErrorKind::TooLarge, "The workbook is too large to read (over 512 MiB)");
-    std::string bytes(size_t(st.st_size), '\0');
+    // Left uninitialised: every byte used is read into it first.
+    const size_t size = size_t(st.st_size);
+    const std::unique_ptr<char[]> bytes(new char[size]);
     size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    while (got < size) {
+        const ssize_t n = ::read(fd, bytes.get() + got, size - got);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) throw failed("The workbook cannot be read");
         if (n == 0) break;  // it shrank while being read: take what is there
         got += size_t(n);
     }
-    bytes.resize(got);
-    return LoadWorkbookFromMemory(bytes);
+    return LoadWorkbookFromMemory(std::string_view(bytes.get(), got));
 }
 
 }  // namespace sheets

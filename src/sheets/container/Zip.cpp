@@ -14,16 +14,13 @@
 namespace sheets {
 
 std::string NormalizePartName(std::string_view name) {
-    std::string out;
-    out.reserve(name.size());
-    for (char c : name) {
+    const size_t lead = name.find_first_not_of("/\\");
+    if (lead == std::string_view::npos) return {};
+    std::string out(name.substr(lead));
+    for (char& c : out) {
         if (c == '\\') c = '/';
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-        out.push_back(c);
+        else if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
     }
-    size_t lead = out.find_first_not_of('/');
-    if (lead == std::string::npos) return {};
-    out.erase(0, lead);
     return out;
 }
 

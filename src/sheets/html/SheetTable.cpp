@@ -223,9 +223,12 @@ Axis SheetWriter::KeptRows() const {
 }
 
 Axis SheetWriter::KeptCols() const {
-    std::vector<char> used(kMaxCols, 0);
+    // Grown to the columns in use: most sheets use a few of the 16,384.
+    std::vector<char> used(64, 0);
     std::vector<uint32_t> kept;
+    auto isUsed = [&](uint32_t c) { return c < used.size() && used[c]; };
     auto use = [&](uint32_t c) {
+        if (c >= used.size()) used.resize(std::min<size_t>(kMaxCols, std::max<size_t>(c + 1, 2 * used.size())), 0);
         if (!used[c]) {
             used[c] = 1;
             kept.push_back(c);
@@ -233,7 +236,8 @@ Axis SheetWriter::KeptCols() const {
     };
     for (const Row* row : geo_.Rows())
         for (const Cell& c : row->cells)
-            if (c.col < kMaxCols && !used[c.col] && (c.type != CellType::Blank || doc_.styles.ShowsWhenBlank(c.format)))
+            if (c.col < kMaxCols && !isUsed(c.col) &&
+                (c.type != CellType::Blank || doc_.styles.ShowsWhenBlank(c.format)))
                 use(c.col);
     for (const Range& m : merges_) {
         use(m.col1);

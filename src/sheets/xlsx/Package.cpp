@@ -80,30 +80,30 @@ std::string ResolvePartName(std::string_view sourcePart, std::string_view target
     // Fragments and queries are not part names.
     size_t cut = t.find_first_of("#?");
     if (cut != std::string::npos) t.resize(cut);
-    std::string base;
-    if (t.empty() || t.front() != '/') {
-        size_t slash = sourcePart.rfind('/');
-        if (slash != std::string_view::npos) base = std::string(sourcePart.substr(0, slash + 1));
-    }
-    std::string joined = base + t;
-    std::vector<std::string_view> segs;
-    std::string_view rest(joined);
-    while (!rest.empty()) {
-        size_t s = rest.find('/');
-        std::string_view seg = rest.substr(0, s);
-        if (seg == "..") {
-            if (!segs.empty()) segs.pop_back();
-        } else if (!seg.empty() && seg != ".") {
-            segs.push_back(seg);
-        }
-        if (s == std::string_view::npos) break;
-        rest.remove_prefix(s + 1);
-    }
+    // Segments are added to the result as they come: ".." takes back the
+    // last one, "." and empty ones are dropped.
     std::string out;
-    for (size_t i = 0; i < segs.size(); ++i) {
-        if (i) out.push_back('/');
-        out.append(segs[i]);
+    out.reserve(sourcePart.size() + t.size());
+    auto walk = [&out](std::string_view path) {
+        while (!path.empty()) {
+            const size_t s = path.find('/');
+            const std::string_view seg = path.substr(0, s);
+            if (seg == "..") {
+                const size_t last = out.rfind('/');
+                out.resize(last == std::string::npos ? 0 : last);
+            } else if (!seg.empty() && seg != ".") {
+                if (!out.empty()) out.push_back('/');
+                out.append(seg);
+            }
+            if (s == std::string_view::npos) break;
+            path.remove_prefix(s + 1);
+        }
+    };
+    if (t.empty() || t.front() != '/') {
+        const size_t slash = sourcePart.rfind('/');
+        if (slash != std::string_view::npos) walk(sourcePart.substr(0, slash));
     }
+    walk(t);
     return out;
 }
 

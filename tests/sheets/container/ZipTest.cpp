@@ -32,6 +32,7 @@ TEST(ZipLimits, ReadsEntriesByNormalizedName) {
     ZipPackage z(bytes);
     EXPECT_TRUE(z.Has("/dir/part.xml"));
     EXPECT_EQ(z.Read("dir\\PART.xml"), "content");
+    EXPECT_TRUE(z.Has("\\\\Dir\\Part.xml"));
     EXPECT_EQ(z.Read("other"), "");
     EXPECT_FALSE(z.Has("dir"));
     EXPECT_THAT(failure::Of([&] { z.Read("missing"); }), failure::FailsWith(ErrorKind::Damaged));
