@@ -122,4 +122,16 @@ CfKind CfKindOfTemplate(uint32_t templ, uint32_t param, CondRule& rule) {
     }
 }
 
+bool TableAreaOfCode(uint32_t code, TableArea& out) {
+    static constexpr TableArea kAreas[] = {
+        TableArea::WholeTable,      TableArea::HeaderRow,         TableArea::TotalRow,
+        TableArea::FirstColumn,     TableArea::LastColumn,        TableArea::FirstRowStripe,
+        TableArea::SecondRowStripe, TableArea::FirstColumnStripe, TableArea::SecondColumnStripe,
+        TableArea::FirstHeaderCell, TableArea::LastHeaderCell,    TableArea::FirstTotalCell,
+        TableArea::LastTotalCell};
+    if (code >= std::size(kAreas)) return false;
+    out = kAreas[code];
+    return true;
+}
+
 }  // namespace sheets

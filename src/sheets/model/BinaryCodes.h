@@ -29,4 +29,8 @@ bool IconSetOfCode(uint32_t code, IconSetKind& out);
 // text rule, or how many standard deviations from the average.
 CfKind CfKindOfTemplate(uint32_t templ, uint32_t param, CondRule& rule);
 
+// The table area a table style element's type code formats; false for the
+// pivot-table areas and codes past them.
+bool TableAreaOfCode(uint32_t code, TableArea& out);
+
 }  // namespace sheets

@@ -10,6 +10,7 @@
 #include "sheets/xls/CodePage.h"
 #include "sheets/xls/OfficeArt.h"
 #include "sheets/xls/Strings.h"
+#include "sheets/xls/TableStyles.h"
 #include "sheets/xls/XlsStyles.h"
 
 namespace sheets::xls {
@@ -35,6 +36,7 @@ struct Book {
     // the sheet each EXTERNSHEET entry names (-1: another workbook's).
     std::vector<bool> ownBooks;
     std::vector<int32_t> externSheets;
+    TableStyleRecords tableStyles;
 
     // Appends to the workbook's string table; returns the index.
     uint32_t AddString(RichString s);

@@ -23,6 +23,9 @@ constexpr uint16_t Formula = 0x0006, Eof = 0x000A, Continue = 0x003C, FilePass =
                    MsoDrawingGroup = 0x00EB, MsoDrawing = 0x00EC;
 // References to other sheets and workbooks.
 constexpr uint16_t SupBook = 0x01AE, ExternSheet = 0x0017;
+// Tables (shared features) and the workbook's table styles.
+constexpr uint16_t Feature11 = 0x0872, List12 = 0x0877, Feature12 = 0x0878, Dxf = 0x088D, TableStyles = 0x088E,
+                   TableStyle = 0x088F, TableStyleElement = 0x0890;
 }  // namespace rt
 
 // The cell records of the oldest files, with three bytes of cell attributes

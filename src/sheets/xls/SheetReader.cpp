@@ -14,6 +14,7 @@
 #include "sheets/xls/SheetBuilder.h"
 #include "sheets/xls/SheetDrawing.h"
 #include "sheets/xls/Strings.h"
+#include "sheets/xls/Tables.h"
 #include "text/Utf16.h"
 
 namespace sheets::xls {
@@ -97,6 +98,7 @@ private:
     const SheetFormats& formats_;
     SheetState state_;
     CondFormatRecords condFormats_;
+    TableRecords tables_;
 };
 
 SheetReader::SheetReader(Book& book, size_t offset, Sheet& sheet, const SheetFormats& formats)
@@ -106,7 +108,8 @@ SheetReader::SheetReader(Book& book, size_t offset, Sheet& sheet, const SheetFor
       cells_(sheet, book.cellCount),
       fontCount_(book.wb.styles.fonts.size()),
       formats_(formats),
-      condFormats_(book, sheet) {}
+      condFormats_(book, sheet),
+      tables_(sheet, book.tableStyles.DefaultStyle()) {}
 
 void SheetReader::Read() {
     Record r;
@@ -146,6 +149,7 @@ void SheetReader::Read() {
 void SheetReader::Dispatch(const Record& r) {
     if (book_.biff == 2 && (OldCells(r) || OldLayout(r))) return;
     if (book_.biff8 && condFormats_.Read(r)) return;
+    if (book_.biff8 && tables_.Read(r)) return;
     if (r.type == kBitmapRecord && book_.biff >= 5) return ReadBackground(rr_, r.data, sheet_);
     if (!TextCells(r) && !ValueCells(r) && !Formulas(r) && !Layout(r) && !NotesAndObjects(r)) Links(r);
 }

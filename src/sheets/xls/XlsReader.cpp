@@ -157,6 +157,7 @@ Workbook Reader::Read() {
     if (book_.wb.activeSheet >= book_.wb.sheets.size()) book_.wb.activeSheet = 0;
     if (book_.cellCount == 0 && HoldsCells(book_.stream))
         throw Error(ErrorKind::Damaged, "The workbook is damaged: none of its cells can be read");
+    if (book_.biff8) book_.tableStyles.Resolve(book_.styles, book_.wb);
     FillControlLists(book_.wb);
     return std::move(book_.wb);
 }
@@ -313,6 +314,12 @@ void Reader::ReadGlobal(RecordReader& rr, const Record& r) {
         break;
     }
     case rt::SupBook: book_.AddSupBook(r.data); break;
+    case rt::Dxf:
+    case rt::TableStyles:
+    case rt::TableStyle:
+    case rt::TableStyleElement:
+        if (book_.biff8) book_.tableStyles.Read(r);
+        break;
     case rt::ExternSheet:
         if (book_.biff8) book_.ReadExternSheet(r.data);
         break;

@@ -16,6 +16,8 @@ enum Prop : uint16_t {
     kBottom = 0x07,
     kLeft = 0x08,
     kRight = 0x09,
+    kVertical = 0x0B,
+    kHorizontal = 0x0C,
     kWeight = 0x19,
     kUnderline = 0x1A,
     kItalic = 0x1C,
@@ -32,8 +34,11 @@ void ReadProp(uint16_t type, Payload& p, DiffSpec& d) {
     case kTop:
     case kBottom:
     case kLeft:
-    case kRight: {
-        static constexpr int kSide[] = {2, 3, 0, 1};  // top, bottom, left, right
+    case kRight:
+    case kVertical:
+    case kHorizontal: {
+        // top, bottom, left, right, diagonal (not drawn), vertical, horizontal
+        static constexpr int kSide[] = {2, 3, 0, 1, -1, 4, 5};
         const int side = kSide[type - kTop];
         d.borderColor[side] = ReadColor(p);
         d.border[side] = BorderStyleOfCode(uint8_t(p.U16()), BorderStyle::Thin);
@@ -75,8 +80,8 @@ DiffFormat ResolveDiff(const DiffSpec& s, const xlsx::ColorResolver& colors) {
     d.underline = s.underline;
     // As in the text formats, a solid fill names its colour as the background.
     if (!s.noFill) d.fill = colors.Resolve(s.fillBg.kind != xlsx::ColorSpec::Kind::None ? s.fillBg : s.fillFg);
-    BorderSide* sides[] = {&d.left, &d.right, &d.top, &d.bottom};
-    for (int i = 0; i < 4; ++i)
+    BorderSide* sides[] = {&d.left, &d.right, &d.top, &d.bottom, &d.vertical, &d.horizontal};
+    for (int i = 0; i < 6; ++i)
         if (s.border[i] != BorderStyle::None) *sides[i] = BorderSide{s.border[i], colors.Resolve(s.borderColor[i])};
     return d;
 }

@@ -14,8 +14,10 @@ struct DiffSpec {
     xlsx::ColorSpec fontColor, fillFg, fillBg;
     int8_t bold = -1, italic = -1, strike = -1, underline = -1;
     bool noFill = false;
-    BorderStyle border[4] = {};  // left, right, top, bottom
-    xlsx::ColorSpec borderColor[4];
+    // left, right, top, bottom, then the lines between the cells of a range
+    // (vertical, horizontal), which table styles draw
+    BorderStyle border[6] = {};
+    xlsx::ColorSpec borderColor[6];
 };
 
 // Reads a BrtDXF's payload; properties that are cut short are left out.

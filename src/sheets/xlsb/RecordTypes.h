@@ -52,6 +52,9 @@ constexpr uint32_t BeginIndexedColors = 565;
 constexpr uint32_t EndIndexedColors = 566;
 constexpr uint32_t DXF = 507;
 constexpr uint32_t BeginTableStyles = 508;
+constexpr uint32_t BeginTableStyle = 510;
+constexpr uint32_t EndTableStyle = 511;
+constexpr uint32_t TableStyleElement = 512;
 
 // Workbook.
 constexpr uint32_t WbProp = 153;

@@ -149,6 +149,27 @@ void StylesReader::AddXf(Payload& in) {
     (section_ == Section::StyleXfs ? styleXfs_ : cellXfs_).push_back(x);
 }
 
+void StylesReader::BeginTableStyle(Payload& in) {
+    const uint16_t flags = in.U16();
+    in.U32();  // the count of its elements: the end record closes it
+    std::string name = in.NullableWideString();
+    // Pivot-only styles never format a table; a style without a name cannot
+    // be named by one.
+    inTableStyle_ = in.Ok() && !name.empty() && !((flags & 0x2) && !(flags & 0x4));
+    if (inTableStyle_) tableStyles_.push_back(TableStyle{std::move(name), {}});
+}
+
+void StylesReader::AddTableStyleElement(Payload& in) {
+    const uint32_t type = in.U32(), size = in.U32(), dxf = in.U32();
+    TableArea area;
+    // Each area appears once in a style, so a longer list is damage.
+    if (!inTableStyle_ || !in.Ok() || !TableAreaOfCode(type, area) ||
+        tableStyles_.back().elements.size() >= size_t(TableArea::Count))
+        return;
+    tableStyles_.back().elements.push_back(
+        TableStyleElement{area, dxf <= INT32_MAX ? int32_t(dxf) : -1, std::clamp<uint32_t>(size, 1, 1u << 20)});
+}
+
 bool StylesReader::OnRecord(const Record& r) {
     Payload in(r.data);
     switch (r.type) {
@@ -170,6 +191,9 @@ bool StylesReader::OnRecord(const Record& r) {
         if (in.Ok()) defaultTableStyle_ = std::move(name);
         break;
     }
+    case rt::BeginTableStyle: BeginTableStyle(in); break;
+    case rt::TableStyleElement: AddTableStyleElement(in); break;
+    case rt::EndTableStyle: inTableStyle_ = false; break;
     case rt::EndCellStyleXFs:
     case rt::EndCellXFs:
     case rt::EndIndexedColors: section_ = Section::None; break;
@@ -232,6 +256,7 @@ void StylesReader::Resolve(xlsx::ColorResolver& colors, Styles& out) const {
     if (st.formats.empty()) st.formats.push_back(CellFormat{});
     for (const DiffSpec& d : diffs_) st.diffs.push_back(ResolveDiff(d, colors));
     st.defaultTableStyle = defaultTableStyle_;
+    st.tableStyles = tableStyles_;
     out = std::move(st);
 }
 

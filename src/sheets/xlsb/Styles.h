@@ -43,6 +43,8 @@ private:
     void AddFill(Payload& in);
     void AddBorder(Payload& in);
     void AddXf(Payload& in);
+    void BeginTableStyle(Payload& in);
+    void AddTableStyleElement(Payload& in);
 
     std::vector<std::pair<uint32_t, std::string>> numFmts_;
     std::vector<xlsx::FontSpec> fonts_;
@@ -52,6 +54,8 @@ private:
     std::vector<uint32_t> indexed_;
     std::vector<DiffSpec> diffs_;
     std::string defaultTableStyle_;
+    std::vector<TableStyle> tableStyles_;
+    bool inTableStyle_ = false;  // between a table style's first and last record
     enum class Section : uint8_t { None, StyleXfs, CellXfs, Indexed } section_ = Section::None;
 };
 
