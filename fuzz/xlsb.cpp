@@ -1,8 +1,10 @@
 // The whole .xlsb path through the loader. A zip archive is read as it is;
 // any other input becomes the parts of a package (split at "\n--\n": the
 // first sheet, the styles, the shared strings, a comments part, and, when
-// given, the workbook part), so that most of the effort goes into the
-// records rather than the archive.
+// given, the workbook part and the metadata part), so that most of the
+// effort goes into the records rather than the archive. The rich values the
+// metadata leads to, and the images of the cells and of the background, are
+// fixed.
 #include <zlib.h>
 
 #include <cstddef>
@@ -97,12 +99,30 @@ std::string Package(const std::vector<std::string>& parts) {
         return std::string("<Relationship Id=\"") + id + "\" Type=\"" + rel + type + "\" Target=\"" + target + "\"/>";
     };
     auto part = [&](size_t i) { return i < parts.size() ? parts[i] : std::string(); };
+    const std::string ms = "http://schemas.microsoft.com/office/";
+    auto msr = [&](const char* id, const char* type, const char* target) {
+        return std::string("<Relationship Id=\"") + id + "\" Type=\"" + ms + type + "\" Target=\"" + target + "\"/>";
+    };
     return Zip({
         {"_rels/.rels", open + r("rId1", "officeDocument", "xl/workbook.bin") + "</Relationships>"},
-        {"xl/_rels/workbook.bin.rels", open + r("rId1", "worksheet", "worksheets/sheet1.bin") +
-                                           r("rId2", "styles", "styles.bin") +
-                                           r("rId3", "sharedStrings", "sharedStrings.bin") + "</Relationships>"},
-        {"xl/worksheets/_rels/sheet1.bin.rels", open + r("rId1", "comments", "../comments1.bin") + "</Relationships>"},
+        {"xl/_rels/workbook.bin.rels",
+         open + r("rId1", "worksheet", "worksheets/sheet1.bin") + r("rId2", "styles", "styles.bin") +
+             r("rId3", "sharedStrings", "sharedStrings.bin") + r("rId4", "sheetMetadata", "metadata.bin") +
+             msr("rId5", "2022/10/relationships/richValueRel", "richData/richValueRel.xml") +
+             msr("rId6", "2017/06/relationships/rdRichValue", "richData/rdrichvalue.xml") +
+             msr("rId7", "2017/06/relationships/rdRichValueStructure", "richData/rdrichvaluestructure.xml") +
+             "</Relationships>"},
+        {"xl/worksheets/_rels/sheet1.bin.rels", open + r("rId1", "comments", "../comments1.bin") +
+                                                    r("rId2", "image", "../media/image1.png") + "</Relationships>"},
+        {"xl/metadata.bin", part(5)},
+        {"xl/richData/rdrichvaluestructure.xml",
+         "<rvStructures><s t=\"_localImage\"><k n=\"_rvRel:LocalImageIdentifier\" t=\"i\"/></s></rvStructures>"},
+        {"xl/richData/rdrichvalue.xml", "<rvData><rv s=\"0\"><v>0</v></rv><rv s=\"0\"><v>1</v></rv></rvData>"},
+        {"xl/richData/richValueRel.xml",
+         "<richValueRels xmlns:r=\"" + rel.substr(0, rel.size() - 1) + "\"><rel r:id=\"i1\"/></richValueRels>"},
+        {"xl/richData/_rels/richValueRel.xml.rels",
+         open + r("i1", "image", "../media/image1.png") + "</Relationships>"},
+        {"xl/media/image1.png", "\x89PNG\r\n\x1a\n"},
         {"xl/workbook.bin", parts.size() > 4 ? parts[4] : OneSheetWorkbook()},
         {"xl/worksheets/sheet1.bin", part(0)},
         {"xl/styles.bin", part(1)},
@@ -121,7 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (size_t from = 0;;) {
             const size_t cut = bytes.find("\n--\n", from);
             parts.emplace_back(bytes.substr(from, cut == std::string_view::npos ? std::string_view::npos : cut - from));
-            if (cut == std::string_view::npos || parts.size() == 5) break;
+            if (cut == std::string_view::npos || parts.size() == 6) break;
             from = cut + 4;
         }
         wrapped = Package(parts);

@@ -142,6 +142,7 @@ void AppendChartSvg(std::string& out, const Chart& c, int width, int height, boo
               : c.unsupported == "missing"   ? "the chart part is missing"
               : c.unsupported == "empty"     ? "the chart has no data"
               : c.unsupported == "too large" ? "the workbook's charts exceed the memory limit"
+              : c.unsupported == "xls"       ? "charts in .xls files are not drawn"
                                              : c.unsupported + " chart";
     } else if (TotalPoints(c) > kMaxDrawnPoints) {
         why = "more than " + std::to_string(kMaxDrawnPoints) + " points";

@@ -9,6 +9,7 @@
 #include "sheets/container/Cfb.h"
 #include "sheets/model/ControlLists.h"
 #include "sheets/xls/Book.h"
+#include "sheets/xls/ChartSheet.h"
 #include "sheets/xls/Decrypt.h"
 #include "sheets/xls/Records.h"
 #include "sheets/xls/SheetReader.h"
@@ -250,7 +251,11 @@ void Reader::ReadSheets(const std::vector<size_t>& bofs, const SheetFormats& for
         // A chart or module by its list entry whose substream says worksheet
         // is read as one.
         if (sheet.kind == SheetKind::Chart || entries_[i].type == 6) {
-            if (at + 8 > book_.stream.size() || uint8_t(book_.stream[at + 6]) != 0x10) continue;
+            if (at + 8 > book_.stream.size()) continue;
+            if (uint8_t(book_.stream[at + 6]) != 0x10) {
+                if (sheet.kind == SheetKind::Chart && readOffsets.insert(at).second) ReadChartSheet(book_, at, sheet);
+                continue;
+            }
             sheet.kind = SheetKind::Worksheet;
         }
         // Two sheets never share their data; a file that says so would

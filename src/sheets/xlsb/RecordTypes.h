@@ -32,6 +32,8 @@ constexpr uint32_t ShortBool = 15;
 constexpr uint32_t ShortReal = 16;
 constexpr uint32_t ShortSt = 17;
 constexpr uint32_t ShortIsst = 18;
+// Before a cell record: the cell's value is kept in the metadata part.
+constexpr uint32_t ValueMeta = 50;
 
 // Shared strings.
 constexpr uint32_t SSTItem = 19;
@@ -73,6 +75,7 @@ constexpr uint32_t MergeCell = 176;
 constexpr uint32_t WsFmtInfo = 485;
 constexpr uint32_t HLink = 494;
 constexpr uint32_t Drawing = 550;
+constexpr uint32_t BkHim = 562;  // the background picture
 
 // Tables.
 constexpr uint32_t BeginList = 343;
@@ -84,5 +87,15 @@ constexpr uint32_t CommentAuthor = 632;
 constexpr uint32_t BeginComment = 635;
 constexpr uint32_t EndComment = 636;
 constexpr uint32_t CommentText = 637;
+
+// The metadata part: value metadata entries and the stores they point into.
+constexpr uint32_t Mdb = 51;
+constexpr uint32_t BeginFmd = 52;
+constexpr uint32_t Mdtinfo = 335;
+constexpr uint32_t BeginEsmdb = 337;
+constexpr uint32_t EndEsmdb = 338;
+constexpr uint32_t BeginEsfmd = 339;
+constexpr uint32_t EndEsfmd = 340;
+constexpr uint32_t BeginRichValueBlock = 5002;  // inside a future-record block
 
 }  // namespace sheets::xlsb::rt

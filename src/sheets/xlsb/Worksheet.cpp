@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "sheets/Errors.h"
 #include "sheets/xlsb/RecordTypes.h"
@@ -50,8 +51,14 @@ bool WorksheetReader::OnRecord(const Record& r) {
     Payload in(r.data);
     switch (r.type) {
     case rt::RowHdr:
+        pendingVm_ = 0;
         if (inData_) RowHeader(in);
         break;
+    case rt::ValueMeta: {
+        const int32_t vm = in.I32();
+        pendingVm_ = in.Ok() && vm > 0 ? uint32_t(vm) : 0;
+        break;
+    }
     case rt::CellBlank:
     case rt::CellRk:
     case rt::CellError:
@@ -64,6 +71,7 @@ bool WorksheetReader::OnRecord(const Record& r) {
     case rt::FmlaBool:
     case rt::FmlaError:
     case rt::CellRString:
+        cellVm_ = std::exchange(pendingVm_, 0);
         if (inData_) AddCell(r.type, in.U32(), in);
         break;
     case rt::ShortBlank:
@@ -73,6 +81,7 @@ bool WorksheetReader::OnRecord(const Record& r) {
     case rt::ShortReal:
     case rt::ShortSt:
     case rt::ShortIsst:
+        cellVm_ = std::exchange(pendingVm_, 0);
         if (inData_) AddCell(LongForm(r.type), nextCol_, in);
         break;
     case rt::BeginSheetData: inData_ = true; break;
@@ -93,6 +102,11 @@ bool WorksheetReader::OnRecord(const Record& r) {
     case rt::Drawing: {
         std::string id = in.WideString();
         if (in.Ok()) refs_.drawingRelId = std::move(id);
+        break;
+    }
+    case rt::BkHim: {
+        std::string id = in.WideString();
+        if (in.Ok()) refs_.backgroundRelId = std::move(id);
         break;
     }
     default: condFormats_.OnRecord(r); break;
@@ -204,6 +218,8 @@ void WorksheetReader::AddCell(uint32_t type, uint32_t col, Payload& in) {
     default: return;
     }
     if (!in.Ok()) return;
+    // A picture in the cell: its cached value is the error shown where pictures are not.
+    if (cellVm_ && c.type == CellType::Error) refs_.valueMeta.push_back({rowIndex_, col, cellVm_});
     rows_.Add(rowIndex_, c);
 }
 

@@ -63,6 +63,8 @@ private:
     bool inData_ = false, inRow_ = false;
     uint32_t rowIndex_ = 0;
     uint32_t nextCol_ = 0;  // where a cell record without a column goes
+    // A value metadata entry named for the next cell record, and the one of the cell being read (0: none).
+    uint32_t pendingVm_ = 0, cellVm_ = 0;
     uint32_t defaultRowTwips_ = 300;
     bool sawView_ = false;
     uint32_t views_ = 0;  // sheet views seen; the first one is the sheet's

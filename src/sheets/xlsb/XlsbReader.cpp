@@ -8,6 +8,7 @@
 #include "sheets/model/ChartCells.h"
 #include "sheets/model/ControlLists.h"
 #include "sheets/xlsb/Comments.h"
+#include "sheets/xlsb/Metadata.h"
 #include "sheets/xlsb/RecordTypes.h"
 #include "sheets/xlsb/Records.h"
 #include "sheets/xlsb/Strings.h"
@@ -15,7 +16,9 @@
 #include "sheets/xlsb/Tables.h"
 #include "sheets/xlsb/WorkbookPart.h"
 #include "sheets/xlsb/Worksheet.h"
+#include "sheets/xlsx/Background.h"
 #include "sheets/xlsx/BuiltinTableStyles.h"
+#include "sheets/xlsx/CellImages.h"
 #include "sheets/xlsx/Colors.h"
 #include "sheets/xlsx/Drawing.h"
 #include "sheets/xlsx/Package.h"
@@ -75,6 +78,7 @@ void ReadSheetExtras(const Package& pkg, const std::string& part, const xlsx::Sh
         sheet.links.push_back(std::move(h));
     }
     ReadDrawing(pkg, rels, refs.drawingRelId, sheet, drawings);
+    xlsx::ReadBackground(pkg, byId, refs.backgroundRelId, sheet, drawings.budget);
     for (const Relationship& r : rels) {
         if (r.external || !pkg.Has(r.target)) continue;
         if (r.type == "vmlDrawing") xlsx::ReadVmlControls(pkg, r.target, sheet.shapes);  // the same part as .xlsx
@@ -146,6 +150,7 @@ Workbook ReadXlsb(std::string_view bytes) {
     ctx.textBudget = kTextBudget;
     ctx.colors = &colors;
 
+    xlsx::CellImages cellImages(pkg, wbRels, xlsb::ReadValueMetadata);
     const xlsx::RelIndex wbRelsById(wbRels);
     std::unordered_set<std::string> partsRead;
     uint32_t active = wh.activeTab;  // an index into the entries, until that entry's sheet is made
@@ -173,7 +178,9 @@ Workbook ReadXlsb(std::string_view bytes) {
         else if (rel->type == "xlMacrosheet" || rel->type == "xlIntlMacrosheet") sheet.kind = SheetKind::Macro;
         xlsb::WorksheetReader reader(ctx, sheet);
         xlsb::ReadPart(pkg, rel->target, reader);
-        ReadSheetExtras(pkg, rel->target, reader.Finish(), sheet, drawings);
+        const xlsx::SheetRefs refs = reader.Finish();
+        cellImages.Place(pkg, refs.valueMeta, sheet, drawings.budget, wb.strings);
+        ReadSheetExtras(pkg, rel->target, refs, sheet, drawings);
     }
     if (wb.sheets.empty()) throw Error(ErrorKind::Damaged, "The workbook is damaged (it has no sheets)");
     wb.activeSheet = std::min<uint32_t>(active, uint32_t(wb.sheets.size()) - 1);

@@ -210,7 +210,20 @@ std::vector<std::string> ImageTargets(const Package& pkg, const Relationship* li
 
 }  // namespace
 
-CellImages::CellImages(const Package& pkg, const std::vector<Relationship>& wbRels) {
+std::vector<int64_t> ReadValueMetadataXml(const Package& pkg, const std::string& part) {
+    MetadataHandler mh;
+    pkg.Parse(part, mh);
+    std::vector<int64_t> out(mh.values.size(), -1);
+    for (size_t i = 0; i < mh.values.size(); ++i) {
+        const auto& e = mh.values[i];
+        if (e.type < 1 || uint64_t(e.type) > mh.types.size() || mh.types[size_t(e.type - 1)] != "XLRICHVALUE") continue;
+        if (e.value >= 0 && uint64_t(e.value) < mh.richValues.size()) out[i] = mh.richValues[size_t(e.value)];
+    }
+    return out;
+}
+
+CellImages::CellImages(const Package& pkg, const std::vector<Relationship>& wbRels,
+                       const ValueMetadataReader& readMetadata) {
     const Relationship* metadata = PartOfType(pkg, wbRels, "sheetMetadata");
     const Relationship* values = PartOfType(pkg, wbRels, "rdRichValue");
     const Relationship* structures = PartOfType(pkg, wbRels, "rdRichValueStructure");
@@ -223,8 +236,7 @@ CellImages::CellImages(const Package& pkg, const std::vector<Relationship>& wbRe
         pkg.Parse(structures->target, sh);
         ValuesHandler vh(sh.structures);
         pkg.Parse(values->target, vh);
-        MetadataHandler mh;
-        pkg.Parse(metadata->target, mh);
+        const std::vector<int64_t> richValueOfVm = readMetadata(pkg, metadata->target);
 
         std::vector<int32_t> imageOf(vh.values.size(), -1);  // rich value -> images_
         for (size_t i = 0; i < vh.values.size(); ++i) {
@@ -236,13 +248,9 @@ CellImages::CellImages(const Package& pkg, const std::vector<Relationship>& wbRe
             imageOf[i] = int32_t(images_.size());
             images_.push_back(CellImage{part, std::move(v.text)});
         }
-        byVm_.assign(mh.values.size(), -1);
-        for (size_t i = 0; i < mh.values.size(); ++i) {
-            const auto& e = mh.values[i];
-            if (e.type < 1 || uint64_t(e.type) > mh.types.size() || mh.types[size_t(e.type - 1)] != "XLRICHVALUE")
-                continue;
-            if (e.value < 0 || uint64_t(e.value) >= mh.richValues.size()) continue;
-            const int64_t rv = mh.richValues[size_t(e.value)];
+        byVm_.assign(std::min(richValueOfVm.size(), kCellImageMaxEntries), -1);
+        for (size_t i = 0; i < byVm_.size(); ++i) {
+            const int64_t rv = richValueOfVm[i];
             if (rv >= 0 && uint64_t(rv) < imageOf.size()) byVm_[i] = imageOf[size_t(rv)];
         }
     } catch (const Error&) {

@@ -5,6 +5,7 @@
 // pictures a formula fetched), the image part. Every link of the chain is an
 // index the file states, so each one is checked before it is followed.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -25,11 +26,20 @@ struct CellImage {
     std::string description;  // the alternative text
 };
 
+// The workbook's value metadata, read from its part: for every entry (`vm` -
+// 1) the rich value it stands for, -1 for entries that are no rich value.
+using ValueMetadataReader = std::function<std::vector<int64_t>(const Package& pkg, const std::string& part)>;
+
+// The value metadata part as XML.
+std::vector<int64_t> ReadValueMetadataXml(const Package& pkg, const std::string& part);
+
 class CellImages {
 public:
-    // Reads the chain's parts named by the workbook's relationships. A
-    // missing or damaged part leaves the cells as they are cached.
-    CellImages(const Package& pkg, const std::vector<Relationship>& wbRels);
+    // Reads the chain's parts named by the workbook's relationships, the
+    // value metadata with `readMetadata`. A missing or damaged part leaves
+    // the cells as they are cached.
+    CellImages(const Package& pkg, const std::vector<Relationship>& wbRels,
+               const ValueMetadataReader& readMetadata = ReadValueMetadataXml);
 
     bool Empty() const { return images_.empty(); }
     // The picture of a cell's value metadata entry (`vm`, 1-based), or null.

@@ -6,6 +6,7 @@
 #include "sheets/Errors.h"
 #include "sheets/model/ChartCells.h"
 #include "sheets/model/ControlLists.h"
+#include "sheets/xlsx/Background.h"
 #include "sheets/xlsx/BuiltinTableStyles.h"
 #include "sheets/xlsx/CellImages.h"
 #include "sheets/xlsx/Colors.h"
@@ -54,20 +55,7 @@ void ReadSheetExtras(const Package& pkg, const std::string& part, const SheetRef
     ControlProps props;
     for (const auto& [shapeId, relId] : refs.controls)
         if (const Relationship* r = byId.Find(relId); r && !r->external) props.emplace(shapeId, r->target);
-    if (const Relationship* r = refs.backgroundRelId.empty() ? nullptr : byId.Find(refs.backgroundRelId);
-        r && !r->external && pkg.Has(r->target)) {
-        std::string data;
-        try {
-            data = pkg.Read(r->target);
-        } catch (const Error&) {
-            // An image the package cannot give safely costs the background only.
-        }
-        if (!data.empty() && data.size() <= kBackgroundMaxBytes && data.size() <= pictureBudget) {
-            pictureBudget -= data.size();
-            sheet.background.contentType = pkg.ImageType(r->target);
-            sheet.background.data = std::move(data);
-        }
-    }
+    ReadBackground(pkg, byId, refs.backgroundRelId, sheet, pictureBudget);
     for (auto& r : rels) {
         if (r.type == "comments" && !r.external && pkg.Has(r.target)) ParseComments(pkg, r.target, sheet.comments);
         if (r.type == "vmlDrawing" && !r.external && pkg.Has(r.target))
