@@ -5,6 +5,7 @@
 // older records cannot hold).
 #include <cstdint>
 #include <string_view>
+#include <unordered_map>
 
 #include "sheets/model/Workbook.h"
 #include "sheets/xls/Book.h"
@@ -23,6 +24,7 @@ private:
     void Begin(std::string_view data, bool newer);
     void Rule(std::string_view data);
     void NewerRule(std::string_view data);
+    void Extension(std::string_view data);
     // The differential format's index in the workbook's table.
     int32_t AddDiff(const DiffFormat& d);
 
@@ -32,6 +34,7 @@ private:
     bool newer_ = false;  // it is a CONDFMT12
     uint32_t order_ = 0;  // rules of the sheet so far: their priority where none is stored
     uint32_t ranges_ = 0;  // of the sheet so far
+    std::unordered_map<uint16_t, size_t> byId_;  // CONDFMT ids: their index in Sheet::condFormats
 };
 
 // The DXFN structure of a rule's format: font colour and style, borders and
