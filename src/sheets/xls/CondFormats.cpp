@@ -151,6 +151,17 @@ void CondFormatRecords::Extension(std::string_view data) {
     rules[index].stopIfTrue = flags & 0x02;
 }
 
+FormulaBase CondFormatRecords::BaseOf(const CondFormat& f) {
+    if (!namedSheets_) {
+        namedSheets_ = true;
+        for (int32_t tab : book_.externSheets)
+            sheetNames_.push_back(tab >= 0 && size_t(tab) < book_.wb.sheets.size() ? book_.wb.sheets[size_t(tab)].name
+                                                                                   : std::string());
+    }
+    const Range& first = f.ranges.front();
+    return FormulaBase{first.row1, first.col1, &sheetNames_};
+}
+
 int32_t CondFormatRecords::AddDiff(const DiffFormat& d) {
     auto& diffs = book_.wb.styles.diffs;
     diffs.push_back(d);
@@ -170,8 +181,7 @@ void CondFormatRecords::Rule(std::string_view data) {
     CondRule rule;
     rule.priority = ++order_;
     rule.diff = AddDiff(diff);
-    const Range& first = f.ranges.front();
-    const FormulaBase base{first.row1, first.col1};
+    const FormulaBase base = BaseOf(f);
     bool ok = false;
     if (type == 1 && OperatorOf(cp, rule.op)) {
         rule.kind = CfKind::CellIs;
@@ -198,8 +208,7 @@ void CondFormatRecords::NewerRule(std::string_view data) {
     if (rulesLeft_ == 0 || !newer_ || sheet_.condFormats.empty() || order_ >= kMaxRules) return;
     --rulesLeft_;
     CondFormat& f = sheet_.condFormats.back();
-    const Range& first = f.ranges.front();
-    NewerRuleReader reader(data, book_.styles, FormulaBase{first.row1, first.col1});
+    NewerRuleReader reader(data, book_.styles, BaseOf(f));
     CondRule rule = reader.Read();
     ++order_;
     if (rule.priority == 0) rule.priority = order_;  // none stored: the rules keep their order in the file

@@ -280,3 +280,27 @@ TEST(XlsCondFormats, NewerRulesKeepTheirOwnPriority) {
     EXPECT_EQ(rules[1].priority, 2u);
     EXPECT_EQ(cond::Evaluate(wb, wb.sheets[0], {}).Find(0, 0)->diff.fill, Color::Rgb(0x00FF00));
 }
+
+// A rule that looks at another sheet, through the workbook's table of them:
+// evaluated on that sheet's cells; one naming another workbook never applied.
+TEST(XlsCondFormats, RulesThatReferToOtherSheets) {
+    const std::string globals = BasicGlobals(Rec(0x01AE, U16(2) + "\x01\x04") +
+                                             Rec(0x0017, U16(2) + U16(0) + U16(1) + U16(1) + U16(1) + U16(0) + U16(0)));
+    std::string data;
+    const double values[] = {100, 0, 100, 0};
+    for (uint16_t r = 0; r < 4; ++r) data += Rec(0x0203, CellAt(r, 0, 15) + F64(values[r]));
+    const std::string there = "\x3A" + U16(0) + U16(0) + U16(kRel);  // Data!A1, moving with the cell
+    const std::string elsewhere = "\x3A" + U16(1) + U16(0) + U16(kRel);
+    const std::string rules = CondFmt(2, {{0, 3, 0, 0}}) + Cf(2, 0, FillFormat(13), there + Int(15) + "\x0D") +
+                              Cf(2, 0, FillFormat(11), elsewhere + Int(15) + "\x0D");
+    const Workbook wb = ReadXls(Cfb(Stream(globals, {{"S", Numbers() + rules}, {"Data", data}})));
+    const auto& f = wb.sheets[0].condFormats.at(0);
+    ASSERT_EQ(f.rules.size(), 2u);
+    EXPECT_EQ(f.rules[0].formulas, std::vector<std::string>{"'Data'!A1>15"});
+    EXPECT_EQ(f.rules[1].kind, CfKind::Unknown);
+    const cond::SheetLooks looks = cond::Evaluate(wb, wb.sheets[0], {});
+    for (uint32_t row = 0; row < 4; ++row) {
+        const cond::CellLook* l = looks.Find(row, 0);
+        EXPECT_EQ(l && l->diff.fill.set, row % 2 == 0) << row;  // Data's values, not the sheet's own 0 10 20 30
+    }
+}
