@@ -34,6 +34,10 @@ sheets::Workbook Book() {
         }
         wb.sheets[0].rows.push_back(row);
     }
+    // A second sheet for references to another sheet (S2!A1) to read.
+    wb.sheets[0].name = "S1";
+    wb.sheets.push_back(wb.sheets[0]);
+    wb.sheets[1].name = "S2";
     wb.styles.diffs.emplace_back();
     return wb;
 }

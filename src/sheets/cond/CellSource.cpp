@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text/Ascii.h"
+
 namespace sheets::cond {
 
 const Row* CellSource::FirstRowAtOrAfter(uint32_t row) const {
@@ -26,6 +28,16 @@ Value CellSource::Of(const Cell& c) const {
     case CellType::Error: return Value::Err(c.string < wb_.strings.size() ? wb_.strings[c.string].text : "#N/A");
     }
     return {};
+}
+
+const CellSource* CellSource::Other(std::string_view name) const {
+    if (byName_.empty())
+        for (const Sheet& s : wb_.sheets) byName_.emplace(text::AsciiLowerCase(s.name), &s);
+    auto it = byName_.find(text::AsciiLowerCase(std::string(name)));
+    if (it == byName_.end()) return nullptr;
+    std::unique_ptr<CellSource>& source = others_[it->second];
+    if (!source) source = std::make_unique<CellSource>(wb_, *it->second);
+    return source.get();
 }
 
 Value CellSource::At(uint32_t row, uint32_t col) const {

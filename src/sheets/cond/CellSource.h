@@ -1,6 +1,10 @@
 #pragma once
 // The cached values of one sheet's cells, looked up by position.
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "sheets/cond/Value.h"
 #include "sheets/model/Workbook.h"
@@ -14,6 +18,9 @@ public:
     CellSource(const Workbook& wb, const Sheet& sheet) : wb_(wb), sheet_(sheet) {}
 
     Value At(uint32_t row, uint32_t col) const;
+    // The cells of the workbook's sheet of that name (as a formula names it,
+    // in any case); null when there is none.
+    const CellSource* Other(std::string_view name) const;
     Value Of(const Cell& cell) const;
     // Calls f(row, const Cell&) for every stored cell inside `r`, in row
     // order; each row and cell costs one of `budget`. False when the budget
@@ -27,6 +34,10 @@ private:
 
     const Workbook& wb_;
     const Sheet& sheet_;
+    // Built on the first reference to another sheet: the sheets by their
+    // names in lower case, and the sources asked for so far.
+    mutable std::unordered_map<std::string, const Sheet*> byName_;
+    mutable std::unordered_map<const Sheet*, std::unique_ptr<CellSource>> others_;
 };
 
 template <class F>

@@ -45,10 +45,37 @@ void Merge(DiffFormat& into, const DiffFormat& from) {
         if ((into.*side).style == BorderStyle::None) into.*side = from.*side;
 }
 
+void PlaceLook(const CondRule& rule, const RuleHit& h, CellLook& look) {
+    look.barPlaced = true;
+    look.barStart = h.barStart;
+    look.barFromRight = h.barFromRight;
+    const Color& border = h.negative && rule.barNegativeBorder.set ? rule.barNegativeBorder : rule.barBorder;
+    look.barBorder = border.set ? int32_t(border.rgb) : -1;
+    look.barAxis = h.barAxis;
+    look.barAxisColor = rule.barAxisColor.set ? rule.barAxisColor.rgb : 0;
+}
+
+// A level of the set; with icons picked one by one, the icon picked for it,
+// or none where the rule says so.
+void PickIcon(const CondRule& rule, int8_t level, CellLook& look) {
+    look.hideValue = look.hideValue || !rule.showValue;
+    IconSetKind set = rule.iconSet;
+    int8_t icon = level;
+    if (!rule.icons.empty()) {
+        if (size_t(level) >= rule.icons.size() || rule.icons[size_t(level)].index < 0) return;
+        set = rule.icons[size_t(level)].set;
+        icon = rule.icons[size_t(level)].index;
+    }
+    look.icon = icon;
+    look.iconSet = set;
+}
+
 void Commit(const Workbook& wb, const CondRule& rule, const std::vector<RuleCell>& cells,
             const std::vector<RuleHit>& hits, SheetLooks& looks) {
-    const DiffFormat* diff =
-        rule.diff >= 0 && size_t(rule.diff) < wb.styles.diffs.size() ? &wb.styles.diffs[size_t(rule.diff)] : nullptr;
+    const DiffFormat* diff = rule.ownDiff ? &*rule.ownDiff
+                             : rule.diff >= 0 && size_t(rule.diff) < wb.styles.diffs.size()
+                                 ? &wb.styles.diffs[size_t(rule.diff)]
+                                 : nullptr;
     for (const RuleHit& h : hits) {
         const RuleCell& c = cells[h.cell];
         CellLook& look = looks.At(SheetLooks::Key(c.row, c.col));
@@ -60,13 +87,10 @@ void Commit(const Workbook& wb, const CondRule& rule, const std::vector<RuleCell
             look.barPercent = h.barPercent;
             look.barColor = h.color;
             look.barGradient = rule.barGradient;
+            if (rule.barExtended) PlaceLook(rule, h, look);
             look.hideValue = look.hideValue || !rule.showValue;
         }
-        if (h.icon >= 0 && look.icon < 0) {
-            look.icon = h.icon;
-            look.iconSet = rule.iconSet;
-            look.hideValue = look.hideValue || !rule.showValue;
-        }
+        if (h.icon >= 0 && look.icon < 0) PickIcon(rule, h.icon, look);
         if (rule.stopIfTrue) look.stopped = true;
     }
 }

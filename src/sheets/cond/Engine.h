@@ -15,6 +15,14 @@ struct CellLook {
     uint8_t barPercent = 0;  // its length, percent of the cell's width
     bool barGradient = true;
     uint32_t barColor = 0;  // 0xRRGGBB
+    // Bars of 2010 and later (barPlaced): from barStart, percent of the
+    // width, with an outline and an axis where they have them.
+    bool barPlaced = false;
+    uint8_t barStart = 0;
+    bool barFromRight = false;  // its full colour at the right end: it grows leftwards
+    int32_t barBorder = -1;  // 0xRRGGBB; -1 none
+    int8_t barAxis = -1;  // percent of the width where a dashed axis stands; -1 none
+    uint32_t barAxisColor = 0;
     int8_t icon = -1;  // index into the set's icons, lowest first; -1 none
     IconSetKind iconSet = IconSetKind::TrafficLights3;
     bool hideValue = false;  // "show bar/icon only"

@@ -47,6 +47,7 @@ struct Node {
     uint8_t fn = 0;  // Call: index into the function table
     Value value;  // Num, Str, Bool, Err
     RefPart a, b;  // Ref (a), Area (a to b)
+    uint16_t sheet = 0;  // Ref, Area: 0 the rule's own sheet, else 1 + an index into the formula's sheets
     std::vector<uint32_t> args;  // operands, in order
 };
 
@@ -78,9 +79,13 @@ private:
     friend class Parser;
     friend class Evaluator;
     std::vector<Node> nodes_;
+    std::vector<std::string> sheets_;  // the other sheets its references name
     uint32_t root_ = 0;
     bool constant_ = true;
 };
+
+// Sheets a formula's references may name.
+inline constexpr size_t kMaxFormulaSheets = 16;
 
 // Truth of a rule's formula result: a non-zero number or TRUE.
 bool Truthy(const Value& v);

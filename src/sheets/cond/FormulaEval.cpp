@@ -64,6 +64,10 @@ private:
     };
     bool Resolve(const RefPart& p, int64_t& row, int64_t& col) const;
     Area AreaOf(const Node& n) const;
+    // The cells a reference looks at; null for a sheet the workbook lacks.
+    const CellSource* SourceOf(const Node& n) const {
+        return n.sheet == 0 ? &ctx_.cells : ctx_.cells.Other(f_.sheets_[n.sheet - 1]);
+    }
     std::optional<Value> Arith(const Node& n);
     std::optional<Value> Call(const Node& n);
     std::optional<Value> Logical(const Node& n, bool all);
@@ -107,8 +111,9 @@ bool Evaluator::Each(uint32_t arg, bool& fromArea, F&& f) {
     fromArea = n.op == Node::Op::Area || n.op == Node::Op::Ref;
     if (fromArea) {
         const Area a = AreaOf(n);
-        if (!a.valid) return f(Value::Err("#REF!")), true;
-        return ctx_.cells.ForEach(a.range, ctx_.budget, [&](uint32_t, const Cell& c) { f(ctx_.cells.Of(c)); });
+        const CellSource* cells = SourceOf(n);
+        if (!a.valid || !cells) return f(Value::Err("#REF!")), true;
+        return cells->ForEach(a.range, ctx_.budget, [&](uint32_t, const Cell& c) { f(cells->Of(c)); });
     }
     auto v = Eval(arg);
     if (!v) return false;
@@ -126,8 +131,9 @@ std::optional<Value> Evaluator::Eval(uint32_t index) {
     case Node::Op::Err: return n.value;
     case Node::Op::Ref: {
         int64_t r, c;
-        if (!Resolve(n.a, r, c) || n.a.row < 0) return Value::Err("#REF!");
-        return ctx_.cells.At(uint32_t(r), uint32_t(c));
+        const CellSource* cells = SourceOf(n);
+        if (!Resolve(n.a, r, c) || n.a.row < 0 || !cells) return Value::Err("#REF!");
+        return cells->At(uint32_t(r), uint32_t(c));
     }
     case Node::Op::Area: return Value::Err("#VALUE!");  // an area where one value is wanted
     case Node::Op::Call: return Call(n);
@@ -269,7 +275,8 @@ std::optional<Value> Evaluator::CountIf(const Node& n) {
     const bool wild = want.type == Value::Type::Text && (op == Node::Op::Eq || op == Node::Op::Ne);
     const std::string pattern = wild ? text::AsciiLowerCase(want.text) : std::string();
     const Area a = AreaOf(range);
-    if (!a.valid) return Value::Err("#REF!");
+    const CellSource* cells = SourceOf(range);
+    if (!a.valid || !cells) return Value::Err("#REF!");
     double count = 0;
     const auto test = [&](const Value& v) {
         if (wild) {
@@ -285,7 +292,7 @@ std::optional<Value> Evaluator::CountIf(const Node& n) {
                : op == Node::Op::Gt ? c > 0
                                     : c >= 0;
     };
-    if (!ctx_.cells.ForEach(a.range, ctx_.budget, [&](uint32_t, const Cell& c) { count += test(ctx_.cells.Of(c)); }))
+    if (!cells->ForEach(a.range, ctx_.budget, [&](uint32_t, const Cell& c) { count += test(cells->Of(c)); }))
         return std::nullopt;
     return Value::Num(count);
 }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -119,6 +120,7 @@ private:
     R StringLiteral();
     R ErrorLiteral();
     R Name(size_t depth);
+    bool SheetName(uint16_t& sheet);
     R Call(std::string_view name, size_t depth);
     bool ParseRef(std::string_view word, RefPart& out, bool allowColumnOnly);
 
@@ -226,7 +228,37 @@ bool Parser::ParseRef(std::string_view w, RefPart& out, bool allowColumnOnly) {
     return true;
 }
 
+// A sheet before a reference ('Sheet name'! or Sheet!): taken, and its
+// number among the formula's sheets set, or nothing taken at all.
+bool Parser::SheetName(uint16_t& sheet) {
+    std::string name;
+    size_t p = p_;
+    if (s_[p] == '\'') {
+        for (++p; p < s_.size(); ++p) {
+            if (s_[p] != '\'') name += s_[p];
+            else if (p + 1 < s_.size() && s_[p + 1] == '\'') name += s_[++p];
+            else break;
+        }
+        if (p >= s_.size()) return false;  // unterminated
+        ++p;
+    } else {
+        while (p < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[p])) || s_[p] == '_' || s_[p] == '.'))
+            name += s_[p++];
+    }
+    if (p >= s_.size() || s_[p] != '!' || name.empty()) return s_[p_] != '\'';
+    auto known = std::find(f_.sheets_.begin(), f_.sheets_.end(), name);
+    if (known == f_.sheets_.end()) {
+        if (f_.sheets_.size() >= kMaxFormulaSheets) return false;
+        known = f_.sheets_.insert(known, std::move(name));
+    }
+    sheet = uint16_t(known - f_.sheets_.begin() + 1);
+    p_ = p + 1;
+    return true;
+}
+
 Parser::R Parser::Name(size_t depth) {
+    uint16_t sheet = 0;
+    if (!SheetName(sheet)) return std::nullopt;
     const size_t start = p_;
     while (p_ < s_.size()) {
         const char c = s_[p_];
@@ -240,7 +272,7 @@ Parser::R Parser::Name(size_t depth) {
     Skip();
     if (p_ < s_.size() && s_[p_] == '(') {
         ++p_;
-        return Call(word, depth);
+        return sheet ? std::nullopt : Call(word, depth);
     }
     const std::string upper = [&] {
         std::string u(word);
@@ -248,13 +280,14 @@ Parser::R Parser::Name(size_t depth) {
             if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         return u;
     }();
-    if (upper == "TRUE" || upper == "FALSE") {
+    if (!sheet && (upper == "TRUE" || upper == "FALSE")) {
         Node n;
         n.op = Node::Op::Bool;
         n.value = Value::Boolean(upper == "TRUE");
         return Add(std::move(n));
     }
     Node n;
+    n.sheet = sheet;
     const bool area = p_ < s_.size() && s_[p_] == ':';
     if (!ParseRef(word, n.a, area)) return std::nullopt;  // names, other sheets: not known here
     f_.constant_ = f_.constant_ && n.a.rowAbs && n.a.colAbs && n.a.row >= 0;

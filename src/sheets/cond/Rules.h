@@ -30,6 +30,9 @@ struct RuleHit {
     uint32_t cell = 0;  // index into RuleInput::cells
     bool bar = false;
     uint8_t barPercent = 0;
+    uint8_t barStart = 0;  // bars of 2010 and later (PlaceBar)
+    bool barFromRight = false, negative = false;
+    int8_t barAxis = -1;
     int8_t icon = -1;
     bool fill = false;  // a colour scale's colour
     uint32_t color = 0;
@@ -40,6 +43,9 @@ struct RuleHit {
 bool MatchHighlight(const RuleInput& in, std::vector<RuleHit>& hits);
 // Colour scales, data bars and icon sets.
 bool MatchScale(const RuleInput& in, std::vector<RuleHit>& hits);
+
+// Where the bar of a 2010 data bar rule lies for v between lo and hi.
+void PlaceBar(const CondRule& r, double v, double lo, double hi, RuleHit& hit);
 
 // The numbers among the cells, ascending.
 std::vector<double> SortedNumbers(const std::vector<RuleCell>& cells);

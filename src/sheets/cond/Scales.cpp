@@ -13,6 +13,8 @@ std::optional<double> PointValue(const CfPoint& p, const std::vector<double>& so
     switch (p.kind) {
     case CfPoint::Kind::Min: return lo;
     case CfPoint::Kind::Max: return hi;
+    case CfPoint::Kind::AutoMin: return std::min(lo, 0.0);
+    case CfPoint::Kind::AutoMax: return std::max(hi, 0.0);
     case CfPoint::Kind::Percent: return lo + (hi - lo) * std::clamp(p.value, 0.0, 100.0) / 100;
     case CfPoint::Kind::Percentile: return Percentile(sorted, std::clamp(p.value, 0.0, 100.0) / 100);
     case CfPoint::Kind::Number:
@@ -108,6 +110,9 @@ bool MatchScale(const RuleInput& in, std::vector<RuleHit>& hits) {
         if (r.kind == CfKind::ColorScale) {
             hit.fill = true;
             hit.color = ScaleColor(v.number, stops, colors);
+        } else if (r.kind == CfKind::DataBar && r.barExtended) {
+            PlaceBar(r, v.number, stops[0], stops[1], hit);
+            hit.color = v.number < 0 && r.barNegative.set ? r.barNegative.rgb : colors.front();
         } else if (r.kind == CfKind::DataBar) {
             const double lo = std::min(stops[0], stops[1]), hi = std::max(stops[0], stops[1]);
             const double t = hi > lo ? std::clamp((v.number - lo) / (hi - lo), 0.0, 1.0) : 1.0;

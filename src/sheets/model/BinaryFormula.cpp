@@ -96,6 +96,8 @@ private:
     bool Call(uint16_t id, size_t args);
     bool Reference(bool offsets);
     bool Area(bool offsets);
+    bool SheetPrefix(std::string& out);
+    bool Qualify(const std::string& sheet);
     bool Binary(const BinaryOp& op);
     bool Prefix(const char* sign);
     bool Wrap(const char* open, uint8_t tight, const char* close);
@@ -195,6 +197,16 @@ bool Decompiler::Classed(uint8_t base) {
     case 0x0B: return Skip(dim_.wide ? 12 : 8) && Push("#REF!");
     case 0x0C: return Reference(true);
     case 0x0D: return Area(true);
+    // References to other sheets: where the rule's formula stores them, their
+    // relative parts are offsets from the rule's cell.
+    case 0x1A: {
+        std::string sheet;
+        return SheetPrefix(sheet) && Reference(true) && Qualify(sheet);
+    }
+    case 0x1B: {
+        std::string sheet;
+        return SheetPrefix(sheet) && Area(true) && Qualify(sheet);
+    }
     // A deleted reference to another sheet shows the same error.
     case 0x1C: return Skip(dim_.wide ? 8 : 6) && Push("#REF!");
     case 0x1D: return Skip(dim_.wide ? 14 : 10) && Push("#REF!");
@@ -295,6 +307,27 @@ bool Decompiler::Area(bool offsets) {
     std::string first, last;
     if (!Read(c1) || !Read(c2) || !Cell(offsets, r1, c1, first) || !Cell(offsets, r2, c2, last)) return false;
     return Push(first + ":" + last);
+}
+
+// The sheet an index into the workbook's table names, as a formula writes it.
+bool Decompiler::SheetPrefix(std::string& out) {
+    uint16_t index = 0;
+    if (!Read(index) || !base_.sheets || index >= base_.sheets->size()) return false;
+    const std::string& name = (*base_.sheets)[index];
+    if (name.empty() || name.size() > 255) return false;
+    out = "'";
+    for (char c : name) {
+        out += c;
+        if (c == '\'') out += '\'';
+    }
+    out += "'!";
+    return true;
+}
+
+bool Decompiler::Qualify(const std::string& sheet) {
+    Item x;
+    if (!Pop(x)) return false;
+    return Push(sheet + x.text);
 }
 
 bool Decompiler::Binary(const BinaryOp& op) {

@@ -3,6 +3,7 @@
 // by sheets/cond on the cells' cached values and drawn by the HTML writer.
 // Included at the end of Workbook.h, which holds them in Styles and Sheet.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,7 +61,9 @@ enum class CfPeriod : uint8_t {
 
 // A point of a colour scale, a data bar or an icon set.
 struct CfPoint {
-    enum class Kind : uint8_t { Min, Max, Number, Percent, Percentile, Formula } kind = Kind::Min;
+    // AutoMin and AutoMax (data bars of 2010 and later): the lowest value or
+    // zero, whichever is lower; the highest value or zero, whichever is higher.
+    enum class Kind : uint8_t { Min, Max, Number, Percent, Percentile, Formula, AutoMin, AutoMax } kind = Kind::Min;
     double value = 0;  // Number, Percent, Percentile
     std::string formula;  // Formula (also a Number stored as a formula)
     bool gte = true;  // icon sets: the icon starts at >= the point (else >)
@@ -89,11 +92,25 @@ enum class IconSetKind : uint8_t {
     Boxes5
 };
 
+// Where a data bar's axis stands: at zero on the bar's scale, in the middle
+// of the cell, or nowhere (negative bars then grow from the left as others do).
+enum class BarAxis : uint8_t { Automatic, Middle, None };
+
+// One icon of an icon set whose icons were picked one by one.
+struct CfIcon {
+    IconSetKind set = IconSetKind::TrafficLights3;
+    int8_t index = -1;  // into that set's icons, lowest first; -1 no icon at this level
+    bool operator==(const CfIcon&) const = default;
+};
+
 struct CondRule {
     CfKind kind = CfKind::Unknown;
     uint32_t priority = 0;  // lower numbers first
     bool stopIfTrue = false;
     int32_t diff = -1;  // index into Styles::diffs; -1 none
+    // A format the rule carries itself (rules of 2010 and later keep theirs
+    // beside the rule); when set, `diff` is not used.
+    std::optional<DiffFormat> ownDiff;
     CfOperator op = CfOperator::Equal;  // CellIs
     // Formulas as stored, without '=': CellIs operands, the Expression, the
     // text of text rules. Relative references are relative to the top-left
@@ -110,8 +127,17 @@ struct CondRule {
     bool showValue = true;  // DataBar, IconSet
     uint8_t barMinLength = 10, barMaxLength = 90;  // DataBar: percent of the cell's width
     bool barGradient = true;  // DataBar: fades to white (else solid)
+    // DataBar, as bars of 2010 and later describe themselves: when
+    // barExtended, negative values grow from an axis in their own colours.
+    bool barExtended = false;
+    Color barBorder;  // set: the bar's outline
+    Color barNegative, barNegativeBorder;  // set: negative bars' fill and outline; else as the others
+    BarAxis barAxis = BarAxis::Automatic;
+    Color barAxisColor;  // unset: black
+    bool barRightToLeft = false;
     IconSetKind iconSet = IconSetKind::TrafficLights3;
     bool reverse = false;  // IconSet
+    std::vector<CfIcon> icons;  // IconSet: one per point when picked one by one; else empty
 };
 
 struct CondFormat {

@@ -9,7 +9,7 @@
 namespace sheets::xls {
 namespace {
 
-constexpr uint16_t kCondFmt = 0x01B0, kCf = 0x01B1, kCondFmt12 = 0x0879, kCf12 = 0x087A;
+constexpr uint16_t kCondFmt = 0x01B0, kCf = 0x01B1, kCondFmt12 = 0x0879, kCf12 = 0x087A, kCfEx = 0x087B;
 
 // Bits of the DXFN's first 32: which parts it states ("ninch": not
 // changed), then which blocks follow.
@@ -99,6 +99,7 @@ bool CondFormatRecords::Read(const Record& r) {
     case kCf: Rule(r.data); return true;
     case kCondFmt12: Begin(r.data, true); return true;
     case kCf12: NewerRule(r.data); return true;
+    case kCfEx: Extension(r.data); return true;
     default: return false;
     }
 }
@@ -109,7 +110,8 @@ void CondFormatRecords::Begin(std::string_view data, bool newer) {
     Bytes in(data);
     if (newer) in.Skip(12);  // the header of newer records
     const uint16_t count = in.U16();
-    in.Skip(2 + 8);  // the format's id, the bounds of its ranges
+    const uint16_t id = in.U16() >> 1;  // below a bit this reader has no use for
+    in.Skip(8);  // the bounds of its ranges
     CondFormat f;
     const uint16_t ranges = in.U16();
     for (uint32_t i = 0; i < ranges && in.Left() >= 8 && ranges_ < kMaxRanges; ++i) {
@@ -123,8 +125,41 @@ void CondFormatRecords::Begin(std::string_view data, bool newer) {
         ++ranges_;
     }
     if (f.ranges.empty()) return;  // its rules apply nowhere
+    if (!newer) byId_[id] = sheet_.condFormats.size();
     sheet_.condFormats.push_back(std::move(f));
     rulesLeft_ = count;
+}
+
+// Spreadsheets since 2007 keep a CF rule's priority and "stop if true" in a
+// record of its own, which names the rule by its format's id and its place
+// among that format's rules. A CF12 rule carries both itself.
+void CondFormatRecords::Extension(std::string_view data) {
+    Bytes in(data);
+    in.Skip(12);  // the header of newer records
+    const uint32_t ofNewer = in.U32();
+    const uint16_t id = in.U16();
+    if (ofNewer != 0) return;
+    const uint16_t index = in.U16();
+    in.Skip(2);  // the comparison and the template, as the CF record has them
+    const uint16_t priority = in.U16();
+    const uint8_t flags = in.U8();
+    auto it = byId_.find(id);
+    if (it == byId_.end() || it->second >= sheet_.condFormats.size()) return;
+    auto& rules = sheet_.condFormats[it->second].rules;
+    if (index >= rules.size()) return;
+    if (priority != 0) rules[index].priority = priority;
+    rules[index].stopIfTrue = flags & 0x02;
+}
+
+FormulaBase CondFormatRecords::BaseOf(const CondFormat& f) {
+    if (!namedSheets_) {
+        namedSheets_ = true;
+        for (int32_t tab : book_.externSheets)
+            sheetNames_.push_back(tab >= 0 && size_t(tab) < book_.wb.sheets.size() ? book_.wb.sheets[size_t(tab)].name
+                                                                                   : std::string());
+    }
+    const Range& first = f.ranges.front();
+    return FormulaBase{first.row1, first.col1, &sheetNames_};
 }
 
 int32_t CondFormatRecords::AddDiff(const DiffFormat& d) {
@@ -146,8 +181,7 @@ void CondFormatRecords::Rule(std::string_view data) {
     CondRule rule;
     rule.priority = ++order_;
     rule.diff = AddDiff(diff);
-    const Range& first = f.ranges.front();
-    const FormulaBase base{first.row1, first.col1};
+    const FormulaBase base = BaseOf(f);
     bool ok = false;
     if (type == 1 && OperatorOf(cp, rule.op)) {
         rule.kind = CfKind::CellIs;
@@ -174,10 +208,10 @@ void CondFormatRecords::NewerRule(std::string_view data) {
     if (rulesLeft_ == 0 || !newer_ || sheet_.condFormats.empty() || order_ >= kMaxRules) return;
     --rulesLeft_;
     CondFormat& f = sheet_.condFormats.back();
-    const Range& first = f.ranges.front();
-    NewerRuleReader reader(data, book_.styles, FormulaBase{first.row1, first.col1});
+    NewerRuleReader reader(data, book_.styles, BaseOf(f));
     CondRule rule = reader.Read();
-    rule.priority = ++order_;
+    ++order_;
+    if (rule.priority == 0) rule.priority = order_;  // none stored: the rules keep their order in the file
     if (reader.HasDiff()) rule.diff = AddDiff(reader.Diff());
     f.rules.push_back(std::move(rule));
 }

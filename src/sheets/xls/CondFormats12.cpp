@@ -32,7 +32,7 @@ CondRule NewerRuleReader::Read() {
     tokens2_ = in_.Take(size2);
     in_.Skip(in_.U16());  // the formula that says whether the rule is active
     r.stopIfTrue = in_.U8() & 0x02;
-    in_.U16();  // priority: the rules keep their order in the file
+    r.priority = in_.U16();
     const uint16_t templ = in_.U16();
     const uint8_t paramSize = in_.U8();
     const std::string_view params = in_.Take(16);

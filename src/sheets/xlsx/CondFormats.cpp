@@ -12,6 +12,8 @@ namespace {
 
 // Formulas longer than this are not evaluated: no rule needs them.
 constexpr size_t kMaxFormula = 8192;
+// Ids are GUIDs in braces; anything much longer is not one.
+constexpr size_t kMaxId = 128;
 
 CfKind KindOf(std::string_view t) {
     static constexpr std::pair<std::string_view, CfKind> kKinds[] = {
@@ -143,6 +145,9 @@ void CondFormatReader::Start(std::string_view n, Attrs a, int depth) {
         if (set && !IconSetOf(set, r.iconSet)) r.kind = CfKind::Unknown;
         r.showValue = AttrBool(a, "showValue", true);
         r.reverse = AttrBool(a, "reverse", false);
+    } else if (depth == 6 && n == "id") {  // <extLst><ext><x14:id>: the rule's details of 2010
+        inId_ = true;
+        ids_.push_back({{}, sheet_.condFormats.size() - 1, rules.size() - 1});
     } else if (depth == 5 && n == "cfvo") {
         StartPoint(a);
     } else if (depth == 5 && n == "color") {
@@ -150,7 +155,7 @@ void CondFormatReader::Start(std::string_view n, Attrs a, int depth) {
     }
 }
 
-void CondFormatReader::StartRule(Attrs a) {
+CondRule RuleOf(Attrs a) {
     CondRule r;
     r.kind = KindOf(AttrString(a, "type"));
     r.priority = uint32_t(std::clamp<int64_t>(AttrInt(a, "priority", 0), 0, INT32_MAX));
@@ -165,8 +170,10 @@ void CondFormatReader::StartRule(Attrs a) {
     r.equalAverage = AttrBool(a, "equalAverage", false);
     r.stdDev = int32_t(std::clamp<int64_t>(AttrInt(a, "stdDev", 0), 0, 3));
     if (r.kind == CfKind::TimePeriod && !PeriodOf(AttrString(a, "timePeriod"), r.period)) r.kind = CfKind::Unknown;
-    sheet_.condFormats.back().rules.push_back(std::move(r));
+    return r;
 }
+
+void CondFormatReader::StartRule(Attrs a) { sheet_.condFormats.back().rules.push_back(RuleOf(a)); }
 
 void CondFormatReader::StartPoint(Attrs a) {
     CondRule& r = sheet_.condFormats.back().rules.back();
@@ -192,6 +199,7 @@ void CondFormatReader::StartPoint(Attrs a) {
 }
 
 void CondFormatReader::End(std::string_view n, int depth) {
+    if (depth == 6) inId_ = false;
     if (depth != 4 || n != "formula" || !inFormula_) return;
     inFormula_ = false;
     if (sheet_.condFormats.empty() || sheet_.condFormats.back().rules.empty()) return;
@@ -202,6 +210,7 @@ void CondFormatReader::End(std::string_view n, int depth) {
 }
 
 void CondFormatReader::Text(std::string_view t) {
+    if (inId_ && ids_.back().id.size() < kMaxId) ids_.back().id.append(t);
     if (inFormula_ && formula_.size() <= kMaxFormula) formula_.append(t);
 }
 

@@ -56,28 +56,6 @@ Hatch HatchOf(const char* v) {
     return Hatch::None;
 }
 
-BorderStyle BorderStyleOf(const char* v) {
-    static const std::pair<std::string_view, BorderStyle> kStyles[] = {
-        {"thin", BorderStyle::Thin},
-        {"medium", BorderStyle::Medium},
-        {"thick", BorderStyle::Thick},
-        {"dashed", BorderStyle::Dashed},
-        {"dotted", BorderStyle::Dotted},
-        {"double", BorderStyle::Double},
-        {"hair", BorderStyle::Hair},
-        {"mediumDashed", BorderStyle::MediumDashed},
-        {"dashDot", BorderStyle::DashDot},
-        {"mediumDashDot", BorderStyle::MediumDashDot},
-        {"dashDotDot", BorderStyle::DashDotDot},
-        {"mediumDashDotDot", BorderStyle::MediumDashDotDot},
-        {"slantDashDot", BorderStyle::SlantDashDot},
-    };
-    if (!v) return BorderStyle::None;
-    for (auto& [n, s] : kStyles)
-        if (n == v) return s;
-    return BorderStyle::None;
-}
-
 Alignment ReadAlignment(Attrs a) {
     Alignment al;
     if (const char* h = Attr(a, "horizontal")) {
@@ -273,6 +251,28 @@ private:
 };
 
 }  // namespace
+
+BorderStyle BorderStyleOf(const char* v) {
+    static const std::pair<std::string_view, BorderStyle> kStyles[] = {
+        {"thin", BorderStyle::Thin},
+        {"medium", BorderStyle::Medium},
+        {"thick", BorderStyle::Thick},
+        {"dashed", BorderStyle::Dashed},
+        {"dotted", BorderStyle::Dotted},
+        {"double", BorderStyle::Double},
+        {"hair", BorderStyle::Hair},
+        {"mediumDashed", BorderStyle::MediumDashed},
+        {"dashDot", BorderStyle::DashDot},
+        {"mediumDashDot", BorderStyle::MediumDashDot},
+        {"dashDotDot", BorderStyle::DashDotDot},
+        {"mediumDashDotDot", BorderStyle::MediumDashDotDot},
+        {"slantDashDot", BorderStyle::SlantDashDot},
+    };
+    if (!v) return BorderStyle::None;
+    for (auto& [n, s] : kStyles)
+        if (n == v) return s;
+    return BorderStyle::None;
+}
 
 void ParseStyles(std::string_view xml, const std::string& part, ColorResolver& colors, Styles& out) {
     StylesHandler h;

@@ -12,4 +12,7 @@ namespace sheets::xlsx {
 // Updates `colors` with the workbook's indexed palette when it has one.
 void ParseStyles(std::string_view xml, const std::string& part, ColorResolver& colors, Styles& out);
 
+// A border's style attribute ("thin", "double" ...); None for unknown names.
+BorderStyle BorderStyleOf(const char* v);
+
 }  // namespace sheets::xlsx

@@ -8,6 +8,7 @@
 #include "sheets/model/Calendar.h"
 #include "sheets/model/Shape.h"
 #include "sheets/xlsx/CondFormats.h"
+#include "sheets/xlsx/CondFormatsX14.h"
 #include "sheets/xlsx/ValueText.h"
 
 namespace sheets::xlsx {
@@ -35,12 +36,19 @@ ValueType TypeOf(const char* t) {
 class SheetHandler final : public SaxHandler {
 public:
     SheetHandler(SheetContext& ctx, Sheet& sheet)
-        : ctx_(ctx), sheet_(sheet), inline_(ctx.colors, ctx.fonts, ctx.baseFont), cf_(ctx.colors, sheet) {
+        : ctx_(ctx),
+          sheet_(sheet),
+          inline_(ctx.colors, ctx.fonts, ctx.baseFont),
+          cf_(ctx.colors, sheet),
+          x14_(ctx.colors) {
         recordName = "row";
     }
 
     SheetRefs refs;
     bool rowsUnsorted = false;
+
+    // The extensions' rules onto the sheet's conditional formats, once both are read.
+    void ApplyExtensions() { x14_.Apply(sheet_, cf_.ExtIds()); }
 
     void Start(std::string_view n, Attrs a) override {
         ++depth_;
@@ -63,6 +71,11 @@ public:
             else if (n == "row") StartRow(a);
             return;
         }
+        if (inExt_) {
+            x14_.Start(n, a, depth_);
+            wantText = x14_.WantsText();
+            return;
+        }
         if (inCf_ || (depth_ == 2 && n == "conditionalFormatting")) {
             inCf_ = true;
             cf_.Start(n, a, depth_);
@@ -75,7 +88,7 @@ public:
             else if (n == "drawing") refs.drawingRelId = AttrString(a, "id");
             else if (n == "picture") refs.backgroundRelId = AttrString(a, "id");
             else if (n == "dimension") Dimension(a);
-            else if (n == "extLst") skip_ = depth_;
+            else if (n == "extLst") inExt_ = true;
             return;
         }
         if (n == "sheetView") ++views_;
@@ -108,6 +121,13 @@ public:
             --depth_;
             return;
         }
+        if (inExt_) {
+            x14_.End(n, depth_);
+            wantText = false;
+            inExt_ = depth_ > 2;
+            --depth_;
+            return;
+        }
         if (inCf_) {
             cf_.End(n, depth_);
             wantText = false;
@@ -136,6 +156,7 @@ public:
     void Text(std::string_view t) override {
         if (inV_) value_.append(t);
         else if (inCf_) cf_.Text(t);
+        else if (inExt_) x14_.Text(t);
         else inline_.Text(t);
     }
 
@@ -400,7 +421,9 @@ private:
     Sheet& sheet_;
     RichTextReader inline_;
     CondFormatReader cf_;
+    X14CondReader x14_;
     bool inCf_ = false;  // inside <conditionalFormatting>
+    bool inExt_ = false;  // inside the worksheet's <extLst>
     int views_ = 0;  // sheet views seen; the first one is the sheet's
     std::unordered_map<std::string, uint32_t> errors_;
     std::string value_;
@@ -518,6 +541,7 @@ bool IsoToSerial(std::string_view s, bool date1904, double& out) {
 SheetRefs ParseWorksheet(const Package& pkg, const std::string& part, SheetContext& ctx, Sheet& sheet) {
     SheetHandler h(ctx, sheet);
     pkg.Parse(part, h);
+    h.ApplyExtensions();
     if (h.rowsUnsorted) Normalize(sheet);
     NormalizeColumns(sheet);
     return std::move(h.refs);

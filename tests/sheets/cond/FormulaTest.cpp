@@ -112,16 +112,28 @@ TEST(CondFormula, RelativeReferencesOffTheSheetAreRefErrors) {
 
 TEST(CondFormula, RefusesWhatItDoesNotKnow) {
     const char* refused[] = {
-        "",          "VLOOKUP(A1,B:C,2)",
-        "Sheet2!A1", "MyName>3",
-        "A1>",       "(A1",
-        "\"open",    "A1:",
-        "1E999",     "A1 B1",
-        "SUM(",      "ROW(,)",
-        "#BOGUS!",   "XFE1",
-        "A0",        "A1048577",
-        "NOT()",     "MOD(1)",
-        "{1,2}",     "A1;B1",
+        "",
+        "VLOOKUP(A1,B:C,2)",
+        "'Sheet 2!A1",
+        "MyName>3",
+        "A1>",
+        "(A1",
+        "\"open",
+        "A1:",
+        "1E999",
+        "A1 B1",
+        "SUM(",
+        "ROW(,)",
+        "#BOGUS!",
+        "XFE1",
+        "A0",
+        "A1048577",
+        "NOT()",
+        "MOD(1)",
+        "{1,2}",
+        "A1;B1",
+        "Sheet2!SUM(A1)",
+        "Sheet2!TRUE",
     };
     for (const char* f : refused) EXPECT_FALSE(Formula::Parse(f)) << f;
 }
@@ -145,4 +157,42 @@ TEST(CondFormula, DeepAndHugeFormulasAreBounded) {
     EvalContext ctx{cells, 0, 0, 0, 0, 0, budget};
     EXPECT_FALSE(f->Eval(ctx));
     EXPECT_EQ(budget.left, 0u);
+}
+
+// References to other sheets: looked up by name, in any case, quoted or
+// not; a sheet the workbook lacks is a #REF! error, never the rule's own.
+TEST(CondFormula, OtherSheets) {
+    Workbook wb = Book();
+    wb.sheets.emplace_back().name = "Data 2024";
+    htmltest::PutNumber(wb.sheets[1], 0, 0, 7);
+    htmltest::PutNumber(wb.sheets[1], 1, 0, 9);
+    htmltest::PutText(wb, wb.sheets[1], 2, 1, "x");
+    wb.sheets.emplace_back().name = "It's";
+    htmltest::PutNumber(wb.sheets[2], 0, 0, 1);
+    const CellSource cells(wb, wb.sheets[0]);
+    struct Case {
+        const char* formula;
+        uint32_t row;  // the cell evaluated in column A; the anchor is A1
+        const char* want;
+    } cases[] = {
+        {"'Data 2024'!A1", 0, "7"},
+        {"'data 2024'!A1", 1, "9"},  // relative: moves with the cell
+        {"'Data 2024'!$A$1+A1", 1, "17"},
+        {"'It''s'!A1", 0, "1"},
+        {"COUNTIF('Data 2024'!A1:B9,\">8\")", 0, "1"},
+        {"COUNTIF('Data 2024'!B:B,\"x\")", 0, "1"},
+        {"SUM('Data 2024'!A1:A2)", 0, "16"},
+        {"Sheet!A1", 0, "#REF!"},  // no such sheet
+        {"COUNTIF(Gone!A1:A3,1)", 0, "#REF!"},
+    };
+    for (const Case& c : cases) {
+        auto f = Formula::Parse(c.formula);
+        ASSERT_TRUE(f) << c.formula;
+        Budget budget{100000};
+        EvalContext ctx{cells, 0, 0, c.row, 0, 0, budget};
+        EXPECT_EQ(Show(f->Eval(ctx)), c.want) << c.formula;
+    }
+    std::string many;
+    for (int i = 0; i < 20; ++i) many += "S" + std::to_string(i) + "!A1+";
+    EXPECT_FALSE(Formula::Parse(many + "1"));  // more sheets than a rule names
 }

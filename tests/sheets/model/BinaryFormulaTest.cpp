@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "sheets/cond/Formula.h"
 #include "sheets/model/BinaryFormula.h"
@@ -173,4 +174,34 @@ TEST(BinaryFormula, Bounds) {
     std::string deep = Int(1);
     for (int i = 0; i < 2000; ++i) deep += Func(24);
     EXPECT_EQ(Text8(deep), "<none>");
+}
+
+// References to other sheets name them through the workbook's table: its
+// entry is the sheet's name, or empty for another workbook's.
+TEST(BinaryFormula, OtherSheets) {
+    const std::vector<std::string> sheets = {"Data", "", "It's 2024"};
+    const FormulaBase at{4, 2, &sheets};
+    const uint16_t rel = kColRel | kRowRel;
+    struct Case {
+        TokenLayout layout;
+        std::string tokens;
+        FormulaBase base;
+        const char* want;
+    } cases[] = {
+        {TokenLayout::Biff8, "\x3A" + U16(0) + U16(0) + U16(rel), at, "'Data'!C5"},  // offsets from the rule's cell
+        {TokenLayout::Biff8, "\x5A" + U16(0) + U16(3) + U16(1), at, "'Data'!$B$4"},
+        {TokenLayout::Biff8, "\x3B" + U16(2) + U16(0) + U16(1) + U16(0) + U16(1), at, "'It''s 2024'!$A$1:$B$2"},
+        {TokenLayout::Biff8, "\x3A" + U16(0) + U16(0) + U16(rel) + Int(1) + B({0x0B}), at, "'Data'!C5=1"},
+        {TokenLayout::Biff12, "\x3A" + U16(0) + U32(0) + U16(rel), at, "'Data'!C5"},
+        {TokenLayout::Biff12, "\x3B" + U16(2) + U32(0) + U32(9) + U16(0) + U16(0), at, "'It''s 2024'!$A$1:$A$10"},
+        {TokenLayout::Biff8, "\x3A" + U16(1) + U16(0) + U16(rel), at, "<none>"},  // another workbook's
+        {TokenLayout::Biff8, "\x3A" + U16(3) + U16(0) + U16(rel), at, "<none>"},  // past the table
+        {TokenLayout::Biff8, "\x3A" + U16(0) + U16(0) + U16(rel), {4, 2}, "<none>"},  // no table
+        {TokenLayout::Biff8, "\x3A" + U16(0) + U16(0), at, "<none>"},  // cut short
+        {TokenLayout::Biff12, "\x3B" + U16(0) + U32(0), at, "<none>"},
+    };
+    for (const Case& c : cases) {
+        auto t = FormulaText(c.tokens, c.layout, c.base);
+        EXPECT_EQ(t ? *t : "<none>", c.want) << testing::PrintToString(c.tokens);
+    }
 }

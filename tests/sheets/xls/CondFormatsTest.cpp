@@ -219,3 +219,88 @@ TEST(XlsCondFormats, NewerRulesThatLie) {
     EXPECT_TRUE(cond::Evaluate(wb, wb.sheets[0], {}).Empty());
     EXPECT_EQ(wb.sheets[0].rows.size(), 4u);
 }
+
+namespace {
+
+std::string CondFmtWithId(uint16_t rules, uint16_t id) {
+    return Rec(0x01B0, U16(rules) + U16(uint16_t(id << 1 | 1)) + U16(0) + U16(3) + U16(0) + U16(0) + U16(1) + U16(0) +
+                           U16(3) + U16(0) + U16(0));
+}
+std::string CfEx(uint16_t id, uint16_t index, uint16_t priority, bool stop, uint32_t ofNewer = 0) {
+    return Rec(0x087B, std::string(12, '\0') + U32(ofNewer) + U16(id) + U16(index) + U8(0) + U8(0) + U16(priority) +
+                           U8(stop ? 0x03 : 0x01) + U8(0) + U8(16) + std::string(16, '\0'));
+}
+
+}  // namespace
+
+// Column A holds 0, 10, 20, 30. Yellow for every value, green above 15,
+// a red font for every value: in the file's order unless extension records
+// say otherwise.
+TEST(XlsCondFormats, PrioritiesAndStopFromExtensionRecords) {
+    const std::string rules = CondFmtWithId(3, 5) + Cf(1, 7, FillFormat(13), Int(0)) +
+                              Cf(1, 5, FillFormat(11), Int(15)) + Cf(1, 7, FontAndBorderFormat(), Int(0));
+    struct Case {
+        const char* what;
+        std::string extensions;
+        uint32_t highFill;  // of 20 and 30
+        bool highRedFont;
+    } cases[] = {
+        {"none: the file's order", "", 0xFFFF00, true},
+        {"green first, stopping", CfEx(5, 0, 3, false) + CfEx(5, 1, 1, true) + CfEx(5, 2, 2, false), 0x00FF00, false},
+        {"green first, going on", CfEx(5, 0, 3, false) + CfEx(5, 1, 1, false) + CfEx(5, 2, 2, false), 0x00FF00, true},
+        {"records that lead nowhere",
+         CfEx(4, 1, 1, true) + CfEx(5, 3, 1, true) + CfEx(5, 1, 1, true, 1) +
+             Rec(0x087B, std::string(12, '\0') + U32(0) + U16(5) + U8(1)) + CfEx(5, 1, 0, false),
+         0xFFFF00, true},
+    };
+    for (const Case& c : cases) {
+        const Workbook wb = Read(rules + c.extensions);
+        const cond::SheetLooks looks = cond::Evaluate(wb, wb.sheets[0], {});
+        for (uint32_t row = 0; row < 4; ++row) {
+            const cond::CellLook* l = looks.Find(row, 0);
+            ASSERT_NE(l, nullptr) << c.what;
+            const bool high = row >= 2;
+            EXPECT_EQ(l->diff.fill, Color::Rgb(high ? c.highFill : 0xFFFF00)) << c.what << " row " << row;
+            EXPECT_EQ(l->diff.fontColor.set, !high || c.highRedFont) << c.what << " row " << row;
+        }
+    }
+}
+
+TEST(XlsCondFormats, NewerRulesKeepTheirOwnPriority) {
+    const std::string none(16, '\0');
+    std::string fill = Cf12(2, 0, FillFormat(13), Int(1), 0, none, "");
+    std::string green = Cf12(2, 0, FillFormat(11), Int(1), 0, none, "");
+    const size_t at = 4 + 12 + 10 + FillFormat(13).size() + 3 + 3;  // the priority, after the formulas and flags
+    fill.replace(at, 2, U16(9));
+    green.replace(at, 2, U16(0));  // none stored: its place in the file
+    const Workbook wb = Read(CondFmt12(2) + fill + green);
+    const auto& rules = wb.sheets[0].condFormats.at(0).rules;
+    ASSERT_EQ(rules.size(), 2u);
+    EXPECT_EQ(rules[0].priority, 9u);
+    EXPECT_EQ(rules[1].priority, 2u);
+    EXPECT_EQ(cond::Evaluate(wb, wb.sheets[0], {}).Find(0, 0)->diff.fill, Color::Rgb(0x00FF00));
+}
+
+// A rule that looks at another sheet, through the workbook's table of them:
+// evaluated on that sheet's cells; one naming another workbook never applied.
+TEST(XlsCondFormats, RulesThatReferToOtherSheets) {
+    const std::string globals = BasicGlobals(Rec(0x01AE, U16(2) + "\x01\x04") +
+                                             Rec(0x0017, U16(2) + U16(0) + U16(1) + U16(1) + U16(1) + U16(0) + U16(0)));
+    std::string data;
+    const double values[] = {100, 0, 100, 0};
+    for (uint16_t r = 0; r < 4; ++r) data += Rec(0x0203, CellAt(r, 0, 15) + F64(values[r]));
+    const std::string there = "\x3A" + U16(0) + U16(0) + U16(kRel);  // Data!A1, moving with the cell
+    const std::string elsewhere = "\x3A" + U16(1) + U16(0) + U16(kRel);
+    const std::string rules = CondFmt(2, {{0, 3, 0, 0}}) + Cf(2, 0, FillFormat(13), there + Int(15) + "\x0D") +
+                              Cf(2, 0, FillFormat(11), elsewhere + Int(15) + "\x0D");
+    const Workbook wb = ReadXls(Cfb(Stream(globals, {{"S", Numbers() + rules}, {"Data", data}})));
+    const auto& f = wb.sheets[0].condFormats.at(0);
+    ASSERT_EQ(f.rules.size(), 2u);
+    EXPECT_EQ(f.rules[0].formulas, std::vector<std::string>{"'Data'!A1>15"});
+    EXPECT_EQ(f.rules[1].kind, CfKind::Unknown);
+    const cond::SheetLooks looks = cond::Evaluate(wb, wb.sheets[0], {});
+    for (uint32_t row = 0; row < 4; ++row) {
+        const cond::CellLook* l = looks.Find(row, 0);
+        EXPECT_EQ(l && l->diff.fill.set, row % 2 == 0) << row;  // Data's values, not the sheet's own 0 10 20 30
+    }
+}
