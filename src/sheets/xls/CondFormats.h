@@ -39,11 +39,11 @@ private:
     bool newer_ = false;  // it is a CONDFMT12
     uint32_t order_ = 0;  // rules of the sheet so far: their priority where none is stored
     uint32_t ranges_ = 0;  // of the sheet so far
-    std::unordered_map<uint16_t, size_t> byId_;
+    std::unordered_map<uint16_t, size_t> byId_;  // CONDFMT ids: their index in Sheet::condFormats
     // The names of the sheets in the workbook's EXTERNSHEET table, once a
     // rule needs them; empty for another workbook's.
     std::vector<std::string> sheetNames_;
-    bool namedSheets_ = false;  // CONDFMT ids: their index in Sheet::condFormats
+    bool namedSheets_ = false;
 };
 
 // The DXFN structure of a rule's format: font colour and style, borders and

@@ -83,6 +83,10 @@ bool CondFormatReader::OnRecord(const Record& r) {
     }
 }
 
+FormulaBase CondFormatReader::BaseOf(const CondFormat& f) const {
+    return FormulaBase{f.ranges.front().row1, f.ranges.front().col1, sheetNames_};
+}
+
 CondRule* CondFormatReader::Current() {
     if (!inRule_ || sheet_.condFormats.empty() || sheet_.condFormats.back().rules.empty()) return nullptr;
     return &sheet_.condFormats.back().rules.back();
@@ -120,7 +124,7 @@ void CondFormatReader::BeginRule(Payload& in) {
     r.diff = dxf <= INT32_MAX ? int32_t(dxf) : -1;
     r.stopIfTrue = flags & 0x02;
     bool ok = true;
-    const FormulaBase base{f.ranges.front().row1, f.ranges.front().col1};
+    const FormulaBase base = BaseOf(f);
     for (uint32_t size : {size1, size2, size3}) {
         if (size == 0) continue;
         auto text = ParsedFormula(in, base);
@@ -159,9 +163,8 @@ void CondFormatReader::Point(Payload& in) {
     in.U32();  // whether the next field was saved
     p.gte = in.U32() != 0;
     const uint32_t size = in.U32();
-    const Range& first = sheet_.condFormats.back().ranges.front();
     std::optional<std::string> formula;
-    if (size > 0) formula = ParsedFormula(in, FormulaBase{first.row1, first.col1});
+    if (size > 0) formula = ParsedFormula(in, BaseOf(sheet_.condFormats.back()));
     static constexpr CfPoint::Kind kKinds[] = {CfPoint::Kind::Number, CfPoint::Kind::Min, CfPoint::Kind::Max,
                                                CfPoint::Kind::Percent, CfPoint::Kind::Percentile};
     bool ok = in.Ok() && std::isfinite(p.value) && (size == 0 || formula) && rule->points.size() < 8;

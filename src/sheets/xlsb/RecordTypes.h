@@ -62,6 +62,13 @@ constexpr uint32_t TableStyleElement = 512;
 constexpr uint32_t WbProp = 153;
 constexpr uint32_t BundleSh = 156;
 constexpr uint32_t BookView = 158;
+// The supporting links (this workbook, another, an add-in) and the table of
+// sheets that formulas name through them.
+constexpr uint32_t SupBookSrc = 355;
+constexpr uint32_t SupSelf = 357;
+constexpr uint32_t SupSame = 358;
+constexpr uint32_t ExternSheet = 362;
+constexpr uint32_t SupAddin = 667;
 
 // Worksheet layout, views and links.
 constexpr uint32_t ColInfo = 60;

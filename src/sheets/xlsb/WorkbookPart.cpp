@@ -19,6 +19,10 @@ bool WorkbookPartReader::OnRecord(const Record& r) {
     } else if (r.type == rt::WbProp) {
         const uint32_t flags = in.U32();
         if (in.Ok()) date1904 = flags & 1;
+    } else if (r.type == rt::SupSelf || r.type == rt::SupSame || r.type == rt::SupBookSrc || r.type == rt::SupAddin) {
+        if (selfLinks_.size() < kMaxSheets) selfLinks_.push_back(r.type == rt::SupSelf);
+    } else if (r.type == rt::ExternSheet) {
+        ExternSheet(in);
     } else if (r.type == rt::BookView && !sawView_) {
         in.Skip(24);  // window position and size, tab ratio, first tab
         const uint32_t tab = in.U32();
@@ -28,6 +32,18 @@ bool WorkbookPartReader::OnRecord(const Record& r) {
         }
     }
     return true;
+}
+
+void WorkbookPartReader::ExternSheet(Payload& in) {
+    const uint32_t count = in.U32();
+    // Formulas index the table with 16 bits: a longer one is not read on.
+    for (uint32_t i = 0; i < count && externSheets.size() < 65536; ++i) {
+        const uint32_t link = in.U32();
+        const int32_t first = in.I32(), last = in.I32();
+        if (!in.Ok()) return;
+        const bool one = link < selfLinks_.size() && selfLinks_[link] && first >= 0 && first == last;
+        externSheets.push_back(one ? first : -1);
+    }
 }
 
 }  // namespace sheets::xlsb

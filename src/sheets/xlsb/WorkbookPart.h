@@ -23,11 +23,17 @@ public:
     std::vector<SheetEntry> sheets;  // a damaged entry is left out
     uint32_t activeTab = 0;
     bool date1904 = false;
+    // The table of sheets formulas name: per entry, the index of one sheet
+    // of this workbook, or -1 (another workbook, a range of sheets, none).
+    std::vector<int32_t> externSheets;
 
     bool OnRecord(const Record& r) override;
 
 private:
+    void ExternSheet(Payload& in);
+
     bool sawView_ = false;
+    std::vector<bool> selfLinks_;  // per supporting link: whether it is this workbook
 };
 
 }  // namespace sheets::xlsb

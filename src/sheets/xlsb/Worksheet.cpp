@@ -45,7 +45,7 @@ const xlsx::ColorResolver& ColorsOf(const SheetContext& ctx) {
 }  // namespace
 
 WorksheetReader::WorksheetReader(SheetContext& ctx, Sheet& sheet)
-    : ctx_(ctx), sheet_(sheet), rows_(sheet, ctx.cells), condFormats_(ColorsOf(ctx), sheet) {}
+    : ctx_(ctx), sheet_(sheet), rows_(sheet, ctx.cells), condFormats_(ColorsOf(ctx), sheet, ctx.sheetNames) {}
 
 bool WorksheetReader::OnRecord(const Record& r) {
     Payload in(r.data);

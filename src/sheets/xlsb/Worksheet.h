@@ -26,6 +26,8 @@ struct SheetContext {
     size_t cells = 0;
     uint64_t textBudget = 0;
     const xlsx::ColorResolver* colors = nullptr;  // the workbook's, for conditional formats
+    // The sheets that rule formulas name through the workbook's table of them.
+    const std::vector<std::string>* sheetNames = nullptr;
 };
 
 // Records that cannot be what they claim (a row or column beyond the

@@ -149,6 +149,10 @@ Workbook ReadXlsb(std::string_view bytes) {
     ctx.formatCount = wb.styles.formats.size();
     ctx.textBudget = kTextBudget;
     ctx.colors = &colors;
+    std::vector<std::string> sheetNames;
+    for (const int32_t tab : wh.externSheets)
+        sheetNames.push_back(tab >= 0 && size_t(tab) < wh.sheets.size() ? wh.sheets[size_t(tab)].name : std::string());
+    ctx.sheetNames = &sheetNames;
 
     xlsx::CellImages cellImages(pkg, wbRels, xlsb::ReadValueMetadata);
     const xlsx::RelIndex wbRelsById(wbRels);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "XlsbBuilder.h"
+#include "sheets/Loader.h"
 #include "sheets/cond/Engine.h"
 #include "sheets/html/HtmlWriter.h"
 #include "sheets/xlsb/RecordTypes.h"
@@ -203,4 +204,38 @@ TEST(XlsbCondFormats, DamagedRecords) {
     EXPECT_EQ(rules[2].kind, CfKind::CellIs);
     EXPECT_EQ(cond::Evaluate(wb, s, {}).Size(), 1u);
     EXPECT_EQ(s.rows.size(), 4u);
+}
+
+TEST(XlsbCondFormats, FormulasNamingOtherSheetsThroughTheWorkbooksTable) {
+    // The table: this workbook's second sheet; a sheet past the workbook's;
+    // both sheets at once; and the first sheet of another workbook.
+    const std::string externals =
+        Rec(353) + Rec(357) + Rec(355, Bytes().U32(0)) +
+        Rec(362, Bytes().U32(4).U32(0).U32(1).U32(1).U32(0).U32(5).U32(5).U32(0).U32(0).U32(1).U32(1).U32(0).U32(0)) +
+        Rec(354);
+    std::string workbook = WorkbookPart({"Data", "Other"});
+    workbook.insert(workbook.size() - Rec(132).size(), externals);
+    // 'Other'!$A$1 > 5, through entry `ixti`.
+    auto above = [](uint16_t ixti) {
+        return "\x5A" + std::string(1, char(ixti)) + std::string("\0\0\0\0\0\0\0", 7) + Int(5) + "\x0D";
+    };
+    Book b;
+    b.sheetNames = {"Data", "Other"};
+    b.workbook = workbook;
+    b.styles = StylesPart({}) + Dxfs();
+    b.sheets = {Cells() + Format(Rule(Spec(2, 1, 0, 1, 0, 0, {above(0)})) + Rule(Spec(2, 1, 0, 2, 0, 0, {above(1)})) +
+                                 Rule(Spec(2, 1, 0, 3, 0, 0, {above(2)})) + Rule(Spec(2, 1, 0, 4, 0, 0, {above(3)}))),
+                SheetData(RowHdr(0) + Rec(rt::CellReal, Bytes().Cell(0).F64(10)))};
+    const Workbook wb = LoadWorkbookFromMemory(Package(b));
+    ASSERT_EQ(wb.sheets.size(), 2u);
+    const CondFormat& f = wb.sheets[0].condFormats.at(0);
+    ASSERT_EQ(f.rules.size(), 4u);
+    EXPECT_EQ(f.rules[0].kind, CfKind::Expression);
+    EXPECT_EQ(f.rules[0].formulas, std::vector<std::string>{"'Other'!$A$1>5"});
+    // A sheet the workbook lacks, a range of sheets, another workbook: never applied.
+    for (size_t i = 1; i < 4; ++i) EXPECT_EQ(f.rules[i].kind, CfKind::Unknown) << i;
+    // The other sheet's A1 (10) meets the rule on every cell of this one,
+    // whose own A1 (0) would not.
+    const cond::SheetLooks looks = cond::Evaluate(wb, wb.sheets[0], {});
+    for (uint32_t r = 0; r < 4; ++r) ASSERT_NE(looks.Find(r, 0), nullptr) << r;
 }
