@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "sheets/html/FontStack.h"
 #include "sheets/html/HtmlText.h"
 #include "sheets/html/Placement.h"
 #include "sheets/model/Shape.h"
@@ -212,7 +213,9 @@ std::string ShapeOutline(const Shape& s, double w, double h) {
 namespace {
 
 void AppendFont(std::string& out, const ChartFont& f, const std::string& face, bool underline) {
-    if (!face.empty()) out += "font-family:\"" + CssFontName(face) + "\";";
+    // The same stack as the cells': the face, its metric twin, the generic family.
+    if (const std::string stack = face.empty() ? std::string() : FontStack(face); !stack.empty())
+        out += "font-family:" + stack + ";";
     if (f.size > 0) out += "font-size:" + Num(f.size) + "pt;";
     if (f.bold >= 0) out += f.bold ? "font-weight:bold;"sv : "font-weight:normal;"sv;
     if (f.italic >= 0) out += f.italic ? "font-style:italic;"sv : "font-style:normal;"sv;
@@ -225,7 +228,7 @@ void AppendText(std::string& out, const Shape& s, size_t first) {
     if (s.text.size() <= first) return;
     out +=
         "<div style=\"position:absolute;left:0;top:0;right:0;bottom:0;display:flex;flex-direction:column;"
-        "white-space:pre-wrap;overflow-wrap:break-word;line-height:1.2;font-family:Calibri,sans-serif;"
+        "white-space:pre-wrap;overflow-wrap:break-word;line-height:1.2;font-family:Calibri,Carlito,sans-serif;"
         "font-size:11pt;"sv;
     out += s.anchor == VAlign::Center   ? "justify-content:center;"sv
            : s.anchor == VAlign::Bottom ? "justify-content:flex-end;"sv

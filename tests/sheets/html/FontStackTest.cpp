@@ -4,6 +4,7 @@
 
 #include "HtmlSupport.h"
 #include "sheets/html/FontStack.h"
+#include "sheets/model/Shape.h"
 
 using namespace sheets::html;
 
@@ -40,4 +41,22 @@ TEST(FontStack, PagesNameTheTwinForTheDefaultAndForCellFonts) {
                         "sans-serif;"),
               std::string::npos);
     EXPECT_NE(page.find("font-family:\"Cambria\",\"Caladea\",serif"), std::string::npos);
+}
+
+TEST(FontStack, ShapeTextNamesTheTwinToo) {
+    sheets::Workbook wb = htmltest::OneSheet();
+    sheets::Shape box;
+    box.to = sheets::Anchor{2, 2};
+    sheets::ShapeParagraph p;
+    sheets::ShapeRun plain, cambria;
+    plain.text = "default";
+    cambria.text = "own face";
+    cambria.face = "Cambria";
+    p.runs = {plain, cambria};
+    box.text.push_back(p);
+    wb.sheets[0].shapes.push_back(std::make_shared<const sheets::Shape>(box));
+    const std::string page = htmltest::Render(wb);
+    EXPECT_NE(page.find("font-family:Calibri,Carlito,sans-serif;"), std::string::npos) << page;
+    // A run's style is escaped into its attribute.
+    EXPECT_NE(page.find("font-family:&quot;Cambria&quot;,&quot;Caladea&quot;,serif;"), std::string::npos) << page;
 }
