@@ -97,6 +97,11 @@ bool StyleSheet::ShowsWhenBlank(uint32_t format) const {
 
 uint32_t StyleSheet::Intern(std::string css) {
     if (css.empty()) return 0;
+    if (frozen_) {
+        auto it = ids_.find(css);
+        if (it == ids_.end()) throw FrozenMiss{};
+        return it->second;
+    }
     auto [it, added] = ids_.emplace(std::move(css), static_cast<uint32_t>(rules_.size() + 1));
     if (added) rules_.push_back(it->first);
     return it->second;
@@ -196,12 +201,16 @@ uint32_t StyleSheet::CellClass(uint32_t format, ValueKind kind, int32_t color) {
     if (format >= cellCache_.size()) format = 0;
     if (color < 0) {
         int32_t& slot = cellCache_[format][k];
-        if (slot < 0) slot = static_cast<int32_t>(Intern(CellCss(format, kind, -1)));
+        if (slot < 0) {
+            if (frozen_) throw FrozenMiss{};
+            slot = static_cast<int32_t>(Intern(CellCss(format, kind, -1)));
+        }
         return static_cast<uint32_t>(slot);
     }
     const uint64_t key = uint64_t(format) << 32 | uint64_t(k) << 24 | (static_cast<uint32_t>(color) & 0xFFFFFF);
     auto it = colorCache_.find(key);
     if (it != colorCache_.end()) return it->second;
+    if (frozen_) throw FrozenMiss{};
     const uint32_t id = Intern(CellCss(format, kind, color));
     colorCache_.emplace(key, id);
     return id;
@@ -227,6 +236,7 @@ uint32_t StyleSheet::RunClass(uint32_t font) {
     if (font >= runCache_.size()) font = 0;
     int32_t& slot = runCache_[font];
     if (slot < 0) {
+        if (frozen_) throw FrozenMiss{};
         const Font& f = FontAt(font);
         std::string css;
         AppendFontCss(css, f, true);
@@ -242,6 +252,7 @@ uint32_t StyleSheet::RotationClass(uint32_t format) {
     if (format >= rotationCache_.size()) return 0;
     int32_t& slot = rotationCache_[format];
     if (slot < 0) {
+        if (frozen_) throw FrozenMiss{};
         const uint8_t r = Format(format).align.rotation;
         std::string css;
         if (r == 255) css = "display:inline-block;writing-mode:vertical-rl;text-orientation:upright;";
@@ -257,6 +268,7 @@ uint32_t StyleSheet::RotationClass(uint32_t format) {
 void StyleSheet::AddRule(std::string_view rule) {
     for (const std::string& r : extra_)
         if (r == rule) return;
+    if (frozen_) throw FrozenMiss{};
     extra_.emplace_back(rule);
 }
 

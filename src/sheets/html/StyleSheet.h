@@ -22,6 +22,12 @@ const char* BorderLineCss(BorderStyle s);
 // How a value sits in a General-aligned cell.
 enum class ValueKind : uint8_t { Text, Number, Centred };
 
+// Thrown by a frozen style sheet asked for a class or rule it does not have
+// yet (and by row writers working ahead when a row needs what only the
+// writer in turn may make): numbers are handed out in order of first use, so
+// only that writer may add one.
+struct FrozenMiss {};
+
 class StyleSheet {
 public:
     explicit StyleSheet(const Styles& styles);
@@ -53,6 +59,11 @@ public:
     // The rules of the table cells' defaults and of every class handed out.
     void AppendRules(std::string& out) const;
 
+    // While frozen, the sheet only hands out what it has (and throws
+    // FrozenMiss otherwise), so that several threads may ask it at once.
+    // Changed only while no other thread uses the sheet.
+    void Freeze(bool frozen) { frozen_ = frozen; }
+
 private:
     uint32_t Intern(std::string css);
     const Font& FontAt(uint32_t font) const;
@@ -68,6 +79,7 @@ private:
     std::unordered_map<uint64_t, uint32_t> colorCache_;  // (format, kind, colour)
     std::vector<int32_t> runCache_, rotationCache_;
     std::vector<std::string> extra_;  // AddRule's
+    bool frozen_ = false;
 };
 
 }  // namespace sheets::html
