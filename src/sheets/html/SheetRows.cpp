@@ -217,7 +217,7 @@ RowWriter::Fit RowWriter::FitOf(const Item& item, uint32_t format, uint32_t last
 }
 
 void RowWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rowspan, uint32_t lastCol, uint32_t lastRow,
-                           bool hiddenCol) {
+                         bool hiddenCol) {
     const Item& item = items_[i];
     uint32_t format = 0;
     if (item.cell) {
@@ -232,7 +232,7 @@ void RowWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rowspa
     const cond::CellLook* look = LookAt(r, item.col, format, withTable);
     const uint32_t cls = colspan > 1 || rowspan > 1
                              ? s_.doc.styles.MergedCellClass(format, shown_.kind, shown_.color, FormatAt(r, lastCol),
-                                                           FormatAt(lastRow, item.col), look)
+                                                             FormatAt(lastRow, item.col), look)
                          : look ? s_.doc.styles.LookClass(format, shown_.kind, shown_.color, *look)
                                 : s_.doc.styles.CellClass(format, shown_.kind, shown_.color);
     const bool empty = shown_.Empty();
@@ -370,7 +370,8 @@ void RowWriter::WriteRow(uint32_t unit) {
         if (cover != active_.begin() && std::prev(cover)->second >= c) continue;
         const bool blank = !item.cell || item.cell->type == CellType::Blank;
         const uint32_t format = item.cell ? item.cell->format : item.filler >= 0 ? uint32_t(item.filler) : 0;
-        if (item.merge < 0 && item.comment < 0 && !item.table && blank && !s_.doc.styles.ShowsWhenBlank(format)) continue;
+        if (item.merge < 0 && item.comment < 0 && !item.table && blank && !s_.doc.styles.ShowsWhenBlank(format))
+            continue;
 
         uint32_t lastCol = c, lastRow = r;
         if (item.merge >= 0) {

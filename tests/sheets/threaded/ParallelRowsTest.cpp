@@ -15,7 +15,7 @@ using namespace sheets::html;
 
 namespace {
 
-constexpr uint32_t kRows = 60000;
+constexpr uint32_t kRows = 40000;
 
 uint32_t AddFormat(Workbook& wb, std::string code, uint32_t font = 0, uint32_t fill = 0) {
     CellFormat f;
@@ -76,15 +76,15 @@ Workbook LargeSheet(bool lateNews) {
         day.number = 40000 + r % 3000;
         day.format = date;
         row.cells.push_back(day);
-        if (lateNews && r >= 20000) {
+        if (lateNews && r >= 10000) {
             Cell wide = amount;
             wide.col = 3;
-            wide.number = r == 20000 ? 123456789.0 : 7;  // the first too wide for its column
-            wide.format = r < 40000 ? late[(r - 20000) / 1500 % late.size()] : 0;
+            wide.number = r == 10000 ? 123456789.0 : 7;  // the first too wide for its column
+            wide.format = r < 30000 ? late[(r - 10000) / 1500 % late.size()] : 0;
             row.cells.push_back(wide);
         }
-        if (lateNews && r == 41000) row.cells[0].string = 1;  // a rich run's class
-        if (lateNews && r == 52000) {  // fillers where the row lacks cells
+        if (lateNews && r == 21000) row.cells[0].string = 1;  // a rich run's class
+        if (lateNews && r == 31000) {  // fillers where the row lacks cells
             row.format = static_cast<int32_t>(filled);
             row.cells.resize(2);
         }
@@ -92,7 +92,7 @@ Workbook LargeSheet(bool lateNews) {
     }
     if (lateNews) {
         Hyperlink link;
-        link.range = Range{45000, 0, 45000, 0};
+        link.range = Range{27000, 0, 27000, 0};
         link.target = "https://example.com/";
         s.links.push_back(link);
     }
