@@ -270,7 +270,11 @@ ZipPackage::~ZipPackage() {
 }
 
 int64_t ZipPackage::Find(std::string_view name) const {
-    auto it = index_.find(NormalizePartName(name));
+    // Most names come from relationships and are in normal form already.
+    const bool normal =
+        std::none_of(name.begin(), name.end(), [](char c) { return c == '\\' || (c >= 'A' && c <= 'Z'); }) &&
+        !name.starts_with('/');
+    auto it = normal ? index_.find(name) : index_.find(NormalizePartName(name));
     return it == index_.end() ? -1 : int64_t(it->second);
 }
 

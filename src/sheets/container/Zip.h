@@ -89,7 +89,13 @@ private:
     std::string damage_;
     uint64_t packageBytes_ = 0;
     mutable uint64_t inflated_ = 0;  // every part read so far; one thread at a time reads a package
-    std::unordered_map<std::string, uint64_t> index_;  // normalized name -> entry (the first one wins)
+    // Looked up by a name already in normal form without copying it.
+    struct NameHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    std::unordered_map<std::string, uint64_t, NameHash, std::equal_to<>>
+        index_;  // normalized name -> entry (the first one wins)
 };
 
 // The entries of an archive found by their local headers, in file order, at

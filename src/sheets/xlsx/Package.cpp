@@ -11,6 +11,7 @@ namespace sheets::xlsx {
 namespace {
 
 std::string PercentDecode(std::string_view s) {
+    if (s.find('%') == std::string_view::npos) return std::string(s);
     std::string out;
     out.reserve(s.size());
     auto hex = [](char c) -> int {
@@ -35,15 +36,25 @@ public:
     RelsHandler(std::string_view source, std::vector<Relationship>& out) : source_(source), out_(out) {}
     void Start(std::string_view name, Attrs a) override {
         if (name != "Relationship") return;
+        // One pass over the attributes (a package has thousands of these);
+        // the first of a name wins, as with Attr.
+        const char *id = nullptr, *type = nullptr, *mode = nullptr, *target = nullptr;
+        for (Attrs p = a; p && *p; p += 2) {
+            const std::string_view local = LocalName(*p);
+            const char** slot = local == "Id"           ? &id
+                                : local == "Type"       ? &type
+                                : local == "TargetMode" ? &mode
+                                : local == "Target"     ? &target
+                                                        : nullptr;
+            if (slot && !*slot) *slot = p[1];
+        }
         Relationship r;
-        r.id = AttrString(a, "Id");
-        std::string type = AttrString(a, "Type");
-        size_t slash = type.rfind('/');
-        r.type = slash == std::string::npos ? type : type.substr(slash + 1);
-        const char* mode = Attr(a, "TargetMode");
+        if (id) r.id = id;
+        const std::string_view t = type ? type : "";
+        r.type = t.substr(t.rfind('/') + 1);
         r.external = mode && std::string_view(mode) == "External";
-        std::string target = AttrString(a, "Target");
-        r.target = r.external ? target : ResolvePartName(source_, target);
+        const std::string_view to = target ? target : "";
+        r.target = r.external ? std::string(to) : ResolvePartName(source_, to);
         out_.push_back(std::move(r));
     }
     void End(std::string_view) override {}
