@@ -1,5 +1,6 @@
 #include "sheets/xlsx/Package.h"
 
+#include <array>
 #include <optional>
 
 #include "sheets/xlsx/ReadAhead.h"
@@ -126,8 +127,27 @@ std::vector<Relationship> Package::Rels(std::string_view part) const {
     else relsName = std::string(part.substr(0, slash + 1)) + "_rels/" + std::string(part.substr(slash + 1)) + ".rels";
     std::vector<Relationship> out;
     if (!zip_.Has(relsName)) return out;
+    // The relationship parts of workbooks written by one program repeat
+    // from workbook to workbook: the last few read on this thread are
+    // remembered by their stored bytes and the part they belong to.
+    struct Remembered {
+        std::string key;
+        std::vector<Relationship> rels;
+    };
+    thread_local std::array<Remembered, 8> remembered;
+    thread_local size_t oldest = 0;
+    std::string key = zip_.StoredBytes(relsName);
+    if (!key.empty()) {
+        key.append(1, '\0').append(part);
+        for (const Remembered& r : remembered)
+            if (r.key == key) return r.rels;
+    }
     RelsHandler h(part, out);
     ParseXml(zip_.Read(relsName), h, relsName);
+    if (!key.empty()) {
+        remembered[oldest] = Remembered{std::move(key), out};
+        oldest = (oldest + 1) % remembered.size();
+    }
     return out;
 }
 
