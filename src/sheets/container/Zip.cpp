@@ -249,6 +249,7 @@ ZipPackage::ZipPackage(std::string_view bytes) : bytes_(bytes), packageBytes_(by
     zip_int64_t n = zip_get_num_entries(archive_, 0);
     std::vector<std::string_view> names;
     names.reserve(size_t(std::max<zip_int64_t>(n, 0)));
+    index_.reserve(names.capacity());
     for (zip_int64_t i = 0; i < n; ++i) {
         const char* nm = zip_get_name(archive_, uint64_t(i), ZIP_FL_ENC_RAW);
         if (nm) Index(nm, uint64_t(i));

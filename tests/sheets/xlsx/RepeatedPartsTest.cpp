@@ -27,20 +27,18 @@ std::string StylesPart(const char* color) {
 
 // A one-sheet workbook whose cell A1 is in the second font.
 std::string Book(const std::string& styles, const std::string& theme, const char* sheetName) {
-    const std::string rels =
-        R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-        R"(<Relationship Id="rId1" Type=")" +
-        kRel + R"(worksheet" Target="worksheets/sheet1.xml"/><Relationship Id="rId3" Type=")" + kRel +
-        R"(styles" Target="styles.xml"/><Relationship Id="rId4" Type=")" + kRel +
-        R"(theme" Target="theme/theme1.xml"/></Relationships>)";
+    const std::string rels = R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+                             R"(<Relationship Id="rId1" Type=")" +
+                             kRel + R"(worksheet" Target="worksheets/sheet1.xml"/><Relationship Id="rId3" Type=")" +
+                             kRel + R"(styles" Target="styles.xml"/><Relationship Id="rId4" Type=")" + kRel +
+                             R"(theme" Target="theme/theme1.xml"/></Relationships>)";
     const std::string workbook =
         R"(<workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" )"
         R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"><sheets><sheet name=")" +
         std::string(sheetName) + R"(" sheetId="1" r:id="rId1"/></sheets></workbook>)";
-    return fixtures::Package(fixtures::SheetXml(R"(<row r="1"><c r="A1" s="1"><v>1</v></c></row>)"), "", styles,
-                             {{"xl/theme/theme1.xml", theme},
-                              {"xl/_rels/workbook.xml.rels", rels},
-                              {"xl/workbook.xml", workbook}});
+    return fixtures::Package(
+        fixtures::SheetXml(R"(<row r="1"><c r="A1" s="1"><v>1</v></c></row>)"), "", styles,
+        {{"xl/theme/theme1.xml", theme}, {"xl/_rels/workbook.xml.rels", rels}, {"xl/workbook.xml", workbook}});
 }
 
 Color FirstCellColor(const Workbook& wb) {
@@ -84,10 +82,10 @@ TEST(XlsxRepeatedParts, AlikeRelationshipPartsResolveAgainstTheirOwnPart) {
         EXPECT_EQ(pkg.Rels("xl/b/c/s.xml").at(0).target, "xl/b/media/image1.png");
     }
     // Another package with other relationships under the same name.
-    const std::string other = fixtures::Zip(
-        {{"xl/a/_rels/s.xml.rels",
-          R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-          R"(<Relationship Id="rId7" Type="http://t/chart" Target="c.xml"/></Relationships>)"}});
+    const std::string other =
+        fixtures::Zip({{"xl/a/_rels/s.xml.rels",
+                        R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+                        R"(<Relationship Id="rId7" Type="http://t/chart" Target="c.xml"/></Relationships>)"}});
     const auto got = xlsx::Package(other).Rels("xl/a/s.xml");
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].id, "rId7");
