@@ -32,24 +32,60 @@ uint64_t Le(const unsigned char* p, int n) {
     return v;
 }
 
+// Where the archive's end record begins; npos when there is none.
+size_t EndRecord(std::string_view bytes) {
+    auto* d = reinterpret_cast<const unsigned char*>(bytes.data());
+    size_t n = bytes.size();
+    if (n < 22) return std::string_view::npos;
+    size_t stop = n > 22 + 65535 ? n - 22 - 65535 : 0;
+    for (size_t i = n - 22 + 1; i-- > stop;)
+        if (std::memcmp(d + i, "PK\5\6", 4) == 0) return i;
+    return std::string_view::npos;
+}
+
 // The number of entries the archive's end record declares, read before
 // libzip builds its table (which costs memory per entry); -1 when there is
 // no end record to read.
 int64_t DeclaredEntries(std::string_view bytes) {
     auto* d = reinterpret_cast<const unsigned char*>(bytes.data());
     size_t n = bytes.size();
-    if (n < 22) return -1;
-    size_t stop = n > 22 + 65535 ? n - 22 - 65535 : 0;
-    for (size_t i = n - 22 + 1; i-- > stop;) {
-        if (std::memcmp(d + i, "PK\5\6", 4) != 0) continue;
-        uint64_t count = Le(d + i + 10, 2);
-        if (count == 0xFFFF && i >= 20 && std::memcmp(d + i - 20, "PK\6\7", 4) == 0) {
-            uint64_t at = Le(d + i - 20 + 8, 8);
-            if (n >= 56 && at <= n - 56 && std::memcmp(d + at, "PK\6\6", 4) == 0) count = Le(d + at + 32, 8);
-        }
-        return int64_t(std::min<uint64_t>(count, uint64_t(INT64_MAX)));
+    const size_t i = EndRecord(bytes);
+    if (i == std::string_view::npos) return -1;
+    uint64_t count = Le(d + i + 10, 2);
+    if (count == 0xFFFF && i >= 20 && std::memcmp(d + i - 20, "PK\6\7", 4) == 0) {
+        uint64_t at = Le(d + i - 20 + 8, 8);
+        if (n >= 56 && at <= n - 56 && std::memcmp(d + at, "PK\6\6", 4) == 0) count = Le(d + at + 32, 8);
     }
-    return -1;
+    return int64_t(std::min<uint64_t>(count, uint64_t(INT64_MAX)));
+}
+
+constexpr uint64_t kNoOffset = UINT64_MAX;
+
+// Where each entry's stored bytes begin, from the central directory and the
+// local headers, so that a part is read from memory without a libzip file
+// (which costs more than inflating a small part). Empty unless the directory
+// lists exactly the entries libzip found, in its order; an entry whose local
+// header cannot be read is left to libzip (kNoOffset).
+std::vector<uint64_t> DataOffsets(std::string_view bytes, const std::vector<std::string_view>& names) {
+    auto* d = reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t n = bytes.size(), end = EndRecord(bytes);
+    if (end == std::string_view::npos || Le(d + end + 10, 2) != names.size()) return {};
+    size_t at = size_t(Le(d + end + 16, 4));
+    std::vector<uint64_t> out;
+    out.reserve(names.size());
+    for (std::string_view name : names) {
+        if (at > end || end - at < 46 || std::memcmp(d + at, "PK\1\2", 4) != 0) return {};
+        const size_t nameLength = size_t(Le(d + at + 28, 2));
+        const size_t record = 46 + nameLength + size_t(Le(d + at + 30, 2)) + size_t(Le(d + at + 32, 2));
+        if (end - at < record || bytes.substr(at + 46, nameLength) != name) return {};
+        const uint64_t local = Le(d + at + 42, 4);
+        uint64_t data = kNoOffset;
+        if (local < n && n - local >= 30 && std::memcmp(d + local, "PK\3\4", 4) == 0)
+            data = local + 30 + Le(d + local + 26, 2) + Le(d + local + 28, 2);
+        out.push_back(data);
+        at += record;
+    }
+    return out;
 }
 
 // Parts up to this size (most of a workbook's) are inflated in one call,
@@ -62,6 +98,8 @@ public:
     explicit RawSource(zip_file_t* f) : file_(f, zip_fclose) {}
     explicit RawSource(std::string_view data) : file_(nullptr, zip_fclose), data_(data), inMemory_(true) {}
     bool Open() const { return file_ || inMemory_; }
+    // The next `n` bytes in place, when they are in memory; empty otherwise.
+    std::string_view InPlace(size_t n) const { return inMemory_ && data_.size() >= n ? data_.substr(0, n) : ""; }
     // Bytes read, 0 at the end, -1 on a read error.
     int64_t Read(char* into, size_t n) {
         if (file_) return zip_fread(file_.get(), into, n);
@@ -85,12 +123,17 @@ bool InflateWhole(RawSource& src, uint64_t comp, uint64_t size, std::string& out
     thread_local std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> inflater(
         libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
     if (!inflater) return false;
-    std::string in(size_t(comp), '\0');
-    size_t got = 0;
-    while (got < in.size()) {
-        int64_t n = src.Read(in.data() + got, in.size() - got);
-        if (n <= 0) return false;
-        got += size_t(n);
+    std::string_view in = src.InPlace(size_t(comp));
+    std::string held;
+    if (in.size() != comp) {
+        held.assign(size_t(comp), '\0');
+        size_t got = 0;
+        while (got < held.size()) {
+            int64_t n = src.Read(held.data() + got, held.size() - got);
+            if (n <= 0) return false;
+            got += size_t(n);
+        }
+        in = held;
     }
     out.resize(size_t(size));
     size_t produced = 0;
@@ -175,7 +218,7 @@ std::vector<ZipPackage::LocalEntry> ScanLocalEntries(std::string_view bytes, siz
     return out;
 }
 
-ZipPackage::ZipPackage(std::string_view bytes) : packageBytes_(bytes.size()) {
+ZipPackage::ZipPackage(std::string_view bytes) : bytes_(bytes), packageBytes_(bytes.size()) {
     if (DeclaredEntries(bytes) > int64_t(kMaxEntries))
         throw Error(ErrorKind::Unsafe, "The workbook is unsafe to read (its archive has too many parts)");
     zip_error_t err;
@@ -204,10 +247,23 @@ ZipPackage::ZipPackage(std::string_view bytes) : packageBytes_(bytes.size()) {
     }
     zip_error_fini(&err);
     zip_int64_t n = zip_get_num_entries(archive_, 0);
+    std::vector<std::string_view> names;
+    names.reserve(size_t(std::max<zip_int64_t>(n, 0)));
+    index_.reserve(names.capacity());
     for (zip_int64_t i = 0; i < n; ++i) {
         const char* nm = zip_get_name(archive_, uint64_t(i), ZIP_FL_ENC_RAW);
         if (nm) Index(nm, uint64_t(i));
+        names.emplace_back(nm ? nm : "");
     }
+    dataAt_ = DataOffsets(bytes, names);
+}
+
+bool ZipPackage::Direct(int64_t idx, uint64_t comp, std::string_view& out) const {
+    if (size_t(idx) >= dataAt_.size()) return false;
+    const uint64_t at = dataAt_[size_t(idx)];
+    if (at == kNoOffset || at > bytes_.size() || bytes_.size() - at < comp) return false;
+    out = bytes_.substr(size_t(at), size_t(comp));
+    return true;
 }
 
 ZipPackage::~ZipPackage() {
@@ -215,7 +271,11 @@ ZipPackage::~ZipPackage() {
 }
 
 int64_t ZipPackage::Find(std::string_view name) const {
-    auto it = index_.find(NormalizePartName(name));
+    // Most names come from relationships and are in normal form already.
+    const bool normal =
+        std::none_of(name.begin(), name.end(), [](char c) { return c == '\\' || (c >= 'A' && c <= 'Z'); }) &&
+        !name.starts_with('/');
+    auto it = normal ? index_.find(name) : index_.find(NormalizePartName(name));
     return it == index_.end() ? -1 : int64_t(it->second);
 }
 
@@ -299,8 +359,11 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
     // limits hold whatever the headers claim, and a checksum mismatch (which
     // some writers produce) does not lose an otherwise readable part.
     auto open = [&] {
-        RawSource src = archive_ ? RawSource(zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED))
-                                 : RawSource(local_[size_t(idx)].data);
+        std::string_view direct;
+        RawSource src = !archive_ ? RawSource(local_[size_t(idx)].data)
+                        : e.sized && Direct(idx, comp, direct)
+                            ? RawSource(direct)
+                            : RawSource(zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED));
         if (!src.Open())
             throw Error(ErrorKind::Damaged,
                         "The workbook is damaged (cannot open " + shown + ": " + zip_strerror(archive_) + ")");
@@ -392,8 +455,11 @@ std::string ZipPackage::StoredBytes(std::string_view name) const {
     }
     // An entry of unknown size may run on past its end: no fingerprint.
     if (!e.sized || e.comp > kWholeInflateBytes) return {};
-    RawSource src = archive_ ? RawSource(zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED))
-                             : RawSource(local_[size_t(idx)].data);
+    std::string_view direct;
+    RawSource src = !archive_ ? RawSource(local_[size_t(idx)].data)
+                    : Direct(idx, e.comp, direct)
+                        ? RawSource(direct)
+                        : RawSource(zip_fopen_index(archive_, uint64_t(idx), ZIP_FL_COMPRESSED));
     if (!src.Open()) return {};
     std::string out(2 + size_t(e.comp), '\0');
     out[0] = char(e.method & 0xFF);

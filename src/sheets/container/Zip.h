@@ -76,15 +76,26 @@ private:
         bool encrypted = false;
     };
     Entry Stat(int64_t idx, const std::string& shown) const;
+    // The stored bytes of an entry straight from the archive in memory, when
+    // the directory placed them; false leaves the reading to libzip.
+    bool Direct(int64_t idx, uint64_t comp, std::string_view& out) const;
     int64_t Find(std::string_view name) const;
     void CountInflated(uint64_t n) const;
     void Index(std::string_view name, uint64_t entry);
     zip* archive_ = nullptr;
+    std::string_view bytes_;
+    std::vector<uint64_t> dataAt_;  // per libzip entry: where its stored bytes begin (all ones: unknown)
     std::vector<LocalEntry> local_;  // without a readable central directory
     std::string damage_;
     uint64_t packageBytes_ = 0;
     mutable uint64_t inflated_ = 0;  // every part read so far; one thread at a time reads a package
-    std::unordered_map<std::string, uint64_t> index_;  // normalized name -> entry (the first one wins)
+    // Looked up by a name already in normal form without copying it.
+    struct NameHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    std::unordered_map<std::string, uint64_t, NameHash, std::equal_to<>>
+        index_;  // normalized name -> entry (the first one wins)
 };
 
 // The entries of an archive found by their local headers, in file order, at

@@ -42,6 +42,7 @@ public:
     // The workbook's replacement for the indexed palette (from index 0).
     void SetIndexed(const std::vector<uint32_t>& palette) { indexed_ = palette; }
     Color Resolve(const ColorSpec& spec) const;
+    bool operator==(const ColorResolver&) const = default;
 
 private:
     std::array<uint32_t, 12> theme_;  // by theme index (lt1 dk1 lt2 dk2 ...)

@@ -1,7 +1,8 @@
 #include "sheets/xlsx/Fonts.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace sheets::xlsx {
 
@@ -47,11 +48,25 @@ Font ResolveFont(const FontSpec& s, const ColorResolver& colors, const Font& bas
 }
 
 static std::string FontKey(const Font& f) {
+    // Sizes that agree to six significant digits are one font, as "%.6g"
+    // has them; built without printf, which costs more than the rest of
+    // interning a font.
     std::string key = f.name;
     char buf[64];
-    int n = std::snprintf(buf, sizeof buf, "|%.6g|%d%d%d%d%d|%d%06x", f.size, f.bold, f.italic, f.strike,
-                          int(f.underline), int(f.vertAlign), f.color.set, unsigned(f.color.rgb));
-    key.append(buf, size_t(n));
+    char* p = buf;
+    char* const end = buf + sizeof buf;
+    *p++ = '|';
+    p = std::to_chars(p, end, f.size, std::chars_format::general, 6).ptr;
+    *p++ = '|';
+    for (int v : {int(f.bold), int(f.italic), int(f.strike), int(f.underline), int(f.vertAlign)})
+        p = std::to_chars(p, end, v).ptr;
+    *p++ = '|';
+    p = std::to_chars(p, end, int(f.color.set)).ptr;
+    char hex[8];
+    const char* hexEnd = std::to_chars(hex, hex + sizeof hex, unsigned(f.color.rgb), 16).ptr;
+    for (ptrdiff_t pad = 6 - (hexEnd - hex); pad > 0; --pad) *p++ = '0';
+    p = std::copy(static_cast<const char*>(hex), hexEnd, p);
+    key.append(buf, size_t(p - buf));
     return key;
 }
 

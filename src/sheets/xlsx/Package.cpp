@@ -1,5 +1,6 @@
 #include "sheets/xlsx/Package.h"
 
+#include <array>
 #include <optional>
 
 #include "sheets/xlsx/ReadAhead.h"
@@ -11,6 +12,7 @@ namespace sheets::xlsx {
 namespace {
 
 std::string PercentDecode(std::string_view s) {
+    if (s.find('%') == std::string_view::npos) return std::string(s);
     std::string out;
     out.reserve(s.size());
     auto hex = [](char c) -> int {
@@ -35,15 +37,25 @@ public:
     RelsHandler(std::string_view source, std::vector<Relationship>& out) : source_(source), out_(out) {}
     void Start(std::string_view name, Attrs a) override {
         if (name != "Relationship") return;
+        // One pass over the attributes (a package has thousands of these);
+        // the first of a name wins, as with Attr.
+        const char *id = nullptr, *type = nullptr, *mode = nullptr, *target = nullptr;
+        for (Attrs p = a; p && *p; p += 2) {
+            const std::string_view local = LocalName(*p);
+            const char** slot = local == "Id"           ? &id
+                                : local == "Type"       ? &type
+                                : local == "TargetMode" ? &mode
+                                : local == "Target"     ? &target
+                                                        : nullptr;
+            if (slot && !*slot) *slot = p[1];
+        }
         Relationship r;
-        r.id = AttrString(a, "Id");
-        std::string type = AttrString(a, "Type");
-        size_t slash = type.rfind('/');
-        r.type = slash == std::string::npos ? type : type.substr(slash + 1);
-        const char* mode = Attr(a, "TargetMode");
+        if (id) r.id = id;
+        const std::string_view t = type ? type : "";
+        r.type = t.substr(t.rfind('/') + 1);
         r.external = mode && std::string_view(mode) == "External";
-        std::string target = AttrString(a, "Target");
-        r.target = r.external ? target : ResolvePartName(source_, target);
+        const std::string_view to = target ? target : "";
+        r.target = r.external ? std::string(to) : ResolvePartName(source_, to);
         out_.push_back(std::move(r));
     }
     void End(std::string_view) override {}
@@ -115,8 +127,27 @@ std::vector<Relationship> Package::Rels(std::string_view part) const {
     else relsName = std::string(part.substr(0, slash + 1)) + "_rels/" + std::string(part.substr(slash + 1)) + ".rels";
     std::vector<Relationship> out;
     if (!zip_.Has(relsName)) return out;
+    // The relationship parts of workbooks written by one program repeat
+    // from workbook to workbook: the last few read on this thread are
+    // remembered by their stored bytes and the part they belong to.
+    struct Remembered {
+        std::string key;
+        std::vector<Relationship> rels;
+    };
+    thread_local std::array<Remembered, 8> remembered;
+    thread_local size_t oldest = 0;
+    std::string key = zip_.StoredBytes(relsName);
+    if (!key.empty()) {
+        key.append(1, '\0').append(part);
+        for (const Remembered& r : remembered)
+            if (r.key == key) return r.rels;
+    }
     RelsHandler h(part, out);
     ParseXml(zip_.Read(relsName), h, relsName);
+    if (!key.empty()) {
+        remembered[oldest] = Remembered{std::move(key), out};
+        oldest = (oldest + 1) % remembered.size();
+    }
     return out;
 }
 

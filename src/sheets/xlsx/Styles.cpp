@@ -347,4 +347,25 @@ void ParseStyles(std::string_view xml, const std::string& part, ColorResolver& c
     out = std::move(st);
 }
 
+void ReadStyles(const Package& pkg, const std::string& part, ColorResolver& colors, Styles& out) {
+    // Workbooks written by one program mostly carry the same styles part,
+    // and reading it is a good share of a small workbook: the last one read
+    // on this thread is remembered, with the colours it was resolved under.
+    thread_local std::string lastStored;
+    thread_local ColorResolver lastColorsIn, lastColorsOut;
+    thread_local Styles lastStyles;
+    std::string stored = pkg.Zip().StoredBytes(part);
+    if (!stored.empty() && stored == lastStored && colors == lastColorsIn) {
+        out = lastStyles;
+        colors = lastColorsOut;
+        return;
+    }
+    const ColorResolver in = colors;
+    ParseStyles(pkg.Read(part), part, colors, out);
+    lastStored = std::move(stored);
+    lastColorsIn = in;
+    lastColorsOut = colors;
+    lastStyles = out;
+}
+
 }  // namespace sheets::xlsx

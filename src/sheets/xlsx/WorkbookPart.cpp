@@ -78,8 +78,17 @@ std::string FindWorkbookPart(const Package& pkg) {
 }
 
 WorkbookProps ParseWorkbookPart(const Package& pkg, const std::string& part) {
+    // Workbooks written by one program often carry the same workbook part
+    // (the same sheet names): the last one read on this thread is
+    // remembered by its stored bytes.
+    thread_local std::string lastStored;
+    thread_local WorkbookProps lastProps;
+    std::string stored = pkg.Zip().StoredBytes(part);
+    if (!stored.empty() && stored == lastStored) return lastProps;
     WorkbookHandler h;
     pkg.Parse(part, h);
+    lastStored = std::move(stored);
+    lastProps = h.props;
     return std::move(h.props);
 }
 

@@ -84,7 +84,7 @@ Workbook ReadXlsx(std::string_view bytes) {
         colors.SetScheme(scheme);
     }
     if (const Relationship* s = FindRelOfType(wbRels, "styles"); s && !s->external && pkg.Has(s->target))
-        ParseStyles(pkg.Read(s->target), s->target, colors, wb.styles);
+        ReadStyles(pkg, s->target, colors, wb.styles);
 
     FontTable fonts(wb.styles.fonts);
     // Run fonts are appended to the table, so the default font is copied.

@@ -180,36 +180,38 @@ namespace {
 // order, as the streaming parser would, without recursion (nesting depth is
 // the document's to choose).
 void Walk(const pugi::xml_node document, SaxHandler& handler) {
+    // Every pugixml accessor is a call into the library: each is asked once.
     std::vector<const char*> attrs;
-    auto start = [&](const pugi::xml_node n) {
-        attrs.clear();
-        for (const pugi::xml_attribute a : n.attributes()) {
-            attrs.push_back(a.name());
-            attrs.push_back(a.value());
-        }
-        attrs.push_back(nullptr);
-        handler.Start(LocalName(n.name()), attrs.data());
-    };
     pugi::xml_node n = document.first_child();
     while (n && !handler.finished) {
-        bool descend = false;
-        if (n.type() == pugi::node_element) {
-            start(n);
-            descend = bool(n.first_child());
-            if (!descend) handler.End(LocalName(n.name()));
-        } else if ((n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) && handler.wantText) {
+        pugi::xml_node child;
+        const pugi::xml_node_type type = n.type();
+        if (type == pugi::node_element) {
+            attrs.clear();
+            for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+                attrs.push_back(a.name());
+                attrs.push_back(a.value());
+            }
+            attrs.push_back(nullptr);
+            const std::string_view name = LocalName(n.name());
+            handler.Start(name, attrs.data());
+            child = n.first_child();
+            if (!child) handler.End(name);
+        } else if ((type == pugi::node_pcdata || type == pugi::node_cdata) && handler.wantText) {
             handler.Text(n.value());
         }
-        if (descend) {
-            n = n.first_child();
+        if (child) {
+            n = child;
             continue;
         }
-        while (!n.next_sibling()) {
+        pugi::xml_node next = n.next_sibling();
+        while (!next) {
             n = n.parent();
             if (n == document || handler.finished) return;
             handler.End(LocalName(n.name()));
+            next = n.next_sibling();
         }
-        n = n.next_sibling();
+        n = next;
     }
 }
 

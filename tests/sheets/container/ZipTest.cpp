@@ -115,6 +115,30 @@ TEST(ZipLimits, RereadingPartsIsBoundedForThePackage) {
     EXPECT_LE(uint64_t(reads) * rows.size(), ZipPackage::kMaxRatio * bytes.size() + rows.size());
 }
 
+TEST(ZipLimits, PartsAreReadWhereTheDirectoryPlacesThem) {
+    const std::string big(300000, 'w');
+    std::string bytes = fixtures::Zip({{"a.xml", "<a>first</a>"}, {"b.xml", big}, {"c.xml", "<c/>"}, {"empty", ""}});
+    ZipPackage z(bytes);
+    EXPECT_EQ(z.Read("a.xml"), "<a>first</a>");
+    EXPECT_EQ(z.Read("b.xml"), big);
+    EXPECT_EQ(z.Read("c.xml"), "<c/>");
+    EXPECT_EQ(z.Read("empty"), "");
+    const std::string stored = z.StoredBytes("b.xml");
+    ASSERT_GT(stored.size(), 2u);
+    EXPECT_NE(bytes.find(stored.substr(2)), std::string::npos);
+    // A directory entry that places its part where no local header is: the
+    // part is damaged, the others still read.
+    size_t at = 0;
+    while ((at = bytes.find("PK\1\2", at)) != std::string::npos && bytes.compare(at + 46, 5, "c.xml") != 0) ++at;
+    ASSERT_NE(at, std::string::npos);
+    std::string misplaced = bytes;
+    misplaced.replace(at + 42, 4, std::string("\1\0\0\0", 4));
+    ZipPackage m(misplaced);
+    EXPECT_THAT(failure::Of([&] { m.Read("c.xml"); }), failure::FailsWith(ErrorKind::Damaged));
+    EXPECT_EQ(m.Read("b.xml"), big);
+    EXPECT_TRUE(m.StoredBytes("c.xml").empty());
+}
+
 namespace {
 
 // A local entry as a streaming writer makes it: sizes after the data, in a
