@@ -28,19 +28,39 @@ double Advance(uint32_t cp, bool bold) {
     return bold ? w * 1.06 : w;
 }
 
-std::vector<double> DashArray(LineDash d) {
+// Dash and gap lengths in line widths; a solid line has none.
+struct Dashes {
+    double len[6];
+    size_t n;
+};
+
+Dashes DashArray(LineDash d) {
     switch (d) {
-    case LineDash::Solid: return {};
+    case LineDash::Solid: return {{}, 0};
     case LineDash::Dot:
-    case LineDash::SysDot: return {1, 2};
-    case LineDash::Dash: return {4, 3};
-    case LineDash::SysDash: return {3, 1};
-    case LineDash::DashDot: return {4, 3, 1, 3};
-    case LineDash::LongDash: return {8, 3};
-    case LineDash::LongDashDot: return {8, 3, 1, 3};
-    case LineDash::LongDashDotDot: return {8, 3, 1, 3, 1, 3};
+    case LineDash::SysDot: return {{1, 2}, 2};
+    case LineDash::Dash: return {{4, 3}, 2};
+    case LineDash::SysDash: return {{3, 1}, 2};
+    case LineDash::DashDot: return {{4, 3, 1, 3}, 4};
+    case LineDash::LongDash: return {{8, 3}, 2};
+    case LineDash::LongDashDot: return {{8, 3, 1, 3}, 4};
+    case LineDash::LongDashDotDot: return {{8, 3, 1, 3, 1, 3}, 6};
     }
-    return {};
+    return {{}, 0};
+}
+
+// ` NAME="#rrggbb"` in one append.
+void ColorAttr(std::string& out, std::string_view name, uint32_t rgb) {
+    char buf[32];
+    char* p = buf;
+    *p++ = ' ';
+    p = std::copy_n(name.data(), std::min<size_t>(name.size(), 16), p);
+    *p++ = '=';
+    *p++ = '"';
+    WriteHex(p, rgb);
+    p += 7;
+    *p++ = '"';
+    out.append(buf, size_t(p - buf));
 }
 
 bool SameLook(const TextStyle& a, const TextStyle& b) {
@@ -117,25 +137,21 @@ void Canvas::Num(std::string_view name, double v) {
 
 void Canvas::Attrs(const Paint& p, bool fillable) {
     if (p.fill) {
-        out_ += " fill=\"";
-        out_ += Hex(p.fillColor);
-        out_ += '"';
+        ColorAttr(out_, "fill", p.fillColor);
         if (p.fillOpacity < 1) Num("fill-opacity", p.fillOpacity);
     } else if (fillable) {
         out_ += " fill=\"none\"";
     }
     if (p.stroke) {
-        out_ += " stroke=\"";
-        out_ += Hex(p.strokeColor);
-        out_ += '"';
+        ColorAttr(out_, "stroke", p.strokeColor);
         Num("stroke-width", p.strokeWidth);
         if (p.strokeOpacity < 1) Num("stroke-opacity", p.strokeOpacity);
-        if (const auto d = DashArray(p.dash); !d.empty()) {
+        if (const Dashes d = DashArray(p.dash); d.n) {
             // Dashes scale with the line, as the spreadsheet draws them.
             out_ += " stroke-dasharray=\"";
-            for (size_t i = 0; i < d.size(); ++i) {
+            for (size_t i = 0; i < d.n; ++i) {
                 if (i) out_ += ' ';
-                AppendNum(out_, d[i] * std::max(p.strokeWidth, 1.0));
+                AppendNum(out_, d.len[i] * std::max(p.strokeWidth, 1.0));
             }
             out_ += '"';
         }
@@ -146,11 +162,7 @@ void Canvas::Font(const TextStyle& s) {
     if (s.px != defaultPx) Num("font-size", s.px);
     if (s.bold) out_ += " font-weight=\"bold\"";
     if (s.italic) out_ += " font-style=\"italic\"";
-    if (s.color != 0) {
-        out_ += " fill=\"";
-        out_ += Hex(s.color);
-        out_ += '"';
-    }
+    if (s.color != 0) ColorAttr(out_, "fill", s.color);
 }
 
 void Canvas::Rectangle(const Rect& r, const Paint& p, double radius) {

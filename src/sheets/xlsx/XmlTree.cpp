@@ -122,8 +122,12 @@ std::string XmlTree::Text(uint32_t n) const {
 
 uint32_t XmlTree::Child(uint32_t n, std::string_view name) const {
     if (!n || n >= nodes_.size()) return 0;
-    for (uint32_t c = nodes_[n].firstChild; c; c = nodes_[c].next)
-        if (nodes_[c].name == name) return c;
+    // Most siblings differ in length or first letter: that is tested before
+    // the names are compared in full.
+    for (uint32_t c = nodes_[n].firstChild; c; c = nodes_[c].next) {
+        const std::string_view cn = nodes_[c].name;
+        if (cn.size() == name.size() && (cn.empty() || cn[0] == name[0]) && cn == name) return c;
+    }
     return 0;
 }
 
