@@ -28,19 +28,25 @@ double Advance(uint32_t cp, bool bold) {
     return bold ? w * 1.06 : w;
 }
 
-std::vector<double> DashArray(LineDash d) {
+// Dash and gap lengths in line widths; a solid line has none.
+struct Dashes {
+    double len[6];
+    size_t n;
+};
+
+Dashes DashArray(LineDash d) {
     switch (d) {
-    case LineDash::Solid: return {};
+    case LineDash::Solid: return {{}, 0};
     case LineDash::Dot:
-    case LineDash::SysDot: return {1, 2};
-    case LineDash::Dash: return {4, 3};
-    case LineDash::SysDash: return {3, 1};
-    case LineDash::DashDot: return {4, 3, 1, 3};
-    case LineDash::LongDash: return {8, 3};
-    case LineDash::LongDashDot: return {8, 3, 1, 3};
-    case LineDash::LongDashDotDot: return {8, 3, 1, 3, 1, 3};
+    case LineDash::SysDot: return {{1, 2}, 2};
+    case LineDash::Dash: return {{4, 3}, 2};
+    case LineDash::SysDash: return {{3, 1}, 2};
+    case LineDash::DashDot: return {{4, 3, 1, 3}, 4};
+    case LineDash::LongDash: return {{8, 3}, 2};
+    case LineDash::LongDashDot: return {{8, 3, 1, 3}, 4};
+    case LineDash::LongDashDotDot: return {{8, 3, 1, 3, 1, 3}, 6};
     }
-    return {};
+    return {{}, 0};
 }
 
 bool SameLook(const TextStyle& a, const TextStyle& b) {
@@ -101,119 +107,170 @@ std::vector<std::string> WrapText(std::string_view text, const TextStyle& style,
     return lines;
 }
 
-void Canvas::Num(std::string_view name, double v) {
-    // One append per attribute: charts write thousands of them. The names
-    // are this file's own, all far shorter than the room kept for them.
-    char buf[40 + kMaxNumChars];
-    char* p = buf;
-    *p++ = ' ';
-    p = std::copy_n(name.data(), std::min<size_t>(name.size(), 32), p);
-    *p++ = '=';
-    *p++ = '"';
-    p += WriteNum(p, v);
-    *p++ = '"';
-    out_.append(buf, size_t(p - buf));
-}
+// One element's start, gathered on the stack and appended in one piece: a
+// chart writes thousands of small attributes. The attribute names are this
+// file's own, all far shorter than the room kept for them.
+class Canvas::Tag {
+public:
+    explicit Tag(std::string& out) : out_(out) {}
+    Tag(const Tag&) = delete;
+    Tag& operator=(const Tag&) = delete;
 
-void Canvas::Attrs(const Paint& p, bool fillable) {
+    void Lit(std::string_view s) {
+        if (s.size() > kLongText) {
+            Flush();
+            out_.append(s);
+            return;
+        }
+        Room(s.size());
+        p_ = std::copy(s.begin(), s.end(), p_);
+    }
+    void Value(double v) {
+        Room(kMaxNumChars);
+        p_ += WriteNum(p_, v);
+    }
+    void Num(std::string_view name, double v) {
+        Name(name, kMaxNumChars + 1);
+        p_ += WriteNum(p_, v);
+        *p_++ = '"';
+    }
+    void Color(std::string_view name, uint32_t rgb) {
+        Name(name, 8);
+        WriteHex(p_, rgb);
+        p_ += 7;
+        *p_++ = '"';
+    }
+    void Flush() {
+        out_.append(buf_, size_t(p_ - buf_));
+        p_ = buf_;
+    }
+
+private:
+    static constexpr size_t kLongText = 64;
+    // ` NAME="`, with room for `value` more bytes after it.
+    void Name(std::string_view name, size_t value) {
+        name = name.substr(0, 32);
+        Room(name.size() + 3 + value);
+        *p_++ = ' ';
+        p_ = std::copy(name.begin(), name.end(), p_);
+        *p_++ = '=';
+        *p_++ = '"';
+    }
+    void Room(size_t n) {
+        if (size_t(buf_ + sizeof buf_ - p_) < n) Flush();
+    }
+    std::string& out_;
+    char buf_[256];
+    char* p_ = buf_;
+};
+
+void Canvas::Attrs(Tag& t, const Paint& p, bool fillable) {
     if (p.fill) {
-        out_ += " fill=\"";
-        out_ += Hex(p.fillColor);
-        out_ += '"';
-        if (p.fillOpacity < 1) Num("fill-opacity", p.fillOpacity);
+        t.Color("fill", p.fillColor);
+        if (p.fillOpacity < 1) t.Num("fill-opacity", p.fillOpacity);
     } else if (fillable) {
-        out_ += " fill=\"none\"";
+        t.Lit(" fill=\"none\"");
     }
     if (p.stroke) {
-        out_ += " stroke=\"";
-        out_ += Hex(p.strokeColor);
-        out_ += '"';
-        Num("stroke-width", p.strokeWidth);
-        if (p.strokeOpacity < 1) Num("stroke-opacity", p.strokeOpacity);
-        if (const auto d = DashArray(p.dash); !d.empty()) {
+        t.Color("stroke", p.strokeColor);
+        t.Num("stroke-width", p.strokeWidth);
+        if (p.strokeOpacity < 1) t.Num("stroke-opacity", p.strokeOpacity);
+        if (const Dashes d = DashArray(p.dash); d.n) {
             // Dashes scale with the line, as the spreadsheet draws them.
-            out_ += " stroke-dasharray=\"";
-            for (size_t i = 0; i < d.size(); ++i) {
-                if (i) out_ += ' ';
-                AppendNum(out_, d[i] * std::max(p.strokeWidth, 1.0));
+            t.Lit(" stroke-dasharray=\"");
+            for (size_t i = 0; i < d.n; ++i) {
+                if (i) t.Lit(" ");
+                t.Value(d.len[i] * std::max(p.strokeWidth, 1.0));
             }
-            out_ += '"';
+            t.Lit("\"");
         }
     }
 }
 
-void Canvas::Font(const TextStyle& s) {
-    if (s.px != defaultPx) Num("font-size", s.px);
-    if (s.bold) out_ += " font-weight=\"bold\"";
-    if (s.italic) out_ += " font-style=\"italic\"";
-    if (s.color != 0) {
-        out_ += " fill=\"";
-        out_ += Hex(s.color);
-        out_ += '"';
-    }
+void Canvas::Font(Tag& t, const TextStyle& s) {
+    if (s.px != defaultPx) t.Num("font-size", s.px);
+    if (s.bold) t.Lit(" font-weight=\"bold\"");
+    if (s.italic) t.Lit(" font-style=\"italic\"");
+    if (s.color != 0) t.Color("fill", s.color);
 }
 
 void Canvas::Rectangle(const Rect& r, const Paint& p, double radius) {
     if (r.w <= 0 || r.h <= 0 || (!p.fill && !p.stroke)) return;
-    out_ += "<rect";
-    Num("x", r.x);
-    Num("y", r.y);
-    Num("width", r.w);
-    Num("height", r.h);
-    if (radius > 0) Num("rx", radius);
-    Attrs(p);
-    out_ += "/>";
+    Tag t(out_);
+    t.Lit("<rect");
+    t.Num("x", r.x);
+    t.Num("y", r.y);
+    t.Num("width", r.w);
+    t.Num("height", r.h);
+    if (radius > 0) t.Num("rx", radius);
+    Attrs(t, p);
+    t.Lit("/>");
+    t.Flush();
 }
 
 void Canvas::Line(double x1, double y1, double x2, double y2, const Paint& p) {
-    out_ += "<line";
-    Num("x1", x1);
-    Num("y1", y1);
-    Num("x2", x2);
-    Num("y2", y2);
-    Attrs(p, false);
-    out_ += "/>";
+    Tag t(out_);
+    t.Lit("<line");
+    t.Num("x1", x1);
+    t.Num("y1", y1);
+    t.Num("x2", x2);
+    t.Num("y2", y2);
+    Attrs(t, p, false);
+    t.Lit("/>");
+    t.Flush();
 }
 
 void Canvas::Path(const std::string& d, const Paint& p) {
     if (d.empty()) return;
-    out_ += "<path d=\"";
-    out_ += d;
-    out_ += '"';
-    Attrs(p);
-    out_ += "/>";
+    Tag t(out_);
+    t.Lit("<path d=\"");
+    t.Lit(d);
+    t.Lit("\"");
+    Attrs(t, p);
+    t.Lit("/>");
+    t.Flush();
 }
 
 void Canvas::Circle(double cx, double cy, double r, const Paint& p) {
     if (!(r > 0)) return;
-    out_ += "<circle";
-    Num("cx", cx);
-    Num("cy", cy);
-    Num("r", r);
-    Attrs(p);
-    out_ += "/>";
+    Tag t(out_);
+    t.Lit("<circle");
+    t.Num("cx", cx);
+    t.Num("cy", cy);
+    t.Num("r", r);
+    Attrs(t, p);
+    t.Lit("/>");
+    t.Flush();
 }
 
 void Canvas::Text(double x, double y, std::string_view text, const TextStyle& s, HAnchor h, VAnchor v, double rotate) {
-    Open(x, y, s.px, h, v, rotate);
-    Font(s);
-    out_ += '>';
+    Tag t(out_);
+    Open(t, x, y, s.px, h, v, rotate);
+    Font(t, s);
+    t.Lit(">");
+    t.Flush();
     AppendSvgText(out_, text);
     out_ += "</text>";
 }
 
-void Canvas::Open(double x, double y, double px, HAnchor h, VAnchor v, double rotate) {
+void Canvas::Open(Tag& t, double x, double y, double px, HAnchor h, VAnchor v, double rotate) {
     // Baseline from the box edge: ascent about 0.75, descent 0.25 of the size.
     const double dy = v == VAnchor::Top ? px * 0.8 : v == VAnchor::Middle ? px * 0.35 : -px * 0.22;
-    out_ += "<text";
-    Num("x", x);
-    Num("y", y + (rotate == 0 ? dy : 0));
+    t.Lit("<text");
+    t.Num("x", x);
+    t.Num("y", y + (rotate == 0 ? dy : 0));
     if (rotate != 0) {
-        out_ += " transform=\"rotate(" + chart::Num(rotate) + " " + chart::Num(x) + " " + chart::Num(y) + ")\"";
-        Num("dy", dy);
+        t.Lit(" transform=\"rotate(");
+        t.Value(rotate);
+        t.Lit(" ");
+        t.Value(x);
+        t.Lit(" ");
+        t.Value(y);
+        t.Lit(")\"");
+        t.Num("dy", dy);
     }
-    if (h == HAnchor::Middle) out_ += " text-anchor=\"middle\"";
-    else if (h == HAnchor::End) out_ += " text-anchor=\"end\"";
+    if (h == HAnchor::Middle) t.Lit(" text-anchor=\"middle\"");
+    else if (h == HAnchor::End) t.Lit(" text-anchor=\"end\"");
 }
 
 void Canvas::Runs(double x, double y, const std::vector<std::pair<std::string, TextStyle>>& given, HAnchor h, VAnchor v,
@@ -228,20 +285,24 @@ void Canvas::Runs(double x, double y, const std::vector<std::pair<std::string, T
     if (runs.empty()) return;
     double px = 0;
     for (const auto& r : runs) px = std::max(px, r.second.px);
-    Open(x, y, px, h, v, rotate);
+    Tag tag(out_);
+    Open(tag, x, y, px, h, v, rotate);
     const TextStyle& first = runs.front().second;
-    Font(first);
-    out_ += ">";
+    Font(tag, first);
+    tag.Lit(">");
+    tag.Flush();
     if (runs.size() == 1) {
         AppendSvgText(out_, runs.front().first);
     } else {
         for (const auto& [t, st] : runs) {
-            out_ += "<tspan";
-            if (st.px != first.px) Num("font-size", st.px);
-            if (st.bold != first.bold) out_ += st.bold ? " font-weight=\"bold\"" : " font-weight=\"normal\"";
-            if (st.italic != first.italic) out_ += st.italic ? " font-style=\"italic\"" : " font-style=\"normal\"";
-            if (st.color != first.color) out_ += " fill=\"" + Hex(st.color) + "\"";
-            out_ += ">";
+            Tag span(out_);
+            span.Lit("<tspan");
+            if (st.px != first.px) span.Num("font-size", st.px);
+            if (st.bold != first.bold) span.Lit(st.bold ? " font-weight=\"bold\"" : " font-weight=\"normal\"");
+            if (st.italic != first.italic) span.Lit(st.italic ? " font-style=\"italic\"" : " font-style=\"normal\"");
+            if (st.color != first.color) span.Color("fill", st.color);
+            span.Lit(">");
+            span.Flush();
             AppendSvgText(out_, t);
             out_ += "</tspan>";
         }

@@ -78,11 +78,11 @@ public:
     double defaultPx = 0;  // the size text has unless it says otherwise
 
 private:
-    void Attrs(const Paint& p, bool fillable = true);
-    void Num(std::string_view name, double v);
+    class Tag;
+    void Attrs(Tag& t, const Paint& p, bool fillable = true);
     // "<text" with the place and anchor, attributes still open.
-    void Open(double x, double y, double px, HAnchor h, VAnchor v, double rotate);
-    void Font(const TextStyle& s);
+    void Open(Tag& t, double x, double y, double px, HAnchor h, VAnchor v, double rotate);
+    void Font(Tag& t, const TextStyle& s);
     std::string& out_;
 };
 

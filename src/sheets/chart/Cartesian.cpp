@@ -338,6 +338,7 @@ void Layout::DrawGrid(const Rect& plot) {
         if (!v.used) continue;
         // All lines of one kind in one path.
         std::string d;
+        d.reserve(512);
         auto line = [&](double p) {
             d += 'M';
             if (v.vertical) {
@@ -665,10 +666,17 @@ Pt At(const Bound& b, double along, double across) {
 std::string LinePath(const std::vector<Pt>& pts, bool smooth) {
     std::string d;
     if (pts.size() < 2) return d;
-    d += "M" + Num(pts[0].x) + "," + Num(pts[0].y);
+    d.reserve(pts.size() * (smooth ? 72 : 24));
+    auto point = [&](char op, double x, double y) {
+        if (op) d += op;
+        AppendNum(d, x);
+        d += ',';
+        AppendNum(d, y);
+    };
+    point('M', pts[0].x, pts[0].y);
     for (size_t i = 1; i < pts.size(); ++i) {
         if (!smooth) {
-            d += "L" + Num(pts[i].x) + "," + Num(pts[i].y);
+            point('L', pts[i].x, pts[i].y);
             continue;
         }
         // Catmull-Rom through the neighbours, as cubic Bezier control points.
@@ -677,8 +685,11 @@ std::string LinePath(const std::vector<Pt>& pts, bool smooth) {
         const Pt& p2 = pts[i];
         const Pt& p3 = pts[i + 1 < pts.size() ? i + 1 : i];
         const double t = 1.0 / 6;
-        d += "C" + Num(p1.x + (p2.x - p0.x) * t) + "," + Num(p1.y + (p2.y - p0.y) * t) + " " +
-             Num(p2.x - (p3.x - p1.x) * t) + "," + Num(p2.y - (p3.y - p1.y) * t) + " " + Num(p2.x) + "," + Num(p2.y);
+        point('C', p1.x + (p2.x - p0.x) * t, p1.y + (p2.y - p0.y) * t);
+        d += ' ';
+        point(0, p2.x - (p3.x - p1.x) * t, p2.y - (p3.y - p1.y) * t);
+        d += ' ';
+        point(0, p2.x, p2.y);
     }
     return d;
 }

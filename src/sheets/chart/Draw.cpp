@@ -1,7 +1,9 @@
 #include "sheets/chart/Draw.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 
 #include "sheets/chart/AutoColors.h"
 
@@ -26,6 +28,12 @@ std::string Ctx::Format(double v, const std::string& code) {
     // Charts of a batch share few formats: compiled ones are kept per thread.
     thread_local std::map<std::string, std::shared_ptr<const NumberFormat>, std::less<>> formats;
     const std::string_view key = code.empty() ? std::string_view("General") : std::string_view(code);
+    // Most axis labels are whole numbers in General: their digits as they are.
+    if (key == "General" && v == std::trunc(v) && std::fabs(v) < 1e10) {
+        char buf[24];
+        const auto r = std::to_chars(buf, buf + sizeof buf, static_cast<int64_t>(v));
+        return std::string(buf, r.ptr);
+    }
     auto it = formats.find(key);
     if (it == formats.end()) {
         if (formats.size() > 256) formats.clear();

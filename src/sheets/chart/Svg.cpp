@@ -8,6 +8,15 @@
 
 namespace sheets::chart {
 
+namespace {
+
+constexpr char kPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+}  // namespace
+
 size_t WriteNum(char* buf, double v) {
     if (!std::isfinite(v)) v = 0;
     // Anything a drawing could mean lies well inside this.
@@ -19,26 +28,39 @@ size_t WriteNum(char* buf, double v) {
     const double rest = scaled - double(h);
     if (rest >= 0.5) ++h;
     else if (rest <= -0.5) --h;
-    char digits[kMaxNumChars];
-    char* end = digits + sizeof digits;
-    char* p = end;
-    const bool negative = h < 0;
-    if (negative) h = -h;
-    const int frac = int(h % 100);
-    long long whole = h / 100;
-    if (frac) {
-        if (frac % 10) *--p = char('0' + frac % 10);
-        *--p = char('0' + frac / 10);
-        *--p = '.';
+    char* p = buf;
+    if (h < 0) {
+        *p++ = '-';
+        h = -h;
     }
-    do {
-        *--p = char('0' + whole % 10);
-        whole /= 10;
-    } while (whole);
-    if (negative) *--p = '-';
-    const size_t n = size_t(end - p);
-    std::memcpy(buf, p, n);
-    return n;
+    // At most 1e9 after the clamp: 32-bit division is the cheaper one.
+    const auto u = static_cast<uint32_t>(h);
+    const uint32_t frac = u % 100;
+    uint32_t whole = u / 100;
+    // Two digits at a time, from the right, into a scratch.
+    char digits[12];
+    char* const end = digits + sizeof digits;
+    char* q = end;
+    while (whole >= 100) {
+        q -= 2;
+        std::memcpy(q, kPairs + 2 * (whole % 100), 2);
+        whole /= 100;
+    }
+    if (whole >= 10) {
+        q -= 2;
+        std::memcpy(q, kPairs + 2 * whole, 2);
+    } else {
+        *--q = char('0' + whole);
+    }
+    const size_t n = size_t(end - q);
+    std::memcpy(p, q, n);
+    p += n;
+    if (frac) {
+        *p++ = '.';
+        *p++ = char('0' + frac / 10);
+        if (frac % 10) *p++ = char('0' + frac % 10);
+    }
+    return size_t(p - buf);
 }
 
 void AppendNum(std::string& out, double v) {
@@ -52,10 +74,15 @@ std::string Num(double v) {
     return s;
 }
 
-std::string Hex(uint32_t rgb) {
+void WriteHex(char* buf, uint32_t rgb) {
     static constexpr char kDigits[] = "0123456789abcdef";
+    buf[0] = '#';
+    for (int i = 0; i < 6; ++i) buf[6 - i] = kDigits[(rgb >> (4 * i)) & 0xF];
+}
+
+std::string Hex(uint32_t rgb) {
     std::string s(7, '#');
-    for (int i = 0; i < 6; ++i) s[size_t(6 - i)] = kDigits[(rgb >> (4 * i)) & 0xF];
+    WriteHex(s.data(), rgb);
     return s;
 }
 
@@ -63,6 +90,16 @@ void AppendSvgText(std::string& out, std::string_view s) {
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
     const size_t n = s.size();
     for (size_t i = 0; i < n;) {
+        // Plain printable text is copied a run at a time.
+        size_t plain = i;
+        while (plain < n && p[plain] >= 0x20 && p[plain] < 0x7F && p[plain] != '<' && p[plain] != '>' &&
+               p[plain] != '&' && p[plain] != '"' && p[plain] != '\'')
+            ++plain;
+        if (plain > i) {
+            out.append(s.data() + i, plain - i);
+            i = plain;
+            if (i == n) break;
+        }
         const unsigned char c = p[i];
         if (c < 0x80) {
             switch (c) {

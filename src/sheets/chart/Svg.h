@@ -16,6 +16,8 @@ constexpr size_t kMaxNumChars = 16;
 size_t WriteNum(char* buf, double v);
 // "#rrggbb".
 std::string Hex(uint32_t rgb);
+// The same seven characters written to `buf`.
+void WriteHex(char* buf, uint32_t rgb);
 // Appends text escaped for element content or a double-quoted attribute.
 // Invalid UTF-8 becomes U+FFFD and control characters become spaces.
 void AppendSvgText(std::string& out, std::string_view text);

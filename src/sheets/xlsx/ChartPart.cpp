@@ -143,6 +143,7 @@ private:
         }
         const int64_t count = t_.ValInt(cache, "ptCount", 0);
         out.assign(size_t(std::clamp<int64_t>(count, 0, int64_t(kChartMaxPoints))), kNoValue);
+        std::string scratch;
         for (uint32_t p = t_.First(cache); p; p = t_.Next(p)) {
             if (!t_.Is(p, "pt")) continue;
             int64_t idx = -1;
@@ -156,7 +157,8 @@ private:
             double d;
             const uint32_t v = t_.Child(p, "v");
             // Huge values would overflow the drawing's arithmetic: they are no numbers to draw.
-            if (v && ParseDouble(t_.Text(v), d) && std::isfinite(d) && std::fabs(d) < 1e300) out[size_t(idx)] = d;
+            if (v && ParseDouble(t_.TextView(v, scratch), d) && std::isfinite(d) && std::fabs(d) < 1e300)
+                out[size_t(idx)] = d;
         }
     }
 
@@ -371,6 +373,10 @@ private:
             g.radarMarkers = st == "marker";
         }
         ReadLabels(t_.Child(n, "dLbls"), g.labels);
+        // Series are large: counted first, so that none is moved as the list grows.
+        size_t count = 0;
+        for (uint32_t c = t_.First(n); c && count < kChartMaxSeries; c = t_.Next(c)) count += t_.Is(c, "ser");
+        g.series.reserve(count);
         for (uint32_t c = t_.First(n); c; c = t_.Next(c)) {
             if (t_.Is(c, "ser")) ReadSeries(c, g);
             else if (t_.Is(c, "axId") && g.axisIds.size() < 3) {

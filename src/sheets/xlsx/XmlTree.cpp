@@ -77,13 +77,16 @@ void XmlTree::Build(size_t bytes) {
     uint32_t parent = 0, last = 0;
     pugi::xml_node n = doc_->first_child();
     while (n) {
-        if (n.type() == pugi::node_element) {
+        // Elements are the only nodes with a name: the parse keeps no
+        // comments, declarations or processing instructions.
+        const char* name = n.name();
+        if (*name) {
             if (nodes_.size() >= kMaxNodes) {
                 truncated = true;
                 return;
             }
             const uint32_t id = uint32_t(nodes_.size());
-            nodes_.push_back(Node{LocalName(n.name()), n.internal_object(), parent, 0, 0});
+            nodes_.push_back(Node{LocalName(name), n.internal_object(), parent, 0, 0});
             if (last) nodes_[last].next = id;
             else nodes_[parent].firstChild = id;
             last = id;
@@ -120,10 +123,22 @@ std::string XmlTree::Text(uint32_t n) const {
     return s;
 }
 
+std::string_view XmlTree::TextView(uint32_t n, std::string& scratch) const {
+    if (!n || n >= nodes_.size() || nodes_[n].firstChild) return {};
+    const pugi::xml_node first = NodeOf(nodes_[n]).first_child();
+    if (!first.next_sibling()) return first.value();
+    scratch = Text(n);
+    return scratch;
+}
+
 uint32_t XmlTree::Child(uint32_t n, std::string_view name) const {
     if (!n || n >= nodes_.size()) return 0;
-    for (uint32_t c = nodes_[n].firstChild; c; c = nodes_[c].next)
-        if (nodes_[c].name == name) return c;
+    // Most siblings differ in length or first letter: that is tested before
+    // the names are compared in full.
+    for (uint32_t c = nodes_[n].firstChild; c; c = nodes_[c].next) {
+        const std::string_view cn = nodes_[c].name;
+        if (cn.size() == name.size() && (cn.empty() || cn[0] == name[0]) && cn == name) return c;
+    }
     return 0;
 }
 

@@ -47,6 +47,9 @@ public:
     uint32_t Root() const { return nodes_.empty() ? 0 : nodes_[0].firstChild; }
     // The element's own text (empty when it has child elements or none).
     std::string Text(uint32_t n) const;
+    // The same text without a copy where it is one piece; otherwise joined
+    // in `scratch`, which the view then refers to.
+    std::string_view TextView(uint32_t n, std::string& scratch) const;
     // The first child named `name`, or 0.
     uint32_t Child(uint32_t n, std::string_view name) const;
     // Follows a path of child names ("a/b/c"), or 0.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "sheets/chart/ChartSvg.h"
+#include "sheets/chart/Draw.h"
 #include "sheets/model/Chart.h"
 #include "sheets/xlsx/ChartPart.h"
 
@@ -54,6 +55,19 @@ TEST(ChartDraw, NegativeBarsInvertedShowWhite) {
                                  Values({"3", "-2"}) + "</c:ser></c:barChart>");
     EXPECT_NE(svg.find(R"(fill="#ffffff" stroke="#4f81bd")"), std::string::npos);
     EXPECT_NE(svg.find(R"(fill="#4f81bd")"), std::string::npos);
+}
+
+TEST(ChartDraw, WholeNumbersInGeneralReadAsTheNumberFormatsShowThem) {
+    // Labels of whole numbers take a shorter way than other values; both
+    // must write the same text.
+    const sheets::Chart chart;
+    std::string out;
+    sheets::chart::Ctx ctx(chart, false, out);
+    const auto general = sheets::NumberFormat::Compile("General");
+    for (double v : {0.0, -0.0, 1.0, -1.0, 7.0, 10.0, 100.0, -250.0, 1e6, 123456789.0, 9999999999.0, -9999999999.0,
+                     1e10, 12345678901.0, 1e15, 2.5, -0.5, 1e-5})
+        for (const std::string code : {"", "General"})
+            EXPECT_EQ(ctx.Format(v, code), general->Format(v, false).text) << v << " " << code;
 }
 
 TEST(ChartDraw, AxisLabelsFollowScaleAndFormat) {
