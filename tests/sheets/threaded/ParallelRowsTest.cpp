@@ -53,7 +53,8 @@ Workbook LargeSheet(bool lateNews) {
     // Formats first used late, each a class of its own, so that chunks
     // written side by side meet new ones at the same time.
     std::vector<uint32_t> late;
-    for (uint32_t i = 0; i < 10; ++i) late.push_back(AddFormat(wb, "0.000%", AddFont(wb, "Arial", 8.0 + i, false)));
+    for (uint32_t i = 0; i < 40; ++i)
+        late.push_back(AddFormat(wb, "0.000%", AddFont(wb, "Arial", 8.0 + i / 4.0, false)));
     wb.strings.push_back(RichString{"plain", {}});
     wb.strings.push_back(RichString{"rich text", {TextRun{0, 4, 1}}});
     s.cols.push_back(ColumnInfo{3, 3, 4.0});  // too narrow for long numbers
@@ -80,7 +81,7 @@ Workbook LargeSheet(bool lateNews) {
             Cell wide = amount;
             wide.col = 3;
             wide.number = r == 10000 ? 123456789.0 : 7;  // the first too wide for its column
-            wide.format = r < 30000 ? late[(r - 10000) / 1500 % late.size()] : 0;
+            wide.format = r < 30000 ? late[(r - 10000) / 250 % late.size()] : 0;
             row.cells.push_back(wide);
         }
         if (lateNews && r == 21000) row.cells[0].string = 1;  // a rich run's class
