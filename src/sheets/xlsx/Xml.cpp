@@ -180,7 +180,8 @@ namespace {
 // order, as the streaming parser would, without recursion (nesting depth is
 // the document's to choose).
 void Walk(const pugi::xml_node document, SaxHandler& handler) {
-    // Every pugixml accessor is a call into the library: each is asked once.
+    // No pugixml accessor is inlined (the library is compiled apart): each is
+    // asked once.
     std::vector<const char*> attrs;
     pugi::xml_node n = document.first_child();
     while (n && !handler.finished) {

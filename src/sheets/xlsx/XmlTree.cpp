@@ -71,8 +71,8 @@ void XmlTree::Build(size_t bytes) {
     nodes_.reserve(std::min(bytes / 12 + 16, kMaxNodes));
     nodes_.push_back(Node{{}, doc_->internal_object(), 0, 0, 0});
     // Depth first without recursion: nesting depth is the document's to
-    // choose. Each pugixml call crosses into the shared library, so every
-    // node is asked for its neighbours once.
+    // choose. No pugixml accessor is inlined (the library is compiled
+    // apart), so every node is asked for its neighbours once.
     std::vector<uint32_t> lastOfOpen;  // the last child added, for each open ancestor
     uint32_t parent = 0, last = 0;
     pugi::xml_node n = doc_->first_child();
