@@ -9,6 +9,7 @@ pkg_check_modules(EXPAT REQUIRED IMPORTED_TARGET expat)
 # times: linked statically they are direct calls, not calls through the PLT.
 find_package(pugixml CONFIG REQUIRED)
 pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET libdeflate)
+pkg_check_modules(ISAL REQUIRED IMPORTED_TARGET libisal)
 pkg_check_modules(NETTLE REQUIRED IMPORTED_TARGET nettle)
 pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
 pkg_check_modules(ZLIB REQUIRED IMPORTED_TARGET zlib)

@@ -2,7 +2,6 @@
 
 #include <libdeflate.h>
 #include <zip.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <climits>
@@ -10,6 +9,7 @@
 #include <memory>
 
 #include "sheets/Errors.h"
+#include "sheets/container/StreamInflate.h"
 
 namespace sheets {
 
@@ -379,69 +379,30 @@ void ZipPackage::Stream(std::string_view name, const std::function<bool(const ch
         }
         src = open();
     }
-    z_stream z{};
-    if (method == ZIP_CM_DEFLATE && inflateInit2(&z, -MAX_WBITS) != Z_OK)
-        throw Error(ErrorKind::OutOfMemory, "The workbook cannot be read (out of memory)");
-    struct ZEnd {
-        z_stream* z;
-        bool on;
-        ~ZEnd() {
-            if (on) inflateEnd(z);
-        }
-    } zend{&z, method == ZIP_CM_DEFLATE};
-
+    std::unique_ptr<StreamInflater> inflater;
+    if (method == ZIP_CM_DEFLATE) inflater = std::make_unique<StreamInflater>();
     char in[32 * 1024];
-    char out[64 * 1024];
     uint64_t total = 0;
-    bool ended = false, wanted = true;
+    bool wanted = true;
     auto deliver = [&](const char* p, size_t n) {
         total += n;
         if (total > kMaxEntryBytes) throw tooLarge();
         if (total > kRatioFloorBytes && total / (comp ? comp : 1) > kMaxRatio) throw bomb();
         CountInflated(n);
-        wanted = sink(p, n);
+        return wanted = sink(p, n);
     };
-    while (!ended) {
+    while (!inflater || !inflater->Ended()) {
         const int64_t got = src.Read(in, sizeof in);
         if (got < 0)
             throw Error(ErrorKind::Damaged, "The workbook is damaged (" + shown + ": " + src.ErrorText() + ")");
         if (got == 0) break;
-        if (method == ZIP_CM_STORE) {
-            deliver(in, size_t(got));
-            if (!wanted) return;
-            continue;
-        }
-        z.next_in = reinterpret_cast<Bytef*>(in);
-        z.avail_in = uInt(got);
-        while (z.avail_in > 0 && !ended) {
-            z.next_out = reinterpret_cast<Bytef*>(out);
-            z.avail_out = sizeof out;
-            int rc = inflate(&z, Z_NO_FLUSH);
-            if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR)
-                throw Error(ErrorKind::Damaged, "The workbook is damaged (" + shown + " cannot be decompressed)");
-            size_t produced = sizeof out - z.avail_out;
-            if (produced) deliver(out, produced);
-            if (!wanted) return;
-            if (rc == Z_STREAM_END) ended = true;
-            else if (rc == Z_BUF_ERROR && produced == 0) break;
-        }
+        if (!inflater) deliver(in, size_t(got));
+        else if (!inflater->Feed(reinterpret_cast<const uint8_t*>(in), size_t(got), deliver))
+            throw Error(ErrorKind::Damaged, "The workbook is damaged (" + shown + " cannot be decompressed)");
+        if (!wanted) return;
     }
-    if (method == ZIP_CM_DEFLATE && !ended) {
-        // Flush what the inflater still holds, then insist on a proper end.
-        for (;;) {
-            z.next_out = reinterpret_cast<Bytef*>(out);
-            z.avail_out = sizeof out;
-            int rc = inflate(&z, Z_SYNC_FLUSH);
-            size_t produced = sizeof out - z.avail_out;
-            if (produced) deliver(out, produced);
-            if (rc == Z_STREAM_END) {
-                ended = true;
-                break;
-            }
-            if (produced == 0) break;
-        }
-        if (!ended) throw Error(ErrorKind::Damaged, "The workbook is damaged (" + shown + " is truncated)");
-    }
+    if (inflater && !inflater->Ended())
+        throw Error(ErrorKind::Damaged, "The workbook is damaged (" + shown + " is truncated)");
 }
 
 std::string ZipPackage::StoredBytes(std::string_view name) const {
