@@ -25,12 +25,24 @@ constexpr uint16_t kBold[95] = {
 constexpr double kDigit = 1038;
 
 // Scale from Carlito's widths to the family's, or 0 for monospaced fonts.
-double FamilyScale(std::string_view name) {
+double ScaleOf(std::string_view name) {
     const std::string n = FoldAscii(name);
     if (n == "calibri" || n == "carlito" || n == "calibri light" || n == "cambria" || n == "caladea") return 1;
     if (n == "times new roman" || n == "liberation serif" || n == "times") return 1024 / kDigit;
     if (n == "courier new" || n == "liberation mono" || n == "courier" || n == "consolas") return 0;
     return 1139 / kDigit;
+}
+
+// Asked for every cell that is measured, nearly always with the font of the
+// cell before: the last answer is kept (per thread: rows are measured on two).
+double FamilyScale(std::string_view name) {
+    thread_local std::string lastName;
+    thread_local double lastScale = -1;
+    if (lastScale < 0 || name != lastName) {
+        lastScale = ScaleOf(name);
+        lastName.assign(name);
+    }
+    return lastScale;
 }
 
 double Available(int64_t cellPx) { return double(cellPx) - 4; }  // the cell's padding

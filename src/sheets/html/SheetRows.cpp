@@ -201,7 +201,8 @@ RowWriter::Fit RowWriter::FitOf(const Item& item, uint32_t format, uint32_t last
     const CellFormat& f = s_.doc.styles.Format(format);
     if (f.align.rotation != 0 || s_.geo.ColHidden(item.col)) return {};
     const auto& fonts = s_.doc.wb.styles.fonts;
-    const Font font = f.font < fonts.size() ? fonts[f.font] : Font{};
+    static const Font kNoFont{};
+    const Font& font = f.font < fonts.size() ? fonts[f.font] : kNoFont;
     const int64_t px = s_.geo.X(lastCol + 1) - s_.geo.X(item.col);
     Fit fit;
     const std::string_view text = shown_.rich ? std::string_view(shown_.rich->text) : std::string_view(shown_.text);

@@ -1,14 +1,45 @@
 #include "sheets/numfmt/Decimal.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace sheets::numfmt {
+
+namespace {
+
+// Most values in a sheet are whole or have a few decimals: m / 10^k for a
+// small k. When m / 10^k reads back as the value itself, m's digits are the
+// value's 15-digit rounding (two decimals of at most 15 digits never share
+// a double), and the general conversion below is not needed.
+bool FewDecimals(double magnitude, Decimal& r) {
+    static constexpr double kScale[] = {1, 10, 100, 1000, 10000};
+    for (int k = 0; k < 5; ++k) {
+        const double scaled = magnitude * kScale[k];
+        if (!(scaled < 1e15)) return false;
+        const uint64_t m = uint64_t(std::llround(scaled));
+        if (m == 0 || double(m) / kScale[k] != magnitude) continue;
+        char digits[16];
+        int n = 0;
+        for (uint64_t v = m; v; v /= 10) digits[n++] = char('0' + v % 10);
+        r.point = n - k;
+        int last = 0;  // the lowest digit that is not zero
+        while (digits[last] == '0') ++last;
+        r.n = n - last;
+        for (int i = 0; i < r.n; ++i) r.d[i] = digits[n - 1 - i];
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 Decimal Decimal::Of(double magnitude) {
     Decimal r;
     if (!(magnitude > 0)) return r;
     if (magnitude > std::numeric_limits<double>::max()) magnitude = std::numeric_limits<double>::max();
+    if (FewDecimals(magnitude, r)) return r;
     // The shortest text that reads back as the same double: when it has at
     // most 15 digits it is exactly the 15-digit rounding; longer ones are
     // rounded here. Much faster than asking for a precision.

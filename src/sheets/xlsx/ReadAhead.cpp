@@ -7,6 +7,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "sheets/xlsx/EventBatch.h"
 #include "sheets/xlsx/Package.h"
@@ -82,17 +83,23 @@ public:
         room_.notify_one();
         return piece;
     }
-    // A handled piece, emptied, goes back to the reading side for reuse:
-    // its memory stays with the thread that made it.
+    // A handled piece, emptied, goes back to the reading side for reuse.
+    // Every piece in play is kept: a new one would grow its event lists
+    // again from nothing, copying them at every step, on the thread that
+    // sets the pace.
     void Recycle(std::unique_ptr<Piece> piece) {
         piece->Clear();
         std::lock_guard<std::mutex> lock(mutex_);
-        if (!spare_) spare_ = std::move(piece);
+        if (spares_.size() < kWaitingPieces + 2) spares_.push_back(std::move(piece));
     }
     std::unique_ptr<Piece> Spare() {
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            if (spare_) return std::move(spare_);
+            if (!spares_.empty()) {
+                std::unique_ptr<Piece> piece = std::move(spares_.back());
+                spares_.pop_back();
+                return piece;
+            }
         }
         return std::make_unique<Piece>();
     }
@@ -115,7 +122,7 @@ private:
     size_t first_ = 0, count_ = 0;  // guarded by mutex_
     bool stopped_ = false, closed_ = false;  // guarded by mutex_
     std::exception_ptr error_;  // guarded by mutex_
-    std::unique_ptr<Piece> spare_;  // guarded by mutex_
+    std::vector<std::unique_ptr<Piece>> spares_;  // guarded by mutex_
 };
 
 // Stands in for the real handler on the reading thread: keeps every event
