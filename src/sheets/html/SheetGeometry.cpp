@@ -53,9 +53,18 @@ SheetGeometry::SheetGeometry(const Sheet& sheet) : sheet_(sheet) {
         const Span& p = spans_[i - 1];
         spans_[i].x = p.x + int64_t(spans_[i].first - p.first) * (p.hidden ? 0 : p.px);
     }
+    // Every cell asks for its column's span several times: the first columns
+    // (those of nearly every sheet's cells) are looked up directly.
+    const uint32_t direct = std::min<uint32_t>(spans_.back().first, kDirectColumns);
+    spanOfColumn_.resize(direct);
+    for (uint32_t col = 0, i = 0; col < direct; ++col) {
+        while (i + 1 < spans_.size() && spans_[i + 1].first <= col) ++i;
+        spanOfColumn_[col] = i;
+    }
 }
 
 const SheetGeometry::Span& SheetGeometry::SpanOf(uint32_t col) const {
+    if (col < spanOfColumn_.size()) return spans_[spanOfColumn_[col]];
     auto it =
         std::upper_bound(spans_.begin(), spans_.end(), col, [](uint32_t c, const Span& s) { return c < s.first; });
     return *std::prev(it);  // spans_[0].first is 0

@@ -52,6 +52,8 @@ private:
     std::vector<int64_t> rowDelta_;  // rowDelta_[i]: rows_[0..i) minus default heights
     int defaultRowPx_ = 20;
     std::vector<Span> spans_;  // ascending, the first from column 0
+    static constexpr uint32_t kDirectColumns = 256;
+    std::vector<uint32_t> spanOfColumn_;  // the span of each of the first columns
 };
 
 // The kept indices of one axis and the spacers between them.

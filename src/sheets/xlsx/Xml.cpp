@@ -274,7 +274,7 @@ void ParsedFragment::LayOut() {
         bool descend = false;
         if (n.type() == pugi::node_element) {
             named(Kind::Start, n);
-            for (const pugi::xml_attribute a : n.attributes()) {
+            for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
                 attrs_.push_back(a.name());
                 attrs_.push_back(a.value());
             }

@@ -142,3 +142,34 @@ TEST(HtmlLayout, RowAndColumnFormatsFillTheCellsARowLacks) {
         << body;
     EXPECT_NE(body.find("<td class=\"o\">x</td><td></td><td class=\"s2\"></td>"), std::string::npos) << body;
 }
+
+TEST(HtmlLayout, ColumnEdgesAddUpAcrossSpansNearAndFar) {
+    Sheet s;
+    s.defaultColWidth = 10.7109375;  // 75 px
+    auto cols = [&](uint32_t first, uint32_t last, double width, bool hidden) {
+        ColumnInfo c;
+        c.first = first;
+        c.last = last;
+        c.width = width;
+        c.hidden = hidden;
+        s.cols.push_back(c);
+    };
+    // Out of order, overlapping, past the first columns and to the sheet's end.
+    cols(300, 310, 1.7109375, false);
+    cols(2, 4, 9.140625, false);
+    cols(3, 3, 20, true);  // overlaps the one before: left out
+    cols(10, 10, 0, true);
+    cols(255, 257, 1.7109375, false);
+    cols(16000, 16383, 9.140625, true);
+    const html::SheetGeometry g(s);
+    int64_t x = 0;
+    for (uint32_t col = 0; col < 16384; ++col) {
+        ASSERT_EQ(g.X(col), x) << col;
+        int px = 75;
+        if (col >= 2 && col <= 4) px = 64;
+        if (col == 10 || col >= 16000) px = 0;
+        if ((col >= 255 && col <= 257) || (col >= 300 && col <= 310)) px = 12;
+        EXPECT_EQ(g.ColHidden(col), col == 10 || col >= 16000) << col;
+        x += px;
+    }
+}
