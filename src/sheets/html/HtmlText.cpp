@@ -1,6 +1,7 @@
 #include "sheets/html/HtmlText.h"
 
 #include <array>
+#include <charconv>
 #include <cstdint>
 
 #include "text/Utf8.h"
@@ -50,6 +51,12 @@ void AppendEscaped(std::string& out, std::string_view s, bool attribute, bool li
         i += n;
     }
     flush(s.size());
+}
+
+void AppendInt(std::string& out, int64_t n) {
+    char buf[24];
+    const auto res = std::to_chars(buf, buf + sizeof buf, n);
+    out.append(buf, res.ptr);
 }
 
 void AppendBase64(std::string& out, std::string_view bytes) {

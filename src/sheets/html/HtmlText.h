@@ -12,6 +12,10 @@ namespace sheets::html {
 // feeds into spaces (a cell without wrapping shows one line).
 void AppendEscaped(std::string& out, std::string_view text, bool attribute = false, bool lineBreaks = true);
 
+// Appends a whole number in decimal, without a temporary string: the row
+// writer does this for nearly every cell.
+void AppendInt(std::string& out, int64_t n);
+
 // Appends `bytes` as base64.
 void AppendBase64(std::string& out, std::string_view bytes);
 

@@ -132,7 +132,7 @@ void RowWriter::EmitEmpty(uint32_t span) {
         out_ += "<td></td>"sv;
     } else {
         out_ += "<td colspan=\""sv;
-        out_ += std::to_string(span);
+        AppendInt(out_, int64_t(span));
         out_ += "\"></td>"sv;
     }
 }
@@ -173,7 +173,7 @@ void RowWriter::EmitText(const Shown& shown, bool wrap) {
         const uint32_t cls = s_.doc.styles.RunClass(run.font);
         if (cls) {
             out_ += "<span class=\"s"sv;
-            out_ += std::to_string(cls);
+            AppendInt(out_, int64_t(cls));
             out_ += "\">"sv;
         } else {
             out_ += "<span>"sv;
@@ -253,13 +253,13 @@ void RowWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rowspa
         size_t mark = out_.size();
         if (cls) {
             out_ += 's';
-            out_ += std::to_string(cls);
+            AppendInt(out_, int64_t(cls));
         }
         if (spill) out_ += out_.size() > mark ? " o" : "o";
         if (hiddenCol) out_ += out_.size() > mark ? " x" : "x";
         if (item.col < s_.frozen.cols) {
             out_ += out_.size() > mark ? " fc fc" : "fc fc";
-            out_ += std::to_string(item.col);
+            AppendInt(out_, int64_t(item.col));
         }
         if (!fit.shown.empty()) out_ += out_.size() > mark ? " h" : "h";
         if (hidden) out_ += out_.size() > mark ? " hv" : "hv";
@@ -279,12 +279,12 @@ void RowWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rowspa
     }
     if (colspan > 1) {
         out_ += " colspan=\""sv;
-        out_ += std::to_string(colspan);
+        AppendInt(out_, int64_t(colspan));
         out_ += '"';
     }
     if (rowspan > 1) {
         out_ += " rowspan=\""sv;
-        out_ += std::to_string(rowspan);
+        AppendInt(out_, int64_t(rowspan));
         out_ += '"';
     }
     if (item.comment >= 0) {
@@ -322,7 +322,7 @@ void RowWriter::EmitCell(uint32_t r, size_t i, uint32_t colspan, uint32_t rowspa
     const uint32_t rot = s_.doc.styles.RotationClass(format);
     if (rot) {
         out_ += "<span class=\"s"sv;
-        out_ += std::to_string(rot);
+        AppendInt(out_, int64_t(rot));
         out_ += "\">"sv;
     }
     if (!fit.shown.empty() || hidden) out_ += "<span>"sv;
@@ -337,7 +337,7 @@ void RowWriter::WriteRow(uint32_t unit) {
     const Axis::Unit& u = rows_.Units()[unit];
     if (u.spacer) {
         out_ += "<tr style=\"height:"sv;
-        out_ += std::to_string(s_.geo.Y(u.last + 1) - s_.geo.Y(u.first));
+        AppendInt(out_, int64_t(s_.geo.Y(u.last + 1) - s_.geo.Y(u.first)));
         out_ += "px\"></tr>\n"sv;
         return;
     }
@@ -349,11 +349,11 @@ void RowWriter::WriteRow(uint32_t unit) {
         out_ += "<tr"sv;
         if (r < s_.frozen.rows) {
             out_ += " class=\"fr fr"sv;
-            out_ += std::to_string(r);
+            AppendInt(out_, int64_t(r));
             out_ += '"';
         }
         out_ += " style=\"height:"sv;
-        out_ += std::to_string(s_.geo.RowPx(row));
+        AppendInt(out_, int64_t(s_.geo.RowPx(row)));
         out_ += "px\">"sv;
     }
     while (!expiry_.empty() && expiry_.begin()->first < r) {

@@ -141,11 +141,14 @@ void ParseXml(std::string_view xml, SaxHandler& handler, const std::string& part
 // own, and then nothing has reached the handler.
 bool ParseFragment(std::string_view xml, SaxHandler& handler);
 
-// The local part of a possibly prefixed name.
+// The local part of a possibly prefixed name, in one pass: names are short,
+// and a large sheet asks this for every element it has.
 inline std::string_view LocalName(const char* name) {
-    std::string_view n(name);
-    size_t c = n.rfind(':');
-    return c == std::string_view::npos ? n : n.substr(c + 1);
+    const char* local = name;
+    const char* p = name;
+    for (; *p; ++p)
+        if (*p == ':') local = p + 1;
+    return std::string_view(local, size_t(p - local));
 }
 
 // The value of the attribute with this local name, or null.
