@@ -8,10 +8,28 @@
 
 namespace sheets::html {
 
+namespace {
+
+// The bytes that go to a page as they are: printable ASCII other than the
+// markup characters (the quote only outside attributes), and the controls a
+// page leaves inert. Most texts are nothing else, and are copied in one go.
+constexpr std::array<std::array<bool, 256>, 2> kPlain = [] {
+    std::array<std::array<bool, 256>, 2> t{};
+    for (int attribute = 0; attribute < 2; ++attribute)
+        for (int c = 0; c < 0x80; ++c)
+            t[attribute][c] = c != '&' && c != '<' && c != '>' && c != '\n' && c != '\t' && (c != '"' || !attribute);
+    return t;
+}();
+
+}  // namespace
+
 void AppendEscaped(std::string& out, std::string_view s, bool attribute, bool lineBreaks) {
     size_t i = 0, plain = 0;
     const auto flush = [&](size_t upto) { out.append(s.data() + plain, upto - plain); };
+    const std::array<bool, 256>& kept = kPlain[attribute];
     while (i < s.size()) {
+        while (i < s.size() && kept[static_cast<unsigned char>(s[i])]) ++i;
+        if (i == s.size()) break;
         const unsigned char c = static_cast<unsigned char>(s[i]);
         if (c >= 0x20 && c < 0x7F) {
             const char* rep = nullptr;

@@ -18,6 +18,9 @@ TEST(HtmlText, EscapesMarkupAndMendsBadBytes) {
     EXPECT_EQ(Esc("a\"b'c", true), "a&quot;b'c");
     EXPECT_EQ(Esc("line1\nline2", true), "line1&#10;line2");
     EXPECT_EQ(Esc("line1\nline2", false, false), "line1 line2");
+    EXPECT_EQ(Esc("line1\nline2"), "line1\nline2");
+    EXPECT_EQ(Esc("a\tb", true), "a&#9;b");
+    EXPECT_EQ(Esc("a\tb&", false), "a\tb&amp;");
     EXPECT_EQ(Esc(std::string("a\0b\x01\x7f"
                               "c",
                               6)),
