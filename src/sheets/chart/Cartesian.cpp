@@ -242,12 +242,18 @@ void Layout::Labels(AxisView& v, double len) {
     }
     double widest = 0, longestWord = 0;
     for (const auto& t : v.ticks) {
-        widest = std::max(widest, TextWidth(t.second, v.labelStyle));
+        const std::string_view label = t.second;
+        const double width = TextWidth(label, v.labelStyle);
+        widest = std::max(widest, width);
+        if (label.find(' ') == std::string_view::npos) {
+            longestWord = std::max(longestWord, width);
+            continue;
+        }
         size_t i = 0;
-        while (i <= t.second.size()) {
-            size_t sp = t.second.find(' ', i);
-            if (sp == std::string::npos) sp = t.second.size();
-            longestWord = std::max(longestWord, TextWidth(t.second.substr(i, sp - i), v.labelStyle));
+        while (i <= label.size()) {
+            size_t sp = label.find(' ', i);
+            if (sp == std::string_view::npos) sp = label.size();
+            longestWord = std::max(longestWord, TextWidth(label.substr(i, sp - i), v.labelStyle));
             i = sp + 1;
         }
     }
@@ -275,8 +281,14 @@ void Layout::Labels(AxisView& v, double len) {
             v.labelExtent = std::min(widest * std::sin(r) + lh * std::cos(r), box_.h / 3) + kTick + 2;
         } else {
             size_t lines = 1;
-            for (const auto& t : v.ticks)
-                lines = std::max(lines, WrapText(t.second, v.labelStyle, room * 0.95, v.labelLines).size());
+            for (const auto& t : v.ticks) {
+                const std::string& label = t.second;
+                // A label of one line that fits needs no wrapping to say so.
+                if (label.find('\n') == std::string::npos &&
+                    (v.labelLines <= 1 || TextWidth(label, v.labelStyle) <= room * 0.95))
+                    continue;
+                lines = std::max(lines, WrapText(label, v.labelStyle, room * 0.95, v.labelLines).size());
+            }
             v.labelLines = lines;
             v.labelExtent = lh * double(lines) + kTick + 2;
         }

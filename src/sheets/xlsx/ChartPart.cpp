@@ -128,7 +128,6 @@ private:
             }
             if (size_t(idx) >= out.size()) out.resize(size_t(idx) + 1);
             std::string v = t_.Text(t_.Child(p, "v"));
-            if (!t_.Child(p, "v")) v.clear();
             if (v.size() > kChartMaxTextBytes) v.resize(kChartMaxTextBytes);
             DecodeEscapes(v);
             out[size_t(idx)] = std::move(v);
@@ -385,8 +384,10 @@ private:
                 if (v && ParseInt(v, id)) g.axisIds.push_back(uint32_t(id));
             }
         }
-        std::stable_sort(g.series.begin(), g.series.end(),
-                         [](const ChartSeries& a, const ChartSeries& b) { return a.order < b.order; });
+        // Series are large to move, and mostly in order already.
+        const auto byOrder = [](const ChartSeries& a, const ChartSeries& b) { return a.order < b.order; };
+        if (!std::is_sorted(g.series.begin(), g.series.end(), byOrder))
+            std::stable_sort(g.series.begin(), g.series.end(), byOrder);
     }
 
     void ReadAxis(uint32_t n, AxisKind kind) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "sheets/Errors.h"
 #include "sheets/xlsx/Package.h"
@@ -18,11 +19,14 @@ namespace {
 constexpr unsigned kOptions = pugi::parse_default | pugi::parse_ws_pcdata_single;
 
 // LocalName(qualified) == local, for a local name without a colon, and
-// without looking for the colon first: lookups ask this of every attribute.
+// without measuring the name first: lookups ask this of every attribute,
+// and most attributes have no prefix.
 bool HasLocalName(const char* qualified, std::string_view local) {
-    const std::string_view q(qualified);
-    if (!q.ends_with(local)) return false;
-    return q.size() == local.size() || q[q.size() - local.size() - 1] == ':';
+    size_t i = 0;
+    while (i < local.size() && qualified[i] == local[i]) ++i;
+    if (i == local.size() && qualified[i] == '\0') return true;
+    const char* colon = std::strrchr(qualified, ':');
+    return colon && std::string_view(colon + 1) == local;
 }
 
 pugi::xml_node NodeOf(const XmlTree::Node& n) {
