@@ -8,9 +8,9 @@
 #   small   every .xlsx/.xlsm of the XlsxWriter suite (the small-file set)
 #   charts  only those of them that hold a chart
 # Wall clock on a disk swings with what the kernel is still flushing, so the
-# processor time (user + system) of the same runs is given beside it, and,
-# where valgrind is installed, the instructions of one run of each, which do
-# not depend on the machine's load at all.
+# processor time (user + system) and the user time of the same runs are given
+# beside it, and, where valgrind is installed, the instructions of one run of
+# each, which do not depend on the machine's load at all.
 #
 #   bench/charts/cost.sh [PAIRS]   (default 9; after bench/bootstrap)
 #   COST_DIR=DIR                   inputs, outputs and the second build
@@ -67,7 +67,7 @@ engine() {  # PROGRAM SOURCE TARGET
   printf '%q -j 1 -o %q %q' "$1" "$3" "$2"
 }
 runs=$work/runs.tsv
-echo -e "round\trow\tprogram\twall\tcpu" >"$runs"
+echo -e "round\trow\tprogram\twall\tcpu\tuser" >"$runs"
 echo "bench/charts: $pairs rounds; $(ls "$work/in/small" | wc -l) small workbooks, $(ls "$work/in/charts" | wc -l) with charts" >&2
 for ((round = 0; round <= pairs; round++)); do  # round 0 warms the caches and is not counted
   for row in small charts; do
