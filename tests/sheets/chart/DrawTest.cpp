@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "sheets/chart/ChartSvg.h"
 #include "sheets/chart/Draw.h"
@@ -93,6 +94,39 @@ TEST(ChartDraw, AxisLabelsFollowScaleAndFormat) {
                                      R"(</c:ser><c:axId val="1"/><c:axId val="2"/></c:barChart>)"
                                      R"(<c:valAx><c:axId val="2"/><c:delete val="1"/><c:axPos val="l"/></c:valAx>)");
     EXPECT_EQ(deleted.find(">10</text>"), std::string::npos);
+}
+
+// Category labels that fit stay on one line; wider ones with spaces wrap
+// under their slot, and long ones without room to wrap turn on their side.
+TEST(ChartDraw, CategoryLabelsFitWrapOrTurn) {
+    auto chart = [](const std::vector<std::string>& labels) {
+        const std::string count = "<c:ptCount val=\"" + std::to_string(labels.size()) + "\"/>";
+        std::string cat = "<c:cat><c:strLit>" + count, val = "<c:val><c:numLit>" + count;
+        for (size_t i = 0; i < labels.size(); ++i) {
+            const std::string pt = "<c:pt idx=\"" + std::to_string(i) + "\"><c:v>";
+            cat += pt + labels[i] + "</c:v></c:pt>";
+            val += pt + "1</c:v></c:pt>";
+        }
+        return Draw("<c:barChart><c:ser><c:idx val=\"0\"/>" + cat + "</c:strLit></c:cat>" + val +
+                    "</c:numLit></c:val></c:ser></c:barChart>");
+    };
+    const std::string fit = chart({"North", "South", "East"});
+    for (const char* t : {">North</text>", ">South</text>", ">East</text>"}) EXPECT_NE(fit.find(t), std::string::npos);
+    EXPECT_EQ(fit.find("rotate("), std::string::npos);
+
+    // Wide labels of short words: wrapped, word under word, as far as three lines.
+    const std::string wrapped = chart({"North of the coast", "South of the hills", "East of the river",
+                                       "West of the lakes", "Up in the mountains", "Down by the sea"});
+    EXPECT_EQ(wrapped.find(">North of the coast</text>"), std::string::npos);
+    EXPECT_EQ(wrapped.find("rotate("), std::string::npos);
+    EXPECT_GT(TextY(wrapped, "the coast"), TextY(wrapped, "North of"));
+    // The plot gives up height for the extra lines.
+    EXPECT_LT(TextY(wrapped, "North of"), TextY(fit, "North"));
+
+    // Many long words that no slot can hold: turned.
+    std::vector<std::string> long_;
+    for (int k = 0; k < 12; ++k) long_.push_back("Subcontractorship" + std::to_string(k));
+    EXPECT_NE(chart(long_).find("rotate(-45"), std::string::npos);
 }
 
 TEST(ChartDraw, BlankPointsBreakLinesUnlessShownAsZero) {
